@@ -1,0 +1,44 @@
+#pragma once
+
+#include <compare>
+#include <cstdint>
+
+namespace mivra
+{
+// A span of time, stored as a signed count of microseconds.
+class Time
+{
+public:
+    constexpr Time() = default;
+
+    [[nodiscard]] constexpr float asSeconds() const { return static_cast<float>(static_cast<double>(m_microseconds) / 1'000'000.0); }
+    [[nodiscard]] constexpr std::int32_t asMilliseconds() const { return static_cast<std::int32_t>(m_microseconds / 1000); }
+    [[nodiscard]] constexpr std::int64_t asMicroseconds() const { return m_microseconds; }
+
+    static const Time Zero;
+
+private:
+    friend constexpr Time microseconds(std::int64_t);
+    constexpr explicit Time(std::int64_t us) : m_microseconds(us) {}
+
+    std::int64_t m_microseconds{};
+};
+
+inline constexpr Time Time::Zero{};
+
+[[nodiscard]] constexpr Time microseconds(std::int64_t amount) { return Time(amount); }
+[[nodiscard]] constexpr Time milliseconds(std::int32_t amount) { return microseconds(static_cast<std::int64_t>(amount) * 1000); }
+[[nodiscard]] constexpr Time seconds(float amount) { return microseconds(static_cast<std::int64_t>(static_cast<double>(amount) * 1'000'000.0)); }
+
+[[nodiscard]] constexpr bool operator==(Time a, Time b) { return a.asMicroseconds() == b.asMicroseconds(); }
+[[nodiscard]] constexpr auto operator<=>(Time a, Time b) { return a.asMicroseconds() <=> b.asMicroseconds(); }
+[[nodiscard]] constexpr Time operator-(Time t) { return microseconds(-t.asMicroseconds()); }
+[[nodiscard]] constexpr Time operator+(Time a, Time b) { return microseconds(a.asMicroseconds() + b.asMicroseconds()); }
+[[nodiscard]] constexpr Time operator-(Time a, Time b) { return microseconds(a.asMicroseconds() - b.asMicroseconds()); }
+[[nodiscard]] constexpr Time operator*(Time t, float f) { return seconds(t.asSeconds() * f); }
+[[nodiscard]] constexpr Time operator*(Time t, std::int64_t n) { return microseconds(t.asMicroseconds() * n); }
+[[nodiscard]] constexpr Time operator/(Time t, std::int64_t n) { return microseconds(t.asMicroseconds() / n); }
+[[nodiscard]] constexpr float operator/(Time a, Time b) { return a.asSeconds() / b.asSeconds(); }
+constexpr Time& operator+=(Time& a, Time b) { return a = a + b; }
+constexpr Time& operator-=(Time& a, Time b) { return a = a - b; }
+} // namespace mivra

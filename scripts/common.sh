@@ -1,0 +1,46 @@
+# Shared by ./run and ./test: package installation and the build.
+set -euo pipefail
+
+MIVRA_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+
+# Debian packages needed to build and run the library and the programs.
+BUILD_PACKAGES=(
+  cmake ninja-build g++ pkg-config
+  libsdl2-dev libepoxy-dev libfreetype-dev libstb-dev libsndfile1-dev libx11-dev libxi-dev
+  libgl1-mesa-dri fonts-dejavu-core
+)
+# Extra packages for the test suite.
+TEST_PACKAGES=(
+  libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb xauth xdotool x11-apps imagemagick python3-pil
+  python3-pyftpdlib iproute2 procps
+)
+
+as_root() {
+  if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+install_packages() {
+  local missing=()
+  local package
+  for package in "$@"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+  done
+  if [ "${#missing[@]}" -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
+  fi
+}
+
+# configure_and_build <build dir> [cmake options...]
+configure_and_build() {
+  local dir="$1"
+  shift
+  cmake -S "$MIVRA_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release "$@"
+  cmake --build "$dir"
+}
+
+install_build() {
+  as_root cmake --install "$1" >/dev/null
+}
