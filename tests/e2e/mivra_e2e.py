@@ -187,17 +187,36 @@ class Session:
         self.run(os.path.join(TOOLS, "mivra-wmclose"), str(self.window))
 
 
-def render_text(path, text, x, y, size, width, height, bold=False, font=None,
-                fill=(255, 255, 255, 255), background=(0, 0, 0)):
-    """Renders text with the library itself into a PNG of the given size (mivra-textshot)."""
-    font = font or os.path.join(os.environ["MIVRA_RESOURCE_DIR"], "tuffy.ttf")
-    cmd = [os.path.join(TOOLS, "mivra-textshot"), path, font, str(size), str(x), str(y),
-           str(width), str(height), "bold" if bold else "regular",
-           ",".join(map(str, fill)), ",".join(map(str, background)), text]
-    subprocess.run(cmd, check=True, timeout=60, env=os.environ.copy())
-    image = Image.open(path).convert("RGB")
-    image.load()
+class TextItem:
+    """One text for render_texts: drawn like a program draws a mivra::Text."""
+
+    def __init__(self, text, x, y, size, bold=False, fill=(255, 255, 255, 255), font=None):
+        self.text, self.x, self.y, self.size, self.bold, self.fill = text, x, y, size, bold, fill
+        self.font = font or os.path.join(os.environ["MIVRA_RESOURCE_DIR"], "tuffy.ttf")
+
+
+def render_texts(items, width, height, background=(0, 0, 0), env=None):
+    """Renders texts with the library itself (mivra-textshot) and returns the RGB image.
+
+    Pass the session's env so the reference is drawn by the same GL driver as the program."""
+    cmd = [os.path.join(TOOLS, "mivra-textshot"), "", str(width), str(height), ",".join(map(str, background))]
+    for item in items:
+        cmd += [item.font, str(item.size), "bold" if item.bold else "regular",
+                ",".join(map(str, item.fill)), str(item.x), str(item.y), item.text]
+    with tempfile.TemporaryDirectory() as directory:
+        cmd[1] = os.path.join(directory, "text.png")
+        subprocess.run(cmd, check=True, timeout=60, env=env or os.environ.copy(), stdin=subprocess.DEVNULL)
+        image = Image.open(cmd[1]).convert("RGB")
+        image.load()
     return image
+
+
+def save_shot(image, name):
+    """Keeps a screenshot in the build tree (build/screenshots) for the README and for debugging."""
+    directory = os.environ.get("MIVRA_SHOTS")
+    if directory:
+        os.makedirs(directory, exist_ok=True)
+        image.save(os.path.join(directory, name))
 
 
 def region_difference(a, b, box):
