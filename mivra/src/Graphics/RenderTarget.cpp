@@ -144,6 +144,12 @@ void RenderTarget::initialize()
     m_cache.viewChanged = true;
 }
 
+void RenderTarget::updateDefaultView()
+{
+    m_defaultView.reset(FloatRect({0.f, 0.f}, Vector2f(getSize())));
+    m_cache.viewChanged = true;
+}
+
 void RenderTarget::clear(Color color)
 {
     if (!prepare())

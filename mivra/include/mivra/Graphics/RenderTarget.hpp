@@ -57,8 +57,12 @@ public:
 
 protected:
     RenderTarget() = default;
-    // Sets the default view (and the current view) to cover the whole target.
+    // Sets the default view (and the current view) to cover the whole target, and forgets the
+    // cached graphics state (a new window brings a new context).
     void initialize();
+    // After a size change: the default view covers the new size, the current view is kept and
+    // its viewport is placed again.
+    void updateDefaultView();
 
 private:
     void applyCurrentView();
