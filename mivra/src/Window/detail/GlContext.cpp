@@ -144,15 +144,13 @@ std::unique_ptr<GlContext> GlContext::create(const ContextSettings& request, boo
     if (sharing)
         SDL_GL_SetAttribute(SDL_GL_SHARE_WITH_CURRENT_CONTEXT, sharing->isSharing() ? 1 : 0);
     context->m_window = SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-    if (!context->m_window)
-    {
-        std::cerr << "Mivra: cannot create an OpenGL context: " << SDL_GetError() << '\n';
-        return nullptr;
-    }
-    context->m_context = SDL_GL_CreateContext(context->m_window);
+    if (context->m_window)
+        context->m_context = SDL_GL_CreateContext(context->m_window);
     if (!context->m_context)
     {
-        std::cerr << "Mivra: cannot create an OpenGL context: " << SDL_GetError() << '\n';
+        // The root's failure shows as the failure of whatever needed it; don't say it twice.
+        if (shareWithOthers)
+            std::cerr << "Mivra: cannot create an OpenGL context: " << SDL_GetError() << '\n';
         return nullptr;
     }
     context->m_settings = queryCurrentContextSettings();

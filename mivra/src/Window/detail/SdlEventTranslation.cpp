@@ -67,7 +67,10 @@ char32_t decodeUtf8(const unsigned char*& s)
     for (int i = 0; i < extra; ++i, ++p)
     {
         if ((*p & 0xC0) != 0x80)
-            return 0xFFFD; // truncated: resume at the byte that broke the sequence
+        {
+            s = p; // truncated: one replacement, resuming at the byte that broke the sequence
+            return 0xFFFD;
+        }
         c = (c << 6) | (*p & 0x3F);
     }
     s = p;
