@@ -30,7 +30,6 @@
 #include <mivra/Graphics/VertexArray.hpp>
 #include <mivra/Graphics/View.hpp>
 
-#if __has_include(<mivra/Window/Window.hpp>)
 #include <mivra/Graphics/RenderTexture.hpp>
 #include <mivra/Graphics/RenderWindow.hpp>
 #include <mivra/Window/Context.hpp>
@@ -42,4 +41,3 @@
 #include <mivra/Window/VideoMode.hpp>
 #include <mivra/Window/Window.hpp>
 #include <mivra/Window/WindowEnums.hpp>
-#endif

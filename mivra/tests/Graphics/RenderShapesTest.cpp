@@ -6,6 +6,7 @@
 #include <mivra/Graphics/Sprite.hpp>
 #include <mivra/Graphics/Text.hpp>
 #include <mivra/Graphics/VertexArray.hpp>
+#include <mivra/System/Exception.hpp>
 
 #include <unistd.h>
 
@@ -265,7 +266,7 @@ TEST_F(RenderTest, FailingRenderTextures)
     RenderTexture target;
     EXPECT_FALSE(target.resize({0, 10}));
     EXPECT_FALSE(target.resize({1u << 30, 10}));
-    EXPECT_THROW(RenderTexture({0, 0}), Exception);
+    EXPECT_THROW(RenderTexture(Vector2u(0, 0)), Exception);
     EXPECT_TRUE(target.resize({8, 8}));
     EXPECT_EQ(target.getDefaultView().getSize(), Vector2f(8.f, 8.f));
 }

@@ -4,6 +4,7 @@
 #include <mivra/Graphics/Shader.hpp>
 #include <mivra/Graphics/Sprite.hpp>
 #include <mivra/Graphics/VertexArray.hpp>
+#include <mivra/System/Exception.hpp>
 
 #include <cstdlib>
 #include <fstream>
