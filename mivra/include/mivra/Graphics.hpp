@@ -28,6 +28,7 @@
 #include <mivra/Graphics/Transformable.hpp>
 #include <mivra/Graphics/Vertex.hpp>
 #include <mivra/Graphics/VertexArray.hpp>
+#include <mivra/Graphics/VertexBuffer.hpp>
 #include <mivra/Graphics/View.hpp>
 
 #include <mivra/Graphics/RenderTexture.hpp>

@@ -2,9 +2,11 @@
 #include <mivra/Graphics/RenderTarget.hpp>
 #include <mivra/Graphics/Shader.hpp>
 #include <mivra/Graphics/Texture.hpp>
+#include <mivra/Graphics/VertexBuffer.hpp>
 
 #include <epoxy/gl.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 
@@ -217,9 +219,45 @@ void RenderTarget::draw(const Drawable& drawable, const RenderStates& states)
 
 void RenderTarget::draw(const Vertex* vertices, std::size_t vertexCount, PrimitiveType type, const RenderStates& states)
 {
-    if (!vertices || vertexCount == 0 || !prepare())
+    if (!vertices || vertexCount == 0 || !setupDraw(states))
         return;
+    const auto* data = reinterpret_cast<const std::byte*>(vertices);
+    glVertexPointer(2, GL_FLOAT, sizeof(Vertex), data + offsetof(Vertex, position));
+    glColorPointer(4, GL_UNSIGNED_BYTE, sizeof(Vertex), data + offsetof(Vertex, color));
+    glTexCoordPointer(2, GL_FLOAT, sizeof(Vertex), data + offsetof(Vertex, texCoords));
+    glDrawArrays(primitiveToGl(type), 0, static_cast<GLsizei>(vertexCount));
+    if (states.shader)
+        Shader::bind(nullptr);
+}
 
+void RenderTarget::draw(const VertexBuffer& vertexBuffer, const RenderStates& states)
+{
+    draw(vertexBuffer, 0, vertexBuffer.getVertexCount(), states);
+}
+
+void RenderTarget::draw(const VertexBuffer& vertexBuffer, std::size_t firstVertex, std::size_t vertexCount, const RenderStates& states)
+{
+    if (!vertexBuffer.getNativeHandle() || firstVertex >= vertexBuffer.getVertexCount())
+        return;
+    vertexCount = std::min(vertexCount, vertexBuffer.getVertexCount() - firstVertex);
+    if (vertexCount == 0 || !setupDraw(states))
+        return;
+    VertexBuffer::bind(&vertexBuffer);
+    // With a buffer bound, the pointers are offsets into it.
+    const auto* base = static_cast<const std::byte*>(nullptr);
+    glVertexPointer(2, GL_FLOAT, sizeof(Vertex), base + offsetof(Vertex, position));
+    glColorPointer(4, GL_UNSIGNED_BYTE, sizeof(Vertex), base + offsetof(Vertex, color));
+    glTexCoordPointer(2, GL_FLOAT, sizeof(Vertex), base + offsetof(Vertex, texCoords));
+    glDrawArrays(primitiveToGl(vertexBuffer.getPrimitiveType()), static_cast<GLint>(firstVertex), static_cast<GLsizei>(vertexCount));
+    VertexBuffer::bind(nullptr);
+    if (states.shader)
+        Shader::bind(nullptr);
+}
+
+bool RenderTarget::setupDraw(const RenderStates& states)
+{
+    if (!prepare())
+        return false;
     if (m_cache.viewChanged)
         applyCurrentView();
     if (states.blendMode != m_cache.lastBlendMode)
@@ -232,15 +270,7 @@ void RenderTarget::draw(const Vertex* vertices, std::size_t vertexCount, Primiti
         applyTexture(states.texture);
     if (states.shader)
         Shader::bind(states.shader);
-
-    const auto* data = reinterpret_cast<const std::byte*>(vertices);
-    glVertexPointer(2, GL_FLOAT, sizeof(Vertex), data + offsetof(Vertex, position));
-    glColorPointer(4, GL_UNSIGNED_BYTE, sizeof(Vertex), data + offsetof(Vertex, color));
-    glTexCoordPointer(2, GL_FLOAT, sizeof(Vertex), data + offsetof(Vertex, texCoords));
-    glDrawArrays(primitiveToGl(type), 0, static_cast<GLsizei>(vertexCount));
-
-    if (states.shader)
-        Shader::bind(nullptr);
+    return true;
 }
 
 bool RenderTarget::prepare()

@@ -6,6 +6,7 @@
 #include <mivra/Graphics/Sprite.hpp>
 #include <mivra/Graphics/Text.hpp>
 #include <mivra/Graphics/VertexArray.hpp>
+#include <mivra/Graphics/VertexBuffer.hpp>
 #include <mivra/System/Exception.hpp>
 
 #include <unistd.h>
@@ -269,4 +270,36 @@ TEST_F(RenderTest, FailingRenderTextures)
     EXPECT_THROW(RenderTexture(Vector2u(0, 0)), Exception);
     EXPECT_TRUE(target.resize({8, 8}));
     EXPECT_EQ(target.getDefaultView().getSize(), Vector2f(8.f, 8.f));
+}
+
+TEST_F(RenderTest, VertexBuffersDrawWholeOrInPart)
+{
+    ASSERT_TRUE(VertexBuffer::isAvailable());
+    // Two quads as triangles: the left one red, the right one blue.
+    const Vertex vertices[] = {
+        {{0.f, 0.f}, Color::Red},   {{10.f, 0.f}, Color::Red},   {{0.f, 10.f}, Color::Red},
+        {{0.f, 10.f}, Color::Red},  {{10.f, 0.f}, Color::Red},   {{10.f, 10.f}, Color::Red},
+        {{10.f, 0.f}, Color::Blue}, {{20.f, 0.f}, Color::Blue},  {{10.f, 10.f}, Color::Blue},
+        {{10.f, 10.f}, Color::Blue}, {{20.f, 0.f}, Color::Blue}, {{20.f, 10.f}, Color::Blue},
+    };
+    VertexBuffer buffer(PrimitiveType::Triangles, VertexBuffer::Usage::Static);
+    ASSERT_TRUE(buffer.create(12));
+    ASSERT_TRUE(buffer.update(vertices));
+
+    RenderTexture target({20, 30});
+    target.clear(Color::Black);
+    target.draw(buffer);
+    Transform down;
+    down.translate({0.f, 10.f});
+    target.draw(buffer, 6, 100, RenderStates(down)); // the blue quad only, the count clipped
+    // Client-side vertices still work after a buffer was drawn.
+    const Vertex strip[] = {{{0.f, 20.f}, Color::Green}, {{20.f, 20.f}, Color::Green}, {{0.f, 30.f}, Color::Green},
+                            {{20.f, 30.f}, Color::Green}};
+    target.draw(strip, 4, PrimitiveType::TriangleStrip);
+    const Image image = snapshot(target);
+    EXPECT_EQ(image.getPixel({5, 5}), Color::Red);
+    EXPECT_EQ(image.getPixel({15, 5}), Color::Blue);
+    EXPECT_EQ(image.getPixel({5, 15}), Color::Black);
+    EXPECT_EQ(image.getPixel({15, 15}), Color::Blue);
+    EXPECT_EQ(image.getPixel({10, 25}), Color::Green);
 }

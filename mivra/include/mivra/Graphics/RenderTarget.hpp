@@ -15,6 +15,7 @@
 namespace mivra
 {
 class Drawable;
+class VertexBuffer;
 
 // Something that can be drawn into: a window or a texture.
 //
@@ -46,6 +47,10 @@ public:
     void draw(const Drawable& drawable, const RenderStates& states = RenderStates::Default);
     void draw(const Vertex* vertices, std::size_t vertexCount, PrimitiveType type,
               const RenderStates& states = RenderStates::Default);
+    // The whole buffer, or vertexCount vertices from firstVertex on (clipped to the buffer).
+    void draw(const VertexBuffer& vertexBuffer, const RenderStates& states = RenderStates::Default);
+    void draw(const VertexBuffer& vertexBuffer, std::size_t firstVertex, std::size_t vertexCount,
+              const RenderStates& states = RenderStates::Default);
 
     [[nodiscard]] virtual Vector2u getSize() const = 0;
     [[nodiscard]] virtual bool isSrgb() const { return false; }
@@ -71,6 +76,8 @@ private:
     void applyTransform(const Transform& transform);
     void applyTexture(const Texture* texture);
     bool prepare();
+    // Sends what differs from the cached state; false when the target cannot be drawn to.
+    bool setupDraw(const RenderStates& states);
 
     View m_defaultView;
     View m_view;
