@@ -138,6 +138,18 @@ bool hasFramebufferSrgb()
 }
 } // namespace
 
+RenderTarget::RenderTarget(RenderTarget&& other) noexcept : m_defaultView(other.m_defaultView), m_view(other.m_view)
+{
+}
+
+RenderTarget& RenderTarget::operator=(RenderTarget&& other) noexcept
+{
+    m_defaultView = other.m_defaultView;
+    m_view = other.m_view;
+    m_cache = StatesCache();
+    return *this;
+}
+
 void RenderTarget::initialize()
 {
     m_defaultView.reset(FloatRect({0.f, 0.f}, Vector2f(getSize())));

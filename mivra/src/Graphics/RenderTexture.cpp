@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <iostream>
+#include <utility>
 
 namespace mivra
 {
@@ -52,6 +53,32 @@ RenderTexture::RenderTexture(Vector2u size, const ContextSettings& settings)
 RenderTexture::~RenderTexture()
 {
     destroyFramebuffers();
+}
+
+RenderTexture::RenderTexture(RenderTexture&& other) noexcept
+    : RenderTarget(std::move(other)), m_context(std::move(other.m_context)), m_texture(std::move(other.m_texture)),
+      m_framebuffer(std::exchange(other.m_framebuffer, 0u)), m_depthStencil(std::exchange(other.m_depthStencil, 0u)),
+      m_multisampleFramebuffer(std::exchange(other.m_multisampleFramebuffer, 0u)),
+      m_multisampleColor(std::exchange(other.m_multisampleColor, 0u)),
+      m_multisampleDepthStencil(std::exchange(other.m_multisampleDepthStencil, 0u))
+{
+}
+
+RenderTexture& RenderTexture::operator=(RenderTexture&& other) noexcept
+{
+    if (this != &other)
+    {
+        destroyFramebuffers();
+        RenderTarget::operator=(std::move(other));
+        m_context = std::move(other.m_context);
+        m_texture = std::move(other.m_texture);
+        m_framebuffer = std::exchange(other.m_framebuffer, 0u);
+        m_depthStencil = std::exchange(other.m_depthStencil, 0u);
+        m_multisampleFramebuffer = std::exchange(other.m_multisampleFramebuffer, 0u);
+        m_multisampleColor = std::exchange(other.m_multisampleColor, 0u);
+        m_multisampleDepthStencil = std::exchange(other.m_multisampleDepthStencil, 0u);
+    }
+    return *this;
 }
 
 void RenderTexture::destroyFramebuffers()

@@ -303,3 +303,23 @@ TEST_F(RenderTest, VertexBuffersDrawWholeOrInPart)
     EXPECT_EQ(image.getPixel({15, 15}), Color::Blue);
     EXPECT_EQ(image.getPixel({10, 25}), Color::Green);
 }
+
+TEST_F(RenderTest, MovedRenderTextureKeepsDrawing)
+{
+    RenderTexture first({10, 10});
+    first.clear(Color::Red);
+    RenderTexture moved(std::move(first));
+    RectangleShape corner({5.f, 5.f});
+    corner.setFillColor(Color::Blue);
+    moved.draw(corner);
+    Image image = snapshot(moved);
+    EXPECT_EQ(image.getPixel({1, 1}), Color::Blue);
+    EXPECT_EQ(image.getPixel({8, 8}), Color::Red);
+
+    RenderTexture assigned;
+    assigned = std::move(moved);
+    assigned.clear(Color::Green);
+    image = snapshot(assigned);
+    EXPECT_EQ(image.getPixel({1, 1}), Color::Green);
+    EXPECT_EQ(assigned.getSize(), Vector2u(10, 10));
+}

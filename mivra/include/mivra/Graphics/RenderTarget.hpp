@@ -62,6 +62,9 @@ public:
 
 protected:
     RenderTarget() = default;
+    // For targets that can move: views go along, the cached state is sent again on next use.
+    RenderTarget(RenderTarget&& other) noexcept;
+    RenderTarget& operator=(RenderTarget&& other) noexcept;
     // Sets the default view (and the current view) to cover the whole target, and forgets the
     // cached graphics state (a new window brings a new context).
     void initialize();

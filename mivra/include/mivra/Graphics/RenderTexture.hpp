@@ -22,6 +22,8 @@ public:
     // Throws mivra::Exception when the render texture cannot be made.
     explicit RenderTexture(Vector2u size, const ContextSettings& settings = {});
     ~RenderTexture() override;
+    RenderTexture(RenderTexture&& other) noexcept;
+    RenderTexture& operator=(RenderTexture&& other) noexcept;
 
     // (Re)makes the render texture; its contents are undefined until cleared. False (with one
     // line on stderr) when the size is zero or too large or the system lacks framebuffer objects.
