@@ -323,3 +323,33 @@ TEST_F(RenderTest, MovedRenderTextureKeepsDrawing)
     EXPECT_EQ(image.getPixel({1, 1}), Color::Green);
     EXPECT_EQ(assigned.getSize(), Vector2u(10, 10));
 }
+
+TEST_F(RenderTest, AntiAliasedRenderTextureSmoothsEdges)
+{
+    ContextSettings settings;
+    settings.antiAliasingLevel = 4;
+    auto countPartial = [](const Image& image)
+    {
+        unsigned partial = 0;
+        for (unsigned y = 0; y < image.getSize().y; ++y)
+            for (unsigned x = 0; x < image.getSize().x; ++x)
+            {
+                const std::uint8_t r = image.getPixel({x, y}).r;
+                partial += (r > 20 && r < 235) ? 1 : 0;
+            }
+        return partial;
+    };
+    const Vertex triangle[] = {{{0.f, 0.f}, Color::Red}, {{32.f, 5.f}, Color::Red}, {{3.f, 32.f}, Color::Red}};
+
+    RenderTexture smooth({32, 32}, settings);
+    smooth.clear(Color::Black);
+    smooth.draw(triangle, 3, PrimitiveType::Triangles);
+    RenderTexture sharp({32, 32});
+    sharp.clear(Color::Black);
+    sharp.draw(triangle, 3, PrimitiveType::Triangles);
+
+    EXPECT_EQ(countPartial(snapshot(sharp)), 0u);
+    const Image smoothed = snapshot(smooth);
+    EXPECT_GT(countPartial(smoothed), 10u);
+    EXPECT_EQ(smoothed.getPixel({5, 5}), Color::Red);
+}
