@@ -1,5 +1,6 @@
 #pragma once
 
+#include <mivra/Network/Ftp.hpp>
 #include <mivra/Network/IpAddress.hpp>
 #include <mivra/Network/Packet.hpp>
 #include <mivra/Network/Socket.hpp>
