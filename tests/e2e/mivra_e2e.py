@@ -86,6 +86,8 @@ class Session:
         self.env.update({"DISPLAY": self.xvfb.display, "SDL_AUDIODRIVER": "dummy"})
         self.env.pop("WAYLAND_DISPLAY", None)
         self.env.update(self.extra_env)
+        # The pointer starts in the middle of the screen, where a centred window would catch it.
+        self.run("xdotool", "mousemove", "0", "0")
         self.start_time = time.monotonic()
         self._out = tempfile.TemporaryFile()
         self._err = tempfile.TemporaryFile()
