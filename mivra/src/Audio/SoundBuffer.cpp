@@ -40,6 +40,9 @@ bool decodeFile(const std::filesystem::path& filename, std::vector<std::int16_t>
             break;
     }
     samples.resize(frames * channelCount);
+    error = reader.truncation(frames);
+    if (!error.empty())
+        return false;
     if (frames == 0 && reader.frameCount() > 0)
     {
         error = "the file holds no decodable audio";

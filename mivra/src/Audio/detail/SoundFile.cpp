@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
+#include <cstring>
 #include <limits>
 
 namespace mivra::priv
@@ -46,6 +48,43 @@ std::string lowerExtension(const std::filesystem::path& filename)
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return extension;
+}
+
+// Frames an MP3 file's Xing or Info header promises, or 0 when it has none.
+std::uint64_t mp3PromisedFrames(const std::filesystem::path& filename)
+{
+    std::FILE* file = std::fopen(filename.c_str(), "rb");
+    if (!file)
+        return 0;
+    std::vector<unsigned char> head(16384);
+    head.resize(std::fread(head.data(), 1, head.size(), file));
+    std::fclose(file);
+    std::size_t pos = 0;
+    if (head.size() >= 10 && head[0] == 'I' && head[1] == 'D' && head[2] == '3')
+    {
+        const std::size_t tag = (std::size_t{head[6]} << 21) | (std::size_t{head[7]} << 14) |
+                                (std::size_t{head[8]} << 7) | std::size_t{head[9]};
+        pos = 10 + tag;
+    }
+    while (pos + 4 <= head.size() && !(head[pos] == 0xff && (head[pos + 1] & 0xe0) == 0xe0))
+        ++pos;
+    if (pos + 4 > head.size())
+        return 0;
+    const bool mpeg1 = (head[pos + 1] & 0x18) == 0x18;
+    const std::uint64_t framesPerFrame = mpeg1 ? 1152 : 576;
+    for (std::size_t at = pos + 4; at + 12 <= std::min(head.size(), pos + 200); ++at)
+    {
+        if (std::memcmp(&head[at], "Xing", 4) != 0 && std::memcmp(&head[at], "Info", 4) != 0)
+            continue;
+        const std::uint32_t flags = (std::uint32_t{head[at + 4]} << 24) | (std::uint32_t{head[at + 5]} << 16) |
+                                    (std::uint32_t{head[at + 6]} << 8) | head[at + 7];
+        if (!(flags & 1))
+            return 0;
+        const std::uint32_t frames = (std::uint32_t{head[at + 8]} << 24) | (std::uint32_t{head[at + 9]} << 16) |
+                                     (std::uint32_t{head[at + 10]} << 8) | head[at + 11];
+        return frames * framesPerFrame;
+    }
+    return 0;
 }
 
 // Channel counts, rates and lengths beyond these are taken for a damaged header.
@@ -99,6 +138,33 @@ bool SoundFileReader::open(const std::filesystem::path& filename, std::string& e
     m_channelCount = static_cast<unsigned int>(info.channels);
     m_sampleRate = static_cast<unsigned int>(info.samplerate);
     m_frameCount = static_cast<std::uint64_t>(info.frames);
+    const int major = info.format & SF_FORMAT_TYPEMASK;
+    m_headerProblem.clear();
+    m_promisedFrames = 0;
+    if (major == SF_FORMAT_WAV || major == SF_FORMAT_AIFF || major == SF_FORMAT_WAVEX || major == SF_FORMAT_RF64)
+    {
+        // libsndfile trims the length to what is there and notes the header's claim in its log as
+        // "data : <claimed> (should be <actual>)".
+        std::string log(4096, '\0');
+        sf_command(file, SFC_GET_LOG_INFO, log.data(), static_cast<int>(log.size()));
+        std::size_t at = 0;
+        while ((at = log.find('\n', at)) != std::string::npos)
+        {
+            ++at;
+            unsigned long long claimed = 0, actual = 0;
+            if ((log.compare(at, 4, "data") == 0 || log.compare(at, 4, "SSND") == 0) &&
+                std::sscanf(log.c_str() + at + 4, " : %llu (should be %llu)", &claimed, &actual) == 2 &&
+                claimed > actual && claimed < 0x7fffffffull)
+            {
+                m_headerProblem = "the file is cut short: its header promises " + std::to_string(claimed) +
+                                  " bytes of audio, it holds " + std::to_string(actual);
+            }
+        }
+    }
+    else if (major == SF_FORMAT_MPEG)
+    {
+        m_promisedFrames = mp3PromisedFrames(filename);
+    }
     // Lossy decoders work in floats; let them clip instead of wrapping around at full scale.
     sf_command(file, SFC_SET_SCALE_FLOAT_INT_READ, nullptr, SF_TRUE);
 
@@ -133,6 +199,18 @@ void SoundFileReader::seek(std::uint64_t frame)
         return;
     frame = std::min(frame, m_frameCount);
     sf_seek(reinterpret_cast<SNDFILE*>(m_file), static_cast<sf_count_t>(frame), SEEK_SET);
+}
+
+std::string SoundFileReader::truncation(std::uint64_t decodedFrames) const
+{
+    if (!m_headerProblem.empty())
+        return m_headerProblem;
+    // Decoders drop the encoder's delay and padding: up to two MP3 frames and a bit.
+    constexpr std::uint64_t slack = 2 * 1152 + 1105;
+    if (m_promisedFrames > slack && decodedFrames + slack < m_promisedFrames)
+        return "the file is cut short: " + std::to_string(decodedFrames) + " of " + std::to_string(m_promisedFrames) +
+               " frames could be decoded";
+    return {};
 }
 
 bool writeSoundFile(const std::filesystem::path& filename, const std::int16_t* samples, std::size_t sampleCount,

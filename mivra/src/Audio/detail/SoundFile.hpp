@@ -27,6 +27,10 @@ public:
     // returns what was read before it and sets error.
     std::size_t read(std::int16_t* samples, std::size_t frameCount, std::string& error);
     void seek(std::uint64_t frame);
+    // After reading the whole file: the reason it looks cut short, or an empty string. Covers
+    // RIFF/AIFF headers that promise more data than there is and MP3 streams whose Xing/Info header
+    // counts more frames than were decoded (plain CBR MP3 carries no length to check against).
+    [[nodiscard]] std::string truncation(std::uint64_t decodedFrames) const;
 
     [[nodiscard]] unsigned int channelCount() const { return m_channelCount; }
     [[nodiscard]] unsigned int sampleRate() const { return m_sampleRate; }
@@ -39,6 +43,8 @@ private:
     unsigned int m_sampleRate{};
     std::uint64_t m_frameCount{};
     std::vector<SoundChannel> m_channelMap;
+    std::string m_headerProblem;
+    std::uint64_t m_promisedFrames{}; // from an MP3 Xing/Info header, 0 if none
 };
 
 // Writes samples to a file whose format follows the extension: .wav, .ogg, .flac, .mp3.

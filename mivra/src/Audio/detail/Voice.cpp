@@ -98,7 +98,10 @@ void Voice::resetConversion()
 {
     if (m_resampler)
         SDL_AudioStreamClear(m_resampler);
-    m_flushed = false;
+    m_draining = false;
+    m_pushedFrames = 0;
+    m_resampledFrames = 0;
+    m_drainTarget = 0;
     m_finished = false;
 }
 
@@ -153,7 +156,24 @@ std::size_t Voice::render(float* out, std::size_t frameCount)
             produced += n;
             continue;
         }
-        const auto available = static_cast<std::size_t>(std::max(0, SDL_AudioStreamAvailable(m_resampler))) / frameBytes;
+        auto available = static_cast<std::size_t>(std::max(0, SDL_AudioStreamAvailable(m_resampler))) / frameBytes;
+        if (m_draining)
+        {
+            // SDL's flush does not push out the resampler's tail; feed silence instead and keep
+            // exactly the frames the source's length calls for.
+            const std::uint64_t left = m_drainTarget - std::min(m_drainTarget, m_resampledFrames);
+            if (left == 0)
+                break;
+            if (available == 0)
+            {
+                if (m_converted.size() < 256 * outChannels)
+                    m_converted.resize(256 * outChannels);
+                std::fill_n(m_converted.begin(), 256 * outChannels, 0.f);
+                SDL_AudioStreamPut(m_resampler, m_converted.data(), static_cast<int>(256 * frameBytes));
+                continue;
+            }
+            available = static_cast<std::size_t>(std::min<std::uint64_t>(available, left));
+        }
         if (available > 0)
         {
             const std::size_t take = std::min(available, frameCount - produced);
@@ -162,30 +182,32 @@ std::size_t Voice::render(float* out, std::size_t frameCount)
             if (got <= 0)
                 break;
             produced += static_cast<std::size_t>(got) / frameBytes;
+            m_resampledFrames += static_cast<std::size_t>(got) / frameBytes;
             continue;
         }
-        if (m_flushed)
+        if (m_draining)
             break;
         const std::size_t n = fetch(data, 1024);
         if (n == 0)
         {
             if (!exhausted())
                 break;
-            SDL_AudioStreamFlush(m_resampler);
-            m_flushed = true;
+            m_draining = true;
+            m_drainTarget = m_pushedFrames * m_output.sampleRate / m_sampleRate;
             continue;
         }
         if (m_converted.size() < n * outChannels)
             m_converted.resize(n * outChannels);
         convert(data, n, m_converted.data());
         SDL_AudioStreamPut(m_resampler, m_converted.data(), static_cast<int>(n * frameBytes));
+        m_pushedFrames += n;
     }
 
     for (std::size_t i = 0; i < produced * outChannels; ++i)
         out[i] += m_rendered[i] * volume;
     outputFrames += produced;
     if (produced < frameCount && exhausted())
-        m_finished = !m_resampler || (m_flushed && SDL_AudioStreamAvailable(m_resampler) <= 0);
+        m_finished = !m_resampler || (m_draining && m_resampledFrames >= m_drainTarget);
     return produced;
 }
 

@@ -67,7 +67,10 @@ private:
     OutputFormat m_output;
     std::vector<float> m_gains; // m_gains[source channel * output channels + output channel]
     SDL_AudioStream* m_resampler{};
-    bool m_flushed{false};
+    bool m_draining{false};
+    std::uint64_t m_pushedFrames{};
+    std::uint64_t m_resampledFrames{};
+    std::uint64_t m_drainTarget{};
     bool m_finished{false};
     std::vector<float> m_rendered;
     std::vector<float> m_converted;
