@@ -100,6 +100,13 @@ bool waitForOutputFrames(std::size_t frames)
     return waitUntil([&] { return outputFrames() >= frames; });
 }
 
+std::size_t freshOutputFrame()
+{
+    const std::size_t now = outputFrames() + 4096;
+    waitForOutputFrames(now);
+    return now;
+}
+
 void writeInput(const std::vector<std::int16_t>& samples)
 {
     std::ofstream out(inputFile(), std::ios::binary | std::ios::trunc);

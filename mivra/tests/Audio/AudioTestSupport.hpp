@@ -20,6 +20,9 @@ const std::filesystem::path& scratchDirectory();
 std::vector<std::int16_t> readOutput();
 // Size of the output in stereo frames.
 std::size_t outputFrames();
+// A frame of the output after which only what is played from now on appears: waits until
+// everything mixed so far has passed the driver's stdio buffer and its device buffer.
+std::size_t freshOutputFrame();
 // Waits (up to a generous limit) until the output holds at least this many frames.
 bool waitForOutputFrames(std::size_t frames);
 // Waits until the predicate holds; false after the time limit.

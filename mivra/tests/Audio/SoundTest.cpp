@@ -26,7 +26,7 @@ mivra::SoundBuffer monoBuffer(const std::vector<std::int16_t>& samples, unsigned
 // stood before play() to a little past the end.
 std::vector<std::int16_t> playAndCapture(mivra::Sound& sound, std::size_t expectedFrames)
 {
-    const std::size_t before = outputFrames();
+    const std::size_t before = freshOutputFrame();
     sound.play();
     EXPECT_TRUE(waitUntil([&] { return sound.getStatus() == Status::Stopped; }));
     // The driver writes through a stdio buffer: wait until everything up to the end is on disk.
@@ -83,7 +83,7 @@ TEST(Sound, SeveralSoundsMixTogether)
     const mivra::SoundBuffer high = monoBuffer(std::vector<std::int16_t>(30000, 2500), 44100);
     mivra::Sound a(low);
     mivra::Sound b(high);
-    const std::size_t before = outputFrames();
+    const std::size_t before = freshOutputFrame();
     {
         // Both start within the same mix.
         a.play();
