@@ -98,6 +98,21 @@ private:
     std::atomic<bool> m_overlapped{false};
 };
 
+// Counts what passes through, to know when the input has been read.
+class CountingBufferRecorder : public mivra::SoundBufferRecorder
+{
+public:
+    ~CountingBufferRecorder() override { stop(); }
+    std::atomic<std::size_t> captured{0};
+
+protected:
+    bool onCapturedSamples(const std::int16_t* samples, std::size_t sampleCount) override
+    {
+        captured += sampleCount;
+        return SoundBufferRecorder::onCapturedSamples(samples, sampleCount);
+    }
+};
+
 std::vector<std::int16_t> head(const std::vector<std::int16_t>& samples, std::size_t count)
 {
     return {samples.begin(), samples.begin() + static_cast<std::ptrdiff_t>(std::min(count, samples.size()))};
@@ -205,12 +220,10 @@ TEST(SoundBufferRecorder, KeepsTheWholeRecording)
         SCOPED_TRACE(std::to_string(channels) + " channels");
         const auto input = distinctSamples(30000, 23 + channels);
         writeInput(input);
-        mivra::SoundBufferRecorder recorder;
+        CountingBufferRecorder recorder;
         recorder.setChannelCount(channels);
         ASSERT_TRUE(recorder.start(22050));
-        // The device reads the input at about ten times real time: 30000 samples take ~70 ms, and
-        // after the input's end it reads silence, so waiting longer only adds zeros.
-        mivra::sleep(mivra::milliseconds(400));
+        ASSERT_TRUE(waitUntil([&] { return recorder.captured >= input.size(); }));
         recorder.stop();
         const mivra::SoundBuffer& buffer = recorder.getBuffer();
         EXPECT_EQ(buffer.getSampleRate(), 22050u);
