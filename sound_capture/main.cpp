@@ -4,8 +4,11 @@
 #include <mivra/Audio/SoundBufferRecorder.hpp>
 #include <mivra/System/Sleep.hpp>
 
+#include "DeviceChoice.hpp"
+
 #include <cstddef>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,29 +21,6 @@ void waitForEnter()
     std::cin.ignore(maxLine, '\n');
 }
 
-// Reads device positions until one is in range. Entries out of range, or that are not numbers, are
-// read again without a new prompt. Empty when standard input has ended.
-bool readDeviceIndex(std::size_t deviceCount, std::size_t& index)
-{
-    while (true)
-    {
-        std::size_t answer = deviceCount;
-        std::cin >> answer;
-        if (std::cin.eof())
-            return false;
-        if (std::cin.fail())
-        {
-            std::cin.clear();
-            answer = deviceCount;
-        }
-        std::cin.ignore(maxLine, '\n');
-        if (answer < deviceCount)
-        {
-            index = answer;
-            return true;
-        }
-    }
-}
 } // namespace
 
 int main()
@@ -63,15 +43,12 @@ int main()
         std::cout << i << ": " << devices[i] << '\n';
     std::cout << std::endl;
 
-    std::size_t deviceIndex = 0;
-    if (devices.size() > 1)
+    const std::optional<std::size_t> deviceIndex = sound_capture::chooseDevice(std::cin, std::cout, devices.size());
+    if (!deviceIndex)
     {
-        std::cout << "Please choose the capture device to use [0-" << devices.size() - 1 << "]: ";
-        if (!readDeviceIndex(devices.size(), deviceIndex))
-        {
-            std::cerr << "Failed to set the capture device" << std::endl;
-            return 1;
-        }
+        // Standard input ended before a device was chosen.
+        std::cerr << "Failed to set the capture device" << std::endl;
+        return 1;
     }
 
     std::cout << "Please choose the sample rate for sound capture (44100 is CD quality): ";
@@ -85,7 +62,7 @@ int main()
     waitForEnter();
 
     mivra::SoundBufferRecorder recorder;
-    if (!recorder.setDevice(devices[deviceIndex]))
+    if (!recorder.setDevice(devices[*deviceIndex]))
     {
         std::cerr << "Failed to set the capture device" << std::endl;
         return 1;
