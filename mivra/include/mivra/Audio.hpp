@@ -8,3 +8,4 @@
 #include <mivra/Audio/SoundRecorder.hpp>
 #include <mivra/Audio/SoundSource.hpp>
 #include <mivra/Audio/SoundStream.hpp>
+#include <mivra/System.hpp>
