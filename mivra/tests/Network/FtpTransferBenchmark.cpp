@@ -17,7 +17,7 @@ namespace
 namespace fs = std::filesystem;
 
 constexpr std::size_t fileSize = 256u * 1024 * 1024;
-constexpr int rounds = 5;
+constexpr int rounds = 3;
 
 // Throughput in MB/s (10^6 bytes per second) of one transfer; 0 when it failed.
 double rate(const std::function<bool()>& transfer)
