@@ -31,7 +31,7 @@ function(mivra_add_program name)
   install(TARGETS ${name} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endfunction()
 
-# mivra_add_gtest(<name> SOURCES <files> LIBRARIES <targets> [LABELS <labels>] [ENVIRONMENT <k=v>...])
+# mivra_add_gtest(<name> SOURCES <files> LIBRARIES <targets> [LABELS <labels>] [ENVIRONMENT <k=v>])
 function(mivra_add_gtest name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBRARIES;LABELS;ENVIRONMENT" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
@@ -40,6 +40,33 @@ function(mivra_add_gtest name)
       MIVRA_RESOURCE_DIR="${MIVRA_RESOURCE_DIR}"
       MIVRA_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
       MIVRA_BINARY_DIR="${PROJECT_BINARY_DIR}")
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-      PROPERTIES LABELS "unit;${ARG_LABELS}" ENVIRONMENT "${ARG_ENVIRONMENT}")
+  # Test discovery splits list-valued properties into separate words, which then pair up
+  # wrongly (a second label would swallow ENVIRONMENT). So each property gets one value here:
+  # further labels come from the directory, and ENVIRONMENT takes one variable per call.
+  list(LENGTH ARG_ENVIRONMENT environment_count)
+  if(environment_count GREATER 1)
+    message(FATAL_ERROR "mivra_add_gtest(${name}): give ENVIRONMENT one variable")
+  endif()
+  if(ARG_LABELS)
+    set_property(DIRECTORY APPEND PROPERTY LABELS ${ARG_LABELS})
+  endif()
+  if(ARG_ENVIRONMENT)
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS unit ENVIRONMENT "${ARG_ENVIRONMENT}")
+  else()
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS unit)
+  endif()
+endfunction()
+
+# mivra_add_e2e_test(<name> SCRIPT <python file> [ARGS <args...>] [LABELS <labels>] [TIMEOUT <s>])
+# An end-to-end test: a Python script (Debian's /usr/bin/python3) using tests/e2e/mivra_e2e.py.
+function(mivra_add_e2e_test name)
+  cmake_parse_arguments(ARG "" "SCRIPT;TIMEOUT" "ARGS;LABELS" ${ARGN})
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 120)
+  endif()
+  add_test(NAME ${name} COMMAND /usr/bin/python3 ${ARG_SCRIPT} ${ARG_ARGS})
+  set_tests_properties(${name} PROPERTIES
+    LABELS "e2e;${ARG_LABELS}"
+    TIMEOUT ${ARG_TIMEOUT}
+    ENVIRONMENT "PYTHONPATH=${PROJECT_SOURCE_DIR}/tests/e2e;MIVRA_TOOLS=${PROJECT_BINARY_DIR}/tools;MIVRA_RESOURCE_DIR=${MIVRA_RESOURCE_DIR};MIVRA_BIN=${PROJECT_BINARY_DIR}/bin;MIVRA_SHOTS=${PROJECT_BINARY_DIR}/screenshots")
 endfunction()
