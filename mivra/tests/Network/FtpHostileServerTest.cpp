@@ -26,7 +26,7 @@ using mivra::TcpSocket;
 using Status = Ftp::Response::Status;
 using SocketStatus = mivra::Socket::Status;
 
-const mivra::Time clientTimeout = mivra::seconds(1);
+const mivra::Time clientTimeout = mivra::seconds(2);
 
 // The server's side of one control connection.
 class Session
