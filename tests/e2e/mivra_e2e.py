@@ -150,6 +150,15 @@ class Session:
             time.sleep(0.05)
         raise AssertionError(f"no window titled {title!r} within {timeout} s")
 
+    def wait_first_frame(self, background=(0, 0, 0), timeout=20):
+        """Seconds from the program's start until its window shows something drawn."""
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            if ink_box(self.screenshot(), background) is not None:
+                return time.monotonic() - self.start_time
+            time.sleep(0.01)
+        raise AssertionError("nothing was drawn")
+
     def settle(self, seconds=0.5):
         """Gives the program time to handle queued input and draw a few frames."""
         time.sleep(seconds)
