@@ -1,10 +1,7 @@
 #pragma once
 
-#include <mivra/System/Angle.hpp>
-#include <mivra/System/Clock.hpp>
-#include <mivra/System/Exception.hpp>
-#include <mivra/System/String.hpp>
-#include <mivra/System/Vector2.hpp>
+#include <mivra/System.hpp>
+#include <mivra/Window.hpp>
 
 #include <mivra/Graphics/BlendMode.hpp>
 #include <mivra/Graphics/CircleShape.hpp>
@@ -18,6 +15,8 @@
 #include <mivra/Graphics/RectangleShape.hpp>
 #include <mivra/Graphics/RenderStates.hpp>
 #include <mivra/Graphics/RenderTarget.hpp>
+#include <mivra/Graphics/RenderTexture.hpp>
+#include <mivra/Graphics/RenderWindow.hpp>
 #include <mivra/Graphics/Shader.hpp>
 #include <mivra/Graphics/Shape.hpp>
 #include <mivra/Graphics/Sprite.hpp>
@@ -30,15 +29,3 @@
 #include <mivra/Graphics/VertexArray.hpp>
 #include <mivra/Graphics/VertexBuffer.hpp>
 #include <mivra/Graphics/View.hpp>
-
-#include <mivra/Graphics/RenderTexture.hpp>
-#include <mivra/Graphics/RenderWindow.hpp>
-#include <mivra/Window/Context.hpp>
-#include <mivra/Window/ContextSettings.hpp>
-#include <mivra/Window/Event.hpp>
-#include <mivra/Window/Keyboard.hpp>
-#include <mivra/Window/Mouse.hpp>
-#include <mivra/Window/Touch.hpp>
-#include <mivra/Window/VideoMode.hpp>
-#include <mivra/Window/Window.hpp>
-#include <mivra/Window/WindowEnums.hpp>
