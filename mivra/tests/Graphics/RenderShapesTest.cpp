@@ -410,3 +410,57 @@ TEST_F(RenderTest, TexturesLoadUpdateCopyAndRepeat)
     EXPECT_EQ(image.getPixel({5, 0}), Color::Yellow);
     std::filesystem::remove_all(dir);
 }
+
+TEST_F(RenderTest, UnderlineAndStrikeThroughSpanTheLine)
+{
+    const Font font(test::fontPath());
+    Text text(font, "o o o", 30);
+    text.setStyle(Text::Underlined | Text::StrikeThrough);
+    RenderTexture target({120, 50});
+    target.clear(Color::Black);
+    target.draw(text);
+    const Image image = snapshot(target);
+
+    auto rowIsSolid = [&](float y)
+    {
+        const auto row = static_cast<unsigned>(y);
+        // Across the gaps between the letters too.
+        for (unsigned x = 2; x + 2 < static_cast<unsigned>(text.findCharacterPos(5).x); ++x)
+            if (image.getPixel({x, row}).r < 200)
+                return false;
+        return true;
+    };
+    const float baseline = 30.f;
+    EXPECT_TRUE(rowIsSolid(baseline + font.getUnderlinePosition(30)));
+    const Glyph& x = font.getGlyph(U'x', 30, false);
+    EXPECT_TRUE(rowIsSolid(baseline + x.bounds.position.y + x.bounds.size.y / 2.f));
+    EXPECT_FALSE(rowIsSolid(baseline - 2.f)); // between the two lines only the letters
+}
+
+TEST_F(RenderTest, SmoothTexturesBlendNeighbouringTexels)
+{
+    Image picture({2, 1}, Color::Black);
+    picture.setPixel({1, 0}, Color::White);
+    Texture texture;
+    ASSERT_TRUE(texture.loadFromImage(picture));
+    RenderTexture target({40, 10});
+    Sprite sprite(texture);
+    sprite.setScale({20.f, 10.f});
+
+    target.clear(Color::Red);
+    target.draw(sprite);
+    Image image = snapshot(target);
+    EXPECT_EQ(image.getPixel({19, 5}), Color::Black); // nearest texel: a hard edge
+    EXPECT_EQ(image.getPixel({20, 5}), Color::White);
+
+    texture.setSmooth(true);
+    EXPECT_TRUE(texture.isSmooth());
+    target.draw(sprite);
+    image = snapshot(target);
+    const std::uint8_t left = image.getPixel({19, 5}).r;
+    const std::uint8_t right = image.getPixel({20, 5}).r;
+    EXPECT_GT(left, 100);
+    EXPECT_LT(left, 155);
+    EXPECT_GT(right, 100);
+    EXPECT_LT(right, 155);
+}
