@@ -2,6 +2,7 @@
 
 #include <mivra/Graphics/RectangleShape.hpp>
 #include <mivra/Graphics/RenderWindow.hpp>
+#include <mivra/Graphics/Sprite.hpp>
 
 #include <epoxy/gl.h>
 
@@ -64,4 +65,27 @@ TEST_F(RenderTest, RenderWindowDefaultViewFollowsItsSize)
     EXPECT_EQ(backBufferPixel(window, 90, 50), Color::Red);
     EXPECT_EQ(backBufferPixel(window, 110, 50), Color::Black);
     window.display();
+}
+
+TEST_F(RenderTest, RenderTexturePostEffectIntoTheWindow)
+{
+    RenderWindow window(VideoMode({60, 40}), "Mivra Post-effect Test", Style::Titlebar | Style::Close);
+    ASSERT_TRUE(window.isOpen());
+    RenderTexture canvas({60, 40});
+    for (int frame = 0; frame < 3; ++frame)
+    {
+        // Each frame paints the canvas anew, as a post-effect scene does, then shows it.
+        const Color colour = frame % 2 ? Color::Blue : Color::Yellow;
+        canvas.clear(Color::White);
+        RectangleShape block({20.f, 10.f});
+        block.setFillColor(colour);
+        canvas.draw(block);
+        canvas.display();
+
+        window.clear(Color::Black);
+        window.draw(Sprite(canvas.getTexture()));
+        EXPECT_EQ(backBufferPixel(window, 5, 5), colour) << "frame " << frame;
+        EXPECT_EQ(backBufferPixel(window, 50, 30), Color::White) << "frame " << frame;
+        window.display();
+    }
 }
