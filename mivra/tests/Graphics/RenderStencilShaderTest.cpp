@@ -302,3 +302,32 @@ TEST_F(RenderTest, ShaderFailuresNameTheFileAndKeepTheOldProgram)
     }
     std::filesystem::remove_all(dir);
 }
+
+TEST_F(RenderTest, ShadersLoadFromFilesOfOneTwoOrThreeStages)
+{
+    const auto dir = std::filesystem::temp_directory_path() / ("mivra-shader-files-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    std::ofstream(dir / "plain.vert") << "void main() { gl_Position = gl_ModelViewProjectionMatrix * gl_Vertex; gl_FrontColor = gl_Color; }\n";
+    std::ofstream(dir / "pass.geom") << "#version 150 compatibility\n"
+                                        "layout(triangles) in;\n"
+                                        "layout(triangle_strip, max_vertices = 3) out;\n"
+                                        "void main() {\n"
+                                        "    for (int i = 0; i < 3; ++i) {\n"
+                                        "        gl_Position = gl_in[i].gl_Position; gl_FrontColor = gl_in[i].gl_FrontColor; EmitVertex();\n"
+                                        "    }\n"
+                                        "    EndPrimitive();\n"
+                                        "}\n";
+    std::ofstream(dir / "green.frag") << "void main() { gl_FragColor = vec4(0.0, gl_Color.g, 0.0, 1.0); }\n";
+
+    const Shader one(dir / "green.frag", Shader::Type::Fragment);
+    const Shader two(dir / "plain.vert", dir / "green.frag");
+    const Shader three(dir / "plain.vert", dir / "pass.geom", dir / "green.frag");
+    for (const Shader* shader : {&one, &two, &three})
+    {
+        RenderTexture target({4, 4});
+        target.clear(Color::Black);
+        drawQuad(target, Color::White, RenderStates(shader));
+        EXPECT_EQ(snapshot(target).getPixel({1, 1}), Color::Green);
+    }
+    std::filesystem::remove_all(dir);
+}
