@@ -6,26 +6,29 @@ namespace joystick
 {
 namespace
 {
-const std::string idKey = "ID";
-const std::string thresholdKey = "Threshold";
-const mivra::String notAvailable("N/A");
-const mivra::String notConnected("<Not Connected>");
+// Plain literals: the row table may be built before any other static object of this file, since
+// the program keeps it for its whole life.
+constexpr const char* idKey = "ID";
+constexpr const char* thresholdKey = "Threshold";
+constexpr const char* notAvailable = "N/A";
+constexpr const char* notConnected = "<Not Connected>";
 } // namespace
 
 JoystickRows::JoystickRows()
 {
     m_formatter << std::fixed << std::setprecision(2) << std::boolalpha;
 
-    m_rows[idKey] = {notConnected, mivra::String(), 0};
+    m_rows[idKey] = {mivra::String(notConnected), mivra::String(), 0};
     m_rows[thresholdKey] = {mivra::String("Threshold:"), mivra::String(), 2};
     refreshThresholdText();
     for (std::size_t a = 0; a < axisNames.size(); ++a)
-        m_rows[axisNames[a]] = {mivra::String(axisNames[a] + ":"), notAvailable, 4 + static_cast<int>(a)};
+        m_rows[axisNames[a]] = {mivra::String(std::string(axisNames[a]) + ":"), mivra::String(notAvailable),
+                              4 + static_cast<int>(a)};
     for (unsigned int n = 0; n < rowButtonCount; ++n)
     {
         formatter() << "Button " << n;
         const std::string key = m_formatter.str();
-        m_rows[key] = {mivra::String(key + ":"), notAvailable, 12 + static_cast<int>(n)};
+        m_rows[key] = {mivra::String(key + ":"), mivra::String(notAvailable), 12 + static_cast<int>(n)};
     }
 }
 
@@ -78,10 +81,10 @@ void JoystickRows::resetRows()
 {
     for (auto& [key, row] : m_rows)
     {
-        row.value = notAvailable;
+        row.value = mivra::String(notAvailable);
         row.changed = true;
     }
-    m_rows.at(idKey).label = notConnected;
+    m_rows.at(idKey).label = mivra::String(notConnected);
     m_rows.at(idKey).value = mivra::String();
     refreshThresholdText();
 }

@@ -36,7 +36,7 @@ struct RowText
 };
 
 // The axis names in the library's axis order (X, Y, Z, R, U, V, PovX, PovY).
-inline const std::array<std::string, 8> axisNames{"X", "Y", "Z", "R", "U", "V", "PovX", "PovY"};
+inline constexpr std::array<const char*, 8> axisNames{"X", "Y", "Z", "R", "U", "V", "PovX", "PovY"};
 inline constexpr unsigned int rowButtonCount = 32;
 inline constexpr float minThreshold = 0.1f;
 inline constexpr float maxThreshold = 100.f;

@@ -10,6 +10,10 @@ namespace
 {
 using joystick::JoystickRows;
 
+// The program keeps its rows in a static object, built before main and before (or after) the
+// static objects of the rows' own code.
+JoystickRows staticRows;
+
 std::string label(const JoystickRows& rows, const std::string& key)
 {
     return rows.row(key).label.toAnsiString();
@@ -31,7 +35,7 @@ void expectStartTexts(JoystickRows& rows, const std::string& threshold = "0.10")
     EXPECT_EQ(value(rows, "ID"), "");
     EXPECT_EQ(label(rows, "Threshold"), "Threshold:");
     EXPECT_EQ(value(rows, "Threshold"), threshold + thresholdSuffix);
-    for (const auto& axis : joystick::axisNames)
+    for (const std::string axis : joystick::axisNames)
     {
         EXPECT_EQ(label(rows, axis), axis + ":");
         EXPECT_EQ(value(rows, axis), "N/A") << axis;
@@ -58,6 +62,11 @@ TEST(JoystickRows, StartWithFortyTwoRowsOnTheirLines)
     for (const auto& [key, row] : rows.rows())
         numbers.insert(row.number);
     EXPECT_EQ(numbers.size(), 42u); // no two rows share a line
+}
+
+TEST(JoystickRows, AStaticTableStartsLikeAnyOther)
+{
+    expectStartTexts(staticRows);
 }
 
 TEST(JoystickRows, ShowFillsTheAxesAndButtonsTheJoystickHas)
