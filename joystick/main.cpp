@@ -7,7 +7,7 @@
 
 #include <mivra/Graphics.hpp>
 #include <mivra/System/Exception.hpp>
-#include <mivra/Window/Joystick.hpp>
+#include <mivra/Window.hpp>
 
 #include <filesystem>
 #include <iostream>
