@@ -8,6 +8,7 @@
 #include <mivra/Audio.hpp>
 #include <mivra/Graphics.hpp>
 #include <mivra/System/Exception.hpp>
+#include <mivra/Window.hpp>
 
 #include <filesystem>
 #include <iostream>
