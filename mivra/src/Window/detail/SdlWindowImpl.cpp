@@ -40,6 +40,7 @@ std::unique_ptr<SdlWindowImpl> SdlWindowImpl::create(VideoMode mode,
         // SDL picks the window's pixel format from the GL attributes at creation time, and
         // shares the new context with the one current then.
         flags |= SDL_WINDOW_OPENGL;
+        keepGlLibraryLoaded();
         sharing.emplace();
         ContextSettings request = *settings;
         for (int attempt = 0; attempt < 2 && !impl->m_window; ++attempt)
