@@ -155,6 +155,45 @@ TEST_F(X11Window, AbsoluteMotionGivesWindowPositions)
     EXPECT_EQ(mivra::Mouse::getPosition(), Vector2i(10, 20) + window.getPosition());
 }
 
+TEST_F(X11Window, ButtonsWheelAndDesktopMode)
+{
+    const std::string id = std::to_string(window.getNativeHandle());
+    ASSERT_TRUE(xdotool("mousemove --window " + id + " 40 30"));
+    ASSERT_TRUE(waitFor<Event::MouseMoved>(window));
+
+    ASSERT_TRUE(xdotool("mousedown 1"));
+    const auto pressed = waitFor<Event::MouseButtonPressed>(window);
+    ASSERT_TRUE(pressed);
+    EXPECT_EQ(pressed->button, mivra::Mouse::Button::Left);
+    EXPECT_EQ(pressed->position, Vector2i(40, 30));
+    EXPECT_TRUE(mivra::Mouse::isButtonPressed(mivra::Mouse::Button::Left));
+    EXPECT_FALSE(mivra::Mouse::isButtonPressed(mivra::Mouse::Button::Right));
+    ASSERT_TRUE(xdotool("mouseup 1"));
+    const auto released = waitFor<Event::MouseButtonReleased>(window);
+    ASSERT_TRUE(released);
+    EXPECT_EQ(released->button, mivra::Mouse::Button::Left);
+    EXPECT_FALSE(mivra::Mouse::isButtonPressed(mivra::Mouse::Button::Left));
+
+    ASSERT_TRUE(xdotool("click 3"));
+    const auto right = waitFor<Event::MouseButtonPressed>(window);
+    ASSERT_TRUE(right);
+    EXPECT_EQ(right->button, mivra::Mouse::Button::Right);
+
+    // X11 reports the wheel as buttons 4 (up) and 5 (down).
+    ASSERT_TRUE(xdotool("click 4"));
+    auto wheel = waitFor<Event::MouseWheelScrolled>(window);
+    ASSERT_TRUE(wheel);
+    EXPECT_EQ(wheel->wheel, mivra::Mouse::Wheel::Vertical);
+    EXPECT_EQ(wheel->delta, 1.f);
+    EXPECT_EQ(wheel->position, Vector2i(40, 30));
+    ASSERT_TRUE(xdotool("click 5"));
+    wheel = waitFor<Event::MouseWheelScrolled>(window);
+    ASSERT_TRUE(wheel);
+    EXPECT_EQ(wheel->delta, -1.f);
+
+    EXPECT_EQ(mivra::VideoMode::getDesktopMode().size, mivra::Vector2u(1280, 1024));
+}
+
 TEST_F(X11Window, KeysArriveWithCodesScancodesAndLiveState)
 {
     ASSERT_TRUE(xdotool("keydown a"));
