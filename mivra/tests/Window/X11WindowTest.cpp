@@ -140,6 +140,33 @@ TEST_F(X11Window, RelativeMouseMotionArrivesAsRawMotion)
     EXPECT_EQ(raw->delta, Vector2i(-3, 7));
 }
 
+TEST(X11WindowUnderPointer, OpeningUnderTheRestingPointerReportsNoMotion)
+{
+    ASSERT_TRUE(server().isRunning());
+    // The pointer rests at the screen's centre, inside the centred window.
+    ASSERT_TRUE(xdotool("mousemove 640 512"));
+    mivra::WindowBase window(mivra::VideoMode({320, 240}), "under the pointer");
+    ASSERT_TRUE(window.isOpen());
+    const mivra::Clock clock;
+    bool entered = false;
+    while (clock.getElapsedTime() < mivra::milliseconds(600))
+    {
+        while (const auto event = window.pollEvent())
+        {
+            EXPECT_FALSE(event->is<Event::MouseMoved>()) << "at " << event->getIf<Event::MouseMoved>()->position.x;
+            entered = entered || event->is<Event::MouseEntered>();
+        }
+        mivra::sleep(mivra::milliseconds(5));
+    }
+    EXPECT_TRUE(entered);
+
+    const std::string id = std::to_string(window.getNativeHandle());
+    ASSERT_TRUE(xdotool("mousemove --window " + id + " 10 20"));
+    const auto moved = waitFor<Event::MouseMoved>(window);
+    ASSERT_TRUE(moved);
+    EXPECT_EQ(moved->position, Vector2i(10, 20));
+}
+
 TEST_F(X11Window, AbsoluteMotionGivesWindowPositions)
 {
     const std::string id = std::to_string(window.getNativeHandle());

@@ -3,6 +3,7 @@
 #include "GlContext.hpp"
 #include "SdlEventTranslation.hpp"
 #include "TouchState.hpp"
+#include "X11Pointer.hpp"
 
 #include <SDL.h>
 #include <SDL_syswm.h>
@@ -76,6 +77,9 @@ std::unique_ptr<SdlWindowImpl> SdlWindowImpl::create(VideoMode mode,
         impl->m_settings = queryCurrentContextSettings();
     }
 
+    if (const auto pointer = queryX11Pointer())
+        impl->m_lastPointer = pointer->position - impl->getPosition();
+
     impl->m_windowId = SDL_GetWindowID(impl->m_window);
     registerSdlWindow(impl->m_windowId, impl.get());
     return impl;
@@ -95,6 +99,13 @@ void SdlWindowImpl::handleSdlEvent(const SDL_Event& event)
 {
     if (event.type == SDL_KEYDOWN && event.key.repeat != 0 && !isKeyRepeatEnabled())
         return;
+    if (event.type == SDL_MOUSEMOTION && event.motion.which != SDL_TOUCH_MOUSEID)
+    {
+        const Vector2i position{event.motion.x, event.motion.y};
+        if (m_lastPointer == position)
+            return;
+        m_lastPointer = position;
+    }
     TranslationContext context;
     context.windowSize = getSize();
     context.windowPosition = getPosition();
