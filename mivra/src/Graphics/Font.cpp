@@ -88,6 +88,8 @@ struct Font::Impl
     {
         if (currentSize == characterSize)
             return true;
+        if (characterSize == 0) // nothing to render, and nothing worth a message per glyph
+            return false;
         if (FT_Set_Pixel_Sizes(face, 0, characterSize) != 0)
         {
             std::cerr << "Failed to set font size " << characterSize << " for \"" << info.family << "\"" << std::endl;

@@ -153,6 +153,13 @@ TEST_F(FontTextTest, TextBoundsAndLineSpacing)
 
     text.setString("");
     EXPECT_EQ(text.getLocalBounds(), FloatRect());
+
+    // Size zero draws nothing, quietly.
+    text.setString("Hello");
+    text.setCharacterSize(0);
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(text.getLocalBounds().size, Vector2f(0.f, 0.f));
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
 }
 
 TEST_F(FontTextTest, CharacterPositions)
