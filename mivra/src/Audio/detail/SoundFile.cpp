@@ -204,7 +204,8 @@ std::size_t SoundFileReader::read(std::int16_t* samples, std::size_t frameCount,
     if (!m_readFloats)
     {
         const sf_count_t got = sf_readf_short(file, samples, static_cast<sf_count_t>(frameCount));
-        if (sf_error(file) != SF_ERR_NO_ERROR)
+        // Only a short read can be a failure; the end of the file is one too, without an error.
+        if (got < static_cast<sf_count_t>(frameCount) && sf_error(file) != SF_ERR_NO_ERROR)
             error = sf_strerror(file);
         return got > 0 ? static_cast<std::size_t>(got) : 0;
     }
@@ -225,7 +226,7 @@ std::size_t SoundFileReader::read(std::int16_t* samples, std::size_t frameCount,
         if (static_cast<std::size_t>(got) < want)
             break;
     }
-    if (sf_error(file) != SF_ERR_NO_ERROR)
+    if (done < frameCount && sf_error(file) != SF_ERR_NO_ERROR)
         error = sf_strerror(file);
     return done;
 }
