@@ -85,7 +85,8 @@ def test_styles_log_alike(session):
 def main():
     with e2e.Session(PROGRAM) as session:
         session.wait_window(TITLE)
-        print(f"window visible {session.window_seen:.3f} s after start")
+        print(f"window visible {session.window_seen:.3f} s after start, "
+              f"first frame seen {session.wait_first_frame():.3f} s after start")
         session.settle(0.3)
         log = test_start_screen_and_thirty_moves(session)
         test_enter_cycles_styles(session, log)
