@@ -193,6 +193,28 @@ with tempfile.TemporaryDirectory() as tmp:
         check(client.text.count("Type address or name of the server to connect to: ") == 2,
               "the address prompt was not shown again for a name that does not resolve: %r" % client.text)
 
+    elif case == "server_gone":
+        # The server goes away during the recording: the client's capture ends on the failed send,
+        # the end-of-stream packet cannot go out, and the client still ends normally.
+        listener = socket.socket()
+        listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+        listener.bind(("127.0.0.1", PORT))
+        listener.listen(1)
+        client = Program(tmp, "client", nonzero_samples(44100, 6), delay="20")
+        client.send("c\n127.0.0.1\n\n")
+        connection, _ = listener.accept()
+        connection.recv(1000)
+        connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+        connection.close()  # a reset: the client's next sends fail
+        listener.close()
+        check(client.wait_for("Recording... press enter to stop"), "client: %r" % client.text)
+        time.sleep(1.0)
+        client.send("\n\n")
+        status = client.finish()
+        check(status == 0, "exit status %d" % status)
+        check(client.text.endswith("Recording... press enter to stop" + EXIT), "transcript %r" % client.text)
+        check("Failed to send end-of-stream packet\n" in client.stderr, "stderr %r" % client.stderr)
+
     elif case == "malformed":
         good = nonzero_samples(3000, 3)
         good_bytes = struct.pack("<%dh" % len(good), *good)

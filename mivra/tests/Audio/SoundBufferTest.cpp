@@ -210,3 +210,24 @@ TEST(SoundBuffer, LoadFromSamplesRejectsInconsistentLayouts)
     EXPECT_TRUE(buffer.loadFromSamples(samples, 3, 1, 8000, {mivra::SoundChannel::Mono}));
     EXPECT_EQ(buffer.getSampleCount(), 3u);
 }
+
+// Float samples beyond full scale are clipped, not wrapped around; the rest round to nearest.
+TEST(SoundBuffer, FloatFilesClipAndRound)
+{
+    const std::vector<float> values = {0.f, 0.5f, -0.5f, 1.f, -1.f, 1.75f, -3.f, 100.4f / 32768.f, -100.6f / 32768.f};
+    std::string data;
+    for (float v : values)
+        data.append(reinterpret_cast<const char*>(&v), sizeof v);
+    const auto le32 = [](std::uint32_t v) { return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; };
+    const auto le16 = [](std::uint16_t v) { return std::string{char(v), char(v >> 8)}; };
+    const std::string fmt = le16(3) + le16(1) + le32(8000) + le32(32000) + le16(4) + le16(32);
+    const std::string wav = "RIFF" + le32(static_cast<std::uint32_t>(4 + 8 + fmt.size() + 8 + data.size())) + "WAVE" + "fmt " +
+                            le32(static_cast<std::uint32_t>(fmt.size())) + fmt + "data" +
+                            le32(static_cast<std::uint32_t>(data.size())) + data;
+    const auto path = scratch("float.wav");
+    writeBytes(path, wav);
+    const mivra::SoundBuffer buffer(path);
+    ASSERT_EQ(buffer.getSampleCount(), values.size());
+    EXPECT_EQ(std::vector<std::int16_t>(buffer.getSamples(), buffer.getSamples() + buffer.getSampleCount()),
+              (std::vector<std::int16_t>{0, 16384, -16384, 32767, -32768, 32767, -32768, 100, -101}));
+}

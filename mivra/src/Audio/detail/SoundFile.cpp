@@ -51,6 +51,16 @@ std::string lowerExtension(const std::filesystem::path& filename)
     return extension;
 }
 
+// A float sample in [-1, 1] to 16 bits, clipped and rounded to nearest. Adding 1.5 * 2^23 leaves
+// the rounded integer in the low mantissa bits: no library call, so the loop vectorises.
+inline std::int16_t toSample(float value)
+{
+    const float clipped = std::min(std::max(value * 32768.f, -32768.f), 32767.f) + 12582912.f;
+    std::int32_t bits = 0;
+    std::memcpy(&bits, &clipped, sizeof bits);
+    return static_cast<std::int16_t>(bits - 0x4B400000);
+}
+
 // Frames an MP3 file's Xing or Info header promises, or 0 when it has none.
 std::uint64_t mp3PromisedFrames(const std::filesystem::path& filename)
 {
@@ -194,7 +204,8 @@ std::size_t SoundFileReader::read(std::int16_t* samples, std::size_t frameCount,
     if (!m_readFloats)
     {
         const sf_count_t got = sf_readf_short(file, samples, static_cast<sf_count_t>(frameCount));
-        if (sf_error(file) != SF_ERR_NO_ERROR)
+        // Only a short read can be a failure; the end of the file is one too, without an error.
+        if (got < static_cast<sf_count_t>(frameCount) && sf_error(file) != SF_ERR_NO_ERROR)
             error = sf_strerror(file);
         return got > 0 ? static_cast<std::size_t>(got) : 0;
     }
@@ -210,15 +221,12 @@ std::size_t SoundFileReader::read(std::int16_t* samples, std::size_t frameCount,
         std::int16_t* out = samples + done * m_channelCount;
         const std::size_t count = static_cast<std::size_t>(got) * m_channelCount;
         for (std::size_t i = 0; i < count; ++i)
-        {
-            const float value = std::clamp(m_floats[i] * 32768.f, -32768.f, 32767.f);
-            out[i] = static_cast<std::int16_t>(std::lrint(value));
-        }
+            out[i] = toSample(m_floats[i]);
         done += static_cast<std::size_t>(got);
         if (static_cast<std::size_t>(got) < want)
             break;
     }
-    if (sf_error(file) != SF_ERR_NO_ERROR)
+    if (done < frameCount && sf_error(file) != SF_ERR_NO_ERROR)
         error = sf_strerror(file);
     return done;
 }
