@@ -43,3 +43,17 @@ function(mivra_add_gtest name)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
       PROPERTIES LABELS "unit;${ARG_LABELS}" ENVIRONMENT "${ARG_ENVIRONMENT}")
 endfunction()
+
+# mivra_add_e2e_test(<name> SCRIPT <python file> [ARGS <args...>] [LABELS <labels>] [TIMEOUT <s>])
+# An end-to-end test: a Python script (Debian's /usr/bin/python3) using tests/e2e/mivra_e2e.py.
+function(mivra_add_e2e_test name)
+  cmake_parse_arguments(ARG "" "SCRIPT;TIMEOUT" "ARGS;LABELS" ${ARGN})
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 120)
+  endif()
+  add_test(NAME ${name} COMMAND /usr/bin/python3 ${ARG_SCRIPT} ${ARG_ARGS})
+  set_tests_properties(${name} PROPERTIES
+    LABELS "e2e;${ARG_LABELS}"
+    TIMEOUT ${ARG_TIMEOUT}
+    ENVIRONMENT "PYTHONPATH=${PROJECT_SOURCE_DIR}/tests/e2e;MIVRA_TOOLS=${PROJECT_BINARY_DIR}/tools;MIVRA_RESOURCE_DIR=${MIVRA_RESOURCE_DIR};MIVRA_BIN=${PROJECT_BINARY_DIR}/bin;MIVRA_SHOTS=${PROJECT_BINARY_DIR}/screenshots")
+endfunction()

@@ -8,10 +8,11 @@ namespace
 {
 using WideCodecvt = std::codecvt<wchar_t, char, std::mbstate_t>;
 
-std::u32string widen(std::string_view bytes, const std::locale& locale)
+// Decodes into result, reusing its capacity.
+void widenInto(std::u32string& result, std::string_view bytes, const std::locale& locale)
 {
     const auto& facet = std::use_facet<WideCodecvt>(locale);
-    std::u32string result;
+    result.clear();
     result.reserve(bytes.size());
     std::mbstate_t state{};
     const char* from = bytes.data();
@@ -47,6 +48,12 @@ std::u32string widen(std::string_view bytes, const std::locale& locale)
             result.push_back(static_cast<unsigned char>(*from++));
         state = std::mbstate_t{};
     }
+}
+
+std::u32string widen(std::string_view bytes, const std::locale& locale)
+{
+    std::u32string result;
+    widenInto(result, bytes, locale);
     return result;
 }
 
@@ -141,6 +148,12 @@ String String::fromUtf8(std::string_view utf8)
         i += static_cast<std::size_t>(extra) + 1;
     }
     return String(std::move(out));
+}
+
+String& String::assign(std::string_view ansiString, const std::locale& locale)
+{
+    widenInto(m_string, ansiString, locale);
+    return *this;
 }
 
 std::string String::toAnsiString(const std::locale& locale) const

@@ -56,3 +56,12 @@ TEST(StringTest, Utf8LocaleDecodesMultibyteText)
     EXPECT_EQ(text.toUtf32(), U"caf\u00e9");
     EXPECT_EQ(text.toAnsiString(utf8), "caf\xC3\xA9");
 }
+
+TEST(StringTest, AssignReusesStorage)
+{
+    String text(std::string(64, 'x'));
+    const char32_t* storage = text.getData();
+    text.assign("Mouse Moved: (412, 37)");
+    EXPECT_EQ(text.toAnsiString(), "Mouse Moved: (412, 37)");
+    EXPECT_EQ(text.getData(), storage);
+}

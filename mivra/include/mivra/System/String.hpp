@@ -24,6 +24,9 @@ public:
     String(std::u32string utf32);
     String(const char32_t* utf32);
 
+    // Replaces the text with a decoded byte string, reusing the storage already held.
+    String& assign(std::string_view ansiString, const std::locale& locale = {});
+
     [[nodiscard]] static String fromUtf8(std::string_view utf8);
 
     [[nodiscard]] std::string toAnsiString(const std::locale& locale = {}) const;
