@@ -1,0 +1,194 @@
+#include <mivra/Graphics/VertexBuffer.hpp>
+
+#include <mivra/Graphics/RenderTarget.hpp>
+#include <mivra/Window/Context.hpp>
+
+#include <epoxy/gl.h>
+
+#include <iostream>
+#include <utility>
+
+namespace mivra
+{
+namespace
+{
+GLenum glUsage(VertexBuffer::Usage usage)
+{
+    switch (usage)
+    {
+        case VertexBuffer::Usage::Static: return GL_STATIC_DRAW;
+        case VertexBuffer::Usage::Dynamic: return GL_DYNAMIC_DRAW;
+        default: return GL_STREAM_DRAW;
+    }
+}
+
+// Clears errors left by earlier calls so the next check sees only its own.
+void clearGlErrors()
+{
+    for (int i = 0; i < 16 && glGetError() != GL_NO_ERROR; ++i)
+    {
+    }
+}
+} // namespace
+
+VertexBuffer::VertexBuffer(PrimitiveType type) : m_primitiveType(type)
+{
+}
+
+VertexBuffer::VertexBuffer(Usage usage) : m_usage(usage)
+{
+}
+
+VertexBuffer::VertexBuffer(PrimitiveType type, Usage usage) : m_primitiveType(type), m_usage(usage)
+{
+}
+
+VertexBuffer::VertexBuffer(const VertexBuffer& copy)
+    : Drawable(copy), m_primitiveType(copy.m_primitiveType), m_usage(copy.m_usage)
+{
+    if (copy.m_buffer == 0 || !create(copy.m_size) || m_size == 0)
+        return;
+    glBindBuffer(GL_COPY_READ_BUFFER, copy.m_buffer);
+    glBindBuffer(GL_COPY_WRITE_BUFFER, m_buffer);
+    glCopyBufferSubData(GL_COPY_READ_BUFFER, GL_COPY_WRITE_BUFFER, 0, 0,
+                        static_cast<GLsizeiptr>(m_size * sizeof(Vertex)));
+    glBindBuffer(GL_COPY_READ_BUFFER, 0);
+    glBindBuffer(GL_COPY_WRITE_BUFFER, 0);
+}
+
+VertexBuffer& VertexBuffer::operator=(const VertexBuffer& right)
+{
+    VertexBuffer copy(right);
+    swap(copy);
+    return *this;
+}
+
+VertexBuffer::VertexBuffer(VertexBuffer&& other) noexcept
+    : Drawable(other), m_buffer(std::exchange(other.m_buffer, 0u)), m_size(std::exchange(other.m_size, 0u)),
+      m_primitiveType(other.m_primitiveType), m_usage(other.m_usage)
+{
+}
+
+VertexBuffer& VertexBuffer::operator=(VertexBuffer&& other) noexcept
+{
+    VertexBuffer moved(std::move(other));
+    swap(moved);
+    return *this;
+}
+
+VertexBuffer::~VertexBuffer()
+{
+    if (m_buffer != 0 && Context::ensureActive())
+    {
+        const GLuint buffer = m_buffer;
+        glDeleteBuffers(1, &buffer);
+    }
+}
+
+bool VertexBuffer::create(std::size_t vertexCount)
+{
+    if (!isAvailable())
+    {
+        std::cerr << "VertexBuffer::create: vertex buffers are not available" << std::endl;
+        return false;
+    }
+    if (m_buffer == 0)
+    {
+        GLuint buffer = 0;
+        glGenBuffers(1, &buffer);
+        m_buffer = buffer;
+    }
+    if (m_buffer == 0)
+    {
+        std::cerr << "VertexBuffer::create: the driver gave no buffer" << std::endl;
+        return false;
+    }
+    clearGlErrors();
+    glBindBuffer(GL_ARRAY_BUFFER, m_buffer);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertexCount * sizeof(Vertex)), nullptr, glUsage(m_usage));
+    const GLenum error = glGetError();
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    if (error != GL_NO_ERROR)
+    {
+        std::cerr << "VertexBuffer::create: cannot allocate " << vertexCount << " vertices (OpenGL error 0x" << std::hex
+                  << error << std::dec << ")" << std::endl;
+        m_size = 0;
+        return false;
+    }
+    m_size = vertexCount;
+    return true;
+}
+
+bool VertexBuffer::update(const Vertex* vertices)
+{
+    return update(vertices, m_size, 0);
+}
+
+bool VertexBuffer::update(const Vertex* vertices, std::size_t vertexCount, unsigned int offset)
+{
+    if (m_buffer == 0)
+    {
+        std::cerr << "VertexBuffer::update: the buffer has not been created" << std::endl;
+        return false;
+    }
+    if (vertexCount == 0)
+        return true;
+    if (!vertices)
+    {
+        std::cerr << "VertexBuffer::update: no vertices given" << std::endl;
+        return false;
+    }
+    if (offset == 0 && vertexCount > m_size)
+    {
+        if (!create(vertexCount))
+            return false;
+    }
+    else if (offset > m_size || vertexCount > m_size - offset)
+    {
+        std::cerr << "VertexBuffer::update: " << vertexCount << " vertices from " << offset
+                  << " do not fit in a buffer of " << m_size << std::endl;
+        return false;
+    }
+    if (!Context::ensureActive())
+        return false;
+    clearGlErrors();
+    glBindBuffer(GL_ARRAY_BUFFER, m_buffer);
+    glBufferSubData(GL_ARRAY_BUFFER, static_cast<GLintptr>(offset * sizeof(Vertex)),
+                    static_cast<GLsizeiptr>(vertexCount * sizeof(Vertex)), vertices);
+    const GLenum error = glGetError();
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    if (error != GL_NO_ERROR)
+    {
+        std::cerr << "VertexBuffer::update: the driver refused the vertices (OpenGL error 0x" << std::hex << error
+                  << std::dec << ")" << std::endl;
+        return false;
+    }
+    return true;
+}
+
+void VertexBuffer::swap(VertexBuffer& other) noexcept
+{
+    std::swap(m_buffer, other.m_buffer);
+    std::swap(m_size, other.m_size);
+    std::swap(m_primitiveType, other.m_primitiveType);
+    std::swap(m_usage, other.m_usage);
+}
+
+void VertexBuffer::bind(const VertexBuffer* vertexBuffer)
+{
+    if (!Context::ensureActive())
+        return;
+    glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer ? vertexBuffer->m_buffer : 0);
+}
+
+bool VertexBuffer::isAvailable()
+{
+    // Vertex buffers are core since OpenGL 1.5.
+    return Context::ensureActive() && epoxy_gl_version() >= 15;
+}
+
+void VertexBuffer::draw(RenderTarget& target, RenderStates states) const
+{
+    target.draw(*this, states);
+}
+} // namespace mivra
