@@ -31,7 +31,7 @@ function(mivra_add_program name)
   install(TARGETS ${name} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endfunction()
 
-# mivra_add_gtest(<name> SOURCES <files> LIBRARIES <targets> [LABELS <labels>] [ENVIRONMENT <k=v>...])
+# mivra_add_gtest(<name> SOURCES <files> LIBRARIES <targets> [LABELS <labels>] [ENVIRONMENT <k=v>])
 function(mivra_add_gtest name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBRARIES;LABELS;ENVIRONMENT" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
@@ -40,8 +40,21 @@ function(mivra_add_gtest name)
       MIVRA_RESOURCE_DIR="${MIVRA_RESOURCE_DIR}"
       MIVRA_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
       MIVRA_BINARY_DIR="${PROJECT_BINARY_DIR}")
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-      PROPERTIES LABELS "unit;${ARG_LABELS}" ENVIRONMENT "${ARG_ENVIRONMENT}")
+  # Test discovery splits list-valued properties into separate words, which then pair up
+  # wrongly (a second label would swallow ENVIRONMENT). So each property gets one value here:
+  # further labels come from the directory, and ENVIRONMENT takes one variable per call.
+  list(LENGTH ARG_ENVIRONMENT environment_count)
+  if(environment_count GREATER 1)
+    message(FATAL_ERROR "mivra_add_gtest(${name}): give ENVIRONMENT one variable")
+  endif()
+  if(ARG_LABELS)
+    set_property(DIRECTORY APPEND PROPERTY LABELS ${ARG_LABELS})
+  endif()
+  if(ARG_ENVIRONMENT)
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS unit ENVIRONMENT "${ARG_ENVIRONMENT}")
+  else()
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS unit)
+  endif()
 endfunction()
 
 # mivra_add_e2e_test(<name> SCRIPT <python file> [ARGS <args...>] [LABELS <labels>] [TIMEOUT <s>])

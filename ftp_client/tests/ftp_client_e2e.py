@@ -1,0 +1,273 @@
+"""End-to-end tests of ftp_client: the program driven through its standard input against a real
+FTP server (pyftpdlib) on 127.0.0.1:21, its whole output compared with the expected transcript.
+
+Port 21 is fixed in the program, so this runs inside a private network namespace (see
+CMakeLists.txt), where the port is free. Usage: ftp_client_e2e.py <ftp_client> <ftp_server.py> <case>
+"""
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+
+PROGRAM, SERVER_SCRIPT, CASE = sys.argv[1], sys.argv[2], sys.argv[3]
+
+MENU = ("\nChoose an action:\n1. Print working directory\n2. Print contents of working directory\n"
+        "3. Change directory\n4. Create directory\n5. Delete directory\n6. Rename file\n7. Remove file\n"
+        "8. Download file\n9. Upload file\n0. Disconnect\n\nYour choice: \n")
+ADDRESS = "Enter the FTP server address: "
+GREETING = "220 Mivra test server ready.\n"
+LOGIN = ADDRESS + GREETING + "User name: Password: 230 Login successful.\n"
+GOODBYE = "Disconnecting from server...\n221 Goodbye.\nPress enter to exit...\n"
+
+failures = []
+
+
+def check(condition, message):
+    if not condition:
+        failures.append(message)
+
+
+def compare(name, actual, expected):
+    if actual == expected:
+        return
+    got, want = actual.split("\n"), expected.split("\n")
+    for number, (a, b) in enumerate(zip(got, want), 1):
+        if a != b:
+            failures.append(f"{name}: line {number} is {a!r}, expected {b!r}")
+            return
+    failures.append(f"{name}: {len(got)} lines, expected {len(want)}; last lines {got[-3:]!r} vs {want[-3:]!r}")
+
+
+class Run:
+    """One run of the program with a given input, in a working directory of its own."""
+
+    def __init__(self, stdin_text, cwd, close_stdin=True):
+        self.process = subprocess.Popen([PROGRAM], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                        stderr=subprocess.PIPE, cwd=cwd)
+        self.output = b""
+        self.errors = b""
+        self.reader = threading.Thread(target=self._read, daemon=True)
+        self.reader.start()
+        self.error_reader = threading.Thread(target=self._read_errors, daemon=True)
+        self.error_reader.start()
+        self.process.stdin.write(stdin_text.encode())
+        self.process.stdin.flush()
+        if close_stdin:
+            self.process.stdin.close()
+
+    def _read(self):
+        while chunk := self.process.stdout.read1(65536):
+            self.output += chunk
+
+    def _read_errors(self):
+        self.errors = self.process.stderr.read()
+
+    def wait_for_output(self, text, timeout=30):
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            if text.encode() in self.output:
+                return True
+            time.sleep(0.02)
+        return False
+
+    def finish(self, timeout=40):
+        try:
+            status = self.process.wait(timeout)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+            self.process.wait()
+            status = "hung"
+        self.reader.join(5)
+        self.error_reader.join(5)
+        return status, self.output.decode(errors="replace")
+
+
+class Server:
+    def __init__(self, root):
+        self.process = subprocess.Popen(["/usr/bin/python3", SERVER_SCRIPT, "--root", root, "--port", "21"],
+                                        stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+        line = self.process.stdout.readline().decode()
+        if line.strip() != "PORT 21":
+            sys.exit(f"the FTP server did not start on port 21: {line!r}")
+
+    def stop(self):
+        self.process.stdin.close()
+        self.process.terminate()
+        self.process.wait()
+
+
+def session(root, local):
+    with open(os.path.join(root, "readme.txt"), "w") as f:
+        f.write("read me\n")
+    with open(os.path.join(local, "upload.txt"), "wb") as f:
+        f.write(b"uploaded bytes\r\n\x00\xff")
+    os.mkdir(os.path.join(local, "downloads"))
+    answers = ["localhost", "user", "secret",
+               "1", "2",
+               "4", "docs", "3", "docs", "1", "2",
+               "9", "upload.txt", ".", "2",
+               "6", "upload.txt", "renamed.bin",
+               "8", "renamed.bin", "downloads",
+               "7", "renamed.bin",
+               "3", "..", "5", "docs",
+               "1 2", "0"]
+    run = Run("\n".join(answers) + "\n", local, close_stdin=False)
+    # The program waits for Enter after "Press enter to exit...": it must still be running.
+    check(run.wait_for_output("Press enter to exit..."), "session: no exit prompt")
+    time.sleep(0.3)
+    check(run.process.poll() is None, "session: the program did not wait for Enter")
+    run.process.stdin.write(b"\n")
+    run.process.stdin.close()
+    status, output = run.finish()
+    expected = (LOGIN
+                + MENU + '257 "/" is the current directory.\nCurrent directory is "/"\n'
+                + MENU + "226 Transfer complete.\nreadme.txt\n"
+                + MENU + 'Name of the directory to create: 257 "/docs" directory created.\n'
+                + MENU + 'Choose a directory: 250 "/docs" is the current directory.\n'
+                + MENU + '257 "/docs" is the current directory.\nCurrent directory is "/docs"\n'
+                + MENU + "226 Transfer complete.\n"
+                + MENU + "Path of the file to upload (absolute or relative to working directory): "
+                         "Directory to upload the file to (relative to current directory): 226 Transfer complete.\n"
+                + MENU + "226 Transfer complete.\nupload.txt\n"
+                + MENU + "Name of the file to rename: New name: 250 Renaming ok.\n"
+                + MENU + "Filename of the file to download (relative to current directory): "
+                         "Directory to download the file to: 226 Transfer complete.\n"
+                + MENU + "Name of the file to remove: 250 File removed.\n"
+                + MENU + 'Choose a directory: 250 "/" is the current directory.\n'
+                + MENU + "Name of the directory to remove: 250 Directory removed.\n"
+                + MENU + '257 "/" is the current directory.\nCurrent directory is "/"\n'
+                + MENU + "226 Transfer complete.\nreadme.txt\n"
+                + MENU + GOODBYE)
+    compare("session", output, expected)
+    check(status == 0, f"session: exit status {status}")
+    with open(os.path.join(local, "downloads", "renamed.bin"), "rb") as f:
+        check(f.read() == b"uploaded bytes\r\n\x00\xff", "session: the downloaded file differs from the upload")
+    check(os.listdir(os.path.join(local, "downloads")) == ["renamed.bin"], "session: stray files in downloads")
+    check(not os.path.exists(os.path.join(root, "docs")), "session: the remote directory was not removed")
+
+
+def failing_actions(root, local):
+    """Replies of failed actions are shown and the menu comes back; a quoted directory is escaped."""
+    os.mkdir(os.path.join(root, 'q"d\\x'))
+    answers = ["127.0.0.1", "user", "secret", "3", "missing", "5", "missing", "7", "missing",
+               "8", "missing.bin", ".", "9", "absent.bin", ".", "3", 'q"d\\x', "1", "0", ""]
+    status, output = Run("\n".join(answers) + "\n", local).finish()
+    expected = (LOGIN
+                + MENU + "Choose a directory: 550 No such file or directory.\n"
+                + MENU + "Name of the directory to remove: 550 No such file or directory.\n"
+                + MENU + "Name of the file to remove: 550 No such file or directory.\n"
+                + MENU + "Filename of the file to download (relative to current directory): "
+                         "Directory to download the file to: 550 No such file or directory.\n"
+                + MENU + "Path of the file to upload (absolute or relative to working directory): "
+                         "Directory to upload the file to (relative to current directory): "
+                         '1003 Cannot open "absent.bin": No such file or directory\n'
+                + MENU + 'Choose a directory: 250 "/q"d\\x" is the current directory.\n'
+                + MENU + '257 "/q""d\\x" is the current directory.\nCurrent directory is "/q\\"d\\\\x"\n'
+                + MENU + GOODBYE)
+    compare("failing actions", output, expected)
+    check(status == 0, f"failing actions: exit status {status}")
+    check(os.listdir(local) == [], f"failing actions: files left behind: {os.listdir(local)}")
+
+
+def invalid_choices(root, local):
+    answers = ["1.2.3", "::1", "256.0.0.1", "127.0.0.1", "user", "secret", "-1", "10", "99999999999", "0", ""]
+    status, output = Run("\n".join(answers) + "\n", local).finish()
+    expected = (ADDRESS * 3 + LOGIN
+                + (MENU + "Invalid choice!\n") * 3
+                + MENU + GOODBYE)
+    compare("invalid choices", output, expected)
+    check(status == 0, f"invalid choices: exit status {status}")
+
+
+def word_as_choice(root, local):
+    """A word at "Your choice: " reads as 0 and leaves the input failed: no wait for Enter."""
+    run = Run("127.0.0.1\nuser\nsecret\nhello\n", local, close_stdin=False)
+    status, output = run.finish()
+    compare("word as choice", output, LOGIN + MENU + GOODBYE)
+    check(status == 0, f"word as choice: exit status {status}")
+
+
+def refused_login(root, local):
+    status, output = Run("127.0.0.1\nuser\nwrong\n", local, close_stdin=False).finish()
+    compare("refused login", output, ADDRESS + GREETING + "User name: Password: 530 Authentication failed.\n")
+    check(status == 1, f"refused login: exit status {status}")
+
+
+def input_ends(root, local):
+    """Standard input ending at each prompt ends the program."""
+    logged_in = "127.0.0.1\nuser\nsecret\n"
+    before_login = [
+        ("", ADDRESS + "\n"),
+        ("1.2.3\n", ADDRESS * 2 + "\n"),
+        ("127.0.0.1\n", ADDRESS + GREETING + "User name: \n"),
+        ("127.0.0.1\nuser\n", ADDRESS + GREETING + "User name: Password: \n"),
+    ]
+    for text, expected in before_login:
+        status, output = Run(text, local).finish()
+        compare(f"input ends after {text!r}", output, expected)
+        check(status == 1, f"input ends after {text!r}: exit status {status}")
+
+    menu_cases = [
+        ("", ""),
+        ("3\n", "Choose a directory: \n"),
+        ("4\n", "Name of the directory to create: \n"),
+        ("5\n", "Name of the directory to remove: \n"),
+        ("6\n", "Name of the file to rename: \n"),
+        ("6\nold\n", "Name of the file to rename: New name: \n"),
+        ("7\n", "Name of the file to remove: \n"),
+        ("8\n", "Filename of the file to download (relative to current directory): \n"),
+        ("8\nfile\n", "Filename of the file to download (relative to current directory): "
+                      "Directory to download the file to: \n"),
+        ("9\n", "Path of the file to upload (absolute or relative to working directory): \n"),
+        ("9\nfile\n", "Path of the file to upload (absolute or relative to working directory): "
+                      "Directory to upload the file to (relative to current directory): \n"),
+        ("-1\n", "Invalid choice!\n" + MENU),
+        ("1", '257 "/" is the current directory.\nCurrent directory is "/"\n' + MENU),
+    ]
+    for text, after_menu in menu_cases:
+        status, output = Run(logged_in + text, local).finish()
+        compare(f"input ends after {text!r}", output, LOGIN + MENU + after_menu + GOODBYE)
+        check(status == 0, f"input ends after {text!r}: exit status {status}")
+
+
+def no_server(root, local):
+    status, output = Run("127.0.0.1\n", local).finish()
+    compare("no server", output, ADDRESS + "1001 Cannot connect to 127.0.0.1:21\n")
+    check(status == 1, f"no server: exit status {status}")
+
+
+CASES = {
+    "session": session,
+    "failing_actions": failing_actions,
+    "invalid_choices": invalid_choices,
+    "word_as_choice": word_as_choice,
+    "refused_login": refused_login,
+    "input_ends": input_ends,
+    "no_server": no_server,
+}
+
+
+def main():
+    work = tempfile.mkdtemp(prefix="mivra-ftp-e2e-")
+    try:
+        root, local = os.path.join(work, "root"), os.path.join(work, "local")
+        os.mkdir(root)
+        os.mkdir(local)
+        server = Server(root) if CASE != "no_server" else None
+        try:
+            CASES[CASE](root, local)
+        finally:
+            if server:
+                server.stop()
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+    for failure in failures:
+        print("FAIL:", failure)
+    sys.exit(1 if failures else 0)
+
+
+if __name__ == "__main__":
+    main()

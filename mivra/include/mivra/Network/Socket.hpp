@@ -1,0 +1,57 @@
+#pragma once
+
+namespace mivra
+{
+// What every socket shares: the system handle, blocking mode and the status of operations.
+// Sockets are movable, not copyable; the destructor closes the handle.
+class Socket
+{
+public:
+    enum class Status
+    {
+        Done,         // the operation succeeded
+        NotReady,     // non-blocking socket: nothing could be done yet, try again
+        Partial,      // non-blocking socket: part of the data was sent, send the rest later
+        Disconnected, // the peer closed the connection
+        Error         // the operation failed (the reason went to standard error)
+    };
+
+    // The port value that lets the system choose a free one.
+    static constexpr unsigned short AnyPort = 0;
+
+    virtual ~Socket();
+    Socket(const Socket&) = delete;
+    Socket& operator=(const Socket&) = delete;
+    Socket(Socket&& other) noexcept;
+    Socket& operator=(Socket&& other) noexcept;
+
+    // Sockets block by default; a non-blocking socket returns NotReady or Partial instead of
+    // waiting. Applies to the current handle and to every handle the socket opens later.
+    void setBlocking(bool blocking);
+    [[nodiscard]] bool isBlocking() const { return m_blocking; }
+
+    // The system's descriptor (-1 when closed), for waiting on it with poll and the like.
+    [[nodiscard]] int getNativeHandle() const { return m_handle; }
+
+protected:
+    enum class Type
+    {
+        Tcp,
+        Udp
+    };
+
+    explicit Socket(Type type) : m_type(type) {}
+
+    // Opens a handle of this socket's type when none is open; false (reason on standard error)
+    // when the system refuses.
+    bool create();
+    // Takes over an existing descriptor (an accepted connection), closing the current one.
+    void create(int handle);
+    void close();
+
+private:
+    Type m_type;
+    int m_handle{-1};
+    bool m_blocking{true};
+};
+} // namespace mivra

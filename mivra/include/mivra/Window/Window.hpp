@@ -1,0 +1,49 @@
+#pragma once
+
+#include <mivra/System/Clock.hpp>
+#include <mivra/Window/ContextSettings.hpp>
+#include <mivra/Window/WindowBase.hpp>
+
+namespace mivra
+{
+// A window with an OpenGL context, sharing its OpenGL objects with every other context of the
+// process, and a frame pacing of its own (vertical synchronisation or a frame-rate limit).
+class Window : public WindowBase
+{
+public:
+    Window();
+    Window(VideoMode mode,
+           const String& title,
+           std::uint32_t style = Style::Default,
+           State state = State::Windowed,
+           const ContextSettings& settings = {});
+    // Adopts a platform window that already carries its context; used by backends and tests.
+    explicit Window(std::unique_ptr<detail::WindowImpl> impl);
+    ~Window() override;
+
+    void create(VideoMode mode, const String& title, std::uint32_t style = Style::Default, State state = State::Windowed) override;
+    virtual void create(VideoMode mode, const String& title, std::uint32_t style, State state, const ContextSettings& settings);
+    void close() override;
+
+    // The settings the context was actually given.
+    [[nodiscard]] const ContextSettings& getSettings() const;
+    // With vertical synchronisation on, display() waits for the screen's refresh; where the
+    // driver cannot wait, display() sleeps to the refresh rate instead.
+    void setVerticalSyncEnabled(bool enabled);
+    // display() sleeps so that frames come at most `limit` times a second (0: no limit).
+    void setFramerateLimit(unsigned int limit);
+    // Makes the window's context current on this thread (or releases it).
+    bool setActive(bool active = true) const;
+    // Shows the frame drawn since the last display and paces the loop.
+    void display();
+
+private:
+    void pace();
+
+    ContextSettings m_settings;
+    Clock m_frameClock;
+    Time m_frameTimeLimit;
+    Time m_refreshPeriod;
+    bool m_verticalSync{};
+};
+} // namespace mivra

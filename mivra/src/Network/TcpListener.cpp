@@ -1,0 +1,77 @@
+#include <mivra/Network/TcpListener.hpp>
+#include <mivra/Network/TcpSocket.hpp>
+
+#include "Network/detail/SocketImpl.hpp"
+
+#include <sys/socket.h>
+
+#include <cerrno>
+
+namespace mivra
+{
+TcpListener::TcpListener() : Socket(Type::Tcp)
+{
+}
+
+unsigned short TcpListener::getLocalPort() const
+{
+    return detail::localPort(getNativeHandle());
+}
+
+Socket::Status TcpListener::listen(unsigned short port, IpAddress address)
+{
+    close();
+    if (!create())
+        return Status::Error;
+    const int yes = 1;
+    ::setsockopt(getNativeHandle(), SOL_SOCKET, SO_REUSEADDR, &yes, sizeof(yes));
+
+    const sockaddr_in local = detail::makeAddress(address, port);
+    if (::bind(getNativeHandle(), reinterpret_cast<const sockaddr*>(&local), sizeof(local)) == -1)
+    {
+        detail::reportError("cannot listen on " + detail::describe(address, port), errno);
+        close();
+        return Status::Error;
+    }
+    if (::listen(getNativeHandle(), SOMAXCONN) == -1)
+    {
+        detail::reportError("cannot listen on " + detail::describe(address, port), errno);
+        close();
+        return Status::Error;
+    }
+    return Status::Done;
+}
+
+void TcpListener::close()
+{
+    Socket::close();
+}
+
+Socket::Status TcpListener::accept(TcpSocket& socket)
+{
+    if (getNativeHandle() == -1)
+    {
+        detail::reportError("cannot accept a connection: the listener is not listening");
+        return Status::Error;
+    }
+    for (;;)
+    {
+        const int handle = ::accept4(getNativeHandle(), nullptr, nullptr, SOCK_CLOEXEC);
+        if (handle != -1)
+        {
+            socket.disconnect();
+            socket.create(handle);
+            return Status::Done;
+        }
+        const int error = errno;
+        // A connection that was reset while it waited in the queue is not this call's failure.
+        if (error == EINTR || error == ECONNABORTED)
+            continue;
+        const Status status = detail::statusFromErrno(error);
+        if (status == Status::NotReady)
+            return status;
+        detail::reportError("cannot accept a connection", error);
+        return Status::Error;
+    }
+}
+} // namespace mivra

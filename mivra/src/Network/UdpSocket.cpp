@@ -1,0 +1,142 @@
+#include <mivra/Network/Packet.hpp>
+#include <mivra/Network/UdpSocket.hpp>
+
+#include "Network/detail/SocketImpl.hpp"
+
+#include <sys/socket.h>
+
+#include <cassert>
+#include <cerrno>
+
+namespace mivra
+{
+UdpSocket::UdpSocket() : Socket(Type::Udp)
+{
+}
+
+unsigned short UdpSocket::getLocalPort() const
+{
+    return detail::localPort(getNativeHandle());
+}
+
+Socket::Status UdpSocket::bind(unsigned short port, IpAddress address)
+{
+    unbind();
+    if (!create())
+        return Status::Error;
+    const sockaddr_in local = detail::makeAddress(address, port);
+    if (::bind(getNativeHandle(), reinterpret_cast<const sockaddr*>(&local), sizeof(local)) == -1)
+    {
+        detail::reportError("cannot bind a UDP socket to " + detail::describe(address, port), errno);
+        unbind();
+        return Status::Error;
+    }
+    return Status::Done;
+}
+
+void UdpSocket::unbind()
+{
+    close();
+}
+
+Socket::Status UdpSocket::send(const void* data, std::size_t size, IpAddress remoteAddress, unsigned short remotePort)
+{
+    assert((data != nullptr || size == 0) && "UdpSocket::send: no data given for a non-zero size");
+    if (data == nullptr && size != 0)
+        return Status::Error;
+    const std::string peer = detail::describe(remoteAddress, remotePort);
+    if (size > MaxDatagramSize)
+    {
+        detail::reportError("cannot send a datagram of " + std::to_string(size) + " bytes to " + peer +
+                            ": the limit is " + std::to_string(MaxDatagramSize));
+        return Status::Error;
+    }
+    // Bind explicitly rather than letting sendto pick a port, so the port is known to
+    // getLocalPort and stays the same for the answers.
+    if (getNativeHandle() == -1 && bind(AnyPort, IpAddress::Any) != Status::Done)
+        return Status::Error;
+
+    const sockaddr_in address = detail::makeAddress(remoteAddress, remotePort);
+    for (;;)
+    {
+        const ssize_t result = ::sendto(getNativeHandle(), data, size, MSG_NOSIGNAL,
+                                        reinterpret_cast<const sockaddr*>(&address), sizeof(address));
+        if (result >= 0)
+            return Status::Done;
+        const int error = errno;
+        if (error == EINTR)
+            continue;
+        const Status status = detail::statusFromErrno(error);
+        if (status == Status::NotReady)
+            return status;
+        detail::reportError("cannot send a datagram to " + peer, error);
+        return Status::Error;
+    }
+}
+
+Socket::Status UdpSocket::receive(void* data, std::size_t size, std::size_t& received,
+                                  std::optional<IpAddress>& remoteAddress, unsigned short& remotePort)
+{
+    received = 0;
+    remoteAddress.reset();
+    remotePort = 0;
+    assert(data != nullptr && size > 0 && "UdpSocket::receive: no buffer to receive into");
+    if (data == nullptr || size == 0)
+        return Status::Error;
+    if (getNativeHandle() == -1)
+    {
+        detail::reportError("cannot receive: the UDP socket is not bound");
+        return Status::Error;
+    }
+    for (;;)
+    {
+        sockaddr_in address{};
+        socklen_t length = sizeof(address);
+        // MSG_TRUNC makes the call return the datagram's real length, so a cut one is noticed.
+        const ssize_t result =
+            ::recvfrom(getNativeHandle(), data, size, MSG_TRUNC, reinterpret_cast<sockaddr*>(&address), &length);
+        if (result >= 0)
+        {
+            remoteAddress = detail::addressOf(address);
+            remotePort = ntohs(address.sin_port);
+            const auto length = static_cast<std::size_t>(result);
+            if (length > size)
+            {
+                received = size;
+                detail::reportError("dropped a datagram of " + std::to_string(length) + " bytes from " +
+                                    detail::describe(*remoteAddress, remotePort) + ": the buffer holds " +
+                                    std::to_string(size));
+                return Status::Error;
+            }
+            received = length;
+            return Status::Done;
+        }
+        const int error = errno;
+        if (error == EINTR)
+            continue;
+        const Status status = detail::statusFromErrno(error);
+        if (status == Status::NotReady)
+            return status;
+        // An ICMP "port unreachable" for an earlier datagram surfaces here on Linux; it says nothing
+        // about the next datagram, so the caller may simply receive again.
+        detail::reportError("cannot receive a datagram", error);
+        return Status::Error;
+    }
+}
+
+Socket::Status UdpSocket::send(Packet& packet, IpAddress remoteAddress, unsigned short remotePort)
+{
+    return send(packet.getData(), packet.getDataSize(), remoteAddress, remotePort);
+}
+
+Socket::Status UdpSocket::receive(Packet& packet, std::optional<IpAddress>& remoteAddress, unsigned short& remotePort)
+{
+    m_buffer.resize(MaxDatagramSize);
+    std::size_t received = 0;
+    const Status status = receive(m_buffer.data(), m_buffer.size(), received, remoteAddress, remotePort);
+    packet.clear();
+    if (status == Status::Done)
+        packet.append(m_buffer.data(), received);
+    return status;
+}
+} // namespace mivra

@@ -1,0 +1,81 @@
+#include "Network/detail/SocketImpl.hpp"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <sys/socket.h>
+
+#include <cerrno>
+#include <cstring>
+#include <iostream>
+
+namespace mivra::detail
+{
+sockaddr_in makeAddress(IpAddress address, unsigned short port)
+{
+    sockaddr_in result{};
+    result.sin_family = AF_INET;
+    result.sin_port = htons(port);
+    result.sin_addr.s_addr = htonl(address.toInteger());
+    return result;
+}
+
+IpAddress addressOf(const sockaddr_in& address)
+{
+    return IpAddress(ntohl(address.sin_addr.s_addr));
+}
+
+Socket::Status statusFromErrno(int error)
+{
+    switch (error)
+    {
+        case EAGAIN:
+#if EWOULDBLOCK != EAGAIN
+        case EWOULDBLOCK:
+#endif
+        case EINPROGRESS:
+            return Socket::Status::NotReady;
+        case ECONNRESET:
+        case ECONNABORTED:
+        case EPIPE:
+        case ENOTCONN:
+        case ETIMEDOUT:
+        case ENETRESET:
+            return Socket::Status::Disconnected;
+        default:
+            return Socket::Status::Error;
+    }
+}
+
+void setNonBlocking(int handle, bool nonBlocking)
+{
+    const int flags = ::fcntl(handle, F_GETFL, 0);
+    if (flags != -1)
+        ::fcntl(handle, F_SETFL, nonBlocking ? (flags | O_NONBLOCK) : (flags & ~O_NONBLOCK));
+}
+
+void reportError(const std::string& what, int error)
+{
+    reportError(what + ": " + std::strerror(error));
+}
+
+void reportError(const std::string& what)
+{
+    std::cerr << "mivra: " << what << std::endl;
+}
+
+std::string describe(IpAddress address, unsigned short port)
+{
+    return address.toString() + ":" + std::to_string(port);
+}
+
+unsigned short localPort(int handle)
+{
+    if (handle < 0)
+        return 0;
+    sockaddr_in address{};
+    socklen_t length = sizeof(address);
+    if (::getsockname(handle, reinterpret_cast<sockaddr*>(&address), &length) == -1)
+        return 0;
+    return ntohs(address.sin_port);
+}
+} // namespace mivra::detail

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <mivra/Network/IpAddress.hpp>
+#include <mivra/Network/Socket.hpp>
+
+#include <netinet/in.h>
+
+#include <string>
+
+namespace mivra::detail
+{
+sockaddr_in makeAddress(IpAddress address, unsigned short port);
+IpAddress addressOf(const sockaddr_in& address);
+
+// Status for the errno left by a failed send/recv/accept: NotReady for EAGAIN, Disconnected for
+// a reset or closed connection, Error otherwise.
+Socket::Status statusFromErrno(int error);
+
+void setNonBlocking(int handle, bool nonBlocking);
+
+// One line on standard error: "mivra: <what>: <reason>".
+void reportError(const std::string& what, int error);
+void reportError(const std::string& what);
+
+std::string describe(IpAddress address, unsigned short port);
+
+// The local or remote port / address of a connected or bound handle; 0 / empty on failure.
+unsigned short localPort(int handle);
+} // namespace mivra::detail

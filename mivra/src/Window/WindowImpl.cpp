@@ -1,0 +1,32 @@
+#include "detail/WindowImpl.hpp"
+
+#include <mivra/System/Clock.hpp>
+
+namespace mivra::detail
+{
+std::optional<Event> WindowImpl::popEvent()
+{
+    if (m_events.empty())
+        processEvents();
+    if (m_events.empty())
+        return std::nullopt;
+    Event event = m_events.front();
+    m_events.pop_front();
+    return event;
+}
+
+std::optional<Event> WindowImpl::waitEvent(Time timeout)
+{
+    // Polling with short sleeps keeps every backend's pump non-blocking, and lets events
+    // of other sources (raw mouse motion) arrive while waiting.
+    const Clock clock;
+    for (;;)
+    {
+        if (auto event = popEvent())
+            return event;
+        if (timeout > Time::Zero && clock.getElapsedTime() >= timeout)
+            return std::nullopt;
+        sleep(milliseconds(2));
+    }
+}
+} // namespace mivra::detail

@@ -1,0 +1,145 @@
+#include "SdlVideo.hpp"
+
+#include "SdlWindowImpl.hpp"
+#include "X11RawMouse.hpp"
+
+#include <SDL.h>
+
+#include <cstring>
+#include <iostream>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+namespace mivra::detail
+{
+namespace
+{
+std::mutex& videoMutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}
+int videoReferences = 0;
+bool failureReported = false;
+
+struct Router
+{
+    std::map<std::uint32_t, SdlWindowImpl*> windows;
+    std::unique_ptr<X11RawMouse> rawMouse;
+    std::vector<Vector2i> rawDeltas;
+};
+
+Router& router()
+{
+    static Router instance;
+    return instance;
+}
+
+std::uint32_t windowIdOf(const SDL_Event& event)
+{
+    switch (event.type)
+    {
+        case SDL_WINDOWEVENT: return event.window.windowID;
+        case SDL_KEYDOWN:
+        case SDL_KEYUP: return event.key.windowID;
+        case SDL_TEXTINPUT: return event.text.windowID;
+        case SDL_MOUSEMOTION: return event.motion.windowID;
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP: return event.button.windowID;
+        case SDL_MOUSEWHEEL: return event.wheel.windowID;
+        case SDL_FINGERDOWN:
+        case SDL_FINGERUP:
+        case SDL_FINGERMOTION: return event.tfinger.windowID;
+        default: return 0;
+    }
+}
+} // namespace
+
+SdlVideo::SdlVideo()
+{
+    const std::lock_guard lock(videoMutex());
+    if (videoReferences == 0)
+    {
+        // SDL would otherwise turn SIGINT/SIGTERM into a quit event nobody reads, and the
+        // process would no longer end on them.
+        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+        // Touches are reported as touches, not also as mouse clicks, and the other way round.
+        SDL_SetHint(SDL_HINT_TOUCH_MOUSE_EVENTS, "0");
+        SDL_SetHint(SDL_HINT_MOUSE_TOUCH_EVENTS, "0");
+        SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+        SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
+        {
+            if (!failureReported)
+                std::cerr << "Mivra: cannot open the display: " << SDL_GetError() << '\n';
+            failureReported = true;
+            return;
+        }
+    }
+    ++videoReferences;
+    m_available = true;
+}
+
+SdlVideo::~SdlVideo()
+{
+    if (!m_available)
+        return;
+    const std::lock_guard lock(videoMutex());
+    if (--videoReferences == 0)
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+bool ensureSdlVideo()
+{
+    static const SdlVideo keepAlive;
+    return keepAlive.isAvailable();
+}
+
+void registerSdlWindow(std::uint32_t windowId, SdlWindowImpl* window)
+{
+    Router& r = router();
+    r.windows[windowId] = window;
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!r.rawMouse && driver && std::strcmp(driver, "x11") == 0)
+        r.rawMouse = X11RawMouse::open();
+}
+
+void unregisterSdlWindow(std::uint32_t windowId)
+{
+    Router& r = router();
+    r.windows.erase(windowId);
+    if (r.windows.empty())
+        r.rawMouse.reset();
+}
+
+void pumpSdlEvents()
+{
+    Router& r = router();
+    SDL_Event event;
+    while (SDL_PollEvent(&event) != 0)
+    {
+        const std::uint32_t id = windowIdOf(event);
+        if (id != 0)
+        {
+            if (auto it = r.windows.find(id); it != r.windows.end())
+                it->second->handleSdlEvent(event);
+            continue;
+        }
+        // Events that belong to no window (devices) go to every window.
+        for (auto& [windowId, window] : r.windows)
+            window->handleSdlEvent(event);
+    }
+
+    if (r.rawMouse)
+    {
+        r.rawDeltas.clear();
+        r.rawMouse->read(r.rawDeltas);
+        // Raw motion belongs to the device, not to a window: every window sees it.
+        for (const Vector2i delta : r.rawDeltas)
+            for (auto& [windowId, window] : r.windows)
+                window->pushEvent(Event::MouseMovedRaw{delta});
+    }
+}
+} // namespace mivra::detail

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdint>
+
+union SDL_Event;
+
+namespace mivra::detail
+{
+class SdlWindowImpl;
+
+// A reference to SDL's video subsystem, which stays up while any reference lives. The first
+// reference initialises it; failures are reported once on stderr and leave isAvailable() false.
+class SdlVideo
+{
+public:
+    SdlVideo();
+    ~SdlVideo();
+    SdlVideo(const SdlVideo&) = delete;
+    SdlVideo& operator=(const SdlVideo&) = delete;
+
+    [[nodiscard]] bool isAvailable() const { return m_available; }
+
+private:
+    bool m_available{};
+};
+
+// Keeps the video subsystem up for the rest of the process, for services without a window
+// (keyboard layout, mouse position). False when no display can be reached.
+bool ensureSdlVideo();
+
+// SDL has one event queue for every window: pumping routes each event to its window.
+void registerSdlWindow(std::uint32_t windowId, SdlWindowImpl* window);
+void unregisterSdlWindow(std::uint32_t windowId);
+void pumpSdlEvents();
+} // namespace mivra::detail

@@ -1,0 +1,467 @@
+// The FTP client against a scripted server that misbehaves in the ways real servers and networks
+// do. Every failure must come back as a failing Response within the client's time-out, and no
+// download may leave a file behind.
+
+#include <mivra/Network/Ftp.hpp>
+#include <mivra/Network/TcpListener.hpp>
+#include <mivra/Network/TcpSocket.hpp>
+
+#include "FtpServerProcess.hpp"
+
+#include <gtest/gtest.h>
+
+#include <poll.h>
+
+#include <fstream>
+#include <functional>
+#include <thread>
+
+namespace
+{
+namespace fs = std::filesystem;
+using mivra::Ftp;
+using mivra::IpAddress;
+using mivra::TcpListener;
+using mivra::TcpSocket;
+using Status = Ftp::Response::Status;
+using SocketStatus = mivra::Socket::Status;
+
+const mivra::Time clientTimeout = mivra::seconds(1);
+
+// The server's side of one control connection.
+class Session
+{
+public:
+    TcpSocket control;
+    TcpListener dataListener;
+    TcpSocket data;
+
+    // The next command line, without its line end; empty once the client has gone.
+    std::string readLine()
+    {
+        for (;;)
+        {
+            const std::size_t end = m_pending.find("\r\n");
+            if (end != std::string::npos)
+            {
+                std::string line = m_pending.substr(0, end);
+                m_pending.erase(0, end + 2);
+                return line;
+            }
+            char buffer[1024];
+            std::size_t received = 0;
+            if (control.receive(buffer, sizeof(buffer), received) != SocketStatus::Done)
+                return {};
+            m_pending.append(buffer, received);
+        }
+    }
+
+    // The next command that is not part of logging in or choosing a type, which are answered here.
+    std::string nextCommand()
+    {
+        for (;;)
+        {
+            const std::string line = readLine();
+            if (line.rfind("USER", 0) == 0)
+                say("331 Password please.\r\n");
+            else if (line.rfind("PASS", 0) == 0)
+                say("230 Logged in.\r\n");
+            else if (line.rfind("TYPE", 0) == 0)
+                say("200 Type set.\r\n");
+            else
+                return line;
+        }
+    }
+
+    void say(const std::string& text) { control.send(text.data(), text.size()); }
+
+    // Listens for a data connection on loopback; the PASV numbers for it.
+    std::string openPassive(const std::string& address = "127,0,0,1")
+    {
+        dataListener.listen(mivra::Socket::AnyPort, IpAddress::LocalHost);
+        const unsigned short port = dataListener.getLocalPort();
+        return "(" + address + "," + std::to_string(port / 256) + "," + std::to_string(port % 256) + ")";
+    }
+
+    bool acceptData()
+    {
+        pollfd entry{dataListener.getNativeHandle(), POLLIN, 0};
+        return ::poll(&entry, 1, 10000) > 0 && dataListener.accept(data) == SocketStatus::Done;
+    }
+
+    // Waits for the client to hang up.
+    void drain()
+    {
+        while (!readLine().empty())
+        {
+        }
+    }
+
+private:
+    std::string m_pending;
+};
+
+// Accepts one client and runs a script for it on its own thread.
+class ScriptedServer
+{
+public:
+    explicit ScriptedServer(std::function<void(Session&)> script)
+    {
+        EXPECT_EQ(m_listener.listen(mivra::Socket::AnyPort, IpAddress::LocalHost), SocketStatus::Done);
+        m_thread = std::thread([this, script = std::move(script)] {
+            Session session;
+            pollfd entry{m_listener.getNativeHandle(), POLLIN, 0};
+            if (::poll(&entry, 1, 10000) > 0 && m_listener.accept(session.control) == SocketStatus::Done)
+                script(session);
+        });
+    }
+    ~ScriptedServer() { m_thread.join(); }
+
+    [[nodiscard]] unsigned short port() const { return m_listener.getLocalPort(); }
+
+private:
+    TcpListener m_listener;
+    std::thread m_thread;
+};
+
+// Greets and then follows the script.
+ScriptedServer greetingServer(std::function<void(Session&)> script)
+{
+    return ScriptedServer([script = std::move(script)](Session& s) {
+        s.say("220 Ready.\r\n");
+        script(s);
+    });
+}
+
+std::size_t entriesIn(const fs::path& directory)
+{
+    return static_cast<std::size_t>(std::distance(fs::directory_iterator(directory), fs::directory_iterator()));
+}
+
+class FtpHostileServerTest : public ::testing::Test
+{
+protected:
+    static void connectAndLogin(Ftp& ftp, unsigned short port)
+    {
+        ASSERT_EQ(ftp.connect(IpAddress::LocalHost, port, clientTimeout).getStatus(), Status::ServiceReady);
+        ASSERT_EQ(ftp.login("user", "secret").getStatus(), Status::LoggedIn);
+    }
+
+    mivra::test::TempDir local;
+};
+
+TEST_F(FtpHostileServerTest, MalformedGreeting)
+{
+    ScriptedServer server([](Session& s) {
+        s.say("hello there\r\n");
+        s.drain();
+    });
+    Ftp ftp;
+    EXPECT_EQ(ftp.connect(IpAddress::LocalHost, server.port(), clientTimeout).getStatus(), Status::InvalidResponse);
+    EXPECT_EQ(ftp.keepAlive().getStatus(), Status::ConnectionClosed);
+}
+
+TEST_F(FtpHostileServerTest, MalformedReplyToACommand)
+{
+    ScriptedServer server = greetingServer([](Session& s) {
+        s.nextCommand();
+        s.say("2x7 \"/\" looks like a directory\r\n");
+        s.drain();
+    });
+    Ftp ftp;
+    ASSERT_EQ(ftp.connect(IpAddress::LocalHost, server.port(), clientTimeout).getStatus(), Status::ServiceReady);
+    const Ftp::DirectoryResponse pwd = ftp.getWorkingDirectory();
+    EXPECT_EQ(pwd.getStatus(), Status::InvalidResponse);
+    EXPECT_TRUE(pwd.getDirectory().empty());
+    EXPECT_EQ(ftp.keepAlive().getStatus(), Status::ConnectionClosed);
+}
+
+TEST_F(FtpHostileServerTest, ReplyOver64KiB)
+{
+    ScriptedServer server([](Session& s) {
+        std::string reply = "220-Welcome\r\n";
+        while (reply.size() < 100 * 1024)
+            reply += "220-and on and on\r\n";
+        s.say(reply + "220 Finally.\r\n");
+        s.drain();
+    });
+    Ftp ftp;
+    EXPECT_EQ(ftp.connect(IpAddress::LocalHost, server.port(), clientTimeout).getStatus(), Status::InvalidResponse);
+}
+
+TEST_F(FtpHostileServerTest, OneEndlessLine)
+{
+    ScriptedServer server([](Session& s) {
+        s.say("220 " + std::string(80 * 1024, 'x'));
+        s.drain();
+    });
+    Ftp ftp;
+    EXPECT_EQ(ftp.connect(IpAddress::LocalHost, server.port(), clientTimeout).getStatus(), Status::InvalidResponse);
+}
+
+TEST_F(FtpHostileServerTest, UnterminatedMultiLineReply)
+{
+    ScriptedServer server([](Session& s) {
+        s.say("220-Welcome\r\n220-still welcoming\r\n");
+        s.drain();
+    });
+    Ftp ftp;
+    const Ftp::Response response = ftp.connect(IpAddress::LocalHost, server.port(), clientTimeout);
+    EXPECT_EQ(response.getStatus(), Status::ConnectionClosed);
+    EXPECT_FALSE(response.isOk());
+}
+
+TEST_F(FtpHostileServerTest, MultiLineReplyCutByClosing)
+{
+    ScriptedServer server = greetingServer([](Session& s) {
+        s.readLine(); // USER
+        s.say("331 Password.\r\n");
+        s.readLine(); // PASS
+        s.say("230-Welcome\r\n230-");
+    });
+    Ftp ftp;
+    ASSERT_TRUE(ftp.connect(IpAddress::LocalHost, server.port(), clientTimeout).isOk());
+    EXPECT_EQ(ftp.login("user", "secret").getStatus(), Status::ConnectionClosed);
+}
+
+TEST_F(FtpHostileServerTest, MultiLineReplyIsWhole)
+{
+    ScriptedServer server = greetingServer([](Session& s) {
+        s.readLine();
+        s.say("331 Password.\r\n");
+        s.readLine();
+        s.say("230-Welcome\r\n230-second line\r\n230 Logged in.\r\n");
+        s.nextCommand();
+        s.say("257 no quotes here\r\n");
+        s.drain();
+    });
+    Ftp ftp;
+    ASSERT_TRUE(ftp.connect(IpAddress::LocalHost, server.port(), clientTimeout).isOk());
+    const Ftp::Response login = ftp.login("user", "secret");
+    EXPECT_EQ(login.getStatus(), Status::LoggedIn);
+    EXPECT_EQ(login.getMessage(), "-Welcome\n230-second line\n230 Logged in.");
+    const Ftp::DirectoryResponse pwd = ftp.getWorkingDirectory();
+    EXPECT_EQ(pwd.getStatus(), Status::DirectoryOk);
+    EXPECT_TRUE(pwd.getDirectory().empty());
+}
+
+TEST_F(FtpHostileServerTest, ServerThatNeverAnswers)
+{
+    ScriptedServer silent([](Session& s) { s.drain(); });
+    Ftp ftp;
+    EXPECT_EQ(ftp.connect(IpAddress::LocalHost, silent.port(), clientTimeout).getStatus(), Status::ConnectionClosed);
+
+    ScriptedServer mute = greetingServer([](Session& s) { s.drain(); });
+    Ftp other;
+    ASSERT_TRUE(other.connect(IpAddress::LocalHost, mute.port(), clientTimeout).isOk());
+    EXPECT_EQ(other.keepAlive().getStatus(), Status::ConnectionClosed);
+    EXPECT_EQ(other.keepAlive().getStatus(), Status::ConnectionClosed);
+}
+
+TEST_F(FtpHostileServerTest, BogusPassiveReplies)
+{
+    ScriptedServer server = greetingServer([](Session& s) {
+        for (const char* reply : {"227 Entering Passive Mode (127,0,0,1,0,0).\r\n",
+                                  "227 Entering Passive Mode (999,0,0,1,4,1).\r\n", "227 Nothing to see.\r\n"})
+        {
+            if (s.nextCommand() != "PASV")
+                return;
+            s.say(reply);
+        }
+        while (s.nextCommand() == "NOOP")
+            s.say("200 Still here.\r\n");
+    });
+    Ftp ftp;
+    connectAndLogin(ftp, server.port());
+    for (int i = 0; i < 3; ++i)
+    {
+        const Ftp::ListingResponse listing = ftp.getDirectoryListing();
+        EXPECT_EQ(listing.getStatus(), Status::InvalidResponse);
+        EXPECT_TRUE(listing.getListing().empty());
+    }
+    // The control connection is still in step.
+    EXPECT_EQ(ftp.keepAlive().getStatus(), Status::Ok);
+}
+
+TEST_F(FtpHostileServerTest, PassivePortNobodyListensOn)
+{
+    unsigned short closedPort = 0;
+    {
+        TcpListener probe;
+        ASSERT_EQ(probe.listen(mivra::Socket::AnyPort, IpAddress::LocalHost), SocketStatus::Done);
+        closedPort = probe.getLocalPort();
+    }
+    ScriptedServer server = greetingServer([closedPort](Session& s) {
+        s.nextCommand();
+        s.say("227 Entering Passive Mode (127,0,0,1," + std::to_string(closedPort / 256) + "," +
+              std::to_string(closedPort % 256) + ").\r\n");
+        s.drain();
+    });
+    Ftp ftp;
+    connectAndLogin(ftp, server.port());
+    EXPECT_EQ(ftp.download("file.bin", local.path(), Ftp::TransferMode::Ascii).getStatus(), Status::ConnectionFailed);
+    EXPECT_EQ(entriesIn(local.path()), 0u);
+}
+
+// Serves one listing through whatever address the PASV reply names.
+void serveListing(Session& s, const std::string& passiveAddress)
+{
+    if (s.nextCommand() != "PASV")
+        return;
+    s.say("227 Entering Passive Mode " + s.openPassive(passiveAddress) + ".\r\n");
+    if (!s.acceptData() || s.nextCommand() != "NLST")
+        return;
+    s.say("150 Here it comes.\r\n");
+    s.data.send("one\r\ntwo\r\n", 10);
+    s.data.disconnect();
+    s.say("226 Done.\r\n");
+    s.drain();
+}
+
+TEST_F(FtpHostileServerTest, PassiveAddressBehindNat)
+{
+    // A zero or private address that is not the server's: the data connection goes to the address
+    // the control connection reached.
+    for (const char* address : {"0,0,0,0", "10,9,8,7", "192,168,77,1"})
+    {
+        ScriptedServer server = greetingServer([address](Session& s) { serveListing(s, address); });
+        Ftp ftp;
+        connectAndLogin(ftp, server.port());
+        const Ftp::ListingResponse listing = ftp.getDirectoryListing();
+        EXPECT_EQ(listing.getStatus(), Status::ClosingDataConnection) << address;
+        EXPECT_EQ(listing.getListing(), (std::vector<std::string>{"one", "two"})) << address;
+    }
+}
+
+TEST_F(FtpHostileServerTest, ExtendedPassiveWhenPassiveIsRefused)
+{
+    ScriptedServer server = greetingServer([](Session& s) {
+        if (s.nextCommand() != "PASV")
+            return;
+        s.say("502 PASV not implemented.\r\n");
+        if (s.nextCommand() != "EPSV")
+            return;
+        s.openPassive();
+        s.say("229 Entering Extended Passive Mode (|||" + std::to_string(s.dataListener.getLocalPort()) + "|)\r\n");
+        if (!s.acceptData() || s.nextCommand() != "NLST")
+            return;
+        s.say("150 Here it comes.\r\n");
+        s.data.send("only\r\n", 6);
+        s.data.disconnect();
+        s.say("226 Done.\r\n");
+        s.drain();
+    });
+    Ftp ftp;
+    connectAndLogin(ftp, server.port());
+    const Ftp::ListingResponse listing = ftp.getDirectoryListing();
+    EXPECT_TRUE(listing.isOk()) << listing.getStatus() << listing.getMessage();
+    EXPECT_EQ(listing.getListing(), std::vector<std::string>{"only"});
+}
+
+// Starts a download of "file.bin" and sends part of it; what follows is the caller's.
+bool startDownload(Session& s, const std::string& sizeReply)
+{
+    if (s.nextCommand().rfind("SIZE", 0) != 0)
+        return false;
+    s.say(sizeReply);
+    if (s.nextCommand() != "PASV")
+        return false;
+    s.say("227 Entering Passive Mode " + s.openPassive() + ".\r\n");
+    if (!s.acceptData() || s.nextCommand() != "RETR file.bin")
+        return false;
+    s.say("150 Opening data connection.\r\n");
+    const std::string part(500, 'd');
+    return s.data.send(part.data(), part.size()) == SocketStatus::Done;
+}
+
+TEST_F(FtpHostileServerTest, DataConnectionClosedMidTransferDespiteSuccessReply)
+{
+    ScriptedServer server = greetingServer([](Session& s) {
+        if (!startDownload(s, "213 1000\r\n"))
+            return;
+        s.data.disconnect();
+        s.say("226 Transfer complete.\r\n");
+        while (s.nextCommand() == "NOOP")
+            s.say("200 Ok.\r\n");
+    });
+    Ftp ftp;
+    connectAndLogin(ftp, server.port());
+    const Ftp::Response response = ftp.download("file.bin", local.path());
+    EXPECT_EQ(response.getStatus(), Status::ConnectionClosed);
+    EXPECT_EQ(entriesIn(local.path()), 0u);
+    EXPECT_EQ(ftp.keepAlive().getStatus(), Status::Ok);
+}
+
+TEST_F(FtpHostileServerTest, DataConnectionAbortedByTheServer)
+{
+    ScriptedServer server = greetingServer([](Session& s) {
+        if (!startDownload(s, "502 No SIZE here.\r\n"))
+            return;
+        s.data.disconnect();
+        s.say("426 Connection closed; transfer aborted.\r\n");
+        s.drain();
+    });
+    Ftp ftp;
+    connectAndLogin(ftp, server.port());
+    EXPECT_EQ(ftp.download("file.bin", local.path()).getStatus(), Status::TransferAborted);
+    EXPECT_EQ(entriesIn(local.path()), 0u);
+}
+
+TEST_F(FtpHostileServerTest, ControlConnectionClosedMidTransfer)
+{
+    ScriptedServer server = greetingServer([](Session& s) {
+        if (!startDownload(s, "213 1000\r\n"))
+            return;
+        s.control.disconnect();
+        s.data.disconnect();
+    });
+    Ftp ftp;
+    connectAndLogin(ftp, server.port());
+    EXPECT_EQ(ftp.download("file.bin", local.path()).getStatus(), Status::ConnectionClosed);
+    EXPECT_EQ(entriesIn(local.path()), 0u);
+    EXPECT_EQ(ftp.keepAlive().getStatus(), Status::ConnectionClosed);
+}
+
+TEST_F(FtpHostileServerTest, ControlConnectionClosedMidCommand)
+{
+    ScriptedServer server = greetingServer([](Session& s) {
+        s.nextCommand();
+        s.say("25");
+        s.control.disconnect();
+    });
+    Ftp ftp;
+    connectAndLogin(ftp, server.port());
+    EXPECT_EQ(ftp.deleteFile("x").getStatus(), Status::ConnectionClosed);
+}
+
+TEST_F(FtpHostileServerTest, StalledDownload)
+{
+    ScriptedServer server = greetingServer([](Session& s) {
+        if (!startDownload(s, "213 1000\r\n"))
+            return;
+        s.drain(); // keeps the data connection open and silent
+    });
+    Ftp ftp;
+    connectAndLogin(ftp, server.port());
+    EXPECT_EQ(ftp.download("file.bin", local.path()).getStatus(), Status::ConnectionClosed);
+    EXPECT_EQ(entriesIn(local.path()), 0u);
+}
+
+TEST_F(FtpHostileServerTest, StalledUpload)
+{
+    ScriptedServer server = greetingServer([](Session& s) {
+        if (s.nextCommand() != "PASV")
+            return;
+        s.say("227 Entering Passive Mode " + s.openPassive() + ".\r\n");
+        if (!s.acceptData() || s.nextCommand().rfind("STOR", 0) != 0)
+            return;
+        s.say("150 Send it.\r\n");
+        s.drain(); // never reads the data
+    });
+    const fs::path file = local.path() / "big.bin";
+    mivra::test::writePatternFile(file, 64 * 1024 * 1024);
+    Ftp ftp;
+    connectAndLogin(ftp, server.port());
+    EXPECT_EQ(ftp.upload(file, "").getStatus(), Status::ConnectionClosed);
+}
+} // namespace
