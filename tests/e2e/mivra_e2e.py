@@ -86,6 +86,8 @@ class Session:
         self.env.update({"DISPLAY": self.xvfb.display, "SDL_AUDIODRIVER": "dummy"})
         self.env.pop("WAYLAND_DISPLAY", None)
         self.env.update(self.extra_env)
+        # The pointer starts in the middle of the screen, where a centred window would catch it.
+        self.run("xdotool", "mousemove", "0", "0")
         self.start_time = time.monotonic()
         self._out = tempfile.TemporaryFile()
         self._err = tempfile.TemporaryFile()
@@ -147,6 +149,15 @@ class Session:
                 return self.window
             time.sleep(0.05)
         raise AssertionError(f"no window titled {title!r} within {timeout} s")
+
+    def wait_first_frame(self, background=(0, 0, 0), timeout=20):
+        """Seconds from the program's start until its window shows something drawn."""
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            if ink_box(self.screenshot(), background) is not None:
+                return time.monotonic() - self.start_time
+            time.sleep(0.01)
+        raise AssertionError("nothing was drawn")
 
     def settle(self, seconds=0.5):
         """Gives the program time to handle queued input and draw a few frames."""

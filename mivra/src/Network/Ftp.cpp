@@ -5,6 +5,9 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
+#include <signal.h>
+#include <sys/sendfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -216,6 +219,39 @@ public:
 
 private:
     int m_handle;
+};
+
+// Keeps SIGPIPE from this thread for its lifetime, swallowing one raised meanwhile.
+class SigpipeBlock
+{
+public:
+    SigpipeBlock()
+    {
+        ::sigemptyset(&m_set);
+        ::sigaddset(&m_set, SIGPIPE);
+        sigset_t pending;
+        ::sigpending(&pending);
+        m_wasPending = ::sigismember(&pending, SIGPIPE) == 1;
+        ::pthread_sigmask(SIG_BLOCK, &m_set, &m_previous);
+    }
+    ~SigpipeBlock()
+    {
+        sigset_t pending;
+        ::sigpending(&pending);
+        if (!m_wasPending && ::sigismember(&pending, SIGPIPE) == 1)
+        {
+            const timespec noWait{};
+            ::sigtimedwait(&m_set, nullptr, &noWait);
+        }
+        ::pthread_sigmask(SIG_SETMASK, &m_previous, nullptr);
+    }
+    SigpipeBlock(const SigpipeBlock&) = delete;
+    SigpipeBlock& operator=(const SigpipeBlock&) = delete;
+
+private:
+    sigset_t m_set{};
+    sigset_t m_previous{};
+    bool m_wasPending{};
 };
 
 bool isPreliminary(const Ftp::Response& response)
@@ -658,10 +694,49 @@ Ftp::Response Ftp::upload(const std::filesystem::path& localFile, const std::fil
 
     // Non-blocking, so that a server that stops reading cannot hold the client forever.
     data.setBlocking(false);
-    std::vector<char> buffer(TransferBufferSize);
-    AsciiEncoder encoder;
     std::optional<Response> failure;
-    while (!failure)
+    const auto waitForRoom = [&] {
+        if (waitFor(data.getNativeHandle(), POLLOUT, m_timeout))
+            return true;
+        failure = Response(Response::ConnectionClosed, " The transfer stalled for " + secondsText(m_timeout));
+        return false;
+    };
+    const auto connectionLost = [&] {
+        failure = Response(Response::ConnectionClosed, " The data connection closed during the transfer");
+    };
+
+    // Bytes that need no conversion go straight from the file to the socket inside the kernel.
+    bool sentWhole = false;
+    if (mode != TransferMode::Ascii)
+    {
+        const SigpipeBlock noSigpipe; // sendfile, unlike send, cannot be told not to raise SIGPIPE
+        while (!failure)
+        {
+            const ssize_t sent = ::sendfile(data.getNativeHandle(), file.handle(), nullptr, 4 * TransferBufferSize);
+            if (sent > 0)
+                continue;
+            if (sent == 0)
+            {
+                sentWhole = true;
+                break;
+            }
+            if (errno == EINTR)
+                continue;
+            if (errno == EAGAIN)
+            {
+                waitForRoom();
+                continue;
+            }
+            // A file the kernel cannot send from: the copy below goes on from the file's offset.
+            if (errno == EINVAL || errno == ENOSYS)
+                break;
+            connectionLost();
+        }
+    }
+
+    std::vector<char> buffer(sentWhole ? 0 : TransferBufferSize);
+    AsciiEncoder encoder;
+    while (!sentWhole && !failure)
     {
         const ssize_t count = ::read(file.handle(), buffer.data(), buffer.size());
         if (count < 0 && errno == EINTR)
@@ -676,23 +751,17 @@ Ftp::Response Ftp::upload(const std::filesystem::path& localFile, const std::fil
         std::string_view bytes = mode == TransferMode::Ascii
                                      ? encoder.convert(buffer.data(), static_cast<std::size_t>(count))
                                      : std::string_view(buffer.data(), static_cast<std::size_t>(count));
-        while (!bytes.empty())
+        while (!bytes.empty() && !failure)
         {
             std::size_t sent = 0;
             const Socket::Status sendStatus = data.send(bytes.data(), bytes.size(), sent);
             bytes.remove_prefix(sent);
             if (sendStatus == Socket::Status::Done)
                 break;
-            if (sendStatus != Socket::Status::Partial && sendStatus != Socket::Status::NotReady)
-            {
-                failure = Response(Response::ConnectionClosed, " The data connection closed during the transfer");
-                break;
-            }
-            if (!waitFor(data.getNativeHandle(), POLLOUT, m_timeout))
-            {
-                failure = Response(Response::ConnectionClosed, " The transfer stalled for " + secondsText(m_timeout));
-                break;
-            }
+            if (sendStatus == Socket::Status::Partial || sendStatus == Socket::Status::NotReady)
+                waitForRoom();
+            else
+                connectionLost();
         }
     }
     data.disconnect();

@@ -6,13 +6,14 @@ namespace mivra::detail
 {
 std::optional<Event> WindowImpl::popEvent()
 {
-    if (m_events.empty())
+    if (m_next == m_events.size())
+    {
+        clearEvents();
         processEvents();
-    if (m_events.empty())
-        return std::nullopt;
-    Event event = m_events.front();
-    m_events.pop_front();
-    return event;
+        if (m_events.empty())
+            return std::nullopt;
+    }
+    return m_events[m_next++];
 }
 
 std::optional<Event> WindowImpl::waitEvent(Time timeout)

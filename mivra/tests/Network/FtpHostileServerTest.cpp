@@ -26,7 +26,7 @@ using mivra::TcpSocket;
 using Status = Ftp::Response::Status;
 using SocketStatus = mivra::Socket::Status;
 
-const mivra::Time clientTimeout = mivra::seconds(1);
+const mivra::Time clientTimeout = mivra::seconds(2);
 
 // The server's side of one control connection.
 class Session
@@ -463,5 +463,29 @@ TEST_F(FtpHostileServerTest, StalledUpload)
     Ftp ftp;
     connectAndLogin(ftp, server.port());
     EXPECT_EQ(ftp.upload(file, "").getStatus(), Status::ConnectionClosed);
+}
+TEST_F(FtpHostileServerTest, DataConnectionClosedMidUpload)
+{
+    // The client must survive writing into a connection the server has closed (no SIGPIPE) and
+    // report the server's verdict.
+    ScriptedServer server = greetingServer([](Session& s) {
+        if (s.nextCommand() != "PASV")
+            return;
+        s.say("227 Entering Passive Mode " + s.openPassive() + ".\r\n");
+        if (!s.acceptData() || s.nextCommand().rfind("STOR", 0) != 0)
+            return;
+        s.say("150 Send it.\r\n");
+        char buffer[4096];
+        std::size_t received = 0;
+        s.data.receive(buffer, sizeof(buffer), received);
+        s.data.disconnect();
+        s.say("426 Connection closed; transfer aborted.\r\n");
+        s.drain();
+    });
+    const fs::path file = local.path() / "big.bin";
+    mivra::test::writePatternFile(file, 64 * 1024 * 1024);
+    Ftp ftp;
+    connectAndLogin(ftp, server.port());
+    EXPECT_EQ(ftp.upload(file, "").getStatus(), Status::TransferAborted);
 }
 } // namespace

@@ -14,9 +14,10 @@
 
 namespace mivra::test
 {
-TempDir::TempDir()
+TempDir::TempDir(const std::filesystem::path& base)
 {
-    std::string pattern = (std::filesystem::temp_directory_path() / "mivra-network-XXXXXX").string();
+    std::string pattern =
+        ((base.empty() ? std::filesystem::temp_directory_path() : base) / "mivra-network-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr)
         throw std::runtime_error("mkdtemp failed");
     m_path = pattern;

@@ -12,7 +12,8 @@ namespace mivra::test
 class TempDir
 {
 public:
-    TempDir();
+    // Under the system's temporary directory, or under base when given.
+    explicit TempDir(const std::filesystem::path& base = {});
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;

@@ -198,6 +198,11 @@ TEST_F(FtpTest, TextModeConvertsLineEnds)
     fs::create_directory(into);
     EXPECT_TRUE(ftp.download("lines.txt", into, Ftp::TransferMode::Ascii).isOk());
     EXPECT_EQ(readFile(into / "lines.txt"), "x\ny\n\nz\r");
+
+    // This server has no EBCDIC: its refusal comes back and nothing is written.
+    const Ftp::Response ebcdic = ftp.download("lines.txt", local(), Ftp::TransferMode::Ebcdic);
+    EXPECT_EQ(ebcdic.getStatus(), Status::ParameterNotImplemented) << ebcdic.getMessage();
+    EXPECT_FALSE(fs::exists(local() / "lines.txt"));
 }
 
 TEST_F(FtpTest, DownloadFailuresLeaveNoFile)

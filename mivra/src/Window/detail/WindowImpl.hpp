@@ -7,8 +7,9 @@
 #include <mivra/Window/Event.hpp>
 
 #include <cstdint>
-#include <deque>
+#include <cstddef>
 #include <optional>
+#include <vector>
 
 namespace mivra::detail
 {
@@ -25,7 +26,11 @@ public:
     std::optional<Event> popEvent();
     // As popEvent, but waits up to timeout (zero: no limit) for an event.
     std::optional<Event> waitEvent(Time timeout);
-    void clearEvents() { m_events.clear(); }
+    void clearEvents()
+    {
+        m_events.clear();
+        m_next = 0;
+    }
 
     // Whether a key held down keeps reporting presses; backends drop the repeats when off.
     void setKeyRepeatEnabled(bool enabled) { m_keyRepeat = enabled; }
@@ -58,7 +63,10 @@ protected:
     virtual void processEvents() = 0;
 
 private:
-    std::deque<Event> m_events;
+    // Events not yet taken are m_events[m_next..]; the vector is emptied, keeping its capacity,
+    // whenever all are taken, so a steady stream of events allocates nothing.
+    std::vector<Event> m_events;
+    std::size_t m_next{};
     bool m_keyRepeat{true};
 };
 } // namespace mivra::detail

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <mivra/System.hpp>
+
 #include <mivra/Network/Ftp.hpp>
 #include <mivra/Network/IpAddress.hpp>
 #include <mivra/Network/Packet.hpp>

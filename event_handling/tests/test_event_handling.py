@@ -1,0 +1,102 @@
+"""End-to-end: the event handling demo under a private X server, driven with xdotool."""
+
+import os
+import sys
+import time
+
+import mivra_e2e as e2e
+
+PROGRAM = os.path.join(os.environ["MIVRA_BIN"], "event_handling")
+TITLE = "Mivra Event Handling"
+HANDLERS = ["Classic", "Visitor", "Overload", "Generic", "Forward"]
+LOG_BOX = (40, 45, 790, 540)          # the 24 log lines, left column
+HANDLER_BOX = (370, 255, 800, 300)    # "Current Handler: ..." at (380, 260)
+
+
+def expected(session, log_lines, handler):
+    items = [e2e.TextItem(line, 50, 50 + 20 * i, 20) for i, line in enumerate(log_lines)]
+    items.append(e2e.TextItem(f"Current Handler: {handler}", 380, 260, 24, bold=True))
+    items.append(e2e.TextItem("Press Enter to change handler type", 380, 310, 24, bold=True))
+    return e2e.render_texts(items, 800, 600, env=session.env)
+
+
+def assert_same(shot, reference, box, what):
+    difference = e2e.region_difference(shot, reference, box)
+    if difference > 24:
+        shot.save(f"/tmp/event_handling_{what}_shot.png")
+        reference.save(f"/tmp/event_handling_{what}_expected.png")
+        e2e.fail(f"{what}: screen differs from the expected text by {difference} "
+                 f"(see /tmp/event_handling_{what}_*.png)")
+
+
+def mouse_moves(session, positions):
+    """All moves in one xdotool call, so they reach the program within a frame or two."""
+    args = []
+    for x, y in positions:
+        args += ["mousemove", "--window", str(session.window), str(x), str(y)]
+    session.xdotool(*args)
+
+
+def test_start_screen_and_thirty_moves(session):
+    shot = session.screenshot()
+    reference = expected(session, [], "Classic")
+    assert_same(shot, reference, (0, 0, 800, 600), "start")
+    e2e.save_shot(shot, "event_handling.png")
+
+    positions = [(100 + 7 * i, 120 + 3 * i) for i in range(30)]
+    mouse_moves(session, positions)
+    session.settle()
+    lines = [f"Mouse Moved: ({x}, {y})" for x, y in positions[6:]]
+    assert_same(session.screenshot(), expected(session, lines, "Classic"), LOG_BOX, "thirty_moves")
+    return lines
+
+
+def test_enter_cycles_styles(session, log):
+    for step in range(1, 6):
+        session.key("Return")
+        session.settle(0.3)
+        log = (log + ["Key Pressed: Enter"])[-24:]
+        handler = HANDLERS[step % 5]
+        assert_same(session.screenshot(), expected(session, log, handler), (0, 0, 800, 600), f"enter_{step}")
+    return log
+
+
+def test_styles_log_alike(session):
+    """The same input gives the same 24 lines in every style."""
+    sequence_positions = [(200 + 5 * i, 400 - 4 * i) for i in range(21)]
+    for step, handler in enumerate(HANDLERS):
+        session.mousemove(20, 20)
+        session.settle(0.2)
+        session.key("a")
+        session.xdotool("click", "--window", str(session.window), "1")
+        mouse_moves(session, sequence_positions[:20])
+        session.key("b")
+        mouse_moves(session, sequence_positions[20:])
+        session.settle(0.4)
+        lines = (["Key Pressed: A", "Mouse Pressed"]
+                 + [f"Mouse Moved: ({x}, {y})" for x, y in sequence_positions[:20]]
+                 + ["Key Pressed: B"]
+                 + [f"Mouse Moved: ({x}, {y})" for x, y in sequence_positions[20:]])
+        assert_same(session.screenshot(), expected(session, lines, handler), (0, 0, 800, 600), f"style_{handler}")
+        session.key("Return")
+        session.settle(0.3)
+
+
+def main():
+    with e2e.Session(PROGRAM) as session:
+        session.wait_window(TITLE)
+        print(f"window visible {session.window_seen:.3f} s after start, "
+              f"first frame seen {session.wait_first_frame():.3f} s after start")
+        session.settle(0.3)
+        log = test_start_screen_and_thirty_moves(session)
+        test_enter_cycles_styles(session, log)
+        test_styles_log_alike(session)
+        session.close_window()
+        status = session.wait()
+        if status != 0:
+            e2e.fail(f"exit status {status}, stderr: {session.stderr}")
+    print("ok")
+
+
+if __name__ == "__main__":
+    main()

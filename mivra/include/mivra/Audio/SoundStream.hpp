@@ -1,0 +1,88 @@
+#pragma once
+
+#include <mivra/Audio/SoundChannel.hpp>
+#include <mivra/Audio/SoundSource.hpp>
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <thread>
+#include <vector>
+
+namespace mivra
+{
+namespace priv
+{
+class StreamVoice;
+class AudioDevice;
+} // namespace priv
+
+// A sound fed piece by piece by a derived class: audio from a file, a network, a generator.
+//
+// A streaming thread of the library calls onRequestData for more samples while the queued audio
+// runs low, and onSeekTo when the position changes; these hooks never run at the same time. play()
+// on a stopped stream seeks to the start first. The stream is Playing until onRequestData has
+// returned false and everything it handed over has been played.
+//
+// A derived class must call stop() in its destructor, so that no hook runs on a half-destroyed
+// object.
+class SoundStream : public SoundSource
+{
+public:
+    struct Chunk
+    {
+        const std::int16_t* samples{};
+        std::size_t sampleCount{};
+    };
+    using SampleChunk = Chunk;
+
+    ~SoundStream() override;
+    SoundStream(const SoundStream&) = delete;
+    SoundStream& operator=(const SoundStream&) = delete;
+
+    void play() override;
+    void pause() override;
+    void stop() override;
+    [[nodiscard]] Status getStatus() const override;
+
+    [[nodiscard]] unsigned int getChannelCount() const { return m_channelCount; }
+    [[nodiscard]] unsigned int getSampleRate() const { return m_sampleRate; }
+    [[nodiscard]] const std::vector<SoundChannel>& getChannelMap() const { return m_channelMap; }
+
+    void setPlayingOffset(Time offset);
+    [[nodiscard]] Time getPlayingOffset() const;
+    void setLooping(bool loop);
+    [[nodiscard]] bool isLooping() const;
+    // Volume from 0 (silent) to 100 (unchanged, the default).
+    void setVolume(float volume);
+    [[nodiscard]] float getVolume() const;
+
+protected:
+    SoundStream();
+
+    // Sets the format of the samples the hooks deliver; stops the stream first.
+    void initialize(unsigned int channelCount, unsigned int sampleRate, const std::vector<SoundChannel>& channelMap);
+
+    // Fills the chunk with the next samples (interleaved, whole frames); the samples must stay valid
+    // until the next call. Returns false when the stream has ended (a chunk filled on that call is
+    // still played).
+    virtual bool onRequestData(Chunk& data) = 0;
+    // Moves the source to the given position.
+    virtual void onSeekTo(Time timeOffset) = 0;
+    // Called after onRequestData returned false: returns the sample offset playback goes on from, or
+    // nothing to end the stream. By default a looping stream seeks back to the start.
+    virtual std::optional<std::uint64_t> onLoop();
+
+private:
+    void streamingLoop();
+    void joinStreamingThread();
+
+    unsigned int m_channelCount{};
+    unsigned int m_sampleRate{};
+    std::vector<SoundChannel> m_channelMap;
+    std::shared_ptr<priv::AudioDevice> m_device;
+    std::shared_ptr<priv::StreamVoice> m_voice;
+    std::thread m_thread;
+};
+} // namespace mivra

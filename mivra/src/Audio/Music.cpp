@@ -1,0 +1,70 @@
+#include <mivra/Audio/Music.hpp>
+#include <mivra/System/Exception.hpp>
+
+#include "detail/SoundFile.hpp"
+
+#include <iostream>
+
+namespace mivra
+{
+Music::Music() = default;
+
+Music::Music(const std::filesystem::path& filename)
+{
+    auto file = std::make_unique<priv::SoundFileReader>();
+    std::string error;
+    if (!file->open(filename, error))
+        throw Exception(filename, error);
+    m_file = std::move(file);
+    m_duration = microseconds(static_cast<std::int64_t>(m_file->frameCount() * 1'000'000 / m_file->sampleRate()));
+    initialize(m_file->channelCount(), m_file->sampleRate(), m_file->channelMap());
+}
+
+Music::~Music()
+{
+    stop();
+}
+
+bool Music::openFromFile(const std::filesystem::path& filename)
+{
+    stop();
+    m_file.reset();
+    m_duration = Time::Zero;
+    auto file = std::make_unique<priv::SoundFileReader>();
+    std::string error;
+    if (!file->open(filename, error))
+    {
+        std::cerr << Exception(filename, error).what() << std::endl;
+        return false;
+    }
+    m_file = std::move(file);
+    m_duration = microseconds(static_cast<std::int64_t>(m_file->frameCount() * 1'000'000 / m_file->sampleRate()));
+    initialize(m_file->channelCount(), m_file->sampleRate(), m_file->channelMap());
+    return true;
+}
+
+bool Music::onRequestData(Chunk& data)
+{
+    if (!m_file)
+        return false;
+    // A tenth of a second per chunk.
+    const std::size_t frames = std::max(1u, m_file->sampleRate() / 10);
+    m_samples.resize(frames * m_file->channelCount());
+    std::string error;
+    const std::size_t got = m_file->read(m_samples.data(), frames, error);
+    if (!error.empty())
+        std::cerr << "Music: decoding failed, the stream ends here: " << error << std::endl;
+    data.samples = m_samples.data();
+    data.sampleCount = got * m_file->channelCount();
+    return got == frames && error.empty();
+}
+
+void Music::onSeekTo(Time timeOffset)
+{
+    if (!m_file)
+        return;
+    const auto frame = static_cast<std::uint64_t>(std::max<std::int64_t>(0, timeOffset.asMicroseconds())) *
+                       m_file->sampleRate() / 1'000'000;
+    m_file->seek(frame);
+}
+} // namespace mivra

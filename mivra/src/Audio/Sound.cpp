@@ -1,0 +1,182 @@
+#include <mivra/Audio/Sound.hpp>
+#include <mivra/Audio/SoundBuffer.hpp>
+
+#include "detail/AudioDevice.hpp"
+
+#include <algorithm>
+
+namespace mivra
+{
+Sound::Sound(const SoundBuffer& buffer)
+    : m_device(priv::AudioDevice::get()),
+      m_voice(std::make_shared<priv::BufferVoice>())
+{
+    setBuffer(buffer);
+}
+
+Sound::Sound(const Sound& other)
+    : SoundSource(),
+      m_device(other.m_device),
+      m_voice(std::make_shared<priv::BufferVoice>())
+{
+    {
+        std::lock_guard lock(m_device->mutex());
+        m_voice->loop = other.m_voice->loop;
+        m_voice->volume = other.m_voice->volume;
+    }
+    if (other.m_buffer)
+        setBuffer(*other.m_buffer);
+}
+
+Sound& Sound::operator=(const Sound& other)
+{
+    if (this == &other)
+        return *this;
+    stop();
+    bool loop = false;
+    float volume = 1.f;
+    {
+        std::lock_guard lock(m_device->mutex());
+        loop = other.m_voice->loop;
+        volume = other.m_voice->volume;
+        m_voice->loop = loop;
+        m_voice->volume = volume;
+    }
+    if (other.m_buffer)
+        setBuffer(*other.m_buffer);
+    else
+        detachBuffer();
+    return *this;
+}
+
+Sound::~Sound()
+{
+    stop();
+    if (m_buffer)
+        m_buffer->detach(this);
+}
+
+void Sound::setBuffer(const SoundBuffer& buffer)
+{
+    stop();
+    if (m_buffer)
+        m_buffer->detach(this);
+    m_buffer = &buffer;
+    buffer.attach(this);
+    std::lock_guard lock(m_device->mutex());
+    m_voice->setFormat(buffer.getChannelCount(), buffer.getSampleRate(), buffer.getChannelMap(), m_device->format());
+    m_voice->samples = buffer.getSamples();
+    m_voice->frameCount = buffer.getSampleCount() / std::max(1u, buffer.getChannelCount());
+}
+
+void Sound::detachBuffer()
+{
+    stop();
+    std::lock_guard lock(m_device->mutex());
+    m_buffer = nullptr;
+    m_voice->samples = nullptr;
+    m_voice->frameCount = 0;
+}
+
+void Sound::play()
+{
+    if (!m_buffer)
+        return;
+    std::lock_guard lock(m_device->mutex());
+    priv::BufferVoice& voice = *m_voice;
+    // The buffer may have been reloaded since the last play.
+    if (voice.channelCount() != m_buffer->getChannelCount() || voice.sampleRate() != m_buffer->getSampleRate())
+        voice.setFormat(m_buffer->getChannelCount(), m_buffer->getSampleRate(), m_buffer->getChannelMap(),
+                        m_device->format());
+    voice.samples = m_buffer->getSamples();
+    voice.frameCount = m_buffer->getSampleCount() / std::max(1u, m_buffer->getChannelCount());
+    if (voice.status == Status::Playing)
+    {
+        // Playing again restarts from the beginning.
+        voice.position = 0;
+        voice.startFrame = 0;
+        voice.outputFrames = 0;
+        voice.resetConversion();
+    }
+    else if (voice.status == Status::Stopped)
+    {
+        voice.position = std::min<std::size_t>(static_cast<std::size_t>(voice.startFrame), voice.frameCount);
+        voice.outputFrames = 0;
+        voice.resetConversion();
+    }
+    voice.status = Status::Playing;
+    m_device->addVoice(m_voice);
+}
+
+void Sound::pause()
+{
+    std::lock_guard lock(m_device->mutex());
+    if (m_voice->status == Status::Playing)
+        m_voice->status = Status::Paused;
+}
+
+void Sound::stop()
+{
+    std::lock_guard lock(m_device->mutex());
+    m_voice->status = Status::Stopped;
+    m_voice->position = 0;
+    m_voice->startFrame = 0;
+    m_voice->outputFrames = 0;
+    m_voice->resetConversion();
+    m_device->removeVoice(*m_voice);
+}
+
+SoundSource::Status Sound::getStatus() const
+{
+    std::lock_guard lock(m_device->mutex());
+    return m_voice->status;
+}
+
+void Sound::setLooping(bool loop)
+{
+    std::lock_guard lock(m_device->mutex());
+    m_voice->loop = loop;
+}
+
+bool Sound::isLooping() const
+{
+    std::lock_guard lock(m_device->mutex());
+    return m_voice->loop;
+}
+
+void Sound::setVolume(float volume)
+{
+    std::lock_guard lock(m_device->mutex());
+    m_voice->volume = std::clamp(volume, 0.f, 100.f) / 100.f;
+}
+
+float Sound::getVolume() const
+{
+    std::lock_guard lock(m_device->mutex());
+    return m_voice->volume * 100.f;
+}
+
+void Sound::setPlayingOffset(Time offset)
+{
+    std::lock_guard lock(m_device->mutex());
+    priv::BufferVoice& voice = *m_voice;
+    const auto rate = static_cast<std::int64_t>(voice.sampleRate());
+    const std::int64_t frame = std::max<std::int64_t>(0, offset.asMicroseconds()) * rate / 1'000'000;
+    voice.startFrame = std::min<std::uint64_t>(static_cast<std::uint64_t>(frame), voice.frameCount);
+    voice.position = static_cast<std::size_t>(voice.startFrame);
+    voice.outputFrames = 0;
+    voice.resetConversion();
+}
+
+Time Sound::getPlayingOffset() const
+{
+    std::lock_guard lock(m_device->mutex());
+    const priv::BufferVoice& voice = *m_voice;
+    if (voice.status == Status::Stopped)
+        return Time::Zero;
+    std::uint64_t frame = voice.startFrame + voice.playedSourceFrames();
+    if (voice.frameCount > 0)
+        frame = voice.loop ? frame % voice.frameCount : std::min<std::uint64_t>(frame, voice.frameCount);
+    return microseconds(static_cast<std::int64_t>(frame * 1'000'000 / voice.sampleRate()));
+}
+} // namespace mivra

@@ -1,0 +1,180 @@
+#include <mivra/Audio/Sound.hpp>
+#include <mivra/Audio/SoundBuffer.hpp>
+#include <mivra/System/Exception.hpp>
+
+#include "detail/SoundFile.hpp"
+
+#include <iostream>
+
+namespace mivra
+{
+namespace
+{
+bool decodeFile(const std::filesystem::path& filename, std::vector<std::int16_t>& samples, unsigned int& channelCount,
+                unsigned int& sampleRate, std::vector<SoundChannel>& channelMap, std::string& error)
+{
+    priv::SoundFileReader reader;
+    if (!reader.open(filename, error))
+        return false;
+    channelCount = reader.channelCount();
+    sampleRate = reader.sampleRate();
+    channelMap = reader.channelMap();
+
+    // Read in blocks rather than trusting the header's length: a damaged header must not make us
+    // reserve gigabytes, and compressed formats may end a little before or after it.
+    constexpr std::size_t blockFrames = 65536;
+    samples.clear();
+    samples.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(reader.frameCount(), 1u << 24)) * channelCount);
+    std::size_t frames = 0;
+    while (true)
+    {
+        samples.resize((frames + blockFrames) * channelCount);
+        const std::size_t got = reader.read(samples.data() + frames * channelCount, blockFrames, error);
+        frames += got;
+        if (!error.empty())
+        {
+            error = "decoding failed after " + std::to_string(frames) + " frames: " + error;
+            return false;
+        }
+        if (got < blockFrames)
+            break;
+    }
+    samples.resize(frames * channelCount);
+    error = reader.truncation(frames);
+    if (!error.empty())
+        return false;
+    if (frames == 0 && reader.frameCount() > 0)
+    {
+        error = "the file holds no decodable audio";
+        return false;
+    }
+    return true;
+}
+} // namespace
+
+SoundBuffer::SoundBuffer(const std::filesystem::path& filename)
+{
+    std::string error;
+    if (!decodeFile(filename, m_samples, m_channelCount, m_sampleRate, m_channelMap, error))
+        throw Exception(filename, error);
+}
+
+SoundBuffer::SoundBuffer(const SoundBuffer& other)
+    : m_samples(other.m_samples),
+      m_sampleRate(other.m_sampleRate),
+      m_channelCount(other.m_channelCount),
+      m_channelMap(other.m_channelMap)
+{
+}
+
+SoundBuffer& SoundBuffer::operator=(const SoundBuffer& other)
+{
+    if (this != &other)
+    {
+        stopAttachedSounds();
+        m_samples = other.m_samples;
+        m_sampleRate = other.m_sampleRate;
+        m_channelCount = other.m_channelCount;
+        m_channelMap = other.m_channelMap;
+    }
+    return *this;
+}
+
+SoundBuffer::~SoundBuffer()
+{
+    // Sounds still pointing here would read freed memory; cut them loose.
+    std::set<Sound*> sounds;
+    {
+        std::lock_guard lock(m_soundsMutex);
+        sounds.swap(m_sounds);
+    }
+    for (Sound* sound : sounds)
+        sound->detachBuffer();
+}
+
+bool SoundBuffer::loadFromFile(const std::filesystem::path& filename)
+{
+    std::vector<std::int16_t> samples;
+    unsigned int channelCount = 0;
+    unsigned int sampleRate = 0;
+    std::vector<SoundChannel> channelMap;
+    std::string error;
+    if (!decodeFile(filename, samples, channelCount, sampleRate, channelMap, error))
+    {
+        std::cerr << Exception(filename, error).what() << std::endl;
+        return false;
+    }
+    stopAttachedSounds();
+    m_samples = std::move(samples);
+    m_channelCount = channelCount;
+    m_sampleRate = sampleRate;
+    m_channelMap = std::move(channelMap);
+    return true;
+}
+
+bool SoundBuffer::loadFromSamples(const std::int16_t* samples, std::size_t sampleCount, unsigned int channelCount,
+                                  unsigned int sampleRate, const std::vector<SoundChannel>& channelMap)
+{
+    if (channelCount == 0 || sampleRate == 0 || (sampleCount > 0 && samples == nullptr) ||
+        sampleCount % channelCount != 0)
+    {
+        std::cerr << "SoundBuffer::loadFromSamples: " << sampleCount << " samples cannot make a sound of "
+                  << channelCount << " channels at " << sampleRate << " samples per second" << std::endl;
+        return false;
+    }
+    if (channelMap.size() != channelCount)
+    {
+        std::cerr << "SoundBuffer::loadFromSamples: the channel map names " << channelMap.size()
+                  << " channels for a sound of " << channelCount << std::endl;
+        return false;
+    }
+    stopAttachedSounds();
+    m_samples.assign(samples, samples + sampleCount);
+    m_channelCount = channelCount;
+    m_sampleRate = sampleRate;
+    m_channelMap = channelMap;
+    return true;
+}
+
+bool SoundBuffer::saveToFile(const std::filesystem::path& filename) const
+{
+    std::string error;
+    if (!priv::writeSoundFile(filename, m_samples.data(), m_samples.size(), m_channelCount, m_sampleRate, error))
+    {
+        std::cerr << "Failed to save \"" << filename.string() << "\": " << error << std::endl;
+        return false;
+    }
+    return true;
+}
+
+Time SoundBuffer::getDuration() const
+{
+    if (m_sampleRate == 0 || m_channelCount == 0)
+        return Time::Zero;
+    const auto frames = static_cast<std::int64_t>(m_samples.size() / m_channelCount);
+    return microseconds(frames * 1'000'000 / m_sampleRate);
+}
+
+void SoundBuffer::attach(Sound* sound) const
+{
+    std::lock_guard lock(m_soundsMutex);
+    m_sounds.insert(sound);
+}
+
+void SoundBuffer::detach(Sound* sound) const
+{
+    std::lock_guard lock(m_soundsMutex);
+    m_sounds.erase(sound);
+}
+
+void SoundBuffer::stopAttachedSounds() const
+{
+    std::set<Sound*> sounds;
+    {
+        std::lock_guard lock(m_soundsMutex);
+        sounds = m_sounds;
+    }
+    for (Sound* sound : sounds)
+        sound->stop();
+}
+} // namespace mivra

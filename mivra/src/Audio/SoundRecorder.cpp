@@ -1,0 +1,144 @@
+#include <mivra/Audio/SoundRecorder.hpp>
+
+#include "detail/AudioDevice.hpp"
+#include "detail/CaptureSession.hpp"
+
+#include <algorithm>
+#include <iostream>
+
+namespace mivra
+{
+SoundRecorder::SoundRecorder() : m_device(priv::AudioDevice::get())
+{
+}
+
+SoundRecorder::~SoundRecorder()
+{
+    // Derived recorders stop in their own destructor; this only reclaims the thread.
+    stop();
+}
+
+bool SoundRecorder::isAvailable()
+{
+    return !getAvailableDevices().empty();
+}
+
+std::vector<std::string> SoundRecorder::getAvailableDevices()
+{
+    const auto device = priv::AudioDevice::get();
+    std::vector<std::string> names;
+    if (!device->sdlAudioReady())
+        return names;
+    const int count = SDL_GetNumAudioDevices(1);
+    for (int i = 0; i < count; ++i)
+    {
+        if (const char* name = SDL_GetAudioDeviceName(i, 1))
+            names.emplace_back(name);
+    }
+    return names;
+}
+
+std::string SoundRecorder::getDefaultDevice()
+{
+    const auto device = priv::AudioDevice::get();
+    if (!device->sdlAudioReady())
+        return {};
+    char* name = nullptr;
+    SDL_AudioSpec spec{};
+    if (SDL_GetDefaultAudioInfo(&name, &spec, 1) == 0 && name)
+    {
+        std::string result = name;
+        SDL_free(name);
+        return result;
+    }
+    const auto devices = getAvailableDevices();
+    return devices.empty() ? std::string() : devices.front();
+}
+
+bool SoundRecorder::setDevice(const std::string& name)
+{
+    if (isCapturing())
+    {
+        std::cerr << "SoundRecorder::setDevice: cannot change to \"" << name << "\" while capturing" << std::endl;
+        return false;
+    }
+    const auto devices = getAvailableDevices();
+    if (!name.empty() && std::find(devices.begin(), devices.end(), name) == devices.end())
+    {
+        std::cerr << "Capture device \"" << name << "\" does not exist" << std::endl;
+        return false;
+    }
+    m_deviceName = name;
+    return true;
+}
+
+void SoundRecorder::setChannelCount(unsigned int channelCount)
+{
+    if (channelCount != 1 && channelCount != 2)
+    {
+        std::cerr << "SoundRecorder::setChannelCount: only 1 or 2 channels can be captured, not " << channelCount
+                  << std::endl;
+        return;
+    }
+    m_channelCount = channelCount;
+    m_channelMap = channelCount == 1 ? std::vector{SoundChannel::Mono}
+                                     : std::vector{SoundChannel::FrontLeft, SoundChannel::FrontRight};
+}
+
+bool SoundRecorder::isCapturing() const
+{
+    return m_session && !m_session->finished();
+}
+
+bool SoundRecorder::start(unsigned int sampleRate)
+{
+    if (m_session && m_session->finished())
+    {
+        // The last capture ended on its own; its hooks have all run.
+        m_session->join();
+        m_session.reset();
+    }
+    if (m_session)
+    {
+        std::cerr << "Failed to start capture: this recorder is already capturing" << std::endl;
+        return false;
+    }
+    if (sampleRate == 0)
+    {
+        std::cerr << "Failed to start capture: a sample rate of 0 is not possible" << std::endl;
+        return false;
+    }
+    if (!m_device->sdlAudioReady())
+    {
+        std::cerr << "Failed to start capture: the audio system is not available" << std::endl;
+        return false;
+    }
+    auto session = std::make_unique<priv::CaptureSession>(*this);
+    if (!session->open(m_deviceName, sampleRate, m_channelCount))
+        return false;
+    m_sampleRate = sampleRate;
+    if (!onCaptureStart())
+        return false; // the session closes its device on destruction, no hook runs
+    session->run();
+    m_session = std::move(session);
+    return true;
+}
+
+void SoundRecorder::stop()
+{
+    if (!m_session)
+        return;
+    m_session->requestStop();
+    m_session->join();
+    m_session.reset();
+}
+
+bool SoundRecorder::onCaptureStart()
+{
+    return true;
+}
+
+void SoundRecorder::onCaptureStop()
+{
+}
+} // namespace mivra

@@ -1,0 +1,235 @@
+#include <mivra/Audio/SoundStream.hpp>
+
+#include "detail/AudioDevice.hpp"
+
+#include <algorithm>
+#include <cassert>
+#include <chrono>
+
+namespace mivra
+{
+namespace
+{
+std::uint64_t frameAt(std::int64_t microseconds, unsigned int sampleRate)
+{
+    return static_cast<std::uint64_t>(std::max<std::int64_t>(0, microseconds)) * sampleRate / 1'000'000;
+}
+} // namespace
+
+SoundStream::SoundStream()
+    : m_device(priv::AudioDevice::get()),
+      m_voice(std::make_shared<priv::StreamVoice>())
+{
+}
+
+SoundStream::~SoundStream()
+{
+    stop();
+}
+
+void SoundStream::initialize(unsigned int channelCount, unsigned int sampleRate,
+                             const std::vector<SoundChannel>& channelMap)
+{
+    assert(channelCount > 0 && sampleRate > 0 && "SoundStream::initialize: channel count and sample rate must be positive");
+    stop();
+    m_channelCount = channelCount;
+    m_sampleRate = sampleRate;
+    m_channelMap = channelMap;
+    std::lock_guard lock(m_device->mutex());
+    m_voice->setFormat(channelCount, sampleRate, channelMap, m_device->format());
+}
+
+void SoundStream::play()
+{
+    assert(m_channelCount > 0 && "SoundStream::play: the stream was not initialized");
+    if (m_channelCount == 0)
+        return;
+    std::unique_lock lock(m_device->mutex());
+    priv::StreamVoice& voice = *m_voice;
+    if (voice.status == Status::Playing)
+        return;
+    if (voice.status == Status::Paused)
+    {
+        voice.status = Status::Playing;
+        return;
+    }
+    // Stopped: a previous run may have ended on its own and left its thread to be joined.
+    lock.unlock();
+    joinStreamingThread();
+    lock.lock();
+    const std::int64_t start = voice.pendingSeek.value_or(0);
+    voice.clearQueue();
+    voice.ended = false;
+    voice.stopRequested = false;
+    voice.pendingSeek = start;
+    voice.baseFrame = frameAt(start, m_sampleRate);
+    voice.outputFrames = 0;
+    voice.resetConversion();
+    voice.status = Status::Playing;
+    voice.threadRunning = true;
+    m_device->addVoice(m_voice);
+    m_thread = std::thread(&SoundStream::streamingLoop, this);
+}
+
+void SoundStream::pause()
+{
+    std::lock_guard lock(m_device->mutex());
+    if (m_voice->status == Status::Playing)
+        m_voice->status = Status::Paused;
+}
+
+void SoundStream::stop()
+{
+    {
+        std::lock_guard lock(m_device->mutex());
+        m_voice->stopRequested = true;
+        m_voice->status = Status::Stopped;
+        m_device->removeVoice(*m_voice);
+    }
+    m_device->consumed().notify_all();
+    joinStreamingThread();
+    std::lock_guard lock(m_device->mutex());
+    m_voice->clearQueue();
+    m_voice->ended = false;
+    m_voice->pendingSeek.reset();
+    m_voice->baseFrame = 0;
+    m_voice->outputFrames = 0;
+    m_voice->resetConversion();
+}
+
+SoundSource::Status SoundStream::getStatus() const
+{
+    std::lock_guard lock(m_device->mutex());
+    return m_voice->status;
+}
+
+void SoundStream::setPlayingOffset(Time offset)
+{
+    std::unique_lock lock(m_device->mutex());
+    priv::StreamVoice& voice = *m_voice;
+    voice.pendingSeek = offset.asMicroseconds();
+    if (voice.status == Status::Stopped)
+        return; // taken up by the next play()
+    voice.clearQueue();
+    voice.ended = false;
+    voice.baseFrame = frameAt(offset.asMicroseconds(), m_sampleRate);
+    voice.outputFrames = 0;
+    voice.resetConversion();
+    if (!voice.threadRunning)
+    {
+        // The data had run out and only the queue was still playing: the seek needs a new thread.
+        lock.unlock();
+        joinStreamingThread();
+        lock.lock();
+        voice.stopRequested = false;
+        voice.threadRunning = true;
+        m_thread = std::thread(&SoundStream::streamingLoop, this);
+    }
+    lock.unlock();
+    m_device->consumed().notify_all();
+}
+
+Time SoundStream::getPlayingOffset() const
+{
+    std::lock_guard lock(m_device->mutex());
+    const priv::StreamVoice& voice = *m_voice;
+    if (voice.status == Status::Stopped || m_sampleRate == 0)
+        return Time::Zero;
+    const std::uint64_t frame = voice.baseFrame + voice.playedSourceFrames();
+    return microseconds(static_cast<std::int64_t>(frame * 1'000'000 / m_sampleRate));
+}
+
+void SoundStream::setLooping(bool loop)
+{
+    std::lock_guard lock(m_device->mutex());
+    m_voice->loop = loop;
+}
+
+bool SoundStream::isLooping() const
+{
+    std::lock_guard lock(m_device->mutex());
+    return m_voice->loop;
+}
+
+void SoundStream::setVolume(float volume)
+{
+    std::lock_guard lock(m_device->mutex());
+    m_voice->volume = std::clamp(volume, 0.f, 100.f) / 100.f;
+}
+
+float SoundStream::getVolume() const
+{
+    std::lock_guard lock(m_device->mutex());
+    return m_voice->volume * 100.f;
+}
+
+std::optional<std::uint64_t> SoundStream::onLoop()
+{
+    if (!isLooping())
+        return std::nullopt;
+    onSeekTo(Time::Zero);
+    return 0;
+}
+
+void SoundStream::joinStreamingThread()
+{
+    // A hook that stops its own stream must not wait for itself.
+    if (m_thread.joinable() && m_thread.get_id() != std::this_thread::get_id())
+        m_thread.join();
+}
+
+void SoundStream::streamingLoop()
+{
+    priv::StreamVoice& voice = *m_voice;
+    priv::AudioDevice& device = *m_device;
+    const auto& output = device.format();
+    // Keep about a tenth of a second queued, and never less than two output buffers.
+    const std::uint64_t target = std::max<std::uint64_t>(
+        m_sampleRate / 10, 2 * static_cast<std::uint64_t>(device.bufferFrames()) * m_sampleRate / output.sampleRate);
+
+    std::unique_lock lock(device.mutex());
+    while (!voice.stopRequested)
+    {
+        if (voice.pendingSeek)
+        {
+            const std::int64_t offset = *voice.pendingSeek;
+            voice.pendingSeek.reset();
+            lock.unlock();
+            onSeekTo(microseconds(offset));
+            lock.lock();
+            continue;
+        }
+        if (voice.queuedFrames >= target || voice.status == Status::Stopped)
+        {
+            device.consumed().wait_for(lock, std::chrono::milliseconds(10));
+            continue;
+        }
+        lock.unlock();
+        Chunk chunk;
+        const bool more = onRequestData(chunk);
+        lock.lock();
+        if (voice.stopRequested)
+            break;
+        if (voice.pendingSeek)
+            continue; // the chunk belongs to the old position
+        if (chunk.samples && chunk.sampleCount > 0)
+            voice.push(chunk.samples, chunk.sampleCount);
+        if (more)
+            continue;
+
+        lock.unlock();
+        const std::optional<std::uint64_t> next = onLoop();
+        lock.lock();
+        if (voice.stopRequested)
+            break;
+        if (voice.pendingSeek)
+            continue;
+        if (!next)
+        {
+            voice.ended = true;
+            break;
+        }
+    }
+    voice.threadRunning = false;
+}
+} // namespace mivra

@@ -1,0 +1,292 @@
+#include "SoundFile.hpp"
+
+#include <sndfile.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+
+namespace mivra::priv
+{
+namespace
+{
+SoundChannel fromSndfile(int channel)
+{
+    switch (channel)
+    {
+        case SF_CHANNEL_MAP_MONO: return SoundChannel::Mono;
+        case SF_CHANNEL_MAP_LEFT:
+        case SF_CHANNEL_MAP_FRONT_LEFT: return SoundChannel::FrontLeft;
+        case SF_CHANNEL_MAP_RIGHT:
+        case SF_CHANNEL_MAP_FRONT_RIGHT: return SoundChannel::FrontRight;
+        case SF_CHANNEL_MAP_CENTER:
+        case SF_CHANNEL_MAP_FRONT_CENTER: return SoundChannel::FrontCenter;
+        case SF_CHANNEL_MAP_FRONT_LEFT_OF_CENTER: return SoundChannel::FrontLeftOfCenter;
+        case SF_CHANNEL_MAP_FRONT_RIGHT_OF_CENTER: return SoundChannel::FrontRightOfCenter;
+        case SF_CHANNEL_MAP_LFE: return SoundChannel::LowFrequencyEffects;
+        case SF_CHANNEL_MAP_REAR_LEFT: return SoundChannel::BackLeft;
+        case SF_CHANNEL_MAP_REAR_RIGHT: return SoundChannel::BackRight;
+        case SF_CHANNEL_MAP_REAR_CENTER: return SoundChannel::BackCenter;
+        case SF_CHANNEL_MAP_SIDE_LEFT: return SoundChannel::SideLeft;
+        case SF_CHANNEL_MAP_SIDE_RIGHT: return SoundChannel::SideRight;
+        case SF_CHANNEL_MAP_TOP_CENTER: return SoundChannel::TopCenter;
+        case SF_CHANNEL_MAP_TOP_FRONT_LEFT: return SoundChannel::TopFrontLeft;
+        case SF_CHANNEL_MAP_TOP_FRONT_RIGHT: return SoundChannel::TopFrontRight;
+        case SF_CHANNEL_MAP_TOP_FRONT_CENTER: return SoundChannel::TopFrontCenter;
+        case SF_CHANNEL_MAP_TOP_REAR_LEFT: return SoundChannel::TopBackLeft;
+        case SF_CHANNEL_MAP_TOP_REAR_RIGHT: return SoundChannel::TopBackRight;
+        case SF_CHANNEL_MAP_TOP_REAR_CENTER: return SoundChannel::TopBackCenter;
+        default: return SoundChannel::Unspecified;
+    }
+}
+
+std::string lowerExtension(const std::filesystem::path& filename)
+{
+    std::string extension = filename.extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension;
+}
+
+// Frames an MP3 file's Xing or Info header promises, or 0 when it has none.
+std::uint64_t mp3PromisedFrames(const std::filesystem::path& filename)
+{
+    std::FILE* file = std::fopen(filename.c_str(), "rb");
+    if (!file)
+        return 0;
+    std::vector<unsigned char> head(16384);
+    head.resize(std::fread(head.data(), 1, head.size(), file));
+    std::fclose(file);
+    std::size_t pos = 0;
+    if (head.size() >= 10 && head[0] == 'I' && head[1] == 'D' && head[2] == '3')
+    {
+        const std::size_t tag = (std::size_t{head[6]} << 21) | (std::size_t{head[7]} << 14) |
+                                (std::size_t{head[8]} << 7) | std::size_t{head[9]};
+        pos = 10 + tag;
+    }
+    while (pos + 4 <= head.size() && !(head[pos] == 0xff && (head[pos + 1] & 0xe0) == 0xe0))
+        ++pos;
+    if (pos + 4 > head.size())
+        return 0;
+    const bool mpeg1 = (head[pos + 1] & 0x18) == 0x18;
+    const std::uint64_t framesPerFrame = mpeg1 ? 1152 : 576;
+    for (std::size_t at = pos + 4; at + 12 <= std::min(head.size(), pos + 200); ++at)
+    {
+        if (std::memcmp(&head[at], "Xing", 4) != 0 && std::memcmp(&head[at], "Info", 4) != 0)
+            continue;
+        const std::uint32_t flags = (std::uint32_t{head[at + 4]} << 24) | (std::uint32_t{head[at + 5]} << 16) |
+                                    (std::uint32_t{head[at + 6]} << 8) | head[at + 7];
+        if (!(flags & 1))
+            return 0;
+        const std::uint32_t frames = (std::uint32_t{head[at + 8]} << 24) | (std::uint32_t{head[at + 9]} << 16) |
+                                     (std::uint32_t{head[at + 10]} << 8) | head[at + 11];
+        return frames * framesPerFrame;
+    }
+    return 0;
+}
+
+// Channel counts, rates and lengths beyond these are taken for a damaged header.
+constexpr unsigned int maxChannels = 64;
+constexpr int maxSampleRate = 1'536'000;
+} // namespace
+
+std::vector<SoundChannel> defaultChannelMap(unsigned int channelCount)
+{
+    static const SoundChannel order[] = {SoundChannel::FrontLeft,   SoundChannel::FrontRight,
+                                         SoundChannel::FrontCenter, SoundChannel::LowFrequencyEffects,
+                                         SoundChannel::BackLeft,    SoundChannel::BackRight,
+                                         SoundChannel::SideLeft,    SoundChannel::SideRight};
+    if (channelCount == 1)
+        return {SoundChannel::Mono};
+    std::vector<SoundChannel> map;
+    for (unsigned int i = 0; i < channelCount; ++i)
+        map.push_back(i < std::size(order) ? order[i] : SoundChannel::Unspecified);
+    return map;
+}
+
+SoundFileReader::~SoundFileReader()
+{
+    if (m_file)
+        sf_close(reinterpret_cast<SNDFILE*>(m_file));
+}
+
+bool SoundFileReader::open(const std::filesystem::path& filename, std::string& error)
+{
+    if (m_file)
+    {
+        sf_close(reinterpret_cast<SNDFILE*>(m_file));
+        m_file = nullptr;
+    }
+    SF_INFO info{};
+    SNDFILE* file = sf_open(filename.c_str(), SFM_READ, &info);
+    if (!file)
+    {
+        error = sf_strerror(nullptr);
+        return false;
+    }
+    if (info.channels <= 0 || static_cast<unsigned int>(info.channels) > maxChannels || info.samplerate <= 0 ||
+        info.samplerate > maxSampleRate || info.frames < 0)
+    {
+        sf_close(file);
+        error = "the file's header is damaged (" + std::to_string(info.channels) + " channels, " +
+                std::to_string(info.samplerate) + " samples per second)";
+        return false;
+    }
+    m_file = reinterpret_cast<sf_private_tag*>(file);
+    m_channelCount = static_cast<unsigned int>(info.channels);
+    m_sampleRate = static_cast<unsigned int>(info.samplerate);
+    m_frameCount = static_cast<std::uint64_t>(info.frames);
+    const int major = info.format & SF_FORMAT_TYPEMASK;
+    m_headerProblem.clear();
+    m_promisedFrames = 0;
+    if (major == SF_FORMAT_WAV || major == SF_FORMAT_AIFF || major == SF_FORMAT_WAVEX || major == SF_FORMAT_RF64)
+    {
+        // libsndfile trims the length to what is there and notes the header's claim in its log as
+        // "data : <claimed> (should be <actual>)".
+        std::string log(4096, '\0');
+        sf_command(file, SFC_GET_LOG_INFO, log.data(), static_cast<int>(log.size()));
+        std::size_t at = 0;
+        while ((at = log.find('\n', at)) != std::string::npos)
+        {
+            ++at;
+            unsigned long long claimed = 0, actual = 0;
+            if ((log.compare(at, 4, "data") == 0 || log.compare(at, 4, "SSND") == 0) &&
+                std::sscanf(log.c_str() + at + 4, " : %llu (should be %llu)", &claimed, &actual) == 2 &&
+                claimed > actual && claimed < 0x7fffffffull)
+            {
+                m_headerProblem = "the file is cut short: its header promises " + std::to_string(claimed) +
+                                  " bytes of audio, it holds " + std::to_string(actual);
+            }
+        }
+    }
+    else if (major == SF_FORMAT_MPEG)
+    {
+        m_promisedFrames = mp3PromisedFrames(filename);
+    }
+    // Lossy decoders work in floats; let them clip instead of wrapping around at full scale.
+    sf_command(file, SFC_SET_SCALE_FLOAT_INT_READ, nullptr, SF_TRUE);
+
+    std::vector<int> map(m_channelCount);
+    if (sf_command(file, SFC_GET_CHANNEL_MAP_INFO, map.data(), static_cast<int>(map.size() * sizeof(int))) == SF_TRUE)
+    {
+        m_channelMap.clear();
+        for (int channel : map)
+            m_channelMap.push_back(fromSndfile(channel));
+    }
+    else
+    {
+        m_channelMap = defaultChannelMap(m_channelCount);
+    }
+    return true;
+}
+
+std::size_t SoundFileReader::read(std::int16_t* samples, std::size_t frameCount, std::string& error)
+{
+    if (!m_file)
+        return 0;
+    auto* file = reinterpret_cast<SNDFILE*>(m_file);
+    const sf_count_t got = sf_readf_short(file, samples, static_cast<sf_count_t>(frameCount));
+    if (sf_error(file) != SF_ERR_NO_ERROR)
+        error = sf_strerror(file);
+    return got > 0 ? static_cast<std::size_t>(got) : 0;
+}
+
+void SoundFileReader::seek(std::uint64_t frame)
+{
+    if (!m_file)
+        return;
+    frame = std::min(frame, m_frameCount);
+    sf_seek(reinterpret_cast<SNDFILE*>(m_file), static_cast<sf_count_t>(frame), SEEK_SET);
+}
+
+std::string SoundFileReader::truncation(std::uint64_t decodedFrames) const
+{
+    if (!m_headerProblem.empty())
+        return m_headerProblem;
+    // Decoders drop the encoder's delay and padding: up to two MP3 frames and a bit.
+    constexpr std::uint64_t slack = 2 * 1152 + 1105;
+    if (m_promisedFrames > slack && decodedFrames + slack < m_promisedFrames)
+        return "the file is cut short: " + std::to_string(decodedFrames) + " of " + std::to_string(m_promisedFrames) +
+               " frames could be decoded";
+    return {};
+}
+
+bool writeSoundFile(const std::filesystem::path& filename, const std::int16_t* samples, std::size_t sampleCount,
+                    unsigned int channelCount, unsigned int sampleRate, std::string& error)
+{
+    const std::string extension = lowerExtension(filename);
+    int format = 0;
+    bool throughFloat = false;
+    if (extension == ".wav")
+        format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    else if (extension == ".flac")
+        format = SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
+    else if (extension == ".ogg")
+        format = SF_FORMAT_OGG | SF_FORMAT_VORBIS, throughFloat = true;
+    else if (extension == ".mp3")
+        // libsndfile's 16-bit MP3 path garbles stereo; its float path is sound.
+        format = SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III, throughFloat = true;
+    else
+    {
+        error = extension.empty() ? "the file name has no extension to choose a format by"
+                                  : "\"" + extension + "\" is not a known sound format (.wav, .ogg, .flac, .mp3)";
+        return false;
+    }
+    if (channelCount == 0 || sampleRate == 0)
+    {
+        error = "the sound has no channels or no sample rate";
+        return false;
+    }
+
+    SF_INFO info{};
+    info.channels = static_cast<int>(channelCount);
+    info.samplerate = static_cast<int>(sampleRate);
+    info.format = format;
+    if (!sf_format_check(&info))
+    {
+        error = "this format cannot hold " + std::to_string(channelCount) + " channels at " +
+                std::to_string(sampleRate) + " samples per second";
+        return false;
+    }
+    SNDFILE* file = sf_open(filename.c_str(), SFM_WRITE, &info);
+    if (!file)
+    {
+        error = sf_strerror(nullptr);
+        return false;
+    }
+    const auto frames = static_cast<sf_count_t>(sampleCount / channelCount);
+    sf_count_t written = 0;
+    if (throughFloat)
+    {
+        constexpr sf_count_t block = 4096;
+        std::vector<float> converted;
+        while (written < frames)
+        {
+            const sf_count_t count = std::min(block, frames - written);
+            converted.resize(static_cast<std::size_t>(count) * channelCount);
+            const std::int16_t* from = samples + static_cast<std::size_t>(written) * channelCount;
+            for (std::size_t i = 0; i < converted.size(); ++i)
+                converted[i] = static_cast<float>(from[i]) / 32768.f;
+            const sf_count_t done = sf_writef_float(file, converted.data(), count);
+            if (done != count)
+                break;
+            written += done;
+        }
+    }
+    else
+    {
+        written = sf_writef_short(file, samples, frames);
+    }
+    const bool complete = written == frames;
+    if (!complete)
+        error = sf_strerror(file);
+    if (sf_close(file) != 0 && complete)
+    {
+        error = "closing the file failed";
+        return false;
+    }
+    return complete;
+}
+} // namespace mivra::priv

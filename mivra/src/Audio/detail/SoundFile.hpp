@@ -1,0 +1,56 @@
+#pragma once
+
+#include <mivra/Audio/SoundChannel.hpp>
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+struct sf_private_tag;
+
+namespace mivra::priv
+{
+// Reads an audio file through libsndfile, detecting its format by content.
+class SoundFileReader
+{
+public:
+    SoundFileReader() = default;
+    SoundFileReader(const SoundFileReader&) = delete;
+    SoundFileReader& operator=(const SoundFileReader&) = delete;
+    ~SoundFileReader();
+
+    // On failure returns false and sets error to the reason.
+    bool open(const std::filesystem::path& filename, std::string& error);
+    // Reads up to frameCount frames; returns how many were read (0 at the end). On a decoding error
+    // returns what was read before it and sets error.
+    std::size_t read(std::int16_t* samples, std::size_t frameCount, std::string& error);
+    void seek(std::uint64_t frame);
+    // After reading the whole file: the reason it looks cut short, or an empty string. Covers
+    // RIFF/AIFF headers that promise more data than there is and MP3 streams whose Xing/Info header
+    // counts more frames than were decoded (plain CBR MP3 carries no length to check against).
+    [[nodiscard]] std::string truncation(std::uint64_t decodedFrames) const;
+
+    [[nodiscard]] unsigned int channelCount() const { return m_channelCount; }
+    [[nodiscard]] unsigned int sampleRate() const { return m_sampleRate; }
+    [[nodiscard]] std::uint64_t frameCount() const { return m_frameCount; }
+    [[nodiscard]] const std::vector<SoundChannel>& channelMap() const { return m_channelMap; }
+
+private:
+    sf_private_tag* m_file{};
+    unsigned int m_channelCount{};
+    unsigned int m_sampleRate{};
+    std::uint64_t m_frameCount{};
+    std::vector<SoundChannel> m_channelMap;
+    std::string m_headerProblem;
+    std::uint64_t m_promisedFrames{}; // from an MP3 Xing/Info header, 0 if none
+};
+
+// Writes samples to a file whose format follows the extension: .wav, .ogg, .flac, .mp3.
+bool writeSoundFile(const std::filesystem::path& filename, const std::int16_t* samples, std::size_t sampleCount,
+                    unsigned int channelCount, unsigned int sampleRate, std::string& error);
+
+// The channel map a file of this many channels gets when it names none.
+std::vector<SoundChannel> defaultChannelMap(unsigned int channelCount);
+} // namespace mivra::priv

@@ -1,0 +1,190 @@
+#include <mivra/Graphics/Image.hpp>
+#include <mivra/System/Exception.hpp>
+
+#include <stb_image.h>
+#include <stb_image_write.h>
+
+#include <algorithm>
+#include <cassert>
+#include <cctype>
+#include <iostream>
+#include <limits>
+
+namespace mivra
+{
+namespace
+{
+std::string lowerExtension(const std::filesystem::path& path)
+{
+    std::string ext = path.extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return ext;
+}
+
+std::string failureReason()
+{
+    const char* reason = stbi_failure_reason();
+    return reason ? reason : "unknown error";
+}
+} // namespace
+
+Image::Image(Vector2u size, Color color)
+{
+    create(size, color);
+}
+
+Image::Image(Vector2u size, const std::uint8_t* pixels)
+{
+    create(size, pixels);
+}
+
+Image::Image(const std::filesystem::path& filename)
+{
+    std::error_code ec;
+    if (!std::filesystem::exists(filename, ec))
+        throw Exception(filename, "no such file");
+    int width = 0;
+    int height = 0;
+    int channels = 0;
+    stbi_uc* data = stbi_load(filename.c_str(), &width, &height, &channels, STBI_rgb_alpha);
+    if (!data)
+        throw Exception(filename, "not a readable image (" + failureReason() + ")");
+    create({static_cast<unsigned>(width), static_cast<unsigned>(height)}, data);
+    stbi_image_free(data);
+}
+
+void Image::create(Vector2u size, Color color)
+{
+    if (size.x == 0 || size.y == 0)
+    {
+        m_size = {};
+        m_pixels.clear();
+        return;
+    }
+    m_size = size;
+    m_pixels.resize(static_cast<std::size_t>(size.x) * size.y * 4);
+    for (std::size_t i = 0; i < m_pixels.size(); i += 4)
+    {
+        m_pixels[i] = color.r;
+        m_pixels[i + 1] = color.g;
+        m_pixels[i + 2] = color.b;
+        m_pixels[i + 3] = color.a;
+    }
+}
+
+void Image::create(Vector2u size, const std::uint8_t* pixels)
+{
+    if (size.x == 0 || size.y == 0 || !pixels)
+    {
+        m_size = {};
+        m_pixels.clear();
+        return;
+    }
+    m_size = size;
+    m_pixels.assign(pixels, pixels + static_cast<std::size_t>(size.x) * size.y * 4);
+}
+
+bool Image::loadFromFile(const std::filesystem::path& filename)
+{
+    try
+    {
+        *this = Image(filename);
+        return true;
+    }
+    catch (const Exception& e)
+    {
+        std::cerr << e.what() << std::endl;
+        return false;
+    }
+}
+
+bool Image::loadFromMemory(const void* data, std::size_t size)
+{
+    if (!data || size == 0 || size > static_cast<std::size_t>(std::numeric_limits<int>::max()))
+    {
+        std::cerr << "Failed to load image from memory: no data" << std::endl;
+        return false;
+    }
+    int width = 0;
+    int height = 0;
+    int channels = 0;
+    stbi_uc* pixels = stbi_load_from_memory(static_cast<const stbi_uc*>(data), static_cast<int>(size), &width, &height,
+                                            &channels, STBI_rgb_alpha);
+    if (!pixels)
+    {
+        std::cerr << "Failed to load image from memory: " << failureReason() << std::endl;
+        return false;
+    }
+    create({static_cast<unsigned>(width), static_cast<unsigned>(height)}, pixels);
+    stbi_image_free(pixels);
+    return true;
+}
+
+bool Image::saveToFile(const std::filesystem::path& filename) const
+{
+    if (m_pixels.empty())
+    {
+        std::cerr << "Failed to save image \"" << filename.string() << "\": the image is empty" << std::endl;
+        return false;
+    }
+    const int w = static_cast<int>(m_size.x);
+    const int h = static_cast<int>(m_size.y);
+    const std::string ext = lowerExtension(filename);
+    int ok = 0;
+    if (ext == ".png")
+        ok = stbi_write_png(filename.c_str(), w, h, 4, m_pixels.data(), w * 4);
+    else if (ext == ".bmp")
+        ok = stbi_write_bmp(filename.c_str(), w, h, 4, m_pixels.data());
+    else if (ext == ".tga")
+        ok = stbi_write_tga(filename.c_str(), w, h, 4, m_pixels.data());
+    else if (ext == ".jpg" || ext == ".jpeg")
+        ok = stbi_write_jpg(filename.c_str(), w, h, 4, m_pixels.data(), 90);
+    else
+    {
+        std::cerr << "Failed to save image \"" << filename.string() << "\": unsupported format \"" << ext << "\"" << std::endl;
+        return false;
+    }
+    if (!ok)
+    {
+        std::cerr << "Failed to save image \"" << filename.string() << "\": cannot write the file" << std::endl;
+        return false;
+    }
+    return true;
+}
+
+Color Image::getPixel(Vector2u coords) const
+{
+    assert(coords.x < m_size.x && coords.y < m_size.y && "Image::getPixel: coordinates out of range");
+    const std::uint8_t* p = &m_pixels[(static_cast<std::size_t>(coords.y) * m_size.x + coords.x) * 4];
+    return {p[0], p[1], p[2], p[3]};
+}
+
+void Image::setPixel(Vector2u coords, Color color)
+{
+    assert(coords.x < m_size.x && coords.y < m_size.y && "Image::setPixel: coordinates out of range");
+    std::uint8_t* p = &m_pixels[(static_cast<std::size_t>(coords.y) * m_size.x + coords.x) * 4];
+    p[0] = color.r;
+    p[1] = color.g;
+    p[2] = color.b;
+    p[3] = color.a;
+}
+
+void Image::flipVertically()
+{
+    const std::size_t rowSize = static_cast<std::size_t>(m_size.x) * 4;
+    for (std::size_t top = 0, bottom = m_size.y; top + 1 < bottom; ++top, --bottom)
+        std::swap_ranges(m_pixels.begin() + static_cast<std::ptrdiff_t>(top * rowSize),
+                         m_pixels.begin() + static_cast<std::ptrdiff_t>((top + 1) * rowSize),
+                         m_pixels.begin() + static_cast<std::ptrdiff_t>((bottom - 1) * rowSize));
+}
+
+void Image::flipHorizontally()
+{
+    for (std::size_t y = 0; y < m_size.y; ++y)
+    {
+        std::uint8_t* row = &m_pixels[y * m_size.x * 4];
+        for (std::size_t l = 0, r = m_size.x; l + 1 < r; ++l, --r)
+            std::swap_ranges(row + l * 4, row + l * 4 + 4, row + (r - 1) * 4);
+    }
+}
+} // namespace mivra

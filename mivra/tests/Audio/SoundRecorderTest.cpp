@@ -1,0 +1,234 @@
+#include "AudioTestSupport.hpp"
+
+#include <mivra/Audio/SoundBufferRecorder.hpp>
+#include <mivra/Audio/SoundRecorder.hpp>
+#include <mivra/System/Sleep.hpp>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <limits>
+#include <mutex>
+#include <set>
+#include <string>
+#include <thread>
+
+using namespace audiotest;
+
+namespace
+{
+// Records hook calls, their threads and their samples; can refuse to start or end the capture
+// after a number of samples. Its stop hook dawdles, so that a stop() that does not wait for it
+// shows.
+class ProbeRecorder : public mivra::SoundRecorder
+{
+public:
+    ~ProbeRecorder() override { stop(); }
+
+    bool refuseStart{false};
+    std::size_t endAfter{std::numeric_limits<std::size_t>::max()};
+
+    std::vector<std::string> events() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_events;
+    }
+    std::vector<std::int16_t> samples() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_samples;
+    }
+    std::set<std::thread::id> sampleThreads() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_threads;
+    }
+    std::thread::id startThread() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_startThread;
+    }
+    bool overlapped() const { return m_overlapped; }
+
+protected:
+    bool onCaptureStart() override
+    {
+        enter("start");
+        std::lock_guard lock(m_mutex);
+        m_startThread = std::this_thread::get_id();
+        m_inHook = false;
+        return !refuseStart;
+    }
+    bool onCapturedSamples(const std::int16_t* samples, std::size_t sampleCount) override
+    {
+        enter("samples");
+        std::lock_guard lock(m_mutex);
+        m_samples.insert(m_samples.end(), samples, samples + sampleCount);
+        m_threads.insert(std::this_thread::get_id());
+        m_inHook = false;
+        return m_samples.size() < endAfter;
+    }
+    void onCaptureStop() override
+    {
+        enter("");
+        mivra::sleep(mivra::milliseconds(50));
+        std::lock_guard lock(m_mutex);
+        m_events.back() = "stop";
+        m_inHook = false;
+    }
+
+private:
+    void enter(const std::string& event)
+    {
+        if (m_inHook.exchange(true))
+            m_overlapped = true;
+        std::lock_guard lock(m_mutex);
+        if (m_events.empty() || m_events.back() != event || event != "samples")
+            m_events.push_back(event);
+    }
+
+    mutable std::mutex m_mutex;
+    std::vector<std::string> m_events; // consecutive batches show as one "samples"
+    std::vector<std::int16_t> m_samples;
+    std::set<std::thread::id> m_threads;
+    std::thread::id m_startThread;
+    std::atomic<bool> m_inHook{false};
+    std::atomic<bool> m_overlapped{false};
+};
+
+// Counts what passes through, to know when the input has been read.
+class CountingBufferRecorder : public mivra::SoundBufferRecorder
+{
+public:
+    ~CountingBufferRecorder() override { stop(); }
+    std::atomic<std::size_t> captured{0};
+
+protected:
+    bool onCapturedSamples(const std::int16_t* samples, std::size_t sampleCount) override
+    {
+        captured += sampleCount;
+        return SoundBufferRecorder::onCapturedSamples(samples, sampleCount);
+    }
+};
+
+std::vector<std::int16_t> head(const std::vector<std::int16_t>& samples, std::size_t count)
+{
+    return {samples.begin(), samples.begin() + static_cast<std::ptrdiff_t>(std::min(count, samples.size()))};
+}
+} // namespace
+
+// start() runs the start hook on the calling thread; batches follow on one capture thread, in
+// order, holding exactly the device's input; stop() returns only after the stop hook has finished,
+// and a second stop() does nothing.
+TEST(SoundRecorder, HooksRunInOrderAndStopWaitsForTheLast)
+{
+    const auto input = distinctSamples(22050, 21);
+    writeInput(input);
+    ProbeRecorder recorder;
+    ASSERT_TRUE(recorder.start(44100));
+    EXPECT_TRUE(recorder.isCapturing());
+    EXPECT_EQ(recorder.getSampleRate(), 44100u);
+    ASSERT_TRUE(waitUntil([&] { return recorder.samples().size() > input.size() + 4410; }));
+    recorder.stop();
+    EXPECT_EQ(recorder.events(), (std::vector<std::string>{"start", "samples", "stop"}));
+    EXPECT_FALSE(recorder.isCapturing());
+
+    const auto samples = recorder.samples();
+    EXPECT_EQ(head(samples, input.size()), input);
+    EXPECT_TRUE(std::all_of(samples.begin() + static_cast<std::ptrdiff_t>(input.size()), samples.end(),
+                            [](std::int16_t s) { return s == 0; }))
+        << "the input file ended; the device reads silence after it";
+    EXPECT_EQ(recorder.startThread(), std::this_thread::get_id());
+    const auto threads = recorder.sampleThreads();
+    EXPECT_EQ(threads.size(), 1u);
+    EXPECT_EQ(threads.count(std::this_thread::get_id()), 0u);
+
+    recorder.stop();
+    EXPECT_EQ(recorder.events().size(), 3u);
+    EXPECT_FALSE(recorder.overlapped());
+}
+
+TEST(SoundRecorder, RefusedStartFailsWithoutFurtherHooks)
+{
+    ProbeRecorder recorder;
+    recorder.refuseStart = true;
+    EXPECT_FALSE(recorder.start(44100));
+    EXPECT_FALSE(recorder.isCapturing());
+    mivra::sleep(mivra::milliseconds(50));
+    recorder.stop();
+    EXPECT_EQ(recorder.events(), std::vector<std::string>{"start"});
+}
+
+// A samples hook returning false ends the capture: the stop hook runs once on its own, a later
+// stop() adds nothing, and the recorder can start again.
+TEST(SoundRecorder, SamplesHookEndsTheCapture)
+{
+    writeInput(distinctSamples(8000, 22));
+    ProbeRecorder recorder;
+    recorder.endAfter = 1000;
+    ASSERT_TRUE(recorder.start(44100));
+    ASSERT_TRUE(waitUntil([&] { return !recorder.isCapturing(); }));
+    EXPECT_EQ(recorder.events(), (std::vector<std::string>{"start", "samples", "stop"}));
+    const std::size_t captured = recorder.samples().size();
+    mivra::sleep(mivra::milliseconds(30));
+    EXPECT_EQ(recorder.samples().size(), captured) << "batches came after the hook said stop";
+    recorder.stop();
+    EXPECT_EQ(recorder.events().size(), 3u);
+
+    recorder.endAfter = std::numeric_limits<std::size_t>::max();
+    ASSERT_TRUE(recorder.start(22050));
+    recorder.stop();
+    const auto events = recorder.events();
+    EXPECT_EQ(events.back(), "stop");
+    EXPECT_EQ(std::count(events.begin(), events.end(), "start"), 2);
+}
+
+TEST(SoundRecorder, DevicesAndInvalidRequests)
+{
+    EXPECT_TRUE(mivra::SoundRecorder::isAvailable());
+    const auto devices = mivra::SoundRecorder::getAvailableDevices();
+    ASSERT_FALSE(devices.empty());
+    EXPECT_THAT(devices, testing::Contains(mivra::SoundRecorder::getDefaultDevice()));
+
+    ProbeRecorder recorder;
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(recorder.setDevice("no such microphone"));
+    EXPECT_THAT(testing::internal::GetCapturedStderr(), testing::HasSubstr("no such microphone"));
+    EXPECT_TRUE(recorder.setDevice(devices.front()));
+    EXPECT_EQ(recorder.getDevice(), devices.front());
+
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(recorder.start(0));
+    EXPECT_FALSE(testing::internal::GetCapturedStderr().empty());
+    EXPECT_TRUE(recorder.events().empty());
+
+    ASSERT_TRUE(recorder.start(44100));
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(recorder.start(44100)) << "a second start while capturing";
+    EXPECT_FALSE(recorder.setDevice(devices.front())) << "a device change while capturing";
+    testing::internal::GetCapturedStderr();
+    recorder.stop();
+}
+
+// The buffer recorder keeps every sample, with the rate and channel count it captured at.
+TEST(SoundBufferRecorder, KeepsTheWholeRecording)
+{
+    for (unsigned int channels : {1u, 2u})
+    {
+        SCOPED_TRACE(std::to_string(channels) + " channels");
+        const auto input = distinctSamples(30000, 23 + channels);
+        writeInput(input);
+        CountingBufferRecorder recorder;
+        recorder.setChannelCount(channels);
+        ASSERT_TRUE(recorder.start(22050));
+        ASSERT_TRUE(waitUntil([&] { return recorder.captured >= input.size(); }));
+        recorder.stop();
+        const mivra::SoundBuffer& buffer = recorder.getBuffer();
+        EXPECT_EQ(buffer.getSampleRate(), 22050u);
+        EXPECT_EQ(buffer.getChannelCount(), channels);
+        ASSERT_GE(buffer.getSampleCount(), input.size());
+        EXPECT_EQ(std::vector<std::int16_t>(buffer.getSamples(), buffer.getSamples() + input.size()), input);
+    }
+}

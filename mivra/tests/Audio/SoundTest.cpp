@@ -1,0 +1,166 @@
+#include "AudioTestSupport.hpp"
+
+#include <mivra/Audio/Sound.hpp>
+#include <mivra/Audio/SoundBuffer.hpp>
+#include <mivra/System/Sleep.hpp>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+using namespace audiotest;
+using Status = mivra::SoundSource::Status;
+
+namespace
+{
+mivra::SoundBuffer monoBuffer(const std::vector<std::int16_t>& samples, unsigned int rate)
+{
+    mivra::SoundBuffer buffer;
+    EXPECT_TRUE(buffer.loadFromSamples(samples.data(), samples.size(), 1, rate, {mivra::SoundChannel::Mono}));
+    return buffer;
+}
+
+// Plays the sound to its end and returns the output it produced, from the frame where the output
+// stood before play() to a little past the end.
+std::vector<std::int16_t> playAndCapture(mivra::Sound& sound, std::size_t expectedFrames)
+{
+    const std::size_t before = freshOutputFrame();
+    sound.play();
+    EXPECT_TRUE(waitUntil([&] { return sound.getStatus() == Status::Stopped; }));
+    // The driver writes through a stdio buffer: wait until everything up to the end is on disk.
+    const std::size_t end = outputFrames() + 8192;
+    EXPECT_TRUE(waitForOutputFrames(std::max(end, before + expectedFrames + 8192)));
+    auto output = readOutput();
+    output.erase(output.begin(), output.begin() + static_cast<std::ptrdiff_t>(before * 2));
+    return output;
+}
+
+// The stretch of a channel from its first to its last non-zero sample.
+std::vector<std::int16_t> audibleChannel(const std::vector<std::int16_t>& stereo, unsigned int channel)
+{
+    std::vector<std::int16_t> samples;
+    for (std::size_t f = 0; f < stereo.size() / 2; ++f)
+        samples.push_back(stereo[2 * f + channel]);
+    const auto first = std::find_if(samples.begin(), samples.end(), [](std::int16_t s) { return s != 0; });
+    const auto last = std::find_if(samples.rbegin(), samples.rend(), [](std::int16_t s) { return s != 0; }).base();
+    return first < last ? std::vector<std::int16_t>(first, last) : std::vector<std::int16_t>{};
+}
+} // namespace
+
+// Samples at the output's own rate come out unchanged, on both channels.
+TEST(Sound, PlaysMonoSamplesUnchangedOnBothChannels)
+{
+    const auto samples = distinctSamples(20000, 7);
+    const mivra::SoundBuffer buffer = monoBuffer(samples, 44100);
+    mivra::Sound sound(buffer);
+    const auto output = playAndCapture(sound, samples.size());
+    EXPECT_EQ(audibleChannel(output, 0), samples);
+    EXPECT_EQ(audibleChannel(output, 1), samples);
+}
+
+// A 22050 Hz mono tone through the 44100 Hz stereo output: twice the frames, same pitch.
+TEST(Sound, ConversionToTheOutputKeepsPitchAndLength)
+{
+    const auto tone = sineFrames(11025, 22050, {441.0});
+    const mivra::SoundBuffer buffer = monoBuffer(tone, 22050);
+    mivra::Sound sound(buffer);
+    const auto output = playAndCapture(sound, 22050);
+    const auto left = audibleChannel(output, 0);
+    const auto right = audibleChannel(output, 1);
+    EXPECT_EQ(left, right);
+    EXPECT_NEAR(static_cast<double>(left.size()), 22050.0, 64.0);
+    EXPECT_GT(toneShare(left, 1, 0, 44100, 441.0), 0.95);
+    EXPECT_LT(toneShare(left, 1, 0, 44100, 882.0), 0.01);
+    EXPECT_LT(toneShare(left, 1, 0, 44100, 220.5), 0.01);
+}
+
+// Two sounds at once add up in the output.
+TEST(Sound, SeveralSoundsMixTogether)
+{
+    const mivra::SoundBuffer low = monoBuffer(std::vector<std::int16_t>(30000, 1000), 44100);
+    const mivra::SoundBuffer high = monoBuffer(std::vector<std::int16_t>(30000, 2500), 44100);
+    mivra::Sound a(low);
+    mivra::Sound b(high);
+    const std::size_t before = freshOutputFrame();
+    {
+        // Both start within the same mix.
+        a.play();
+        b.play();
+    }
+    ASSERT_TRUE(waitUntil([&] { return a.getStatus() == Status::Stopped && b.getStatus() == Status::Stopped; }));
+    ASSERT_TRUE(waitForOutputFrames(outputFrames() + 8192));
+    const auto output = readOutput();
+    const auto mixed = std::count(output.begin() + static_cast<std::ptrdiff_t>(before * 2), output.end(), 3500);
+    const auto lone = std::count(output.begin() + static_cast<std::ptrdiff_t>(before * 2), output.end(), 1000) +
+                      std::count(output.begin() + static_cast<std::ptrdiff_t>(before * 2), output.end(), 2500);
+    EXPECT_GT(mixed + lone, 2 * 30000 - 1);
+    EXPECT_GT(mixed, 2 * 20000) << "the sounds did not overlap";
+}
+
+// play() returns at once; the status is Playing until the end, Paused while paused, and the offset
+// moves forward while playing and stands still while paused.
+TEST(Sound, StatusAndOffsetFollowPlayback)
+{
+    const mivra::SoundBuffer buffer = monoBuffer(sineFrames(44100 * 3, 44100, {300.0}), 44100);
+    mivra::Sound sound(buffer);
+    EXPECT_EQ(sound.getStatus(), Status::Stopped);
+    EXPECT_EQ(sound.getPlayingOffset(), mivra::Time::Zero);
+    sound.play();
+    EXPECT_EQ(sound.getStatus(), Status::Playing);
+    ASSERT_TRUE(waitUntil([&] { return sound.getPlayingOffset() > mivra::milliseconds(200); }));
+    sound.pause();
+    EXPECT_EQ(sound.getStatus(), Status::Paused);
+    const mivra::Time pausedAt = sound.getPlayingOffset();
+    mivra::sleep(mivra::milliseconds(50));
+    EXPECT_EQ(sound.getPlayingOffset(), pausedAt);
+    sound.play();
+    ASSERT_TRUE(waitUntil([&] { return sound.getPlayingOffset() > pausedAt; }));
+    mivra::Time last = sound.getPlayingOffset();
+    while (sound.getStatus() == Status::Playing)
+    {
+        const mivra::Time now = sound.getPlayingOffset();
+        EXPECT_GE(now, last);
+        EXPECT_LE(now, buffer.getDuration());
+        last = now;
+        mivra::sleep(mivra::milliseconds(5));
+    }
+    EXPECT_EQ(sound.getStatus(), Status::Stopped);
+    EXPECT_GT(last, mivra::milliseconds(2500));
+    EXPECT_EQ(sound.getPlayingOffset(), mivra::Time::Zero);
+
+    sound.play();
+    sound.stop();
+    EXPECT_EQ(sound.getStatus(), Status::Stopped);
+    EXPECT_EQ(sound.getPlayingOffset(), mivra::Time::Zero);
+}
+
+TEST(Sound, PlayingOffsetCanBeSet)
+{
+    auto samples = std::vector<std::int16_t>(44100, 100);
+    std::fill(samples.begin() + 22050, samples.end(), 200);
+    const mivra::SoundBuffer buffer = monoBuffer(samples, 44100);
+    mivra::Sound sound(buffer);
+    sound.setPlayingOffset(mivra::milliseconds(500));
+    const auto output = playAndCapture(sound, 22050);
+    EXPECT_EQ(std::count(output.begin(), output.end(), 100), 0);
+    EXPECT_EQ(std::count(output.begin(), output.end(), 200), 2 * 22050);
+}
+
+// A buffer that goes away under a playing sound stops it instead of leaving it reading freed memory.
+TEST(Sound, DestroyingTheBufferStopsItsSounds)
+{
+    auto buffer = std::make_unique<mivra::SoundBuffer>(monoBuffer(sineFrames(44100 * 5, 44100, {500.0}), 44100));
+    mivra::Sound sound(*buffer);
+    mivra::Sound copy(sound);
+    sound.play();
+    copy.play();
+    ASSERT_TRUE(waitUntil([&] { return sound.getPlayingOffset() > mivra::milliseconds(50); }));
+    buffer.reset();
+    EXPECT_EQ(sound.getStatus(), Status::Stopped);
+    EXPECT_EQ(copy.getStatus(), Status::Stopped);
+    EXPECT_EQ(sound.getBuffer(), nullptr);
+    sound.play(); // nothing to play
+    EXPECT_EQ(sound.getStatus(), Status::Stopped);
+}

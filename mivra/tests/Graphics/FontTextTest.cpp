@@ -1,0 +1,196 @@
+#include <mivra/Graphics/Font.hpp>
+#include <mivra/Graphics/Text.hpp>
+#include <mivra/System/Exception.hpp>
+
+#include "AllocationCounter.hpp"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+using namespace mivra;
+using ::testing::HasSubstr;
+
+namespace
+{
+std::filesystem::path fontPath()
+{
+    const char* path = std::getenv("MIVRA_TEST_FONT");
+    return path ? path : "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+}
+
+class FontTextTest : public ::testing::Test
+{
+protected:
+    Font font{fontPath()};
+};
+} // namespace
+
+TEST(FontLoadTest, FailuresThrowWithTheFileAndReason)
+{
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() / ("mivra-font-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    const auto missing = dir / "missing.ttf";
+    try
+    {
+        Font font(missing);
+        FAIL() << "a missing font loaded";
+    }
+    catch (const Exception& e)
+    {
+        EXPECT_THAT(e.what(), HasSubstr(missing.string()));
+        EXPECT_THAT(e.what(), HasSubstr("no such file"));
+    }
+
+    const auto corrupt = dir / "corrupt.ttf";
+    std::ofstream(corrupt) << "this is not a font, only some text pretending to be one";
+    try
+    {
+        Font font(corrupt);
+        FAIL() << "a corrupt font loaded";
+    }
+    catch (const Exception& e)
+    {
+        EXPECT_THAT(e.what(), HasSubstr(corrupt.string()));
+        EXPECT_THAT(e.what(), HasSubstr("not a font"));
+    }
+
+    EXPECT_THROW(Font{dir}, Exception);
+
+    Font font;
+    EXPECT_FALSE(font.openFromFile(corrupt));
+    EXPECT_FALSE(font.isLoaded());
+    EXPECT_TRUE(font.openFromFile(fontPath()));
+    EXPECT_EQ(font.getInfo().family, "DejaVu Sans");
+    std::filesystem::remove_all(dir);
+}
+
+TEST_F(FontTextTest, MetricsScaleWithTheSize)
+{
+    const float small = font.getLineSpacing(20);
+    const float large = font.getLineSpacing(40);
+    EXPECT_GT(small, 20.f); // DejaVu's line height is about 1.16 em
+    EXPECT_LT(small, 26.f);
+    EXPECT_NEAR(large, 2 * small, 2.f);
+    EXPECT_GT(font.getUnderlinePosition(30), 0.f); // below the baseline
+    EXPECT_GT(font.getUnderlineThickness(30), 0.f);
+    EXPECT_TRUE(font.hasGlyph(U'A'));
+    EXPECT_FALSE(font.hasGlyph(U'\U0010FFFD'));
+}
+
+TEST_F(FontTextTest, GlyphsAreCachedPerSizeBoldAndOutline)
+{
+    const Glyph& a = font.getGlyph(U'A', 30, false);
+    EXPECT_EQ(&a, &font.getGlyph(U'A', 30, false));
+    EXPECT_GT(a.advance, 15.f);
+    EXPECT_GT(a.textureRect.size.x, 0);
+    // The glyph box of a capital sits on the baseline and reaches up about 0.73 em.
+    EXPECT_NEAR(a.bounds.position.y + a.bounds.size.y, 0.f, 1.f);
+    EXPECT_NEAR(-a.bounds.position.y, 22.f, 2.f);
+
+    const Glyph& bold = font.getGlyph(U'A', 30, true);
+    EXPECT_NE(&a, &bold);
+    EXPECT_EQ(bold.advance, a.advance + 1.f);
+
+    const Glyph& outlined = font.getGlyph(U'A', 30, false, 2.f);
+    EXPECT_NE(&a, &outlined);
+    EXPECT_NEAR(outlined.bounds.size.x, a.bounds.size.x + 4.f, 1.5f);
+    EXPECT_NEAR(outlined.bounds.size.y, a.bounds.size.y + 4.f, 1.5f);
+    // Glyphs of one size never overlap in the atlas.
+    EXPECT_FALSE(a.textureRect.findIntersection(outlined.textureRect).has_value());
+    EXPECT_FALSE(a.textureRect.findIntersection(bold.textureRect).has_value());
+
+    const Glyph& big = font.getGlyph(U'A', 60, false);
+    EXPECT_NEAR(big.advance, 2 * a.advance, 2.f);
+}
+
+TEST_F(FontTextTest, AtlasGrowthKeepsEarlierGlyphs)
+{
+    const Glyph first = font.getGlyph(U'Q', 48, false);
+    // Enough glyphs to outgrow the first atlas several times over.
+    for (char32_t c = 0x20; c < 0x180; ++c)
+        (void)font.getGlyph(c, 48, false);
+    const Glyph& again = font.getGlyph(U'Q', 48, false);
+    EXPECT_EQ(again.textureRect, first.textureRect);
+    EXPECT_EQ(again.bounds, first.bounds);
+}
+
+TEST_F(FontTextTest, TextBoundsAndLineSpacing)
+{
+    Text text(font, "A", 30);
+    const FloatRect one = text.getLocalBounds();
+    const Glyph& a = font.getGlyph(U'A', 30, false);
+    EXPECT_FLOAT_EQ(one.position.y, 30.f + a.bounds.position.y); // baseline 30 below the top
+    EXPECT_FLOAT_EQ(one.size.y, a.bounds.size.y);
+
+    text.setString("A\nA");
+    const float lineSpacing = font.getLineSpacing(30);
+    EXPECT_FLOAT_EQ(text.getLocalBounds().size.y, lineSpacing + one.size.y);
+    text.setLineSpacing(2.f);
+    EXPECT_FLOAT_EQ(text.getLocalBounds().size.y, 2 * lineSpacing + one.size.y);
+    text.setLineSpacing(1.f);
+
+    text.setString("Hello");
+    const FloatRect hello = text.getLocalBounds();
+    text.setLetterSpacing(3.f);
+    EXPECT_GT(text.getLocalBounds().size.x, hello.size.x + 10.f);
+    text.setLetterSpacing(1.f);
+
+    text.setPosition({380.f, 260.f});
+    const FloatRect global = text.getGlobalBounds();
+    EXPECT_FLOAT_EQ(global.position.x, hello.position.x + 380.f);
+    EXPECT_FLOAT_EQ(global.position.y, hello.position.y + 260.f);
+
+    text.setOutlineThickness(2.f);
+    EXPECT_FLOAT_EQ(text.getLocalBounds().size.x, hello.size.x + 4.f);
+    text.setOutlineThickness(0.f);
+
+    text.setStyle(Text::Bold);
+    EXPECT_GT(text.getLocalBounds().size.x, hello.size.x);
+
+    text.setString("");
+    EXPECT_EQ(text.getLocalBounds(), FloatRect());
+}
+
+TEST_F(FontTextTest, CharacterPositions)
+{
+    Text text(font, "Hi\nyou", 20);
+    text.setPosition({50.f, 50.f});
+    EXPECT_EQ(text.findCharacterPos(0), Vector2f(50.f, 50.f));
+    const float afterH = font.getGlyph(U'H', 20, false).advance + font.getKerning(U'H', U'i', 20);
+    EXPECT_FLOAT_EQ(text.findCharacterPos(1).x, 50.f + afterH);
+    EXPECT_EQ(text.findCharacterPos(3), Vector2f(50.f, 50.f + font.getLineSpacing(20)));
+    // Past the end: where the next character would go.
+    EXPECT_EQ(text.findCharacterPos(100), text.findCharacterPos(6));
+    EXPECT_GT(text.findCharacterPos(6).x, 50.f);
+}
+
+TEST_F(FontTextTest, RestringingToTheSameLengthAllocatesNothing)
+{
+    Text line(font, "Mouse Moved: (412, 37)", 20);
+    const String moves[] = {String("Mouse Moved: (413, 38)"), String("Mouse Moved: (99, 100)"), String("Mouse Moved: (0, 12345)")};
+    // First pass renders every glyph once.
+    for (const String& s : moves)
+    {
+        line.setString(s);
+        (void)line.getLocalBounds();
+    }
+    {
+        // The counter itself sees allocations.
+        test::AllocationCounter probe;
+        const Text other(font, String("a string far too long for any small-string buffer"), 20);
+        EXPECT_GT(probe.count(), 0u);
+    }
+    test::AllocationCounter counter;
+    for (int frame = 0; frame < 3; ++frame)
+        for (const String& s : moves)
+        {
+            line.setString(s);
+            (void)line.getLocalBounds();
+            (void)line.findCharacterPos(5);
+        }
+    EXPECT_EQ(counter.count(), 0u);
+}

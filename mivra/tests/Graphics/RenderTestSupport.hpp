@@ -1,0 +1,52 @@
+#pragma once
+
+#include <mivra/Graphics/Image.hpp>
+#include <mivra/Graphics/RenderTexture.hpp>
+
+#include <cstdlib>
+#include <filesystem>
+#include <ostream>
+#include <string>
+
+#include <gtest/gtest.h>
+
+namespace mivra
+{
+inline void PrintTo(const Color& c, std::ostream* os)
+{
+    *os << "(" << int(c.r) << ", " << int(c.g) << ", " << int(c.b) << ", " << int(c.a) << ")";
+}
+} // namespace mivra
+
+namespace mivra::test
+{
+inline std::filesystem::path fontPath()
+{
+    const char* path = std::getenv("MIVRA_TEST_FONT");
+    return path ? path : "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+}
+
+// Draws into a render texture and reads the picture back.
+class RenderTest : public ::testing::Test
+{
+protected:
+    static ContextSettings withStencil()
+    {
+        ContextSettings settings;
+        settings.stencilBits = 8;
+        return settings;
+    }
+
+    Image snapshot(RenderTexture& target)
+    {
+        target.display();
+        return target.getTexture().copyToImage();
+    }
+
+    static bool near(Color a, Color b, int tolerance = 2)
+    {
+        auto close = [&](int x, int y) { return std::abs(x - y) <= tolerance; };
+        return close(a.r, b.r) && close(a.g, b.g) && close(a.b, b.b) && close(a.a, b.a);
+    }
+};
+} // namespace mivra::test

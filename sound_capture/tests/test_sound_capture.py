@@ -1,0 +1,136 @@
+"""sound_capture through SDL's disk audio driver: the capture reads a known input file, and the
+recording is saved to a file or played to the output file.
+
+usage: test_sound_capture.py <sound_capture binary> save|play|failures
+"""
+import os
+import random
+import re
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+import wave
+
+program, case = sys.argv[1], sys.argv[2]
+failures = []
+
+
+def check(condition, message):
+    if not condition:
+        failures.append(message)
+
+
+def start(tmp, input_samples, driver="disk"):
+    with open(os.path.join(tmp, "in.raw"), "wb") as f:
+        f.write(struct.pack("<%dh" % len(input_samples), *input_samples))
+    env = dict(os.environ, SDL_AUDIODRIVER=driver, SDL_DISKAUDIOFILE=os.path.join(tmp, "out.raw"),
+               SDL_DISKAUDIOFILEIN=os.path.join(tmp, "in.raw"), SDL_DISKAUDIODELAY="2")
+    return subprocess.Popen([program], stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                            env=env, cwd=tmp)
+
+
+def converse(process, answers):
+    """Writes the answers, waiting the given seconds before each; returns (status, stdout, stderr)."""
+    for pause, line in answers:
+        time.sleep(pause)
+        process.stdin.write(line.encode())
+        process.stdin.flush()
+    out, err = process.communicate(timeout=60)
+    return process.returncode, out.decode(), err.decode()
+
+
+def nonzero_samples(count, seed):
+    rng = random.Random(seed)
+    return [rng.choice((-1, 1)) * rng.randint(1, 20000) for _ in range(count)]
+
+
+HEADER = "Available capture devices:\n\n0: (?P<device>[^\n]+)\n\n"
+RATE_PROMPT = "Please choose the sample rate for sound capture \\(44100 is CD quality\\): "
+RECORDING = ("Press enter to start recording audio"
+             "Recording\\.\\.\\. press enter to stop"
+             "Sound information:\n (?P<seconds>[0-9.e+-]+) seconds\n (?P<rate>[0-9]+) samples / seconds\n"
+             " (?P<channels>[0-9]+) channels\n"
+             "What do you want to do with captured sound \\(p = play, s = save\\) \\? ")
+END = "\nDone!\nPress enter to exit...\n"
+
+# Half a second of input, read by the device at about ten times real time; a second's wait before
+# Enter leaves it plenty of time under load.
+samples = nonzero_samples(22050, 5)
+
+with tempfile.TemporaryDirectory() as tmp:
+    if case == "save":
+        name = "my recording.wav"
+        status, out, err = converse(start(tmp, samples),
+                                    [(0, "44100\n\n"), (1.5, "\n"), (0.2, "s\n"), (0, name + "\n"), (0, "\n")])
+        check(status == 0, "exit status %d: %s" % (status, err))
+        match = re.fullmatch(HEADER + RATE_PROMPT + RECORDING + "Choose the file to create: " + END, out)
+        check(match is not None, "transcript:\n%r" % out)
+        if match:
+            check(match["rate"] == "44100" and match["channels"] == "1", "properties %s" % match.groupdict())
+            check(float(match["seconds"]) >= 0.5, "recording of %s seconds" % match["seconds"])
+        with wave.open(os.path.join(tmp, name)) as w:
+            check(w.getframerate() == 44100 and w.getnchannels() == 1, "file format")
+            recorded = struct.unpack("<%dh" % w.getnframes(), w.readframes(w.getnframes()))
+        check(list(recorded[:len(samples)]) == samples, "the file does not start with the input's samples")
+        check(all(s == 0 for s in recorded[len(samples):]), "the file holds more than the input and silence")
+
+    elif case == "play":
+        status, out, err = converse(start(tmp, samples), [(0, "22050\n\n"), (1.5, "\n"), (0.2, "p\n"), (0, "\n")])
+        check(status == 0, "exit status %d: %s" % (status, err))
+        match = re.fullmatch(HEADER + RATE_PROMPT + RECORDING +
+                             "(?P<progress>(?:\rPlaying\\.\\.\\. [0-9.e+-]+ sec {8})+)" + END, out)
+        check(match is not None, "transcript:\n%r" % out)
+        if match:
+            check(match["rate"] == "22050", "rate %s" % match["rate"])
+            check(match["progress"].startswith("\rPlaying... 0 sec        "), "first progress line is not at 0")
+        # Played back at the capture's rate, 22050 Hz: the output has it resampled to 44100 Hz, so
+        # look for its length and its loudness rather than its exact samples.
+        with open(os.path.join(tmp, "out.raw"), "rb") as f:
+            raw = f.read()
+        output = struct.unpack("<%dh" % (len(raw) // 2), raw[:len(raw) // 2 * 2])
+        left = output[0::2]
+        audible = [i for i, s in enumerate(left) if abs(s) > 300]
+        check(len(audible) > 0, "nothing was played")
+        if audible:
+            span = audible[-1] - audible[0]
+            check(abs(span - 2 * len(samples)) < 2000, "played %d frames, expected about %d" % (span, 2 * len(samples)))
+            check(output[0::2] == output[1::2], "the channels differ")
+
+        # At the output's own rate the samples come out exactly.
+        with tempfile.TemporaryDirectory() as tmp2:
+            status, out, err = converse(start(tmp2, samples), [(0, "44100\n\n"), (1.5, "\n"), (0.2, "x\n"), (0, "\n")])
+            check(status == 0, "exit status %d at 44100: %s" % (status, err))
+            with open(os.path.join(tmp2, "out.raw"), "rb") as f:
+                raw = f.read()
+            expected = b"".join(struct.pack("<hh", s, s) for s in samples)
+            check(expected in raw, "the output does not hold the captured samples")
+
+    elif case == "failures":
+        # A save that fails still ends normally.
+        status, out, err = converse(start(tmp, samples),
+                                    [(0, "44100\n\n"), (0.5, "\n"), (0.1, "s\n"), (0, "/no/such/dir/x.wav\n"), (0, "\n")])
+        check(status == 0, "failed save: exit status %d" % status)
+        check("Could not save sound buffer to file\n" in err, "failed save: stderr %r" % err)
+        check(out.endswith(END), "failed save: %r" % out)
+
+        # A sampling rate of 0 (or a word instead of a number) cannot start a capture.
+        for answer in ("0\n", "abc\n"):
+            status, out, err = converse(start(tmp, samples), [(0, answer + "\n")])
+            check(status == 1, "rate %r: exit status %d" % (answer, status))
+            check("Failed to start recorder\n" in err, "rate %r: stderr %r" % (answer, err))
+            check("Press enter to exit" not in out, "rate %r: exit prompt shown" % answer)
+
+        # Standard input ends at once: the program ends.
+        status, out, err = converse(start(tmp, samples), [])
+        check(status == 1 and "Failed to start recorder" in err, "no input: status %d, %r" % (status, err))
+
+        # No audio system at all: capture is unsupported.
+        status, out, err = converse(start(tmp, samples, driver="no-such-driver"), [])
+        check(status == 0, "unsupported: exit status %d" % status)
+        check(out == "Sorry, audio capture is not supported by your system\n", "unsupported: %r" % out)
+
+for failure in failures:
+    print("FAIL:", failure)
+sys.exit(1 if failures else 0)

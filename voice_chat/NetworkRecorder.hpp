@@ -1,0 +1,29 @@
+#pragma once
+
+#include <mivra/Audio/SoundRecorder.hpp>
+#include <mivra/Network/IpAddress.hpp>
+#include <mivra/Network/TcpSocket.hpp>
+
+#include <cstdint>
+
+// Records the microphone and sends every captured batch to the server as one packet, over one
+// connection that lives exactly as long as the capture.
+class NetworkRecorder : public mivra::SoundRecorder
+{
+public:
+    NetworkRecorder(mivra::IpAddress serverAddress, std::uint16_t serverPort);
+    ~NetworkRecorder() override;
+
+protected:
+    bool onCaptureStart() override;
+    bool onCapturedSamples(const std::int16_t* samples, std::size_t sampleCount) override;
+    void onCaptureStop() override;
+
+private:
+    mivra::IpAddress serverAddress;
+    std::uint16_t serverPort;
+    mivra::TcpSocket socket;
+};
+
+// The client's whole dialogue.
+void runClient(std::uint16_t port);

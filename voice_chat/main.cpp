@@ -1,0 +1,24 @@
+// Voice chat: one program, two roles. As a client it records the microphone and streams it to a
+// server over TCP while the user speaks; as a server it plays the stream as it arrives and replays
+// the whole recording afterwards.
+#include "NetworkAudioStream.hpp"
+#include "NetworkRecorder.hpp"
+#include "VoicePacket.hpp"
+
+#include <iostream>
+
+int main()
+{
+    std::cout << "Do you want to be a server ('s') or a client ('c')? ";
+    char who = '\0';
+    std::cin >> who;
+
+    if (who == 's')
+        runServer(voicePort);
+    else
+        runClient(voicePort);
+
+    std::cout << "Press enter to exit..." << std::endl;
+    std::cin.ignore(10000, '\n');
+    return 0;
+}

@@ -1,0 +1,270 @@
+"""voice_chat through SDL's disk audio driver, inside a private network namespace (port 2435 is
+fixed): a client and a server as two processes, and each role against a scripted peer.
+
+usage: test_voice_chat.py <voice_chat binary> stream|client_packets|malformed|no_server|port_in_use
+"""
+import os
+import queue
+import random
+import socket
+import struct
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+
+program, case = sys.argv[1], sys.argv[2]
+PORT = 2435
+failures = []
+
+
+def check(condition, message):
+    if not condition:
+        failures.append(message)
+
+
+class Program:
+    """A voice_chat process whose standard output is read character by character in the background."""
+
+    def __init__(self, tmp, name, input_samples=(), delay="2"):
+        self.out_file = os.path.join(tmp, name + "-out.raw")
+        in_file = os.path.join(tmp, name + "-in.raw")
+        with open(in_file, "wb") as f:
+            f.write(struct.pack("<%dh" % len(input_samples), *input_samples))
+        env = dict(os.environ, SDL_AUDIODRIVER="disk", SDL_DISKAUDIOFILE=self.out_file,
+                   SDL_DISKAUDIOFILEIN=in_file, SDL_DISKAUDIODELAY=delay)
+        self.process = subprocess.Popen([program], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                        stderr=subprocess.PIPE, env=env, cwd=tmp)
+        self.text = ""
+        self.chars = queue.Queue()
+        threading.Thread(target=self._pump, daemon=True).start()
+
+    def _pump(self):
+        while True:
+            c = self.process.stdout.read(1)
+            if not c:
+                self.chars.put(None)
+                return
+            self.chars.put(c.decode("latin-1"))
+
+    def wait_for(self, text, timeout=30):
+        deadline = time.time() + timeout
+        while text not in self.text:
+            try:
+                c = self.chars.get(timeout=max(0.01, deadline - time.time()))
+            except queue.Empty:
+                c = None
+            if c is None:
+                if time.time() >= deadline or self.process.poll() is not None and self.chars.empty():
+                    return False
+                continue
+            self.text += c
+        return True
+
+    def send(self, text):
+        self.process.stdin.write(text.encode())
+        self.process.stdin.flush()
+
+    def finish(self, timeout=60):
+        try:
+            self.process.stdin.close()
+        except BrokenPipeError:
+            pass
+        self.process.wait(timeout=timeout)
+        self.wait_for("\0", timeout=1)  # drain what is left
+        self.stderr = self.process.stderr.read().decode()
+        return self.process.returncode
+
+    def output_samples(self):
+        with open(self.out_file, "rb") as f:
+            raw = f.read()
+        return struct.unpack("<%dh" % (len(raw) // 2), raw[:len(raw) // 2 * 2])
+
+
+def nonzero_samples(count, seed):
+    rng = random.Random(seed)
+    return [rng.choice((-1, 1)) * rng.randint(1, 20000) for _ in range(count)]
+
+
+def wait_for_port():
+    deadline = time.time() + 20
+    while time.time() < deadline:
+        probe = socket.socket()
+        try:
+            probe.connect(("127.0.0.1", PORT))
+            return probe
+        except OSError:
+            time.sleep(0.02)
+        finally:
+            pass
+    return None
+
+
+def audible_left(samples):
+    return [s for s in samples[0::2] if s != 0]
+
+
+ROLE = "Do you want to be a server ('s') or a client ('c')? "
+LISTENING = "Server is listening to port 2435, waiting for connections... \n"
+REPLAY = "Press enter to replay the sound...\n"
+EXIT = "Press enter to exit...\n"
+
+
+def server_transcript(tail):
+    return ROLE + LISTENING + "Client connected: 127.0.0.1\n" + tail + REPLAY + EXIT
+
+
+def frame(payload):
+    return struct.pack(">I", len(payload)) + payload
+
+
+with tempfile.TemporaryDirectory() as tmp:
+    if case == "stream":
+        # The client captures a second of known samples; the server plays them as they come and
+        # replays them: both times every sample, in order.
+        samples = nonzero_samples(44100, 1)
+        server = Program(tmp, "server", delay="5")
+        server.send("s\n")
+        check(server.wait_for(LISTENING), "server not listening: %r" % server.text)
+        client = Program(tmp, "client", samples)
+        client.send(" x127.0.0.1\n")  # any answer but s is the client; the rest of the word is the address
+        check(client.wait_for("Press enter to start recording audio"), "client: %r" % client.text)
+        client.send("\n")
+        check(client.wait_for("Recording... press enter to stop"), "client: %r" % client.text)
+        time.sleep(1.5)  # the device reads the input in about 0.2 s; then silence follows
+        client.send("\n")
+        check(client.wait_for(EXIT), "client: %r" % client.text)
+        client.send("\n")
+        check(client.finish() == 0, "client exit status")
+        check(client.text == ROLE + "Type address or name of the server to connect to: Press enter to start recording audio"
+              "Connected to server 127.0.0.1\nRecording... press enter to stop" + EXIT, "client transcript %r" % client.text)
+        check(client.stderr.count("Failed") == 0, "client stderr %r" % client.stderr)
+
+        check(server.wait_for(REPLAY), "server never offered the replay: %r" % server.text)
+        first = audible_left(server.output_samples())
+        server.send("\n")
+        check(server.wait_for(EXIT), "server: %r" % server.text)
+        server.send("\n")
+        check(server.finish() == 0, "server exit status")
+        check(server.text == server_transcript("Audio data has been 100% received!\n"),
+              "server transcript %r" % server.text)
+        check(first[:len(samples)] == samples and len(first) == len(samples),
+              "the first playback is not the captured samples (%d audible)" % len(first))
+        output = server.output_samples()
+        check(output[0::2] == output[1::2], "the channels differ")
+        check(audible_left(output) == samples + samples, "the replay is not the captured samples again")
+
+    elif case == "client_packets":
+        # A scripted server reads the real client's packets.
+        samples = nonzero_samples(22050, 2)
+        listener = socket.socket()
+        listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+        listener.bind(("127.0.0.1", PORT))
+        listener.listen(1)
+        client = Program(tmp, "client", samples)
+        client.send("c\nno-such-host.invalid\n127.0.0.1\n\n")
+        connection, _ = listener.accept()
+        check(client.wait_for("Recording... press enter to stop"), "client: %r" % client.text)
+        time.sleep(1.0)
+        client.send("\n\n")
+        data = b""
+        connection.settimeout(30)
+        while True:
+            chunk = connection.recv(65536)
+            if not chunk:
+                break
+            data += chunk
+        packets = []
+        while len(data) >= 4:
+            (size,) = struct.unpack(">I", data[:4])
+            packets.append(data[4:4 + size])
+            data = data[4 + size:]
+        check(data == b"", "trailing bytes after the last packet")
+        check(len(packets) >= 3, "%d packets" % len(packets))
+        check(packets and packets[-1] == b"\x02", "the last packet is not end-of-stream")
+        audio = packets[:-1]
+        check(all(p[0] == 1 and len(p) % 2 == 1 for p in audio), "a samples packet is malformed")
+        received = b"".join(p[1:] for p in audio)
+        expected = struct.pack("<%dh" % len(samples), *samples)
+        check(received[:len(expected)] == expected, "the samples bytes differ from the captured ones")
+        check(set(received[len(expected):]) <= {0}, "more than the input and silence was sent")
+        check(client.finish() == 0, "client exit status")
+        check(client.text.count("Type address or name of the server to connect to: ") == 2,
+              "the address prompt was not shown again for a name that does not resolve: %r" % client.text)
+
+    elif case == "malformed":
+        good = nonzero_samples(3000, 3)
+        good_bytes = struct.pack("<%dh" % len(good), *good)
+        cases = [
+            ("type 0", [b"\x01" + good_bytes, b"\x00"], True, True),
+            ("type 3", [b"\x01" + good_bytes, b"\x03\x01\x02"], True, True),
+            ("type 255", [b"\x01" + good_bytes, b"\xff"], True, True),
+            ("empty packet", [b"\x01" + good_bytes, b""], True, True),
+            ("odd length", [b"\x01" + good_bytes + b"\x7f", b"\x01", b"\x02"], False, True),
+            ("over the cap", [b"\x01" + good_bytes, None], False, False),
+            ("disconnect", [b"\x01" + good_bytes], False, False),
+        ]
+        for name, packets, invalid, complete in cases:
+            server = Program(tmp, "server-" + name.replace(" ", "-"), delay="5")
+            server.send("s\n")
+            if not server.wait_for(LISTENING):
+                check(False, "%s: server not listening" % name)
+                server.process.kill()
+                continue
+            peer = wait_for_port()
+            for payload in packets:
+                if payload is None:
+                    peer.sendall(struct.pack(">I", 0x7FFFFFF0) + b"\x01" * 64)
+                else:
+                    peer.sendall(frame(payload))
+            if not invalid and complete:
+                pass
+            time.sleep(0.2)
+            peer.close()
+            ok = server.wait_for(REPLAY, timeout=30)
+            check(ok, "%s: playback never ended: %r" % (name, server.text))
+            server.send("\n\n")
+            status = server.finish()
+            check(status == 0, "%s: exit status %s" % (name, status))
+            if invalid:
+                tail = "Invalid packet received...\n"
+            elif complete:
+                tail = "Audio data has been 100% received!\n"
+            else:
+                tail = ""
+            check(server.text == server_transcript(tail), "%s: transcript %r" % (name, server.text))
+            audible = audible_left(server.output_samples())
+            check(audible == good + good, "%s: played %d samples, expected the %d sent twice" %
+                  (name, len(audible), len(good)))
+
+    elif case == "no_server":
+        client = Program(tmp, "client", nonzero_samples(1000, 4))
+        # After the answer "client" the rest of the word, "lient", is the first (unresolvable) address.
+        client.send("client 127.0.0.1\n\n\n")
+        status = client.finish()
+        check(status == 0, "exit status %d" % status)
+        check(client.text == ROLE + "Type address or name of the server to connect to: " * 2 +
+              "Press enter to start recording audio" + EXIT, "transcript %r" % client.text)
+        check("Failed to start recorder\n" in client.stderr, "stderr %r" % client.stderr)
+        # Standard input ending at the address prompt ends the client too.
+        client = Program(tmp, "client2")
+        client.send("c\n")
+        status = client.finish()
+        check(status == 0 and client.text.endswith(EXIT), "input ending: %d %r" % (status, client.text))
+
+    elif case == "port_in_use":
+        blocker = socket.socket()
+        blocker.bind(("0.0.0.0", PORT))
+        blocker.listen(1)
+        server = Program(tmp, "server")
+        server.send("s\n")
+        check(server.wait_for(REPLAY, timeout=20), "no replay prompt: %r" % server.text)
+        server.send("\n\n")
+        status = server.finish()
+        check(status == 0, "exit status %d" % status)
+        check(server.text == ROLE + REPLAY + EXIT, "transcript %r" % server.text)
+
+for failure in failures:
+    print("FAIL:", failure)
+sys.exit(1 if failures else 0)
