@@ -5,12 +5,16 @@
 
 #include <cmath>
 
+namespace mivra
+{
+inline void PrintTo(const Color& c, std::ostream* out)
+{
+    *out << "rgba(" << int(c.r) << ", " << int(c.g) << ", " << int(c.b) << ", " << int(c.a) << ")";
+}
+} // namespace mivra
+
 namespace island
 {
-inline std::ostream& operator<<(std::ostream& out, const Color& c)
-{
-    return out << "rgba(" << int(c.r) << ", " << int(c.g) << ", " << int(c.b) << ", " << int(c.a) << ")";
-}
 
 namespace
 {

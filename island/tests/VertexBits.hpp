@@ -20,7 +20,8 @@ inline bool sameBits(const Vertex& a, const Vertex& b)
 
 } // namespace island::testing
 
-namespace island
+// Printing for test messages; found by argument-dependent lookup in the vertex's own namespace.
+namespace mivra
 {
 inline std::ostream& operator<<(std::ostream& out, const Vertex& v)
 {
@@ -28,4 +29,4 @@ inline std::ostream& operator<<(std::ostream& out, const Vertex& v)
                << int(v.color.g) << ", " << int(v.color.b) << ", " << int(v.color.a) << ") n("
                << v.texCoords.x << ", " << v.texCoords.y << ")}";
 }
-} // namespace island
+} // namespace mivra

@@ -3,9 +3,10 @@
 // opaque where the panel looks the same over any background, transparent elsewhere. The first
 // line (the frame time) varies from frame to frame and is left out.
 //
-// Usage: island-panelshot <out.png> <font> <panel text>
+// Usage: island-panelshot <font> (<out.png> <panel text>)...
 #include <mivra/Graphics.hpp>
 
+#include <algorithm>
 #include <iostream>
 #include <string>
 
@@ -28,16 +29,14 @@ mivra::Image drawPanel(const mivra::Font& font, const std::string& string, mivra
 
 int main(int argc, char** argv)
 {
-    if (argc != 4)
+    if (argc < 4 || argc % 2 != 0)
     {
-        std::cerr << "usage: island-panelshot out.png font text\n";
+        std::cerr << "usage: island-panelshot font (out.png text)...\n";
         return 2;
     }
     try
     {
-        const mivra::Font font(argv[2]);
-        const mivra::Image overBlack = drawPanel(font, argv[3], mivra::Color::Black);
-        const mivra::Image overMagenta = drawPanel(font, argv[3], mivra::Color(255, 0, 255));
+        const mivra::Font font(argv[1]);
         const mivra::Image firstLine = drawPanel(font, "Frame:  8888888ms", mivra::Color(255, 0, 255));
 
         // The frame line's box, outline included.
@@ -50,15 +49,22 @@ int main(int argc, char** argv)
                     bottom = std::max(bottom, y + 1);
                 }
 
-        mivra::Image mask({800, 600}, mivra::Color(0, 0, 0, 0));
-        for (unsigned y = 0; y < 600; ++y)
-            for (unsigned x = 0; x < 800; ++x)
-            {
-                const mivra::Color a = overBlack.getPixel({x, y});
-                if (a == overMagenta.getPixel({x, y}) && !(x < right && y < bottom))
-                    mask.setPixel({x, y}, mivra::Color(a.r, a.g, a.b, 255));
-            }
-        return mask.saveToFile(argv[1]) ? 0 : 1;
+        for (int i = 2; i + 1 < argc; i += 2)
+        {
+            const mivra::Image overBlack = drawPanel(font, argv[i + 1], mivra::Color::Black);
+            const mivra::Image overMagenta = drawPanel(font, argv[i + 1], mivra::Color(255, 0, 255));
+            mivra::Image mask({800, 600}, mivra::Color(0, 0, 0, 0));
+            for (unsigned y = 0; y < 600; ++y)
+                for (unsigned x = 0; x < 800; ++x)
+                {
+                    const mivra::Color a = overBlack.getPixel({x, y});
+                    if (a == overMagenta.getPixel({x, y}) && !(x < right && y < bottom))
+                        mask.setPixel({x, y}, mivra::Color(a.r, a.g, a.b, 255));
+                }
+            if (!mask.saveToFile(argv[i]))
+                return 1;
+        }
+        return 0;
     }
     catch (const std::exception& error)
     {

@@ -19,7 +19,7 @@ void main()
                     - at(coord, -1.0, -1.0) - 2.0 * at(coord, -1.0, 0.0) - at(coord, -1.0, 1.0);
     vec3 vertical = at(coord, -1.0, 1.0) + 2.0 * at(coord, 0.0, 1.0) + at(coord, 1.0, 1.0)
                   - at(coord, -1.0, -1.0) - 2.0 * at(coord, 0.0, -1.0) - at(coord, 1.0, -1.0);
-    float strength = length(sqrt(horizontal * horizontal + vertical * vertical)) / 4.0;
+    float strength = length(sqrt(horizontal * horizontal + vertical * vertical));
     float edge = smoothstep(edge_threshold, edge_threshold + 0.05, strength);
     vec4 colour = texture2D(texture, coord);
     gl_FragColor = gl_Color * vec4(colour.rgb * (1.0 - edge), 1.0);
