@@ -193,6 +193,14 @@ TEST(TerrainColour, SnowCoversTheHeights)
     EXPECT_EQ(terrainColor(0.4f, 0.35f, low), (Color{255, 255, 255, 255}));
 }
 
+TEST(TerrainColour, ChannelsSaturateOutsideTheUsualRanges)
+{
+    // Moisture below the lowland's range and far above 1 push the formulas past 255; the channels
+    // stop at the end of their range instead of wrapping around.
+    EXPECT_EQ(lowlandShade(0.0f), (Color{255, 255, 255, 255}));
+    EXPECT_EQ(highlandShade(0.55f, 2.5f), (Color{255, 255, 101, 255}));
+}
+
 TEST(TerrainNormal, FlatGroundAndSlopes)
 {
     EXPECT_EQ(terrainNormal(0.2f, 0.2f, 0.2f, 0.2f, defaults), mivra::Vector2f(0.0f, 0.0f));
