@@ -182,6 +182,31 @@ TEST(ShaderEffects, EdgeKeepsWhiteWhiteAndOutlinesTheBackdrop)
     }
 }
 
+TEST(ShaderEffects, StormClearsADiscAroundTheMouse)
+{
+    auto storm = createStormBlink(resources);
+    ASSERT_TRUE(storm);
+    // Time 0: the storm's inner radius is 350 / 3, around the middle of the scene.
+    storm->animate(0.0f, 0.5f, 0.5f);
+    const mivra::Image picture = render([&](mivra::RenderTexture& target) {
+        target.clear(mivra::Color::Black);
+        target.draw(*storm);
+    });
+    int inside = 0, ring = 0, outside = 0;
+    for (unsigned y = 0; y < 600; ++y)
+        for (unsigned x = 0; x < 800; ++x)
+        {
+            if (picture.getPixel({x, y}) == mivra::Color::Black)
+                continue;
+            const float d = std::hypot(static_cast<float>(x) + 0.5f - 400.0f, static_cast<float>(y) + 0.5f - 300.0f);
+            (d < 110.0f ? inside : d < 350.0f ? ring : outside) += 1;
+        }
+    EXPECT_EQ(inside, 0);
+    // The ring holds the points pushed out of the disc as well as its own.
+    EXPECT_GT(ring, 6000);
+    EXPECT_GT(outside, 5000);
+}
+
 TEST(ShaderEffects, PixelateCoarsensWithTheMouse)
 {
     auto pixelate = createPixelate(resources);
