@@ -14,6 +14,7 @@ TEST_PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-apps imagemagick python3-pil
   python3-pyftpdlib iproute2 procps
+  sox libsox-fmt-mp3  # the audio load benchmark compares SoundBuffer with sox decoding the same files
 )
 
 as_root() {

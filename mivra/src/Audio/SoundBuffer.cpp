@@ -20,24 +20,28 @@ bool decodeFile(const std::filesystem::path& filename, std::vector<std::int16_t>
     sampleRate = reader.sampleRate();
     channelMap = reader.channelMap();
 
-    // Read in blocks rather than trusting the header's length: a damaged header must not make us
-    // reserve gigabytes, and compressed formats may end a little before or after it.
+    // Size the buffer once from the header, so that decoding writes straight into its final place;
+    // a damaged header must not make us reserve gigabytes, and compressed formats may run a little
+    // past their announced length, so read on in blocks after it.
+    constexpr std::uint64_t maxPlannedFrames = 1ull << 25;
     constexpr std::size_t blockFrames = 65536;
+    const auto planned = static_cast<std::size_t>(std::min(reader.frameCount(), maxPlannedFrames));
     samples.clear();
-    samples.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(reader.frameCount(), 1u << 24)) * channelCount);
-    std::size_t frames = 0;
-    while (true)
+    samples.reserve((planned + blockFrames) * channelCount);
+    samples.resize(planned * channelCount);
+    std::size_t frames = planned > 0 ? reader.read(samples.data(), planned, error) : 0;
+    bool more = frames == planned;
+    while (more && error.empty())
     {
         samples.resize((frames + blockFrames) * channelCount);
         const std::size_t got = reader.read(samples.data() + frames * channelCount, blockFrames, error);
         frames += got;
-        if (!error.empty())
-        {
-            error = "decoding failed after " + std::to_string(frames) + " frames: " + error;
-            return false;
-        }
-        if (got < blockFrames)
-            break;
+        more = got == blockFrames;
+    }
+    if (!error.empty())
+    {
+        error = "decoding failed after " + std::to_string(frames) + " frames: " + error;
+        return false;
     }
     samples.resize(frames * channelCount);
     error = reader.truncation(frames);

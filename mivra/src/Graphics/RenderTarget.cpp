@@ -256,10 +256,9 @@ void RenderTarget::draw(const VertexBuffer& vertexBuffer, std::size_t firstVerte
         return;
     VertexBuffer::bind(&vertexBuffer);
     // With a buffer bound, the pointers are offsets into it.
-    const auto* base = static_cast<const std::byte*>(nullptr);
-    glVertexPointer(2, GL_FLOAT, sizeof(Vertex), base + offsetof(Vertex, position));
-    glColorPointer(4, GL_UNSIGNED_BYTE, sizeof(Vertex), base + offsetof(Vertex, color));
-    glTexCoordPointer(2, GL_FLOAT, sizeof(Vertex), base + offsetof(Vertex, texCoords));
+    glVertexPointer(2, GL_FLOAT, sizeof(Vertex), reinterpret_cast<const void*>(offsetof(Vertex, position)));
+    glColorPointer(4, GL_UNSIGNED_BYTE, sizeof(Vertex), reinterpret_cast<const void*>(offsetof(Vertex, color)));
+    glTexCoordPointer(2, GL_FLOAT, sizeof(Vertex), reinterpret_cast<const void*>(offsetof(Vertex, texCoords)));
     glDrawArrays(primitiveToGl(vertexBuffer.getPrimitiveType()), static_cast<GLint>(firstVertex), static_cast<GLsizei>(vertexCount));
     VertexBuffer::bind(nullptr);
     if (states.shader)

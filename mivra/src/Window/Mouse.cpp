@@ -2,6 +2,7 @@
 #include <mivra/Window/WindowBase.hpp>
 
 #include "detail/SdlVideo.hpp"
+#include "detail/X11Pointer.hpp"
 
 #include <SDL.h>
 
@@ -11,7 +12,16 @@ bool Mouse::isButtonPressed(Button button)
 {
     if (!detail::ensureSdlVideo())
         return false;
-    const Uint32 state = SDL_GetGlobalMouseState(nullptr, nullptr);
+    Uint32 state = 0;
+    if (const auto pointer = detail::queryX11Pointer())
+    {
+        // The X server's button n is SDL's button n, except the side buttons it cannot report.
+        state = pointer->buttons;
+        if (button == Button::Extra1 || button == Button::Extra2)
+            state = SDL_GetGlobalMouseState(nullptr, nullptr);
+    }
+    else
+        state = SDL_GetGlobalMouseState(nullptr, nullptr);
     switch (button)
     {
         case Button::Left: return (state & SDL_BUTTON_LMASK) != 0;
@@ -27,6 +37,8 @@ Vector2i Mouse::getPosition()
 {
     if (!detail::ensureSdlVideo())
         return {};
+    if (const auto pointer = detail::queryX11Pointer())
+        return pointer->position;
     int x = 0;
     int y = 0;
     SDL_GetGlobalMouseState(&x, &y);

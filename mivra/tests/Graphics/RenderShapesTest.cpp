@@ -9,6 +9,7 @@
 #include <mivra/Graphics/VertexBuffer.hpp>
 #include <mivra/System/Exception.hpp>
 
+#include <fstream>
 #include <unistd.h>
 
 using namespace mivra;
@@ -322,4 +323,90 @@ TEST_F(RenderTest, MovedRenderTextureKeepsDrawing)
     image = snapshot(assigned);
     EXPECT_EQ(image.getPixel({1, 1}), Color::Green);
     EXPECT_EQ(assigned.getSize(), Vector2u(10, 10));
+}
+
+TEST_F(RenderTest, AntiAliasedRenderTextureSmoothsEdges)
+{
+    ContextSettings settings;
+    settings.antiAliasingLevel = 4;
+    auto countPartial = [](const Image& image)
+    {
+        unsigned partial = 0;
+        for (unsigned y = 0; y < image.getSize().y; ++y)
+            for (unsigned x = 0; x < image.getSize().x; ++x)
+            {
+                const std::uint8_t r = image.getPixel({x, y}).r;
+                partial += (r > 20 && r < 235) ? 1 : 0;
+            }
+        return partial;
+    };
+    const Vertex triangle[] = {{{0.f, 0.f}, Color::Red}, {{32.f, 5.f}, Color::Red}, {{3.f, 32.f}, Color::Red}};
+
+    RenderTexture smooth({32, 32}, settings);
+    smooth.clear(Color::Black);
+    smooth.draw(triangle, 3, PrimitiveType::Triangles);
+    RenderTexture sharp({32, 32});
+    sharp.clear(Color::Black);
+    sharp.draw(triangle, 3, PrimitiveType::Triangles);
+
+    EXPECT_EQ(countPartial(snapshot(sharp)), 0u);
+    const Image smoothed = snapshot(smooth);
+    EXPECT_GT(countPartial(smoothed), 10u);
+    EXPECT_EQ(smoothed.getPixel({5, 5}), Color::Red);
+}
+
+TEST_F(RenderTest, TexturesLoadUpdateCopyAndRepeat)
+{
+    const auto dir = std::filesystem::temp_directory_path() / ("mivra-texture-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    Image picture({4, 4}, Color::Blue);
+    picture.setPixel({3, 0}, Color::Yellow);
+    ASSERT_TRUE(picture.saveToFile(dir / "picture.png"));
+    std::ofstream(dir / "corrupt.png") << "not a picture";
+
+    const Texture loaded(dir / "picture.png");
+    EXPECT_EQ(loaded.getSize(), Vector2u(4, 4));
+    EXPECT_NE(loaded.getNativeHandle(), 0u);
+    EXPECT_EQ(loaded.copyToImage().getPixel({3, 0}), Color::Yellow);
+    try
+    {
+        const Texture missing(dir / "missing.png");
+        FAIL() << "a missing texture loaded";
+    }
+    catch (const Exception& e)
+    {
+        EXPECT_NE(std::string(e.what()).find((dir / "missing.png").string()), std::string::npos) << e.what();
+    }
+    Texture texture;
+    EXPECT_FALSE(texture.loadFromFile(dir / "corrupt.png"));
+    EXPECT_EQ(texture.getSize(), Vector2u(0, 0));
+
+    // A part of an image, then a region updated in place.
+    ASSERT_TRUE(texture.loadFromImage(picture, false, IntRect({2, 0}, {2, 2})));
+    EXPECT_EQ(texture.getSize(), Vector2u(2, 2));
+    EXPECT_EQ(texture.copyToImage().getPixel({1, 0}), Color::Yellow);
+    const std::uint8_t green[4] = {0, 255, 0, 255};
+    texture.update(green, {1, 1}, {0, 1});
+    const Texture copy(texture);
+    const Image copied = copy.copyToImage();
+    EXPECT_EQ(copied.getPixel({0, 1}), Color::Green);
+    EXPECT_EQ(copied.getPixel({1, 0}), Color::Yellow);
+    EXPECT_EQ(copied.getPixel({0, 0}), Color::Blue);
+
+    // A repeated texture tiles a sprite larger than itself; a clamped one stretches its edge.
+    Texture tile;
+    ASSERT_TRUE(tile.loadFromImage(picture));
+    tile.setRepeated(true);
+    RenderTexture target({8, 4});
+    target.clear(Color::Black);
+    target.draw(Sprite(tile, IntRect({0, 0}, {8, 4})));
+    Image image = snapshot(target);
+    EXPECT_EQ(image.getPixel({7, 0}), Color::Yellow);
+    EXPECT_EQ(image.getPixel({5, 0}), Color::Blue);
+    tile.setRepeated(false);
+    target.draw(Sprite(tile, IntRect({0, 0}, {8, 4})));
+    image = snapshot(target);
+    EXPECT_EQ(image.getPixel({7, 0}), Color::Yellow);
+    EXPECT_EQ(image.getPixel({5, 0}), Color::Yellow);
+    std::filesystem::remove_all(dir);
 }

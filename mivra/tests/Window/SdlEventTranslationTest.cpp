@@ -1,5 +1,6 @@
 #include "detail/SdlEventTranslation.hpp"
 #include "detail/TouchState.hpp"
+#include "detail/X11RawMouse.hpp"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -222,4 +223,19 @@ TEST_F(Translation, UnrelatedEventsGiveNothing)
     EXPECT_TRUE(translate(e).empty());
     e.type = SDL_QUIT;
     EXPECT_TRUE(translate(e).empty());
+}
+
+TEST(RawMotion, FractionsAccumulateIntoWholeUnits)
+{
+    double rx = 0;
+    double ry = 0;
+    using mivra::detail::takeWholeUnits;
+    EXPECT_EQ(takeWholeUnits(rx, ry, 5, 0), Vector2i(5, 0));
+    EXPECT_EQ(takeWholeUnits(rx, ry, 0.4, -0.6), Vector2i(0, 0));
+    EXPECT_EQ(takeWholeUnits(rx, ry, 0.7, -0.6), Vector2i(1, -1));
+    EXPECT_NEAR(rx, 0.1, 1e-9);
+    EXPECT_NEAR(ry, -0.2, 1e-9);
+    // Motion back the other way uses up the remainder first instead of jumping a unit.
+    EXPECT_EQ(takeWholeUnits(rx, ry, -0.1, 0.2), Vector2i(0, 0));
+    EXPECT_EQ(takeWholeUnits(rx, ry, -3, 2), Vector2i(-3, 2));
 }

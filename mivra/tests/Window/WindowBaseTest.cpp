@@ -225,6 +225,29 @@ TEST(SdlWindow, EventsReachOnlyTheirOwnWindow)
     EXPECT_FALSE(first.pollEvent());
 }
 
+TEST(SdlWindow, MotionToWherePointerAlreadyIsIsNoMove)
+{
+    CountingWindow window(mivra::VideoMode({100, 100}), "motion");
+    ASSERT_TRUE(window.isOpen());
+    while (window.pollEvent())
+    {
+    }
+    SDL_Event e{};
+    e.type = SDL_MOUSEMOTION;
+    e.motion.windowID = window.sdlId();
+    for (const auto [x, y] : {std::pair{5, 5}, std::pair{5, 5}, std::pair{6, 5}, std::pair{6, 5}, std::pair{5, 5}})
+    {
+        e.motion.x = x;
+        e.motion.y = y;
+        ASSERT_EQ(SDL_PushEvent(&e), 1);
+    }
+    std::vector<Event> events;
+    while (auto event = window.pollEvent())
+        events.push_back(*event);
+    const std::vector<Event> expected{Event::MouseMoved{{5, 5}}, Event::MouseMoved{{6, 5}}, Event::MouseMoved{{5, 5}}};
+    EXPECT_EQ(events, expected);
+}
+
 TEST(SdlWindow, SizeFollowsSetSizeAndResizeEvents)
 {
     CountingWindow window(mivra::VideoMode({200, 150}), "resizable", mivra::Style::Default);

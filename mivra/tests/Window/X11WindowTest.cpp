@@ -140,6 +140,33 @@ TEST_F(X11Window, RelativeMouseMotionArrivesAsRawMotion)
     EXPECT_EQ(raw->delta, Vector2i(-3, 7));
 }
 
+TEST(X11WindowUnderPointer, OpeningUnderTheRestingPointerReportsNoMotion)
+{
+    ASSERT_TRUE(server().isRunning());
+    // The pointer rests at the screen's centre, inside the centred window.
+    ASSERT_TRUE(xdotool("mousemove 640 512"));
+    mivra::WindowBase window(mivra::VideoMode({320, 240}), "under the pointer");
+    ASSERT_TRUE(window.isOpen());
+    const mivra::Clock clock;
+    bool entered = false;
+    while (clock.getElapsedTime() < mivra::milliseconds(600))
+    {
+        while (const auto event = window.pollEvent())
+        {
+            EXPECT_FALSE(event->is<Event::MouseMoved>()) << "at " << event->getIf<Event::MouseMoved>()->position.x;
+            entered = entered || event->is<Event::MouseEntered>();
+        }
+        mivra::sleep(mivra::milliseconds(5));
+    }
+    EXPECT_TRUE(entered);
+
+    const std::string id = std::to_string(window.getNativeHandle());
+    ASSERT_TRUE(xdotool("mousemove --window " + id + " 10 20"));
+    const auto moved = waitFor<Event::MouseMoved>(window);
+    ASSERT_TRUE(moved);
+    EXPECT_EQ(moved->position, Vector2i(10, 20));
+}
+
 TEST_F(X11Window, AbsoluteMotionGivesWindowPositions)
 {
     const std::string id = std::to_string(window.getNativeHandle());
@@ -153,6 +180,45 @@ TEST_F(X11Window, AbsoluteMotionGivesWindowPositions)
     EXPECT_EQ(moved->position, Vector2i(10, 20));
     EXPECT_EQ(mivra::Mouse::getPosition(window), Vector2i(10, 20));
     EXPECT_EQ(mivra::Mouse::getPosition(), Vector2i(10, 20) + window.getPosition());
+}
+
+TEST_F(X11Window, ButtonsWheelAndDesktopMode)
+{
+    const std::string id = std::to_string(window.getNativeHandle());
+    ASSERT_TRUE(xdotool("mousemove --window " + id + " 40 30"));
+    ASSERT_TRUE(waitFor<Event::MouseMoved>(window));
+
+    ASSERT_TRUE(xdotool("mousedown 1"));
+    const auto pressed = waitFor<Event::MouseButtonPressed>(window);
+    ASSERT_TRUE(pressed);
+    EXPECT_EQ(pressed->button, mivra::Mouse::Button::Left);
+    EXPECT_EQ(pressed->position, Vector2i(40, 30));
+    EXPECT_TRUE(mivra::Mouse::isButtonPressed(mivra::Mouse::Button::Left));
+    EXPECT_FALSE(mivra::Mouse::isButtonPressed(mivra::Mouse::Button::Right));
+    ASSERT_TRUE(xdotool("mouseup 1"));
+    const auto released = waitFor<Event::MouseButtonReleased>(window);
+    ASSERT_TRUE(released);
+    EXPECT_EQ(released->button, mivra::Mouse::Button::Left);
+    EXPECT_FALSE(mivra::Mouse::isButtonPressed(mivra::Mouse::Button::Left));
+
+    ASSERT_TRUE(xdotool("click 3"));
+    const auto right = waitFor<Event::MouseButtonPressed>(window);
+    ASSERT_TRUE(right);
+    EXPECT_EQ(right->button, mivra::Mouse::Button::Right);
+
+    // X11 reports the wheel as buttons 4 (up) and 5 (down).
+    ASSERT_TRUE(xdotool("click 4"));
+    auto wheel = waitFor<Event::MouseWheelScrolled>(window);
+    ASSERT_TRUE(wheel);
+    EXPECT_EQ(wheel->wheel, mivra::Mouse::Wheel::Vertical);
+    EXPECT_EQ(wheel->delta, 1.f);
+    EXPECT_EQ(wheel->position, Vector2i(40, 30));
+    ASSERT_TRUE(xdotool("click 5"));
+    wheel = waitFor<Event::MouseWheelScrolled>(window);
+    ASSERT_TRUE(wheel);
+    EXPECT_EQ(wheel->delta, -1.f);
+
+    EXPECT_EQ(mivra::VideoMode::getDesktopMode().size, mivra::Vector2u(1280, 1024));
 }
 
 TEST_F(X11Window, KeysArriveWithCodesScancodesAndLiveState)

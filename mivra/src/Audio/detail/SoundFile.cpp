@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <limits>
@@ -165,8 +166,11 @@ bool SoundFileReader::open(const std::filesystem::path& filename, std::string& e
     {
         m_promisedFrames = mp3PromisedFrames(filename);
     }
-    // Lossy decoders work in floats; let them clip instead of wrapping around at full scale.
-    sf_command(file, SFC_SET_SCALE_FLOAT_INT_READ, nullptr, SF_TRUE);
+    // Lossy decoders and float files produce floats that may overshoot full scale: convert those
+    // ourselves, with clipping (libsndfile's own clipping conversion is about twice as slow).
+    const int subtype = info.format & SF_FORMAT_SUBMASK;
+    m_readFloats = major == SF_FORMAT_OGG || major == SF_FORMAT_MPEG || subtype == SF_FORMAT_FLOAT ||
+                   subtype == SF_FORMAT_DOUBLE || subtype == SF_FORMAT_VORBIS || subtype == SF_FORMAT_OPUS;
 
     std::vector<int> map(m_channelCount);
     if (sf_command(file, SFC_GET_CHANNEL_MAP_INFO, map.data(), static_cast<int>(map.size() * sizeof(int))) == SF_TRUE)
@@ -187,10 +191,36 @@ std::size_t SoundFileReader::read(std::int16_t* samples, std::size_t frameCount,
     if (!m_file)
         return 0;
     auto* file = reinterpret_cast<SNDFILE*>(m_file);
-    const sf_count_t got = sf_readf_short(file, samples, static_cast<sf_count_t>(frameCount));
+    if (!m_readFloats)
+    {
+        const sf_count_t got = sf_readf_short(file, samples, static_cast<sf_count_t>(frameCount));
+        if (sf_error(file) != SF_ERR_NO_ERROR)
+            error = sf_strerror(file);
+        return got > 0 ? static_cast<std::size_t>(got) : 0;
+    }
+    constexpr std::size_t blockFrames = 4096;
+    m_floats.resize(blockFrames * m_channelCount);
+    std::size_t done = 0;
+    while (done < frameCount)
+    {
+        const std::size_t want = std::min(blockFrames, frameCount - done);
+        const sf_count_t got = sf_readf_float(file, m_floats.data(), static_cast<sf_count_t>(want));
+        if (got <= 0)
+            break;
+        std::int16_t* out = samples + done * m_channelCount;
+        const std::size_t count = static_cast<std::size_t>(got) * m_channelCount;
+        for (std::size_t i = 0; i < count; ++i)
+        {
+            const float value = std::clamp(m_floats[i] * 32768.f, -32768.f, 32767.f);
+            out[i] = static_cast<std::int16_t>(std::lrint(value));
+        }
+        done += static_cast<std::size_t>(got);
+        if (static_cast<std::size_t>(got) < want)
+            break;
+    }
     if (sf_error(file) != SF_ERR_NO_ERROR)
         error = sf_strerror(file);
-    return got > 0 ? static_cast<std::size_t>(got) : 0;
+    return done;
 }
 
 void SoundFileReader::seek(std::uint64_t frame)

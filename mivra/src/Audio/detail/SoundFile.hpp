@@ -44,6 +44,8 @@ private:
     std::uint64_t m_frameCount{};
     std::vector<SoundChannel> m_channelMap;
     std::string m_headerProblem;
+    bool m_readFloats{false};
+    std::vector<float> m_floats;
     std::uint64_t m_promisedFrames{}; // from an MP3 Xing/Info header, 0 if none
 };
 

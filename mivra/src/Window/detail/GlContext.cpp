@@ -31,6 +31,16 @@ std::unique_ptr<GlContext>& rootContext()
 bool rootFailed = false;
 } // namespace
 
+bool keepGlLibraryLoaded()
+{
+    // Deliberately never released: the video subsystem and the driver stay until the process
+    // ends. Quitting them from a static destructor would unload the driver's libraries while
+    // exit handlers (leak checkers among them) still look at memory they own.
+    static const SdlVideo* const video = new SdlVideo;
+    static const bool loaded = video->isAvailable() && SDL_GL_LoadLibrary(nullptr) == 0;
+    return loaded;
+}
+
 void applyContextAttributes(const ContextSettings& request)
 {
     SDL_GL_ResetAttributes();
@@ -133,6 +143,7 @@ std::unique_ptr<GlContext> GlContext::create(const ContextSettings& request, boo
     if (!context->m_video.isAvailable())
         return nullptr;
 
+    keepGlLibraryLoaded();
     std::optional<SharedContextScope> sharing;
     std::unique_lock lock(creationMutex(), std::defer_lock);
     if (shareWithOthers)

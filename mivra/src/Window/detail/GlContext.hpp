@@ -11,6 +11,11 @@ struct SDL_Window;
 
 namespace mivra::detail
 {
+// Loads the OpenGL driver once and keeps it, with the video subsystem, for the rest of the
+// process; false when there is none. SDL would otherwise unload it with the last OpenGL window, and the next window would
+// pay for loading it again (a quarter of a second with a software renderer).
+bool keepGlLibraryLoaded();
+
 // Sets every SDL OpenGL attribute for a request (SDL keeps them globally until changed).
 void applyContextAttributes(const ContextSettings& request);
 // The settings of the context current on this thread, as the driver reports them.

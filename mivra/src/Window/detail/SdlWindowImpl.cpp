@@ -3,6 +3,7 @@
 #include "GlContext.hpp"
 #include "SdlEventTranslation.hpp"
 #include "TouchState.hpp"
+#include "X11Pointer.hpp"
 
 #include <SDL.h>
 #include <SDL_syswm.h>
@@ -40,6 +41,7 @@ std::unique_ptr<SdlWindowImpl> SdlWindowImpl::create(VideoMode mode,
         // SDL picks the window's pixel format from the GL attributes at creation time, and
         // shares the new context with the one current then.
         flags |= SDL_WINDOW_OPENGL;
+        keepGlLibraryLoaded();
         sharing.emplace();
         ContextSettings request = *settings;
         for (int attempt = 0; attempt < 2 && !impl->m_window; ++attempt)
@@ -75,6 +77,9 @@ std::unique_ptr<SdlWindowImpl> SdlWindowImpl::create(VideoMode mode,
         impl->m_settings = queryCurrentContextSettings();
     }
 
+    if (const auto pointer = queryX11Pointer())
+        impl->m_lastPointer = pointer->position - impl->getPosition();
+
     impl->m_windowId = SDL_GetWindowID(impl->m_window);
     registerSdlWindow(impl->m_windowId, impl.get());
     return impl;
@@ -94,6 +99,13 @@ void SdlWindowImpl::handleSdlEvent(const SDL_Event& event)
 {
     if (event.type == SDL_KEYDOWN && event.key.repeat != 0 && !isKeyRepeatEnabled())
         return;
+    if (event.type == SDL_MOUSEMOTION && event.motion.which != SDL_TOUCH_MOUSEID)
+    {
+        const Vector2i position{event.motion.x, event.motion.y};
+        if (m_lastPointer == position)
+            return;
+        m_lastPointer = position;
+    }
     TranslationContext context;
     context.windowSize = getSize();
     context.windowPosition = getPosition();

@@ -7,6 +7,7 @@
 #include <mivra/Window/WindowEnums.hpp>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 struct SDL_Window;
@@ -61,6 +62,9 @@ private:
     void* m_context{};
     ContextSettings m_settings;
     bool m_cursorVisible{true};
+    // Where the pointer was last seen in the window; motion that does not change it (X11
+    // reports the pointer's place when it enters, or when a window opens under it) is no move.
+    std::optional<Vector2i> m_lastPointer;
     std::vector<Event> m_translated;
 };
 } // namespace mivra::detail
