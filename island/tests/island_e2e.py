@@ -34,6 +34,9 @@ def panel_text(values, cursor):
     return "Frame:  0ms\n" + HELP + "".join(lines)
 
 
+# Pixels of the panel allowed to differ from the reference (anti-aliasing of the outline over a
+# different background); a wrong digit or marker differs in far more.
+PANEL_TOLERANCE = 8
 MASKS = {}
 MASKS_READY = threading.Event()
 
@@ -68,8 +71,8 @@ def panel_mask(values, cursor):
 
 
 def panel_mismatch(shot, values, cursor):
-    """Share of the panel's own pixels (everything but the frame-time line) that differ from the
-    library's rendering of the expected text."""
+    """How many of the panel's own pixels (everything but the frame-time line) differ from the
+    library's rendering of the expected text. One wrong digit makes dozens."""
     mask = panel_mask(values, cursor)
     shot_pixels = shot.load()
     wrong = 0
@@ -77,14 +80,16 @@ def panel_mismatch(shot, values, cursor):
         sr, sg, sb = shot_pixels[position][:3]
         if max(abs(sr - r), abs(sg - g), abs(sb - b)) > 24:
             wrong += 1
-    return wrong / len(mask)
+    if os.environ.get("ISLAND_E2E_DEBUG"):
+        print("panel mismatch", values[cursor], cursor, wrong, len(mask))
+    return wrong
 
 
 def expect_panel(shot, values, cursor, name):
     mismatch = panel_mismatch(shot, values, cursor)
-    if mismatch > 0.01:
+    if mismatch > PANEL_TOLERANCE:
         mivra_e2e.save_shot(shot, f"island-{name}-failed.png")
-        fail(f"{name}: panel differs from {values} with cursor {cursor} on {mismatch:.1%} of its pixels")
+        fail(f"{name}: panel differs from {values} with cursor {cursor} on {mismatch} of its pixels")
 
 
 def wait_panel(values, cursor, name, timeout=30):
@@ -93,7 +98,7 @@ def wait_panel(values, cursor, name, timeout=30):
     deadline = time.monotonic() + timeout
     while True:
         shot = session.screenshot()
-        if panel_mismatch(shot, values, cursor) <= 0.01 or time.monotonic() > deadline:
+        if panel_mismatch(shot, values, cursor) <= PANEL_TOLERANCE or time.monotonic() > deadline:
             expect_panel(shot, values, cursor, name)
             return shot
         time.sleep(0.2)
@@ -224,6 +229,8 @@ def case_edit():
     changed = sum(1 for x in range(300, 500, 10) for y in range(200, 400, 10)
                   if color_at(dimmer, x, y) != color_at(before, x, y))
     if changed < 100:
+        mivra_e2e.save_shot(before, "island-light-before-failed.png")
+        mivra_e2e.save_shot(dimmer, "island-light-after-failed.png")
         fail(f"lightFactor 0.2 changed only {changed} of 400 sample pixels")
     if color_at(dimmer, 2, 597) != color_at(before, 2, 597):
         fail("flat water changed with the light")
