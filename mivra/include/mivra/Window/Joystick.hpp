@@ -1,5 +1,7 @@
 #pragma once
 
+#include <mivra/System/String.hpp>
+
 namespace mivra::Joystick
 {
 inline constexpr unsigned int Count = 8;        // joysticks handled at once
@@ -17,4 +19,26 @@ enum class Axis
     PovX,
     PovY,
 };
+
+// Who made a joystick and what it is called.
+struct Identification
+{
+    String name{"No Joystick"};
+    unsigned int vendorId{};
+    unsigned int productId{};
+};
+
+// Joysticks are numbered 0 to Count - 1: a device keeps the lowest number free when it was
+// connected for as long as it stays connected. The state is the one the window events last
+// brought in (or, before any window, the state at the first query).
+[[nodiscard]] bool isConnected(unsigned int joystick);
+// Name, vendor and product; "No Joystick" and zeros for a joystick that is not connected.
+[[nodiscard]] Identification getIdentification(unsigned int joystick);
+// At most ButtonCount; 0 for a joystick that is not connected.
+[[nodiscard]] unsigned int getButtonCount(unsigned int joystick);
+// X, Y, Z, R, U, V are the device's first six axes; PovX and PovY its first hat.
+[[nodiscard]] bool hasAxis(unsigned int joystick, Axis axis);
+// -100 to 100; a hat gives -100 (left, up), 0 or 100 (right, down). 0 for a missing axis.
+[[nodiscard]] float getAxisPosition(unsigned int joystick, Axis axis);
+[[nodiscard]] bool isButtonPressed(unsigned int joystick, unsigned int button);
 } // namespace mivra::Joystick

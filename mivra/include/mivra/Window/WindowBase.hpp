@@ -54,6 +54,9 @@ public:
     void setVisible(bool visible);
     void setMouseCursorVisible(bool visible);
     void setKeyRepeatEnabled(bool enabled);
+    // The smallest joystick axis move (0 to 100, 0.1 at start) reported as a JoystickMoved event.
+    // It holds for every window: joysticks belong to the process, not to one window.
+    void setJoystickThreshold(float threshold);
     [[nodiscard]] bool hasFocus() const;
     void requestFocus();
     // The platform's id of the window (the X11 window id under X11), 0 when there is none.

@@ -1,5 +1,6 @@
 #include "SdlVideo.hpp"
 
+#include "SdlJoysticks.hpp"
 #include "SdlWindowImpl.hpp"
 #include "X11RawMouse.hpp"
 
@@ -29,6 +30,7 @@ struct Router
     std::map<std::uint32_t, SdlWindowImpl*> windows;
     std::unique_ptr<X11RawMouse> rawMouse;
     std::vector<Vector2i> rawDeltas;
+    std::vector<Event> joystickEvents;
 };
 
 Router& router()
@@ -101,6 +103,7 @@ void registerSdlWindow(std::uint32_t windowId, SdlWindowImpl* window)
 {
     Router& r = router();
     r.windows[windowId] = window;
+    ensureSdlJoysticks(); // joystick events flow from the first window on
     const char* driver = SDL_GetCurrentVideoDriver();
     if (!r.rawMouse && driver && std::strcmp(driver, "x11") == 0)
         r.rawMouse = X11RawMouse::open();
@@ -120,6 +123,16 @@ void pumpSdlEvents()
     SDL_Event event;
     while (SDL_PollEvent(&event) != 0)
     {
+        if (isSdlJoystickEvent(event))
+        {
+            // Translated once (joystick numbering and threshold are the process's), seen by every window.
+            r.joystickEvents.clear();
+            translateSdlJoystickEvent(event, r.joystickEvents);
+            for (const Event& translated : r.joystickEvents)
+                for (auto& [windowId, window] : r.windows)
+                    window->pushEvent(translated);
+            continue;
+        }
         const std::uint32_t id = windowIdOf(event);
         if (id != 0)
         {

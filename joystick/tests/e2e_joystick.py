@@ -1,0 +1,141 @@
+"""End-to-end tests of the joystick inspector under a private Xvfb (no joystick attached).
+
+Usage: e2e_joystick.py <case>, case one of: start, threshold.
+
+Rows lie one font line apart (character size 14): the expected screen is drawn by the library
+as two multi-line texts, labels at x = 5 and values at x = 80."""
+
+import os
+import sys
+
+import mivra_e2e as e2e
+from PIL import ImageChops
+
+PROGRAM = os.path.join(os.environ["MIVRA_BIN"], "joystick")
+WIDTH, HEIGHT = 400, 775
+SUFFIX = "  (Change with up/down arrow keys)"
+AXES = ["X", "Y", "Z", "R", "U", "V", "PovX", "PovY"]
+
+
+def columns(threshold):
+    labels = ["<Not Connected>", "", "Threshold:", ""] + [a + ":" for a in AXES] + [f"Button {n}:" for n in range(32)]
+    values = ["", "", threshold + SUFFIX, ""] + ["N/A"] * (8 + 32)
+    return "\n".join(labels), "\n".join(values)
+
+
+def expected_screen(session, threshold):
+    labels, values = columns(threshold)
+    return e2e.render_texts([e2e.TextItem(labels, 5, 5, 14), e2e.TextItem(values, 80, 5, 14)],
+                            WIDTH, HEIGHT, env=session.env)
+
+
+def shifted_difference(shot, expected, box):
+    """The smallest largest-difference inside box over shifts of the expected image by up to one
+    pixel: the same glyph may land one pixel apart in two texts."""
+    x0, y0, x1, y1 = box
+    best = 255
+    for dx in (-1, 0, 1):
+        for dy in (-1, 0, 1):
+            moved = expected.crop((x0 - dx, y0 - dy, x1 - dx, y1 - dy))
+            best = min(best, e2e.region_difference(shot.crop(box), moved, (0, 0, x1 - x0, y1 - y0)))
+    return best
+
+
+def near_difference(shot, expected, box):
+    """The largest difference between a pixel of the shot inside box and the closest-matching of
+    the expected pixels around it (one pixel either way), so that each glyph may sit one pixel
+    off on its own, while a missing, extra or different glyph still shows."""
+    x0, y0, x1, y1 = box
+    part = shot.crop(box)
+    nearest = None
+    for dx in (-1, 0, 1):
+        for dy in (-1, 0, 1):
+            moved = expected.crop((x0 - dx, y0 - dy, x1 - dx, y1 - dy))
+            diff = ImageChops.difference(part, moved).convert("L")
+            nearest = diff if nearest is None else ImageChops.darker(nearest, diff)
+    return nearest.getextrema()[1]
+
+
+def matches(session, shot, threshold):
+    expected = expected_screen(session, threshold)
+    box = (1, 1, WIDTH - 1, HEIGHT - 1)
+    return near_difference(shot, expected, box) <= 48 and near_difference(expected, shot, box) <= 48
+
+
+def shown_threshold(session, shot):
+    """The threshold the screen shows, found among the values 0.20 to 100.00.
+
+    Pixels 24 to 62 of the value column hold only the threshold line (row 2). Candidates are
+    drawn 51 at a time on one canvas, each as "\n\n" + line so that it lands on row 2 of a
+    60-pixel cell exactly as in the program."""
+    band = shot.crop((79, 23, 401, 63))
+    candidates = [f"{tenths / 10:.2f}" for tenths in range(2, 1001)]
+    per_canvas = 3 * 17
+    for first in range(0, len(candidates), per_canvas):
+        chunk = candidates[first:first + per_canvas]
+        items = [e2e.TextItem("\n\n" + value + SUFFIX, 80 + 400 * (i % 3), 5 + 60 * (i // 3), 14)
+                 for i, value in enumerate(chunk)]
+        canvas = e2e.render_texts(items, 1280, 1020, env=session.env)
+        for i, value in enumerate(chunk):
+            x, y = 400 * (i % 3), 60 * (i // 3)
+            cell = canvas.crop((79 + x, 23 + y, 401 + x, 63 + y))
+            if shifted_difference(band, cell, (1, 1, 321, 39)) <= 48:
+                return value
+    return None
+
+
+def start_session(session):
+    session.wait_window("Joystick")
+    session.focus()
+    session.settle(1.0)
+
+
+def start():
+    with e2e.Session(PROGRAM) as s:
+        start_session(s)
+        shot = s.screenshot()
+        e2e.save_shot(shot, "joystick-start.png")
+        if not matches(s, shot, "0.10"):
+            e2e.save_shot(expected_screen(s, "0.10"), "joystick-start-expected.png")
+            e2e.fail("the start screen differs from <Not Connected>, 0.10 and N/A everywhere")
+        # Down at the lower bound changes nothing.
+        s.xdotool("keydown", "--window", s.window, "Down")
+        s.settle(0.5)
+        s.xdotool("keyup", "--window", s.window, "Down")
+        s.settle(0.3)
+        if not matches(s, s.screenshot(), "0.10"):
+            e2e.fail("Down at 0.10 changed the screen")
+        s.key("Escape")
+        status = s.wait()
+        if status != 0:
+            e2e.fail(f"Escape: exit status {status}: {s.stderr}")
+
+
+def threshold():
+    with e2e.Session(PROGRAM) as s:
+        start_session(s)
+        s.xdotool("keydown", "--window", s.window, "Up")
+        s.settle(0.5)
+        s.xdotool("keyup", "--window", s.window, "Up")
+        s.settle(0.5)
+        shot = s.screenshot()
+        e2e.save_shot(shot, "joystick-threshold.png")
+        if matches(s, shot, "0.10"):
+            e2e.fail("holding Up left the threshold at 0.10")
+        value = shown_threshold(s, shot)
+        if value is None:
+            e2e.fail("the threshold line shows no value from 0.20 to 100.00")
+        # It stays there once the key is up.
+        s.settle(0.5)
+        if not matches(s, s.screenshot(), value):
+            e2e.fail(f"the threshold moved on from {value} without a key")
+        s.close_window()
+        status = s.wait()
+        if status != 0:
+            e2e.fail(f"close: exit status {status}: {s.stderr}")
+
+
+CASES = {"start": start, "threshold": threshold}
+
+if __name__ == "__main__":
+    CASES[sys.argv[1]]()
