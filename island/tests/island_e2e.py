@@ -1,0 +1,302 @@
+"""End-to-end tests of the island program under a private Xvfb.
+
+Usage: island_e2e.py <island binary> <island-panelshot binary> <case>
+Cases: start (terrain, default panel, Escape), generating (the message while Enter regenerates),
+edit (selection and lighting), regenerate (heightBase, Enter), close-while-generating.
+"""
+
+import os
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+
+from PIL import Image
+
+import mivra_e2e
+from mivra_e2e import color_at, fail
+
+PROGRAM, PANELSHOT, CASE = sys.argv[1], sys.argv[2], sys.argv[3]
+FONT = os.path.join(os.environ["MIVRA_RESOURCE_DIR"], "tuffy.ttf")
+TITLE = "Mivra Island"
+
+HELP = ("perlinOctaves:  3\n\n"
+        "Use the arrow keys to change the values.\nUse the return key to regenerate the terrain.\n\n")
+NAMES = ["perlinFrequency", "perlinFrequencyBase", "heightBase", "edgeFactor", "edgeDropoffExponent",
+         "snowcapHeight", "heightFactor", "heightFlatten", "lightFactor"]
+DEFAULTS = ["7", "4", "0", "0.9", "1.5", "0.6", "300", "3", "0.7"]
+
+
+def panel_text(values, cursor):
+    lines = [(">>  " if i == cursor else "       ") + f"{name}:  {value}\n"
+             for i, (name, value) in enumerate(zip(NAMES, values))]
+    return "Frame:  0ms\n" + HELP + "".join(lines)
+
+
+# Pixels of the panel allowed to differ from the reference (anti-aliasing of the outline over a
+# different background); a wrong digit or marker differs in far more.
+PANEL_TOLERANCE = 8
+MASKS = {}
+MASKS_READY = threading.Event()
+
+
+def prepare_masks(panels):
+    """Draws the expected panels, (values, cursor) each, in the background while the program
+    starts: a list of ((x, y), (r, g, b)) of the pixels each panel decides on its own."""
+    def render():
+        try:
+            with tempfile.TemporaryDirectory() as directory:
+                command = [PANELSHOT, FONT]
+                for i, (values, cursor) in enumerate(panels):
+                    command += [os.path.join(directory, f"panel{i}.png"), panel_text(values, cursor)]
+                subprocess.run(command, check=True, timeout=120, env=session.env, stdin=subprocess.DEVNULL)
+                for i, (values, cursor) in enumerate(panels):
+                    mask = Image.open(os.path.join(directory, f"panel{i}.png")).convert("RGBA")
+                    pixels = mask.load()
+                    MASKS[(tuple(values), cursor)] = [((x, y), pixels[x, y][:3]) for y in range(300)
+                                                      for x in range(400) if pixels[x, y][3] == 255]
+        finally:
+            MASKS_READY.set()
+
+    threading.Thread(target=render, daemon=True).start()
+
+
+def panel_mask(values, cursor):
+    MASKS_READY.wait(120)
+    mask = MASKS.get((tuple(values), cursor))
+    if not mask or len(mask) < 2000:
+        fail(f"no usable reference of the panel {values} with cursor {cursor}")
+    return mask
+
+
+def panel_mismatch(shot, values, cursor):
+    """How many of the panel's own pixels (everything but the frame-time line) differ from the
+    library's rendering of the expected text. One wrong digit makes dozens."""
+    mask = panel_mask(values, cursor)
+    shot_pixels = shot.load()
+    wrong = 0
+    for position, (r, g, b) in mask:
+        sr, sg, sb = shot_pixels[position][:3]
+        if max(abs(sr - r), abs(sg - g), abs(sb - b)) > 24:
+            wrong += 1
+    if os.environ.get("ISLAND_E2E_DEBUG"):
+        print("panel mismatch", values[cursor], cursor, wrong, len(mask))
+    return wrong
+
+
+def expect_panel(shot, values, cursor, name):
+    mismatch = panel_mismatch(shot, values, cursor)
+    if mismatch > PANEL_TOLERANCE:
+        mivra_e2e.save_shot(shot, f"island-{name}-failed.png")
+        fail(f"{name}: panel differs from {values} with cursor {cursor} on {mismatch} of its pixels")
+
+
+def wait_panel(values, cursor, name, timeout=30):
+    """Screenshots until the panel shows the values (frames of the full terrain are slow under a
+    software renderer); returns the matching screenshot."""
+    deadline = time.monotonic() + timeout
+    while True:
+        shot = session.screenshot()
+        if panel_mismatch(shot, values, cursor) <= PANEL_TOLERANCE or time.monotonic() > deadline:
+            expect_panel(shot, values, cursor, name)
+            return shot
+        time.sleep(0.2)
+
+
+def is_water(colour):
+    r, g, b = colour
+    return b >= 170 and r < 60 and g < 60
+
+
+def wait_for_terrain(timeout=30):
+    """Screenshots until the terrain shows (deep water in the bottom corners)."""
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        shot = session.screenshot()
+        if is_water(color_at(shot, 2, 597)) and is_water(color_at(shot, 797, 597)):
+            return shot
+        time.sleep(0.1)
+    fail("the terrain never showed")
+
+
+def message_box(shot):
+    """Box of white text pixels in the middle of the window, where the status message is centred."""
+    box = None
+    for y in range(270, 330):
+        for x in range(150, 650):
+            r, g, b = color_at(shot, x, y)
+            if r > 230 and g > 230 and b > 230:
+                box = (min(box[0], x), min(box[1], y), max(box[2], x), max(box[3], y)) if box else (x, y, x, y)
+    return box
+
+
+def only_black_and_white(shot, box):
+    """The status message is drawn over a black window: nothing coloured around it."""
+    for y in range(box[1], box[3] + 1, 2):
+        for x in range(box[0], box[2] + 1, 2):
+            r, g, b = color_at(shot, x, y)
+            if max(r, g, b) - min(r, g, b) > 30:
+                return False
+    return True
+
+
+def case_start():
+    prepare_masks([(DEFAULTS, 0)])
+    session.wait_window(TITLE)
+    shot = wait_for_terrain()
+    step("terrain shown")
+    mivra_e2e.save_shot(shot, "island.png")
+    for corner in [(797, 2), (2, 597), (797, 597)]:
+        if not is_water(color_at(shot, *corner)):
+            fail(f"corner {corner} is {color_at(shot, *corner)}, not deep water")
+    land = [color_at(shot, x, y) for x in range(360, 441, 20) for y in range(260, 341, 20)]
+    if sum(1 for c in land if not is_water(c)) < len(land) * 0.8:
+        fail(f"the middle of the island is mostly water: {land}")
+    expect_panel(shot, DEFAULTS, 0, "default panel")
+    session.key("Escape")
+    status = session.wait()
+    if status != 0:
+        fail(f"exit status {status} after Escape")
+
+
+def case_generating():
+    session.wait_window(TITLE)
+    wait_for_terrain()
+    step("terrain shown")
+    # Enter regenerates: while the new terrain is outstanding the window shows the status message
+    # on black. Enter is pressed every 200 ms, and the window watched, until the message shows.
+    stop = threading.Event()
+
+    def press():
+        while not stop.is_set():
+            session.xdotool("key", "--window", session.window, "Return")
+            stop.wait(0.2)
+
+    presser = threading.Thread(target=press)
+    presser.start()
+    seen = None
+    deadline = time.monotonic() + 30
+    try:
+        while time.monotonic() < deadline and not seen:
+            shot = session.screenshot()
+            box = message_box(shot)
+            if box and is_black(color_at(shot, 2, 597)) and only_black_and_white(shot, box):
+                seen = shot
+    finally:
+        stop.set()
+        presser.join()
+    step("message seen" if seen else "message not seen")
+    if not seen:
+        fail("\"Generating Terrain...\" never showed while regenerating")
+    mivra_e2e.save_shot(seen, "island-generating.png")
+    expected = mivra_e2e.render_texts([mivra_e2e.TextItem("Generating Terrain...", 0, 0, 28)], 800, 600,
+                                      env=session.env)
+    ink = mivra_e2e.ink_box(expected)
+    width, height = ink[2] - ink[0], ink[3] - ink[1]
+    box = message_box(seen)
+    # Centred: the box of the white fill is the text's ink box, give or take the outline.
+    if abs((box[0] + box[2]) / 2 - 400) > 6 or abs((box[2] - box[0]) - width) > 6 or abs((box[3] - box[1]) - height) > 6:
+        fail(f"message box {box} is not a centred {width} x {height} text")
+
+    session.close_window()
+    status = session.wait()
+    if status != 0:
+        fail(f"exit status {status} after closing")
+
+
+def is_black(colour):
+    return max(colour) < 20
+
+
+def case_edit():
+    prepare_masks([(DEFAULTS, 8), (DEFAULTS[:8] + ["0.2"], 8), (DEFAULTS[:8] + ["0.2"], 0)])
+    session.wait_window(TITLE)
+    before = wait_for_terrain()
+    step("terrain shown")
+    # Up from the first setting selects the last, lightFactor; Left lowers it to 0.2, and the
+    # lighting changes at once without a new terrain, flat water keeping its colour.
+    session.key("Up")
+    wait_panel(DEFAULTS, 8, "Up")
+    step("Up shown")
+    for _ in range(5):
+        session.key("Left")
+    values = DEFAULTS[:8] + ["0.2"]
+    wait_panel(values, 8, "Left on lightFactor")
+    step("Left shown")
+    dimmer = session.screenshot()
+    mivra_e2e.save_shot(dimmer, "island-light.png")
+    changed = sum(1 for x in range(300, 500, 10) for y in range(200, 400, 10)
+                  if color_at(dimmer, x, y) != color_at(before, x, y))
+    if changed < 100:
+        mivra_e2e.save_shot(before, "island-light-before-failed.png")
+        mivra_e2e.save_shot(dimmer, "island-light-after-failed.png")
+        fail(f"lightFactor 0.2 changed only {changed} of 400 sample pixels")
+    if color_at(dimmer, 2, 597) != color_at(before, 2, 597):
+        fail("flat water changed with the light")
+    # Down from the last setting wraps to the first.
+    session.key("Down")
+    wait_panel(values, 0, "Down on lightFactor")
+    step("Down shown")
+    session.close_window()
+    status = session.wait()
+    if status != 0:
+        fail(f"exit status {status} after closing")
+
+
+def case_regenerate():
+    prepare_masks([(DEFAULTS[:2] + ["1.2"] + DEFAULTS[3:], 2)])
+    session.wait_window(TITLE)
+    before = wait_for_terrain()
+    # heightBase is the third setting. Twelve Rights show 1.2; the terrain waits for Enter.
+    session.key("Down", "Down")
+    for _ in range(12):
+        session.key("Right")
+    values = DEFAULTS[:2] + ["1.2"] + DEFAULTS[3:]
+    raised = wait_panel(values, 2, "Right on heightBase")
+    step("heightBase 1.2 shown")
+    if any(color_at(raised, x, y) != color_at(before, x, y) for x in range(300, 500, 25) for y in range(350, 450, 25)):
+        fail("the terrain changed before Enter")
+
+    # Enter regenerates with heightBase 1.2: the island rises, its middle turns to snow.
+    session.key("Return")
+    deadline = time.monotonic() + 30
+    while True:
+        shot = session.screenshot()
+        centre = color_at(shot, 400, 300)
+        if min(centre) > 200 and is_water(color_at(shot, 2, 597)):
+            break
+        if time.monotonic() > deadline:
+            fail(f"no snow in the middle after Enter (centre {centre})")
+        time.sleep(0.1)
+    step("snow shown")
+    mivra_e2e.save_shot(shot, "island-raised.png")
+    expect_panel(shot, values, 2, "after Enter")
+    session.key("Escape")
+    status = session.wait()
+    if status != 0:
+        fail(f"exit status {status} after Escape")
+
+
+def case_close_while_generating():
+    session.wait_window(TITLE)
+    wait_for_terrain()
+    # Enter and close at once: the program ends without waiting for the queued jobs.
+    session.key("Return")
+    session.close_window()
+    status = session.wait(timeout=20)
+    if status != 0:
+        fail(f"exit status {status} after closing during a generation")
+
+
+def step(name):
+    """Progress on stdout, with the time since the program started, for slow runs."""
+    print(f"{time.monotonic() - session.start_time:6.1f} s  {name}", flush=True)
+
+
+CASES = {"start": case_start, "generating": case_generating, "edit": case_edit, "regenerate": case_regenerate,
+         "close-while-generating": case_close_while_generating}
+
+with mivra_e2e.Session(PROGRAM) as session:
+    CASES[CASE]()
+print("ok")

@@ -1,0 +1,74 @@
+// Draws the island's settings panel text with the library, the way the program does (size 14,
+// white, black outline 2, at (5, 5)), and writes a mask of the pixels the text decides on its own:
+// opaque where the panel looks the same over any background, transparent elsewhere. The first
+// line (the frame time) varies from frame to frame and is left out.
+//
+// Usage: island-panelshot <font> (<out.png> <panel text>)...
+#include <mivra/Graphics.hpp>
+
+#include <algorithm>
+#include <iostream>
+#include <string>
+
+namespace
+{
+mivra::Image drawPanel(const mivra::Font& font, const std::string& string, mivra::Color background)
+{
+    mivra::RenderTexture target({800, 600});
+    target.clear(background);
+    mivra::Text text(font, string, 14);
+    text.setFillColor(mivra::Color::White);
+    text.setOutlineColor(mivra::Color::Black);
+    text.setOutlineThickness(2.0f);
+    text.setPosition({5.0f, 5.0f});
+    target.draw(text);
+    target.display();
+    return target.getTexture().copyToImage();
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 4 || argc % 2 != 0)
+    {
+        std::cerr << "usage: island-panelshot font (out.png text)...\n";
+        return 2;
+    }
+    try
+    {
+        const mivra::Font font(argv[1]);
+        const mivra::Image firstLine = drawPanel(font, "Frame:  8888888ms", mivra::Color(255, 0, 255));
+
+        // The frame line's box, outline included.
+        unsigned right = 0, bottom = 0;
+        for (unsigned y = 0; y < 600; ++y)
+            for (unsigned x = 0; x < 800; ++x)
+                if (firstLine.getPixel({x, y}) != mivra::Color(255, 0, 255))
+                {
+                    right = std::max(right, x + 1);
+                    bottom = std::max(bottom, y + 1);
+                }
+
+        for (int i = 2; i + 1 < argc; i += 2)
+        {
+            const mivra::Image overBlack = drawPanel(font, argv[i + 1], mivra::Color::Black);
+            const mivra::Image overMagenta = drawPanel(font, argv[i + 1], mivra::Color(255, 0, 255));
+            mivra::Image mask({800, 600}, mivra::Color(0, 0, 0, 0));
+            for (unsigned y = 0; y < 600; ++y)
+                for (unsigned x = 0; x < 800; ++x)
+                {
+                    const mivra::Color a = overBlack.getPixel({x, y});
+                    if (a == overMagenta.getPixel({x, y}) && !(x < right && y < bottom))
+                        mask.setPixel({x, y}, mivra::Color(a.r, a.g, a.b, 255));
+                }
+            if (!mask.saveToFile(argv[i]))
+                return 1;
+        }
+        return 0;
+    }
+    catch (const std::exception& error)
+    {
+        std::cerr << error.what() << '\n';
+        return 1;
+    }
+}

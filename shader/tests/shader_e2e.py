@@ -1,0 +1,118 @@
+"""End-to-end test of the shader gallery under a private Xvfb: the five captions in turn with
+Right and Left, the scenes behind them following the mouse, and Escape.
+
+Usage: shader_e2e.py <shader binary>
+"""
+
+import sys
+
+import mivra_e2e
+from mivra_e2e import color_at, fail
+
+PROGRAM = sys.argv[1]
+NAMES = ["Pixelate", "Wave + Blur", "Storm + Blink", "Edge Post-effect", "Geometry Shader Billboards"]
+LABEL_BOX = (8, 526, 420, 556)
+GREY = (50, 50, 50)
+
+
+def ink(image, box):
+    """The set of dark (text) pixels in box: the caption texts are dark grey on a light bar."""
+    x0, y0, x1, y1 = box
+    dark = set()
+    for y in range(y0, y1):
+        for x in range(x0, x1):
+            r, g, b = color_at(image, x, y)
+            if (r + g + b) / 3 < 150:
+                dark.add((x, y))
+    return dark
+
+
+def references():
+    """The five labels drawn by the library in one go, one above the other, each shifted back to
+    the label's place as a set of ink pixels."""
+    items = [mivra_e2e.TextItem("Current effect: " + name, 10, 530 + 100 * k - 500, 20, fill=(80, 80, 80, 255))
+             for k, name in enumerate(NAMES)]
+    image = mivra_e2e.render_texts(items, 800, 600, background=(230, 232, 236), env=session.env)
+    refs = {}
+    for k, name in enumerate(NAMES):
+        dy = 100 * k - 500
+        box = (LABEL_BOX[0], LABEL_BOX[1] + dy, LABEL_BOX[2], LABEL_BOX[3] + dy)
+        refs[name] = {(x, y - dy) for x, y in ink(image, box)}
+    return refs
+
+
+def label_distance(shot, expected_ink):
+    got = ink(shot, LABEL_BOX)
+    return len(got ^ expected_ink) / max(1, len(expected_ink))
+
+
+def expect_caption(shot, name, refs):
+    distances = {n: label_distance(shot, r) for n, r in refs.items()}
+    best = min(distances, key=distances.get)
+    if best != name or distances[name] > 0.15:
+        mivra_e2e.save_shot(shot, "shader-caption-failed.png")
+        fail(f"caption should read {name!r}; distances {distances}")
+
+
+def move_mouse(x, y):
+    """Moves the pointer to (x, y) in the window. A small relative move follows the absolute one:
+    the library learns of pointer moves through raw motion, which absolute moves do not make."""
+    session.mousemove(x, y)
+    session.xdotool("mousemove_relative", "--", "1", "1")
+    session.xdotool("mousemove_relative", "--", "-1", "-1")
+
+
+def distinct_colours(shot, box):
+    x0, y0, x1, y1 = box
+    return len({color_at(shot, x, y) for y in range(y0, y1) for x in range(x0, x1)})
+
+
+with mivra_e2e.Session(PROGRAM) as session:
+    session.wait_window("Mivra Shader")
+    move_mouse(0, 0)
+    session.settle(0.8)
+    refs = references()
+
+    shot = session.screenshot()
+    mivra_e2e.save_shot(shot, "shader-pixelate.png")
+    expect_caption(shot, "Pixelate", refs)
+    sharp = distinct_colours(shot, (200, 40, 260, 100))
+    move_mouse(799, 599)
+    session.settle(0.5)
+    coarse = distinct_colours(session.screenshot(), (200, 40, 260, 100))
+    if not (sharp > 20 and coarse <= 9):
+        fail(f"pixelation does not follow the mouse: {sharp} colours at the top left, {coarse} at the bottom right")
+    move_mouse(0, 0)
+
+    for index in range(1, 5):
+        session.key("Right")
+        session.settle(0.6)
+        shot = session.screenshot()
+        name = NAMES[index]
+        mivra_e2e.save_shot(shot, "shader-" + name.split()[0].lower() + ".png")
+        expect_caption(shot, name, refs)
+        corner = color_at(shot, 3, 3)
+        if name == "Edge Post-effect":
+            if min(corner) < 245:
+                fail(f"the edge effect's window should be white, is {corner} at (3, 3)")
+        elif name == "Wave + Blur":
+            if max(abs(a - b) for a, b in zip(color_at(shot, 5, 510), GREY)) > 2:
+                fail(f"the background behind the paragraph should be (50, 50, 50), is {color_at(shot, 5, 510)}")
+
+    # Right from the last effect wraps to the first; Left from the first to the last.
+    session.key("Right")
+    session.settle(0.4)
+    expect_caption(session.screenshot(), "Pixelate", refs)
+    session.key("Left")
+    session.settle(0.4)
+    expect_caption(session.screenshot(), "Geometry Shader Billboards", refs)
+    # Any other key leaves the effect as it is.
+    session.key("space")
+    session.settle(0.4)
+    expect_caption(session.screenshot(), "Geometry Shader Billboards", refs)
+
+    session.key("Escape")
+    status = session.wait()
+    if status != 0:
+        fail(f"exit status {status} after Escape")
+print("ok")
