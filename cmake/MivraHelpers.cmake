@@ -36,6 +36,11 @@ function(mivra_add_gtest name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBRARIES;LABELS;ENVIRONMENT" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBRARIES} GTest::gtest GTest::gtest_main GTest::gmock)
+  if(MIVRA_SANITIZE MATCHES "address")
+    # Leak checks need the GL driver resident until exit (see the file's comment).
+    target_sources(${name} PRIVATE ${PROJECT_SOURCE_DIR}/mivra/tests/Support/KeepGlDriverLoaded.cpp)
+    target_link_libraries(${name} PRIVATE ${CMAKE_DL_LIBS})
+  endif()
   target_compile_definitions(${name} PRIVATE
       MIVRA_RESOURCE_DIR="${MIVRA_RESOURCE_DIR}"
       MIVRA_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
