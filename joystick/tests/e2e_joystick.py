@@ -93,9 +93,9 @@ def start_session(session):
 def start():
     with e2e.Session(PROGRAM) as s:
         start_session(s)
-        shot = s.screenshot()
+        ok, shot = s.eventually(lambda shot: matches(s, shot, "0.10"))
         e2e.save_shot(shot, "joystick-start.png")
-        if not matches(s, shot, "0.10"):
+        if not ok:
             e2e.save_shot(expected_screen(s, "0.10"), "joystick-start-expected.png")
             e2e.fail("the start screen differs from <Not Connected>, 0.10 and N/A everywhere")
         # Down at the lower bound changes nothing.
@@ -103,7 +103,7 @@ def start():
         s.settle(0.5)
         s.xdotool("keyup", "--window", s.window, "Down")
         s.settle(0.3)
-        if not matches(s, s.screenshot(), "0.10"):
+        if not s.eventually(lambda shot: matches(s, shot, "0.10"))[0]:
             e2e.fail("Down at 0.10 changed the screen")
         s.key("Escape")
         status = s.wait()
@@ -127,7 +127,7 @@ def threshold():
             e2e.fail("the threshold line shows no value from 0.20 to 100.00")
         # It stays there once the key is up.
         s.settle(0.5)
-        if not matches(s, s.screenshot(), value):
+        if not s.eventually(lambda shot: matches(s, shot, value))[0]:
             e2e.fail(f"the threshold moved on from {value} without a key")
         s.close_window()
         status = s.wait()

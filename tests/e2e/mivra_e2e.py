@@ -159,6 +159,18 @@ class Session:
             time.sleep(0.01)
         raise AssertionError("nothing was drawn")
 
+    def eventually(self, check, timeout=15):
+        """Takes screenshots until check(shot) holds (a slow frame on a loaded machine is not a
+        failure) and returns (True, shot), or (False, last shot) after timeout seconds."""
+        deadline = time.monotonic() + timeout
+        while True:
+            shot = self.screenshot()
+            if check(shot):
+                return True, shot
+            if time.monotonic() > deadline:
+                return False, shot
+            time.sleep(0.2)
+
     def settle(self, seconds=0.5):
         """Gives the program time to handle queued input and draw a few frames."""
         time.sleep(seconds)
