@@ -1,5 +1,10 @@
 // Sound capture: records from a capture device of the user's choice, shows what was recorded, then
 // plays it back or saves it to a file.
+//
+// Answers that are not numbers are not taken as 0: at the device question they are read again like
+// a position out of range, and at the sampling rate the rest of the line is discarded as usual (the
+// rate stays 0, which the recorder refuses). When standard input ends before a device is chosen,
+// the program ends as if the device could not be set (status 1); later on, every wait returns at once.
 #include <mivra/Audio/Sound.hpp>
 #include <mivra/Audio/SoundBufferRecorder.hpp>
 #include <mivra/System/Sleep.hpp>

@@ -1,6 +1,7 @@
 // Sound playback: plays a sound loaded whole into memory, then three music files streamed from
 // disk, one after the other, each with its duration, sampling rate, channel count and a running
 // position.
+// A file that cannot be loaded ends the program at once with its reason on stderr and status 1.
 #include <mivra/Audio/Music.hpp>
 #include <mivra/Audio/Sound.hpp>
 #include <mivra/Audio/SoundBuffer.hpp>

@@ -240,8 +240,6 @@ with tempfile.TemporaryDirectory() as tmp:
                     peer.sendall(struct.pack(">I", 0x7FFFFFF0) + b"\x01" * 64)
                 else:
                     peer.sendall(frame(payload))
-            if not invalid and complete:
-                pass
             time.sleep(0.2)
             peer.close()
             ok = server.wait_for(REPLAY, timeout=30)
