@@ -173,7 +173,8 @@ def failing_actions(root, local):
 
 
 def invalid_choices(root, local):
-    answers = ["1.2.3", "::1", "256.0.0.1", "127.0.0.1", "user", "secret", "-1", "10", "99999999999", "0", ""]
+    # A blank ends a word: "user secret" on one line answers both the user name and the password.
+    answers = ["1.2.3", "::1", "256.0.0.1", "127.0.0.1", "user secret", "-1", "10", "99999999999", "0", ""]
     status, output = Run("\n".join(answers) + "\n", local).finish()
     expected = (ADDRESS * 3 + LOGIN
                 + (MENU + "Invalid choice!\n") * 3
