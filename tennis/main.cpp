@@ -95,6 +95,8 @@ int main()
                 tennis::PlayerInput input;
                 input.up = mivra::Keyboard::isKeyPressed(mivra::Keyboard::Key::Up);
                 input.down = mivra::Keyboard::isKeyPressed(mivra::Keyboard::Key::Down);
+                // The finger's position relative to the window, not to the desktop: only window
+                // pixels map onto the court, wherever the window sits on the screen.
                 if (mivra::Touch::isDown(0))
                     input.touchY = window.mapPixelToCoords(mivra::Touch::getPosition(0, window)).y;
 
