@@ -1,11 +1,14 @@
 """End-to-end tests of the island program under a private Xvfb.
 
-Usage: island_e2e.py <island binary> <island-panelshot binary> <case>
+Usage: island_e2e.py <island binary> <island-panelshot binary> <case> [<scratch resource directory>]
 Cases: start (terrain, default panel, Escape), generating (the message while Enter regenerates),
-edit (selection and lighting), regenerate (heightBase, Enter), close-while-generating.
+edit (selection and lighting), regenerate (heightBase, Enter), close-while-generating,
+shader-fails (a build whose resource directory is the scratch directory, given a terrain fragment
+shader that does not compile).
 """
 
 import os
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -289,13 +292,58 @@ def case_close_while_generating():
         fail(f"exit status {status} after closing during a generation")
 
 
+def case_shader_fails():
+    session.wait_window(TITLE)
+    ok, shot = session.eventually(lambda s: message_box(s) is not None, timeout=30)
+    if not ok:
+        fail("no status message shown")
+    step("message shown")
+    mivra_e2e.save_shot(shot, "island-shader-fails.png")
+    # The message alone, centred on black: no panel, no terrain.
+    expected = mivra_e2e.render_texts([mivra_e2e.TextItem("Failed to load shader program", 0, 0, 28)], 800, 600,
+                                      env=session.env)
+    ink = mivra_e2e.ink_box(expected)
+    width, height = ink[2] - ink[0], ink[3] - ink[1]
+    box = message_box(shot)
+    if abs((box[0] + box[2]) / 2 - 400) > 6 or abs((box[2] - box[0]) - width) > 6 or abs((box[3] - box[1]) - height) > 6:
+        fail(f"message box {box} is not a centred {width} x {height} text")
+    drawn = mivra_e2e.ink_box(shot)
+    if drawn is None or drawn[0] < box[0] - 4 or drawn[1] < box[1] - 4 or drawn[2] > box[2] + 5 or drawn[3] > box[3] + 5:
+        fail(f"something besides the message is drawn: ink {drawn}, message {box}")
+    # Without the shader the arrow keys and Enter change nothing (two Enters would block the loop
+    # if they queued a terrain for workers that were never started).
+    session.key("Up", "Left", "Right", "Down", "Right", "Return", "Return")
+    session.settle(1.0)
+    after = session.screenshot()
+    if mivra_e2e.region_difference(shot, after, (0, 0, 800, 600)) != 0:
+        mivra_e2e.save_shot(after, "island-shader-fails-keys-failed.png")
+        fail("the window changed after the arrow keys and Enter")
+    session.key("Escape")
+    status = session.wait()
+    if status != 0:
+        fail(f"exit status {status} after Escape")
+    if "terrain.frag" not in session.stderr:
+        fail(f"the shader failure does not name the file: {session.stderr!r}")
+
+
 def step(name):
     """Progress on stdout, with the time since the program started, for slow runs."""
     print(f"{time.monotonic() - session.start_time:6.1f} s  {name}", flush=True)
 
 
 CASES = {"start": case_start, "generating": case_generating, "edit": case_edit, "regenerate": case_regenerate,
-         "close-while-generating": case_close_while_generating}
+         "close-while-generating": case_close_while_generating, "shader-fails": case_shader_fails}
+
+if CASE == "shader-fails":
+    # The scratch resource directory: the font and the vertex shader as staged, and a fragment
+    # shader that does not compile.
+    scratch = sys.argv[4]
+    shutil.rmtree(scratch, ignore_errors=True)
+    os.makedirs(scratch)
+    for name in ("tuffy.ttf", "terrain.vert"):
+        shutil.copy(os.path.join(os.environ["MIVRA_RESOURCE_DIR"], name), scratch)
+    with open(os.path.join(scratch, "terrain.frag"), "w") as f:
+        f.write("#version 120\nvoid main() { gl_FragColor = not_declared; }\n")
 
 with mivra_e2e.Session(PROGRAM) as session:
     CASES[CASE]()
