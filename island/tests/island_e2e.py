@@ -318,6 +318,9 @@ def case_shader_fails():
     if mivra_e2e.region_difference(shot, after, (0, 0, 800, 600)) != 0:
         mivra_e2e.save_shot(after, "island-shader-fails-keys-failed.png")
         fail("the window changed after the arrow keys and Enter")
+    if session.proc.poll() is not None:
+        session.wait()
+        fail(f"the program ended by itself ({session.proc.returncode}): {session.stderr!r}")
     session.key("Escape")
     status = session.wait()
     if status != 0:

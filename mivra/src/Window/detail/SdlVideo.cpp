@@ -79,6 +79,19 @@ SdlVideo::SdlVideo()
             failureReported = true;
             return;
         }
+        // Without an explicit request SDL falls back to its offscreen driver when no display
+        // server answers: windows would then open nowhere and a program run without a display
+        // would go on invisibly instead of saying so.
+        const char* driver = SDL_GetCurrentVideoDriver();
+        const bool headless = driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
+        if (headless && !SDL_getenv("SDL_VIDEODRIVER"))
+        {
+            SDL_QuitSubSystem(SDL_INIT_VIDEO);
+            if (!failureReported)
+                std::cerr << "Mivra: cannot open the display: no display server answered (is DISPLAY set?)\n";
+            failureReported = true;
+            return;
+        }
     }
     ++videoReferences;
     m_available = true;
