@@ -1,12 +1,13 @@
 #include "Network/detail/SocketImpl.hpp"
 
+#include <mivra/System/Diagnostics.hpp>
+
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <sys/socket.h>
 
 #include <cerrno>
 #include <cstring>
-#include <iostream>
 
 namespace mivra::detail
 {
@@ -60,7 +61,7 @@ void reportError(const std::string& what, int error)
 
 void reportError(const std::string& what)
 {
-    std::cerr << "mivra: " << what << std::endl;
+    reportDiagnostic(what);
 }
 
 std::string describe(IpAddress address, unsigned short port)

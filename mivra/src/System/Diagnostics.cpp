@@ -1,0 +1,59 @@
+#include <mivra/System/Diagnostics.hpp>
+
+#include <cstdio>
+#include <mutex>
+#include <string>
+
+namespace mivra
+{
+namespace
+{
+void writeToStandardError(std::string_view line)
+{
+    // One write per line, so lines from several threads do not interleave.
+    std::string text(line);
+    text += '\n';
+    std::fwrite(text.data(), 1, text.size(), stderr);
+    std::fflush(stderr);
+}
+
+struct Sink
+{
+    std::mutex mutex;
+    DiagnosticHandler handler = writeToStandardError;
+};
+
+Sink& sink()
+{
+    static Sink instance;
+    return instance;
+}
+} // namespace
+
+DiagnosticHandler setDiagnosticHandler(DiagnosticHandler handler)
+{
+    Sink& s = sink();
+    const std::lock_guard lock(s.mutex);
+    DiagnosticHandler previous = std::move(s.handler);
+    s.handler = std::move(handler);
+    return previous;
+}
+
+void reportDiagnostic(std::string_view what, std::string_view subject, std::string_view why)
+{
+    std::string line = "mivra: ";
+    line += what;
+    for (const std::string_view part : {subject, why})
+    {
+        if (part.empty())
+            continue;
+        line += ": ";
+        line += part;
+    }
+
+    Sink& s = sink();
+    const std::lock_guard lock(s.mutex);
+    if (s.handler)
+        s.handler(line);
+}
+} // namespace mivra
