@@ -1,7 +1,7 @@
 """End-to-end test of the shader gallery under a private Xvfb: the five captions in turn with
 Right and Left, the scenes behind them following the mouse, and Escape.
 
-Usage: shader_e2e.py <shader binary>
+Usage: test_shader.py <shader binary>
 """
 
 import sys

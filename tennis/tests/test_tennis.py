@@ -1,6 +1,6 @@
 """End-to-end tests of the tennis game under a private Xvfb.
 
-Usage: e2e_tennis.py <case>, case one of: serve, close."""
+Usage: test_tennis.py <case>, case one of: serve, close."""
 
 import os
 import sys

@@ -1,6 +1,6 @@
 """End-to-end tests of the keyboard inspector under a private Xvfb.
 
-Usage: e2e_keyboard.py <case>, case one of: press_release, held_keys, text, unusual, close.
+Usage: test_keyboard.py <case>, case one of: press_release, held_keys, text, unusual, close.
 The texts are checked against the same lines drawn by the library (mivra-textshot): each text
 starts at y = 575 with lines 20 pixels apart, character size 18."""
 

@@ -1,6 +1,6 @@
 """End-to-end tests of the joystick inspector under a private Xvfb (no joystick attached).
 
-Usage: e2e_joystick.py <case>, case one of: start, threshold.
+Usage: test_joystick.py <case>, case one of: start, threshold.
 
 Rows lie one font line apart (character size 14): the expected screen is drawn by the library
 as two multi-line texts, labels at x = 5 and values at x = 80."""

@@ -1,6 +1,6 @@
 """End-to-end tests of the island program under a private Xvfb.
 
-Usage: island_e2e.py <island binary> <island-panelshot binary> <case> [<scratch resource directory>]
+Usage: test_island.py <island binary> <island-panelshot binary> <case> [<scratch resource directory>]
 Cases: start (terrain, default panel, Escape), generating (the message while Enter regenerates),
 edit (selection and lighting), regenerate (heightBase, Enter), close-while-generating,
 shader-fails (a build whose resource directory is the scratch directory, given a terrain fragment
