@@ -62,14 +62,20 @@ function(mivra_add_gtest name)
   endif()
 endfunction()
 
-# mivra_add_e2e_test(<name> SCRIPT <python file> [ARGS <args...>] [LABELS <labels>] [TIMEOUT <s>])
+# mivra_add_e2e_test(<name> SCRIPT <python file> [ARGS <args...>] [LABELS <labels>] [TIMEOUT <s>] [NETNS])
 # An end-to-end test: a Python script (Debian's /usr/bin/python3) using tests/e2e/mivra_e2e.py.
+# NETNS runs it in a private network namespace with only loopback up (needs root, as the test
+# suite runs), for programs whose ports are fixed and may be taken on a shared machine.
 function(mivra_add_e2e_test name)
-  cmake_parse_arguments(ARG "" "SCRIPT;TIMEOUT" "ARGS;LABELS" ${ARGN})
+  cmake_parse_arguments(ARG "NETNS" "SCRIPT;TIMEOUT" "ARGS;LABELS" ${ARGN})
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 120)
   endif()
-  add_test(NAME ${name} COMMAND /usr/bin/python3 ${ARG_SCRIPT} ${ARG_ARGS})
+  set(command /usr/bin/python3 ${ARG_SCRIPT} ${ARG_ARGS})
+  if(ARG_NETNS)
+    set(command unshare -n sh -c "ip link set lo up && exec \"$@\"" sh ${command})
+  endif()
+  add_test(NAME ${name} COMMAND ${command})
   set_tests_properties(${name} PROPERTIES
     LABELS "e2e;${ARG_LABELS}"
     TIMEOUT ${ARG_TIMEOUT}

@@ -19,6 +19,13 @@ std::size_t indexOf(mivra::Keyboard::Scan scancode)
 {
     return static_cast<std::size_t>(scancode);
 }
+
+// Events name any scancode the platform reports: Unknown, and possibly values past the table.
+bool hasKey(mivra::Keyboard::Scan scancode)
+{
+    const int value = static_cast<int>(scancode);
+    return value >= 0 && value < mivra::Keyboard::ScanCount;
+}
 } // namespace
 
 const KeyboardState& KeyboardView::libraryKeyboard()
@@ -68,13 +75,13 @@ void KeyboardView::fitLabel(mivra::Text& label, float width)
 
 void KeyboardView::notifyPressed(mivra::Keyboard::Scan scancode)
 {
-    if (scancode != mivra::Keyboard::Scan::Unknown)
+    if (hasKey(scancode))
         m_keyAnimation[indexOf(scancode)] = 1.f;
 }
 
 void KeyboardView::notifyReleased(mivra::Keyboard::Scan scancode)
 {
-    if (scancode != mivra::Keyboard::Scan::Unknown)
+    if (hasKey(scancode))
         m_keyAnimation[indexOf(scancode)] = -1.f;
 }
 

@@ -11,6 +11,17 @@ namespace shader
 inline constexpr float sceneWidth = 800.0f;
 inline constexpr float sceneHeight = 600.0f;
 
+// The mouse position scaled to the window: 0 to 1 across it, beyond that outside it. A window
+// without area (its size in the frame in which it closes) gives 0 on that axis rather than a NaN
+// or an infinity for the shaders.
+inline mivra::Vector2f mouseFraction(mivra::Vector2i mouse, mivra::Vector2u windowSize)
+{
+    const auto scale = [](int position, unsigned int extent) {
+        return extent == 0 ? 0.0f : static_cast<float>(position) / static_cast<float>(extent);
+    };
+    return {scale(mouse.x, windowSize.x), scale(mouse.y, windowSize.y)};
+}
+
 inline float pixelThreshold(float x, float y)
 {
     return (x + y) / 30.0f;

@@ -1,5 +1,6 @@
 // Shader gallery: five effects, each a small scene drawn through its own shaders, whose
 // parameters follow the time and the mouse. Left and Right step through them; Escape quits.
+#include "EffectParameters.hpp"
 #include "Effects.hpp"
 #include "Gallery.hpp"
 
@@ -64,12 +65,9 @@ try
             }
         }
 
-        const mivra::Vector2i mouse = mivra::Mouse::getPosition(window);
-        const mivra::Vector2u size = window.getSize();
-        const float x = static_cast<float>(mouse.x) / static_cast<float>(size.x);
-        const float y = static_cast<float>(mouse.y) / static_cast<float>(size.y);
+        const mivra::Vector2f mouse = shader::mouseFraction(mivra::Mouse::getPosition(window), window.getSize());
         const float time = static_cast<float>(effectClock.getElapsedTime().asMicroseconds()) / 1'000'000.0f;
-        gallery.drawFrame(window, time, x, y);
+        gallery.drawFrame(window, time, mouse.x, mouse.y);
         window.display();
     }
     return 0;

@@ -91,10 +91,7 @@ def main():
         log = test_start_screen_and_thirty_moves(session)
         test_enter_cycles_styles(session, log)
         test_styles_log_alike(session)
-        session.close_window()
-        status = session.wait()
-        if status != 0:
-            e2e.fail(f"exit status {status}, stderr: {session.stderr}")
+        session.close_and_expect_exit()
     print("ok")
 
 

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
+#include <limits>
 #include <map>
 #include <new>
 #include <set>
@@ -154,9 +155,13 @@ TEST_F(KeyboardViewTest, PressAndReleaseAnimateTheKeyAndItsLabel)
     EXPECT_EQ(vertex(view, Scan::A, 0).position, restingCorner);
     EXPECT_EQ(view.getLabel(Scan::A).getPosition(), restingLabel);
 
-    // Unknown changes nothing.
-    view.notifyPressed(Scan::Unknown);
-    view.notifyReleased(Scan::Unknown);
+    // Unknown, and values outside the table that a stray event might carry, change nothing.
+    for (const int outside : {-1, -2, std::numeric_limits<int>::min(), mivra::Keyboard::ScanCount,
+                              mivra::Keyboard::ScanCount + 1, std::numeric_limits<int>::max()})
+    {
+        view.notifyPressed(static_cast<Scan>(outside));
+        view.notifyReleased(static_cast<Scan>(outside));
+    }
     for (int s = 0; s < mivra::Keyboard::ScanCount; ++s)
         EXPECT_EQ(view.getAnimation(static_cast<Scan>(s)), 0.f);
 }

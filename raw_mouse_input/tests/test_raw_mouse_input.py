@@ -13,8 +13,9 @@ def assert_same(session, items, box, what):
     reference = e2e.render_texts(items, 800, 600, env=session.env)
     ok, shot = session.eventually(lambda shot: e2e.region_difference(shot, reference, box) <= 24)
     if not ok:
-        shot.save(f"/tmp/raw_mouse_{what}_shot.png")
-        reference.save(f"/tmp/raw_mouse_{what}_expected.png")
+        e2e.save_shot(shot, f"raw_mouse_{what}_shot.png")
+        e2e.save_shot(reference, f"raw_mouse_{what}_expected.png")
+        difference = e2e.region_difference(shot, reference, box)
         e2e.fail(f"{what}: screen differs from the expected text by {difference}")
 
 
@@ -43,8 +44,5 @@ with e2e.Session(PROGRAM) as session:
     assert_same(session, items, LIST_BOX, "scrolling")
     e2e.save_shot(session.screenshot(), "raw_mouse_input.png")
 
-    session.close_window()
-    status = session.wait()
-    if status != 0:
-        e2e.fail(f"exit status {status}: {session.stderr}")
+    session.close_and_expect_exit()
 print("ok")

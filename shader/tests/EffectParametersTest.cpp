@@ -8,6 +8,21 @@ namespace shader
 {
 namespace
 {
+TEST(EffectParameters, MouseFractionOfTheWindow)
+{
+    EXPECT_EQ(mouseFraction({400, 150}, {800, 600}), mivra::Vector2f(0.5f, 0.25f));
+    EXPECT_EQ(mouseFraction({-80, 900}, {800, 600}), mivra::Vector2f(-0.1f, 1.5f));
+    // A window without area, as in the frame in which it closes: no NaN or infinity reaches the
+    // shaders.
+    for (const mivra::Vector2i mouse : {mivra::Vector2i(0, 0), mivra::Vector2i(120, -40)})
+    {
+        const mivra::Vector2f none = mouseFraction(mouse, {0, 0});
+        EXPECT_TRUE(std::isfinite(none.x) && std::isfinite(none.y)) << none.x << ", " << none.y;
+    }
+    EXPECT_EQ(mouseFraction({0, 0}, {0, 0}), mivra::Vector2f(0.0f, 0.0f));
+    EXPECT_EQ(mouseFraction({400, 300}, {800, 0}), mivra::Vector2f(0.5f, 0.0f));
+}
+
 TEST(EffectParameters, MouseAtTopLeftCorner)
 {
     EXPECT_EQ(pixelThreshold(0.0f, 0.0f), 0.0f);

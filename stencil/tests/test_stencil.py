@@ -90,8 +90,5 @@ with e2e.Session(PROGRAM) as session:
     session.settle(0.3)
     if session.proc.poll() is not None:
         e2e.fail("Escape must not end the stencil demo")
-    session.close_window()
-    status = session.wait()
-    if status != 0:
-        e2e.fail(f"exit status {status}: {session.stderr}")
+    session.close_and_expect_exit()
 print("ok", checked)

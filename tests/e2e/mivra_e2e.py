@@ -10,8 +10,7 @@ Usage from a test script:
         win = s.wait_window("Mivra Stencil")
         s.settle()
         shot = s.screenshot()              # PIL image of the window's content
-        s.close_window()
-        assert s.wait() == 0
+        s.close_and_expect_exit()          # or s.end_with_key("Escape")
 
 Paths come from the environment set by CTest: MIVRA_TOOLS (the directory of mivra-wmclose and
 mivra-textshot).
@@ -25,10 +24,19 @@ import subprocess
 import sys
 import tempfile
 import time
+from contextlib import contextmanager
 
 from PIL import Image, ImageChops
 
 TOOLS = os.environ.get("MIVRA_TOOLS", "")
+
+
+def default_signals():
+    """preexec_fn for a program under test: SIGINT and SIGTERM at their default disposition, as
+    from a terminal. A child of a non-interactive shell's `&` (and so of a test runner started that
+    way) would otherwise inherit SIGINT ignored."""
+    signal.signal(signal.SIGINT, signal.SIG_DFL)
+    signal.signal(signal.SIGTERM, signal.SIG_DFL)
 
 
 class Xvfb:
@@ -92,7 +100,8 @@ class Session:
         self._out = tempfile.TemporaryFile()
         self._err = tempfile.TemporaryFile()
         self.proc = subprocess.Popen([self.program] + self.args, env=self.env, cwd=self.cwd,
-                                     stdin=subprocess.DEVNULL, stdout=self._out, stderr=self._err)
+                                     stdin=subprocess.DEVNULL, stdout=self._out, stderr=self._err,
+                                     preexec_fn=default_signals)
         return self
 
     def __exit__(self, *exc):
@@ -208,6 +217,34 @@ class Session:
 
     def close_window(self):
         self.run(os.path.join(TOOLS, "mivra-wmclose"), str(self.window))
+
+    def close_and_expect_exit(self, timeout=20):
+        """Asks the window to close, waits for the program to end and fails unless it exits with 0."""
+        self.close_window()
+        self.expect_exit("close", timeout)
+
+    def end_with_key(self, key, timeout=20):
+        """Presses a key that ends the program and fails unless it exits with 0.
+
+        Only the press is sent: the program may end on it and destroy its window before a release
+        could reach it, and xdotool would then fail on the missing window (BadWindow)."""
+        self.xdotool("keydown", "--window", self.window, key)
+        self.expect_exit(key, timeout)
+
+    def expect_exit(self, what, timeout=20):
+        status = self.wait(timeout)
+        if status != 0:
+            fail(f"{what}: exit status {status}: {self.stderr}")
+
+    @contextmanager
+    def hold_keys(self, *keys):
+        """Holds the keys down (pressed in order) for the body of the with block, then releases
+        them in reverse order."""
+        for key in keys:
+            self.xdotool("keydown", "--window", self.window, key)
+        yield
+        for key in reversed(keys):
+            self.xdotool("keyup", "--window", self.window, key)
 
 
 class TextItem:

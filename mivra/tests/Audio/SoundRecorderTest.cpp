@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <csignal>
 #include <limits>
 #include <mutex>
 #include <set>
@@ -230,5 +231,20 @@ TEST(SoundBufferRecorder, KeepsTheWholeRecording)
         EXPECT_EQ(buffer.getChannelCount(), channels);
         ASSERT_GE(buffer.getSampleCount(), input.size());
         EXPECT_EQ(std::vector<std::int16_t>(buffer.getSamples(), buffer.getSamples() + input.size()), input);
+    }
+}
+
+// Starting audio brings SDL's event queue up; a console program that plays or records must still
+// end on Ctrl+C and SIGTERM.
+TEST(AudioStart, LeavesTheTerminationSignalsAtTheirDefault)
+{
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
+    (void)mivra::SoundRecorder::isAvailable(); // opens the output device and SDL's audio
+    for (int signal : {SIGINT, SIGTERM})
+    {
+        struct sigaction action{};
+        ASSERT_EQ(sigaction(signal, nullptr, &action), 0);
+        EXPECT_EQ(action.sa_handler, SIG_DFL) << "signal " << signal;
     }
 }

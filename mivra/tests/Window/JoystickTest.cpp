@@ -1,8 +1,16 @@
 // Joysticks through the library, driven by SDL's virtual joysticks on the dummy video driver.
 #include <mivra/Window/Joystick.hpp>
+#include <mivra/System/Diagnostics.hpp>
 #include <mivra/Window/WindowBase.hpp>
 
+#include "detail/SdlJoysticks.hpp"
+
 #include <SDL.h>
+
+#include <csignal>
+#include <iostream>
+#include <memory>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -214,5 +222,47 @@ TEST_F(JoystickTest, QueriesOutsideTheRangeAnswerSafely)
     EXPECT_FALSE(mivra::Joystick::hasAxis(8, Axis::X));
     EXPECT_FALSE(mivra::Joystick::isButtonPressed(8, 0));
     EXPECT_EQ(mivra::Joystick::getIdentification(8).vendorId, 0u);
+}
+// A device that SDL announces but that is gone by the time every slot is taken has no name: the
+// report must still be one whole line, and standard error must stay usable.
+TEST_F(JoystickTest, AnnouncedDeviceBeyondTheLastSlotIsReportedEvenWithoutAName)
+{
+    std::vector<std::unique_ptr<VirtualJoystick>> pads;
+    for (unsigned int i = 0; i < mivra::Joystick::Count; ++i)
+    {
+        pads.push_back(std::make_unique<VirtualJoystick>(1, 1, 0));
+        ASSERT_TRUE(pads.back()->ok()) << SDL_GetError();
+    }
+    ASSERT_EQ(only<Event::JoystickConnected>(drain()).size(), mivra::Joystick::Count);
+
+    std::vector<std::string> lines;
+    const mivra::DiagnosticHandler previous =
+        mivra::setDiagnosticHandler([&](std::string_view line) { lines.emplace_back(line); });
+    SDL_Event added{};
+    added.type = SDL_JOYDEVICEADDED;
+    added.jdevice.which = 1000; // no such device index
+    std::vector<Event> events;
+    mivra::detail::translateSdlJoystickEvent(added, events);
+    mivra::setDiagnosticHandler(previous);
+
+    EXPECT_TRUE(events.empty());
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0], "mivra: ignoring joystick: device 1000: 8 joysticks are connected already");
+    EXPECT_TRUE(std::cerr.good());
+}
+
+// Asking for joysticks before any window starts SDL's event queue: Ctrl+C and SIGTERM must keep
+// ending the process instead of becoming a quit event.
+TEST(JoystickWithoutWindow, LeavesTheTerminationSignalsAtTheirDefault)
+{
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
+    (void)mivra::Joystick::isConnected(0);
+    for (int signal : {SIGINT, SIGTERM})
+    {
+        struct sigaction action{};
+        ASSERT_EQ(sigaction(signal, nullptr, &action), 0);
+        EXPECT_EQ(action.sa_handler, SIG_DFL) << "signal " << signal;
+    }
 }
 } // namespace

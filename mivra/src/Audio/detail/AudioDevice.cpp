@@ -29,6 +29,9 @@ std::shared_ptr<AudioDevice> AudioDevice::get()
 AudioDevice::AudioDevice()
 {
     m_mixBuffer.resize(m_bufferFrames * m_format.channelCount);
+    // Starting audio brings SDL's event queue up, and with it handlers that turn SIGINT and SIGTERM
+    // into a quit event; a console program reads no events, so Ctrl+C would no longer end it.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     m_sdlAudio = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
     std::string reason = m_sdlAudio ? std::string() : SDL_GetError();
     if (m_sdlAudio && !openSdlOutput())

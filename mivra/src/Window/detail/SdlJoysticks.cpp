@@ -1,5 +1,7 @@
 #include "SdlJoysticks.hpp"
 
+#include <mivra/System/Diagnostics.hpp>
+
 #include <SDL.h>
 
 #include <algorithm>
@@ -7,6 +9,7 @@
 #include <cmath>
 #include <iostream>
 #include <optional>
+#include <string>
 
 namespace mivra::detail
 {
@@ -85,8 +88,10 @@ std::optional<unsigned int> open(int deviceIndex)
     const auto free = std::find_if(slots.begin(), slots.end(), [](const Slot& s) { return s.handle == nullptr; });
     if (free == slots.end())
     {
-        std::cerr << "Mivra: ignoring joystick \"" << SDL_JoystickNameForIndex(deviceIndex) << "\": "
-                  << Joystick::Count << " joysticks are connected already\n";
+        // The device may have gone again since SDL announced it, and then it has no name.
+        const char* name = SDL_JoystickNameForIndex(deviceIndex);
+        reportDiagnostic("ignoring joystick", name ? name : "device " + std::to_string(deviceIndex),
+                         std::to_string(Joystick::Count) + " joysticks are connected already");
         return std::nullopt;
     }
     SDL_Joystick* handle = SDL_JoystickOpen(deviceIndex);
@@ -120,6 +125,9 @@ bool ensureSdlJoysticks()
     j.started = true;
     // An inspector wants its joysticks also while another window has the focus.
     SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
+    // Joysticks may be asked for before any window exists, and their subsystem brings SDL's event
+    // queue up: keep SIGINT and SIGTERM ending the process, as the video start does.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) != 0)
     {
         std::cerr << "Mivra: joysticks are unavailable: " << SDL_GetError() << '\n';

@@ -1,6 +1,6 @@
 """End-to-end tests of the keyboard inspector under a private Xvfb.
 
-Usage: e2e_keyboard.py <case>, case one of: press_release, held_keys, text, unusual, close.
+Usage: test_keyboard.py <case>, case one of: press_release, held_keys, text, unusual, close.
 The texts are checked against the same lines drawn by the library (mivra-textshot): each text
 starts at y = 575 with lines 20 pixels apart, character size 18."""
 
@@ -78,44 +78,35 @@ def press_release():
         check_column(s, shot, "pressed", ["Key Pressed"], "start")
         check_column(s, shot, "held", ["isKeyPressed(mivra::Keyboard::Key)"], "start")
 
-        s.xdotool("keydown", "--window", s.window, "a")
-        s.settle(0.6)
-        shot = s.screenshot()
-        e2e.save_shot(shot, "keyboard-a-held.png")
-        check_column(s, shot, "pressed", ["Key Pressed", "", "Key::A", "Scan::A"], "a-pressed")
-        check_column(s, shot, "released", ["Key Released"], "a-pressed")
-        check_column(s, shot, "held", ["isKeyPressed(mivra::Keyboard::Key)", "", "Key::A"], "a-pressed")
+        with s.hold_keys("a"):
+            s.settle(0.6)
+            shot = s.screenshot()
+            e2e.save_shot(shot, "keyboard-a-held.png")
+            check_column(s, shot, "pressed", ["Key Pressed", "", "Key::A", "Scan::A"], "a-pressed")
+            check_column(s, shot, "released", ["Key Released"], "a-pressed")
+            check_column(s, shot, "held", ["isKeyPressed(mivra::Keyboard::Key)", "", "Key::A"], "a-pressed")
 
-        s.xdotool("keyup", "--window", s.window, "a")
         s.settle(0.6)
         shot = s.screenshot()
         check_column(s, shot, "released", ["Key Released", "", "Key::A", "Scan::A"], "a-released")
         check_column(s, shot, "held", ["isKeyPressed(mivra::Keyboard::Key)"], "a-released")
 
-        s.close_window()
-        status = s.wait()
-        if status != 0:
-            e2e.fail(f"exit status {status}: {s.stderr}")
+        s.close_and_expect_exit()
 
 
 def held_keys():
     with e2e.Session(PROGRAM) as s:
         start(s)
-        s.xdotool("keydown", "--window", s.window, "Shift_L")
-        s.xdotool("keydown", "--window", s.window, "a")
-        s.settle(0.6)
-        shot = s.screenshot()
-        e2e.save_shot(shot, "keyboard-shift-a-held.png")
-        # In increasing key code order: A (0) before LShift (38).
-        check_column(s, shot, "held", ["isKeyPressed(mivra::Keyboard::Key)", "", "Key::A", "Key::LShift"], "held")
-        s.xdotool("keyup", "--window", s.window, "a")
-        s.xdotool("keyup", "--window", s.window, "Shift_L")
+        with s.hold_keys("Shift_L", "a"):
+            s.settle(0.6)
+            shot = s.screenshot()
+            e2e.save_shot(shot, "keyboard-shift-a-held.png")
+            # In increasing key code order: A (0) before LShift (38).
+            check_column(s, shot, "held", ["isKeyPressed(mivra::Keyboard::Key)", "", "Key::A", "Key::LShift"], "held")
         s.settle(0.6)
         shot = s.screenshot()
         check_column(s, shot, "held", ["isKeyPressed(mivra::Keyboard::Key)"], "released-all")
-        s.close_window()
-        if s.wait() != 0:
-            e2e.fail("non-zero exit status")
+        s.close_and_expect_exit()
 
 
 def text():
@@ -130,9 +121,7 @@ def text():
         shot = s.screenshot()
         e2e.save_shot(shot, "keyboard-text.png")
         check_column(s, shot, "text", ["Text Entered", "", "\u00e9", "U+00e9"], "text")
-        s.close_window()
-        if s.wait() != 0:
-            e2e.fail("non-zero exit status")
+        s.close_and_expect_exit()
 
 
 def close():
@@ -145,10 +134,7 @@ def close():
             e2e.fail("Escape ended the program")
         shot = s.screenshot()
         check_column(s, shot, "pressed", ["Key Pressed", "", "Key::Escape", "Scan::Escape"], "escape")
-        s.close_window()
-        status = s.wait()
-        if status != 0:
-            e2e.fail(f"exit status {status}: {s.stderr}")
+        s.close_and_expect_exit()
 
 
 def unusual():
@@ -163,9 +149,7 @@ def unusual():
                                           "Localized:\tKey::Unknown", "Delocalized:\tScan::Unknown"], "unusual")
         check_column(s, shot, "released", ["Key Released", "", "Key::Unknown", "Scan::PrintScreen",
                                            "Localized:\tKey::Unknown", "Delocalized:\tScan::Unknown"], "unusual")
-        s.close_window()
-        if s.wait() != 0:
-            e2e.fail("non-zero exit status")
+        s.close_and_expect_exit()
 
 
 CASES = {"unusual": unusual, "press_release": press_release, "held_keys": held_keys, "text": text, "close": close}

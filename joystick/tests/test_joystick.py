@@ -1,6 +1,6 @@
 """End-to-end tests of the joystick inspector under a private Xvfb (no joystick attached).
 
-Usage: e2e_joystick.py <case>, case one of: start, threshold.
+Usage: test_joystick.py <case>, case one of: start, threshold.
 
 Rows lie one font line apart (character size 14): the expected screen is drawn by the library
 as two multi-line texts, labels at x = 5 and values at x = 80."""
@@ -99,24 +99,19 @@ def start():
             e2e.save_shot(expected_screen(s, "0.10"), "joystick-start-expected.png")
             e2e.fail("the start screen differs from <Not Connected>, 0.10 and N/A everywhere")
         # Down at the lower bound changes nothing.
-        s.xdotool("keydown", "--window", s.window, "Down")
-        s.settle(0.5)
-        s.xdotool("keyup", "--window", s.window, "Down")
+        with s.hold_keys("Down"):
+            s.settle(0.5)
         s.settle(0.3)
         if not s.eventually(lambda shot: matches(s, shot, "0.10"))[0]:
             e2e.fail("Down at 0.10 changed the screen")
-        s.key("Escape")
-        status = s.wait()
-        if status != 0:
-            e2e.fail(f"Escape: exit status {status}: {s.stderr}")
+        s.end_with_key("Escape")
 
 
 def threshold():
     with e2e.Session(PROGRAM) as s:
         start_session(s)
-        s.xdotool("keydown", "--window", s.window, "Up")
-        s.settle(0.5)
-        s.xdotool("keyup", "--window", s.window, "Up")
+        with s.hold_keys("Up"):
+            s.settle(0.5)
         s.settle(0.5)
         shot = s.screenshot()
         e2e.save_shot(shot, "joystick-threshold.png")
@@ -129,10 +124,7 @@ def threshold():
         s.settle(0.5)
         if not s.eventually(lambda shot: matches(s, shot, value))[0]:
             e2e.fail(f"the threshold moved on from {value} without a key")
-        s.close_window()
-        status = s.wait()
-        if status != 0:
-            e2e.fail(f"close: exit status {status}: {s.stderr}")
+        s.close_and_expect_exit()
 
 
 CASES = {"start": start, "threshold": threshold}

@@ -2,7 +2,7 @@
 FTP server (pyftpdlib) on 127.0.0.1:21, its whole output compared with the expected transcript.
 
 Port 21 is fixed in the program, so this runs inside a private network namespace (see
-CMakeLists.txt), where the port is free. Usage: ftp_client_e2e.py <ftp_client> <ftp_server.py> <case>
+CMakeLists.txt), where the port is free. Usage: test_ftp_client.py <ftp_client> <ftp_server.py> <case>
 """
 import os
 import shutil

@@ -1,6 +1,6 @@
 """End-to-end tests of the island program under a private Xvfb.
 
-Usage: island_e2e.py <island binary> <island-panelshot binary> <case> [<scratch resource directory>]
+Usage: test_island.py <island binary> <island-panelshot binary> <case> [<scratch resource directory>]
 Cases: start (terrain, default panel, Escape), generating (the message while Enter regenerates),
 edit (selection and lighting), regenerate (heightBase, Enter), close-while-generating,
 shader-fails (a build whose resource directory is the scratch directory, given a terrain fragment
@@ -157,10 +157,7 @@ def case_start():
     if sum(1 for c in land if not is_water(c)) < len(land) * 0.8:
         fail(f"the middle of the island is mostly water: {land}")
     expect_panel(shot, DEFAULTS, 0, "default panel")
-    session.key("Escape")
-    status = session.wait()
-    if status != 0:
-        fail(f"exit status {status} after Escape")
+    session.end_with_key("Escape")
 
 
 def case_generating():
@@ -202,10 +199,7 @@ def case_generating():
     if abs((box[0] + box[2]) / 2 - 400) > 6 or abs((box[2] - box[0]) - width) > 6 or abs((box[3] - box[1]) - height) > 6:
         fail(f"message box {box} is not a centred {width} x {height} text")
 
-    session.close_window()
-    status = session.wait()
-    if status != 0:
-        fail(f"exit status {status} after closing")
+    session.close_and_expect_exit()
 
 
 def is_black(colour):
@@ -241,10 +235,7 @@ def case_edit():
     session.key("Down")
     wait_panel(values, 0, "Down on lightFactor")
     step("Down shown")
-    session.close_window()
-    status = session.wait()
-    if status != 0:
-        fail(f"exit status {status} after closing")
+    session.close_and_expect_exit()
 
 
 def case_regenerate():
@@ -275,10 +266,7 @@ def case_regenerate():
     step("snow shown")
     mivra_e2e.save_shot(shot, "island-raised.png")
     expect_panel(shot, values, 2, "after Enter")
-    session.key("Escape")
-    status = session.wait()
-    if status != 0:
-        fail(f"exit status {status} after Escape")
+    session.end_with_key("Escape")
 
 
 def case_close_while_generating():
@@ -286,10 +274,7 @@ def case_close_while_generating():
     wait_for_terrain()
     # Enter and close at once: the program ends without waiting for the queued jobs.
     session.key("Return")
-    session.close_window()
-    status = session.wait(timeout=20)
-    if status != 0:
-        fail(f"exit status {status} after closing during a generation")
+    session.close_and_expect_exit()
 
 
 def case_shader_fails():
@@ -321,10 +306,7 @@ def case_shader_fails():
     if session.proc.poll() is not None:
         session.wait()
         fail(f"the program ended by itself ({session.proc.returncode}): {session.stderr!r}")
-    session.key("Escape")
-    status = session.wait()
-    if status != 0:
-        fail(f"exit status {status} after Escape")
+    session.end_with_key("Escape")
     if "terrain.frag" not in session.stderr:
         fail(f"the shader failure does not name the file: {session.stderr!r}")
 

@@ -2,7 +2,7 @@
 one instance against a peer written here, their whole output compared line by line.
 
 Port 50001 is fixed in the program, so this runs inside a private network namespace (see
-CMakeLists.txt), where the port is free. Usage: sockets_e2e.py <sockets> <case>
+CMakeLists.txt), where the port is free. Usage: test_sockets.py <sockets> <case>
 """
 import socket
 import subprocess

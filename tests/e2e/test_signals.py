@@ -1,0 +1,168 @@
+"""Ctrl+C (SIGINT) and SIGTERM end a program within moments, at a point where it really runs: its
+window shown, its audio started, or waiting for input.
+
+The programs start with both signals at their default disposition, as from a terminal. A console
+program must end as the signal's default ends it; a window program may end that way or as on a
+close request (exit status 0).
+
+usage: test_signals.py <program>   (binaries from MIVRA_BIN; voice_chat and sockets need a private
+network namespace, for their fixed ports)
+"""
+import os
+import signal
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+
+import mivra_e2e as e2e
+
+PROGRAM = sys.argv[1]
+BINARY = os.path.join(os.environ["MIVRA_BIN"], PROGRAM)
+SIGNALS = (signal.SIGINT, signal.SIGTERM)
+# Generous for a loaded machine, yet far below the time a program that ignores the signal would
+# keep running (until its input ends or its window closes, that is: never, here).
+GONE_WITHIN = 2.0
+
+WINDOW_TITLES = {
+    "keyboard": "Keyboard",
+    "joystick": "Joystick",
+    "event_handling": "Mivra Event Handling",
+    "raw_mouse_input": "Mivra Raw Mouse Input",
+    "island": "Mivra Island",
+    "shader": "Mivra Shader",
+    "tennis": "Mivra Tennis",
+    "stencil": "Mivra Stencil",
+}
+
+
+def ended_within(process, seconds):
+    """The exit status if the process ends within the time, else None (and it is killed)."""
+    try:
+        return process.wait(seconds)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        process.wait()
+        return None
+
+
+class Console:
+    """A console program with its standard output collected in the background."""
+
+    def __init__(self, tmp, name, answers="", env=None):
+        self.name = name
+        environment = dict(os.environ, SDL_AUDIODRIVER="disk",
+                           SDL_DISKAUDIOFILE=os.path.join(tmp, name + "-out.raw"),
+                           SDL_DISKAUDIOFILEIN=os.path.join(tmp, name + "-in.raw"))
+        environment.pop("SDL_DISKAUDIODELAY", None)
+        environment.update(env or {})
+        # The disk driver's capture reads this file (zeros past its end) and cannot open without it.
+        open(environment["SDL_DISKAUDIOFILEIN"], "wb").close()
+        self.process = subprocess.Popen([BINARY], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                        stderr=subprocess.DEVNULL, env=environment, cwd=tmp,
+                                        preexec_fn=e2e.default_signals)
+        self.output = b""
+        threading.Thread(target=self._read, daemon=True).start()
+        self.send(answers)
+
+    def _read(self):
+        while chunk := self.process.stdout.read1(65536):
+            self.output += chunk
+
+    def send(self, text):
+        self.process.stdin.write(text.encode())
+        self.process.stdin.flush()
+
+    def wait_for(self, text, timeout=30):
+        deadline = time.monotonic() + timeout
+        while text.encode() not in self.output:
+            if time.monotonic() > deadline or self.process.poll() is not None:
+                e2e.fail(f"{self.name}: no {text!r} in its output: {self.output.decode(errors='replace')!r}")
+            time.sleep(0.02)
+
+    def signal_and_expect_gone(self, signum):
+        self.process.send_signal(signum)
+        status = ended_within(self.process, GONE_WITHIN)
+        name = signal.Signals(signum).name
+        if status is None:
+            e2e.fail(f"{self.name} still ran {GONE_WITHIN} s after {name}")
+        if status != -signum:
+            e2e.fail(f"{self.name} ended with status {status} after {name}, not by the signal")
+
+    def kill(self):
+        if self.process.poll() is None:
+            self.process.kill()
+            self.process.wait()
+
+
+def window_program(signum):
+    with e2e.Session(BINARY) as s:
+        s.wait_window(WINDOW_TITLES[PROGRAM])
+        s.settle(1.0)  # a few frames drawn, sounds loaded
+        if s.proc.poll() is not None:
+            e2e.fail(f"{PROGRAM} ended by itself ({s.proc.returncode}): {s.stderr}")
+        s.proc.send_signal(signum)
+        status = ended_within(s.proc, GONE_WITHIN)
+        name = signal.Signals(signum).name
+        if status is None:
+            e2e.fail(f"{PROGRAM} still ran {GONE_WITHIN} s after {name}")
+        if status not in (0, -signum):
+            e2e.fail(f"{PROGRAM} ended with status {status} after {name}")
+
+
+def console_program(tmp, signum):
+    """One run signalled where the program waits or works, per program."""
+    if PROGRAM == "sound_playback":
+        run = Console(tmp, "playback")
+        run.wait_for("Playing... ")  # the first sound is being played
+    elif PROGRAM == "sound_capture":
+        run = Console(tmp, "capture", "44100\n\n")  # one device: no choice asked
+        run.wait_for("Recording... press enter to stop")
+        time.sleep(0.3)
+    elif PROGRAM == "ftp_client":
+        run = Console(tmp, "ftp")
+        run.wait_for("Enter the FTP server address: ")
+    elif PROGRAM == "sockets":
+        run = Console(tmp, "sockets", "t\ns\n")
+        run.wait_for("waiting for connections... ")
+    else:
+        raise SystemExit(f"unknown program {PROGRAM}")
+    try:
+        run.signal_and_expect_gone(signum)
+    finally:
+        run.kill()
+
+
+def voice_chat(tmp, first, second):
+    """A server and a client streaming to it; the client gets `first` while it records, then the
+    server, which has been playing the stream, gets `second`."""
+    server = Console(tmp, "server", "s\n")
+    client = None
+    try:
+        server.wait_for("waiting for connections... ")
+        client = Console(tmp, "client", "c\n127.0.0.1\n\n")
+        client.wait_for("Recording... press enter to stop")
+        server.wait_for("Client connected: ")
+        time.sleep(0.5)  # packets flow and the server's stream plays
+        client.signal_and_expect_gone(first)
+        server.signal_and_expect_gone(second)
+    finally:
+        server.kill()
+        if client:
+            client.kill()
+
+
+if PROGRAM in WINDOW_TITLES:
+    for signum in SIGNALS:
+        window_program(signum)
+elif PROGRAM == "voice_chat":
+    with tempfile.TemporaryDirectory() as tmp:
+        voice_chat(tmp, signal.SIGINT, signal.SIGTERM)
+    with tempfile.TemporaryDirectory() as tmp:
+        voice_chat(tmp, signal.SIGTERM, signal.SIGINT)
+else:
+    for signum in SIGNALS:
+        with tempfile.TemporaryDirectory() as tmp:
+            console_program(tmp, signum)
+print(f"{PROGRAM}: ended on SIGINT and on SIGTERM")

@@ -1,0 +1,52 @@
+"""The list of retried tests that ./test prints, read from saved CTest output."""
+import os
+import sys
+import tempfile
+
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "scripts"))
+import retried_tests  # noqa: E402
+
+HERE = os.path.dirname(__file__)
+failures = []
+
+
+def check(condition, message):
+    if not condition:
+        failures.append(message)
+
+
+# A real run of `ctest -j2 --repeat until-pass:2`: one test fails once then passes, one fails twice,
+# one passes at once; a retry's result line has no "n/m" counter in front.
+with open(os.path.join(HERE, "ctest-retry.log")) as log:
+    lines = log.read().splitlines()
+found = retried_tests.retried(lines)
+check(found == [("e2e.flaky.once", True), ("unit.broken", False)], f"retried: {found}")
+check(retried_tests.summary(found) == "Tests that needed a second run: e2e.flaky.once, unit.broken (failed again)",
+      retried_tests.summary(found))
+
+# A timeout and a crash count as failures; a test that passed at once is not listed.
+lines = ["1/2 Test  #7: e2e.slow .....***Timeout 600.02 sec",
+         "2/2 Test #12: unit.crash ...***Exception: SegFault  0.10 sec",
+         "    Test  #7: e2e.slow .....   Passed   30.00 sec",
+         "    Test #12: unit.crash ...***Exception: SegFault  0.10 sec",
+         "1/1 Test  #3: unit.fine .....   Passed    0.01 sec"]
+check(retried_tests.retried(lines) == [("e2e.slow", True), ("unit.crash", False)],
+      f"retried: {retried_tests.retried(lines)}")
+check(retried_tests.summary([]) == "Tests that needed a second run: none", retried_tests.summary([]))
+
+# Two runs of the same tests (as with and without sanitizers) are told apart, not added up.
+saved = os.path.join(HERE, "ctest-retry.log")
+found = retried_tests.from_logs([saved, saved])
+check(found == [("e2e.flaky.once [ctest-retry]", True), ("unit.broken [ctest-retry]", False)] * 2, f"{found}")
+with open(os.path.join(HERE, "ctest-retry.log")) as log:
+    once = [line for line in log.read().splitlines() if line.startswith("2/3 Test")]
+with tempfile.NamedTemporaryFile("w", suffix=".log") as first, tempfile.NamedTemporaryFile("w", suffix=".log") as second:
+    for f in (first, second):
+        f.write("\n".join(once) + "\n")
+        f.flush()
+    found = retried_tests.from_logs([first.name, second.name])
+    check(found == [], f"a test run once in each of two logs counted as retried: {found}")
+
+for failure in failures:
+    print("FAIL:", failure, file=sys.stderr)
+sys.exit(1 if failures else 0)
