@@ -49,19 +49,6 @@ std::string quoted(const std::filesystem::path& path)
     return '"' + path.string() + '"';
 }
 
-bool isLoopback(IpAddress address)
-{
-    return (address.toInteger() >> 24) == 127;
-}
-
-// Addresses that cannot be reached from outside their own network.
-bool isPublic(IpAddress address)
-{
-    const std::uint32_t a = address.toInteger();
-    return !((a >> 24) == 0 || (a >> 24) == 10 || (a >> 24) == 127 || (a >> 20) == (172u << 4 | 1) ||
-             (a >> 16) == (192u << 8 | 168) || (a >> 16) == (169u << 8 | 254) || (a >> 22) == (100u << 2 | 1));
-}
-
 bool writeAll(int handle, const char* data, std::size_t size)
 {
     while (size > 0)
@@ -451,30 +438,18 @@ Ftp::Response Ftp::deleteFile(const std::filesystem::path& name)
     return sendCommand("DELE", name.string());
 }
 
-Ftp::Response Ftp::connectData(IpAddress address, unsigned short port, TcpSocket& data)
+Ftp::Response Ftp::connectData(unsigned short port, TcpSocket& data)
 {
+    // Only the port of a passive reply is taken: the address it names is either the peer's own, a
+    // private one behind NAT that is reachable only as the peer anyway, or another host, to which
+    // a hostile server could otherwise aim the client's uploads and downloads.
     const std::optional<IpAddress> peer = m_control.getRemoteAddress();
     if (!peer)
         return fail(Response::ConnectionClosed, " The connection to the server was lost");
-
-    // A server behind NAT may name its private (or zero) address; that is only reachable through
-    // the address the control connection already reaches.
-    std::vector<IpAddress> candidates;
-    if (address == *peer)
-        candidates = {address};
-    else if (address == IpAddress::Any || isLoopback(*peer) || (!isPublic(address) && isPublic(*peer)))
-        candidates = {*peer};
-    else
-        candidates = {address, *peer};
-
-    for (std::size_t i = 0; i < candidates.size(); ++i)
-    {
-        const Time timeout = i + 1 < candidates.size() ? std::min(m_timeout, seconds(5)) : m_timeout;
-        if (data.connect(candidates[i], port, timeout) == Socket::Status::Done)
-            return Response(Response::Ok);
-    }
+    if (data.connect(*peer, port, m_timeout) == Socket::Status::Done)
+        return Response(Response::Ok);
     return Response(Response::ConnectionFailed,
-                    " Cannot open the data connection to " + detail::describe(candidates.back(), port));
+                    " Cannot open the data connection to " + detail::describe(*peer, port));
 }
 
 Ftp::Response Ftp::openDataConnection(TransferMode mode, TcpSocket& data)
@@ -491,7 +466,7 @@ Ftp::Response Ftp::openDataConnection(TransferMode mode, TcpSocket& data)
         if (!target)
             return Response(Response::InvalidResponse,
                             " Invalid passive-mode reply: \"227" + response.getMessage() + "\"");
-        return connectData(IpAddress(target->address), target->port, data);
+        return connectData(target->port, data);
     }
     if (response.getStatus() >= 500 && response.getStatus() < 600)
     {
@@ -503,11 +478,10 @@ Ftp::Response Ftp::openDataConnection(TransferMode mode, TcpSocket& data)
                                                                             extended.getMessage() + "\"")
                                    : extended;
         const auto port = detail::parseExtendedPassiveReply(extended.getMessage());
-        const std::optional<IpAddress> peer = m_control.getRemoteAddress();
-        if (!port || !peer)
+        if (!port)
             return Response(Response::InvalidResponse,
                             " Invalid extended passive-mode reply: \"229" + extended.getMessage() + "\"");
-        return connectData(*peer, *port, data);
+        return connectData(*port, data);
     }
     if (response.isOk())
         return Response(Response::InvalidResponse, " Unexpected reply to PASV: \"" +
