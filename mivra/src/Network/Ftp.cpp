@@ -452,14 +452,14 @@ Ftp::Response Ftp::connectData(unsigned short port, TcpSocket& data)
                     " Cannot open the data connection to " + detail::describe(*peer, port));
 }
 
-Ftp::Response Ftp::openDataConnection(TransferMode mode, TcpSocket& data)
+Ftp::Response Ftp::setType(TransferMode mode)
 {
-    const char* type = mode == TransferMode::Binary ? "I" : mode == TransferMode::Ascii ? "A" : "E";
-    Response response = sendCommand("TYPE", type);
-    if (!response.isOk())
-        return response;
+    return sendCommand("TYPE", mode == TransferMode::Binary ? "I" : mode == TransferMode::Ascii ? "A" : "E");
+}
 
-    response = sendCommand("PASV");
+Ftp::Response Ftp::openDataConnection(TcpSocket& data)
+{
+    Response response = sendCommand("PASV");
     if (response.getStatus() == Response::EnteringPassiveMode)
     {
         const auto target = detail::parsePassiveReply(response.getMessage());
@@ -504,8 +504,11 @@ Ftp::Response Ftp::finishTransfer(Response failure)
 
 Ftp::ListingResponse Ftp::getDirectoryListing(const std::string& directory)
 {
+    Response response = setType(TransferMode::Ascii);
+    if (!response.isOk())
+        return ListingResponse(response, "");
     TcpSocket data;
-    Response response = openDataConnection(TransferMode::Ascii, data);
+    response = openDataConnection(data);
     if (!response.isOk())
         return ListingResponse(response, "");
     response = sendCommand("NLST", directory);
@@ -560,7 +563,12 @@ Ftp::Response Ftp::download(const std::filesystem::path& remoteFile, const std::
     if (filename.empty() || filename == "." || filename == "..")
         return Response(Response::InvalidFile, " " + quoted(remoteFile) + " does not name a file");
 
-    // The size announced beforehand tells a complete binary transfer from one cut short.
+    Response response = setType(mode);
+    if (!response.isOk())
+        return response;
+
+    // The size announced beforehand tells a complete binary transfer from one cut short. It is
+    // asked once the type is binary: in ASCII a server may count the line ends it would convert.
     std::optional<std::uint64_t> expectedSize;
     if (mode == TransferMode::Binary)
     {
@@ -578,7 +586,7 @@ Ftp::Response Ftp::download(const std::filesystem::path& remoteFile, const std::
                                                    std::strerror(file.error()));
 
     TcpSocket data;
-    Response response = openDataConnection(mode, data);
+    response = openDataConnection(data);
     if (!response.isOk())
         return response;
     response = sendCommand("RETR", remoteFile.string());
@@ -654,8 +662,11 @@ Ftp::Response Ftp::upload(const std::filesystem::path& localFile, const std::fil
         remoteName += '/';
     remoteName += localFile.filename().string();
 
+    Response response = setType(mode);
+    if (!response.isOk())
+        return response;
     TcpSocket data;
-    Response response = openDataConnection(mode, data);
+    response = openDataConnection(data);
     if (!response.isOk())
         return response;
     response = sendCommand(append ? "APPE" : "STOR", remoteName);

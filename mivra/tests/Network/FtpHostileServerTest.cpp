@@ -289,6 +289,54 @@ TEST_F(FtpHostileServerTest, DataConnectionClosedMidTransferDespiteSuccessReply)
     EXPECT_EQ(ftp.keepAlive().getStatus(), Status::Ok);
 }
 
+TEST_F(FtpHostileServerTest, SizeDependsOnTheTransferType)
+{
+    // After a listing the type is still ASCII, in which a server may count the size with CRLF line
+    // ends. A binary download must compare against the binary size, not cut itself short.
+    std::string contents;
+    for (int line = 0; line < 100; ++line)
+        contents += "123456789\n";
+    ScriptedServer server = greetingServer([&contents](Session& s) {
+        for (;;)
+        {
+            const std::string command = s.nextCommand();
+            if (command.empty())
+                return;
+            if (command == "PASV")
+            {
+                s.say("227 Entering Passive Mode " + s.openPassive() + ".\r\n");
+                if (!s.acceptData())
+                    return;
+            }
+            else if (command == "NLST")
+            {
+                s.say("150 Listing.\r\n");
+                s.data.send("file.bin\r\n", 10);
+                s.data.disconnect();
+                s.say("226 Done.\r\n");
+            }
+            else if (command == "SIZE file.bin")
+                s.say(s.type == "A" ? "213 1100\r\n" : "213 1000\r\n");
+            else if (command == "RETR file.bin")
+            {
+                s.say("150 Sending.\r\n");
+                s.data.send(contents.data(), contents.size());
+                s.data.disconnect();
+                s.say("226 Transfer complete.\r\n");
+            }
+            else
+                s.say("502 Not here.\r\n");
+        }
+    });
+    Ftp ftp;
+    connectAndLogin(ftp, server.port());
+    ASSERT_EQ(ftp.getDirectoryListing().getListing(), std::vector<std::string>{"file.bin"});
+    const Ftp::Response response = ftp.download("file.bin", local.path());
+    EXPECT_EQ(response.getStatus(), Status::ClosingDataConnection) << response.getMessage();
+    std::ifstream file(local.path() / "file.bin", std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(file), {}), contents);
+}
+
 TEST_F(FtpHostileServerTest, DataConnectionAbortedByTheServer)
 {
     ScriptedServer server = greetingServer([](Session& s) {

@@ -174,7 +174,8 @@ public:
 private:
     Response getResponse();
     Response fail(Response::Status status, const std::string& message);
-    Response openDataConnection(TransferMode mode, TcpSocket& data);
+    Response setType(TransferMode mode);
+    Response openDataConnection(TcpSocket& data);
     Response connectData(unsigned short port, TcpSocket& data);
     Response finishTransfer(Response failure);
 
