@@ -155,6 +155,20 @@ TEST_F(FtpHostileServerTest, ServerThatNeverAnswers)
     EXPECT_EQ(other.keepAlive().getStatus(), Status::ConnectionClosed);
 }
 
+TEST_F(FtpHostileServerTest, SlowGreetingWithATimeOutOfWeeks)
+{
+    // 2^32 ms: a time-out that does not fit poll's int must still mean "wait", not "give up now".
+    const mivra::Time weeks = mivra::microseconds(std::int64_t{1000} << 32);
+    ScriptedServer server([](Session& s) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        s.say("220 Ready at last.\r\n");
+        s.drain();
+    });
+    Ftp ftp;
+    const Ftp::Response greeting = ftp.connect(IpAddress::LocalHost, server.port(), weeks);
+    EXPECT_EQ(greeting.getStatus(), Status::ServiceReady) << greeting.getMessage();
+}
+
 TEST_F(FtpHostileServerTest, BogusPassiveReplies)
 {
     ScriptedServer server = greetingServer([](Session& s) {
