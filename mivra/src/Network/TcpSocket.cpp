@@ -62,12 +62,7 @@ Socket::Status TcpSocket::connect(IpAddress remoteAddress, unsigned short remote
         error = errno;
         if (error == EINPROGRESS || error == EINTR)
         {
-            const int waitMs = timeout > Time::Zero ? static_cast<int>((timeout.asMicroseconds() + 999) / 1000) : -1;
-            pollfd entry{handle, POLLOUT, 0};
-            int ready = 0;
-            do
-                ready = ::poll(&entry, 1, waitMs);
-            while (ready == -1 && errno == EINTR);
+            const int ready = detail::waitUntilReady(handle, POLLOUT, timeout);
             if (ready == 0)
             {
                 detail::reportError("connection to " + peer + " timed out");

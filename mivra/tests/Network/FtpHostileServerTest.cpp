@@ -7,10 +7,9 @@
 #include <mivra/Network/TcpSocket.hpp>
 
 #include "FtpServerProcess.hpp"
+#include "ScriptedFtpServer.hpp"
 
 #include <gtest/gtest.h>
-
-#include <poll.h>
 
 #include <fstream>
 #include <functional>
@@ -25,113 +24,11 @@ using mivra::TcpListener;
 using mivra::TcpSocket;
 using Status = Ftp::Response::Status;
 using SocketStatus = mivra::Socket::Status;
+using mivra::test::greetingServer;
+using mivra::test::ScriptedServer;
+using mivra::test::Session;
 
 const mivra::Time clientTimeout = mivra::seconds(2);
-
-// The server's side of one control connection.
-class Session
-{
-public:
-    TcpSocket control;
-    TcpListener dataListener;
-    TcpSocket data;
-
-    // The next command line, without its line end; empty once the client has gone.
-    std::string readLine()
-    {
-        for (;;)
-        {
-            const std::size_t end = m_pending.find("\r\n");
-            if (end != std::string::npos)
-            {
-                std::string line = m_pending.substr(0, end);
-                m_pending.erase(0, end + 2);
-                return line;
-            }
-            char buffer[1024];
-            std::size_t received = 0;
-            if (control.receive(buffer, sizeof(buffer), received) != SocketStatus::Done)
-                return {};
-            m_pending.append(buffer, received);
-        }
-    }
-
-    // The next command that is not part of logging in or choosing a type, which are answered here.
-    std::string nextCommand()
-    {
-        for (;;)
-        {
-            const std::string line = readLine();
-            if (line.rfind("USER", 0) == 0)
-                say("331 Password please.\r\n");
-            else if (line.rfind("PASS", 0) == 0)
-                say("230 Logged in.\r\n");
-            else if (line.rfind("TYPE", 0) == 0)
-                say("200 Type set.\r\n");
-            else
-                return line;
-        }
-    }
-
-    void say(const std::string& text) { control.send(text.data(), text.size()); }
-
-    // Listens for a data connection on loopback; the PASV numbers for it.
-    std::string openPassive(const std::string& address = "127,0,0,1")
-    {
-        dataListener.listen(mivra::Socket::AnyPort, IpAddress::LocalHost);
-        const unsigned short port = dataListener.getLocalPort();
-        return "(" + address + "," + std::to_string(port / 256) + "," + std::to_string(port % 256) + ")";
-    }
-
-    bool acceptData()
-    {
-        pollfd entry{dataListener.getNativeHandle(), POLLIN, 0};
-        return ::poll(&entry, 1, 10000) > 0 && dataListener.accept(data) == SocketStatus::Done;
-    }
-
-    // Waits for the client to hang up.
-    void drain()
-    {
-        while (!readLine().empty())
-        {
-        }
-    }
-
-private:
-    std::string m_pending;
-};
-
-// Accepts one client and runs a script for it on its own thread.
-class ScriptedServer
-{
-public:
-    explicit ScriptedServer(std::function<void(Session&)> script)
-    {
-        EXPECT_EQ(m_listener.listen(mivra::Socket::AnyPort, IpAddress::LocalHost), SocketStatus::Done);
-        m_thread = std::thread([this, script = std::move(script)] {
-            Session session;
-            pollfd entry{m_listener.getNativeHandle(), POLLIN, 0};
-            if (::poll(&entry, 1, 10000) > 0 && m_listener.accept(session.control) == SocketStatus::Done)
-                script(session);
-        });
-    }
-    ~ScriptedServer() { m_thread.join(); }
-
-    [[nodiscard]] unsigned short port() const { return m_listener.getLocalPort(); }
-
-private:
-    TcpListener m_listener;
-    std::thread m_thread;
-};
-
-// Greets and then follows the script.
-ScriptedServer greetingServer(std::function<void(Session&)> script)
-{
-    return ScriptedServer([script = std::move(script)](Session& s) {
-        s.say("220 Ready.\r\n");
-        script(s);
-    });
-}
 
 std::size_t entriesIn(const fs::path& directory)
 {
@@ -256,6 +153,20 @@ TEST_F(FtpHostileServerTest, ServerThatNeverAnswers)
     ASSERT_TRUE(other.connect(IpAddress::LocalHost, mute.port(), clientTimeout).isOk());
     EXPECT_EQ(other.keepAlive().getStatus(), Status::ConnectionClosed);
     EXPECT_EQ(other.keepAlive().getStatus(), Status::ConnectionClosed);
+}
+
+TEST_F(FtpHostileServerTest, SlowGreetingWithATimeOutOfWeeks)
+{
+    // 2^32 ms: a time-out that does not fit poll's int must still mean "wait", not "give up now".
+    const mivra::Time weeks = mivra::microseconds(std::int64_t{1000} << 32);
+    ScriptedServer server([](Session& s) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        s.say("220 Ready at last.\r\n");
+        s.drain();
+    });
+    Ftp ftp;
+    const Ftp::Response greeting = ftp.connect(IpAddress::LocalHost, server.port(), weeks);
+    EXPECT_EQ(greeting.getStatus(), Status::ServiceReady) << greeting.getMessage();
 }
 
 TEST_F(FtpHostileServerTest, BogusPassiveReplies)
@@ -390,6 +301,54 @@ TEST_F(FtpHostileServerTest, DataConnectionClosedMidTransferDespiteSuccessReply)
     EXPECT_EQ(response.getStatus(), Status::ConnectionClosed);
     EXPECT_EQ(entriesIn(local.path()), 0u);
     EXPECT_EQ(ftp.keepAlive().getStatus(), Status::Ok);
+}
+
+TEST_F(FtpHostileServerTest, SizeDependsOnTheTransferType)
+{
+    // After a listing the type is still ASCII, in which a server may count the size with CRLF line
+    // ends. A binary download must compare against the binary size, not cut itself short.
+    std::string contents;
+    for (int line = 0; line < 100; ++line)
+        contents += "123456789\n";
+    ScriptedServer server = greetingServer([&contents](Session& s) {
+        for (;;)
+        {
+            const std::string command = s.nextCommand();
+            if (command.empty())
+                return;
+            if (command == "PASV")
+            {
+                s.say("227 Entering Passive Mode " + s.openPassive() + ".\r\n");
+                if (!s.acceptData())
+                    return;
+            }
+            else if (command == "NLST")
+            {
+                s.say("150 Listing.\r\n");
+                s.data.send("file.bin\r\n", 10);
+                s.data.disconnect();
+                s.say("226 Done.\r\n");
+            }
+            else if (command == "SIZE file.bin")
+                s.say(s.type == "A" ? "213 1100\r\n" : "213 1000\r\n");
+            else if (command == "RETR file.bin")
+            {
+                s.say("150 Sending.\r\n");
+                s.data.send(contents.data(), contents.size());
+                s.data.disconnect();
+                s.say("226 Transfer complete.\r\n");
+            }
+            else
+                s.say("502 Not here.\r\n");
+        }
+    });
+    Ftp ftp;
+    connectAndLogin(ftp, server.port());
+    ASSERT_EQ(ftp.getDirectoryListing().getListing(), std::vector<std::string>{"file.bin"});
+    const Ftp::Response response = ftp.download("file.bin", local.path());
+    EXPECT_EQ(response.getStatus(), Status::ClosingDataConnection) << response.getMessage();
+    std::ifstream file(local.path() / "file.bin", std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(file), {}), contents);
 }
 
 TEST_F(FtpHostileServerTest, DataConnectionAbortedByTheServer)

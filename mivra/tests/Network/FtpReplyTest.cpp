@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <string>
+#include <string_view>
 
 namespace
 {
@@ -105,6 +108,126 @@ TEST(FtpReplyTest, SizeReplies)
     EXPECT_EQ(mivra::detail::parseSizeReply(" 0"), 0u);
     EXPECT_FALSE(mivra::detail::parseSizeReply(" 12 bytes").has_value());
     EXPECT_FALSE(mivra::detail::parseSizeReply(" ").has_value());
+}
+
+// Replies as a hostile or broken server may send them: every parser must give an answer (never
+// a crash, a hang or a read past the text) and must not take nonsense for a value.
+TEST(FtpParserHostileInputTest, RepliesWithBytesOutOfRange)
+{
+    for (const std::string text : {std::string("\xb2\x30\x30 x\r\n"), std::string("2\xff" "0 ok\r\n"),
+                                   std::string("200\xa0text\r\n"), std::string("\0" "200 x\r\n", 8),
+                                   std::string("\n\n\n"), std::string("\r\r\n")})
+        EXPECT_EQ(parseFtpReply(text).state, FtpReply::State::Malformed);
+
+    // Inside the text anything goes, NUL bytes included; the line end still counts.
+    const std::string withNul("200 a\0b\xff\r\n", 10);
+    const FtpReply reply = parseFtpReply(withNul);
+    ASSERT_EQ(reply.state, FtpReply::State::Complete);
+    EXPECT_EQ(reply.message, std::string(" a\0b\xff", 5));
+    EXPECT_EQ(reply.consumed, withNul.size());
+}
+
+TEST(FtpParserHostileInputTest, MultiLineRepliesThatNeverEnd)
+{
+    // Lines that look like an end but are not: another code, a tab or another byte after the code.
+    std::string text = "230-start\r\n";
+    for (const char* line : {"231 other code\r\n", "230\tTab\r\n", "230\xff" "byte\r\n", "23 short\r\n", "230-\r\n"})
+        text += line;
+    EXPECT_EQ(parseFtpReply(text).state, FtpReply::State::Incomplete);
+    while (text.size() <= 4096)
+        text += "230-more\r\n";
+    EXPECT_EQ(parseFtpReply(text, 4096).state, FtpReply::State::TooLong);
+    EXPECT_EQ(parseFtpReply(text + "230 end\r\n", 4096).state, FtpReply::State::TooLong);
+    EXPECT_EQ(parseFtpReply(text + "230 end\r\n", text.size() + 9).state, FtpReply::State::Complete);
+}
+
+TEST(FtpParserHostileInputTest, PassiveRepliesOutOfRange)
+{
+    using mivra::detail::parsePassiveReply;
+    const std::string overlong(400, '9');
+    for (const std::string message :
+         {" (1,2,3,4," + overlong + ",1)", " (" + overlong + ",2,3,4,5,6)", overlong, std::string(" (1,2,3,256,1,1)"),
+          std::string(" (1,2,3,4,256,0)"), std::string(" (1,2,3,4,0,256)"), std::string(" (1,2,3,4,4294967297,1)"),
+          std::string(" (-1,2,3,4,5,6)"), std::string(" (1,2,3,4,5,-6)"), std::string(" (+1,2,3,4,5,6)"),
+          std::string(" (\xb1,2,3,4,5,6)"), std::string(" (1\xac" "2,3,4,5,6,7)"), std::string(" ("),
+          std::string(" )"), std::string(" ((((((("), std::string(" (,,,,,)"), std::string(" (1,2,3,4,5,"),
+          std::string(" (1,2,3,4,5"), std::string(" 1,2,3"), std::string("\0(1,2,3,4,5)", 12)})
+        EXPECT_FALSE(parsePassiveReply(message).has_value()) << message;
+
+    // Without parentheses (or with only the opening one) the first number starts the six.
+    for (const char* message : {" Entering Passive Mode 127,0,0,1,255,255", " =(127,0,0,1,255,255"})
+    {
+        const auto target = parsePassiveReply(message);
+        ASSERT_TRUE(target.has_value()) << message;
+        EXPECT_EQ(target->address, 0x7F000001u);
+        EXPECT_EQ(target->port, 65535);
+    }
+}
+
+TEST(FtpParserHostileInputTest, ExtendedPassiveRepliesOutOfRange)
+{
+    using mivra::detail::parseExtendedPassiveReply;
+    EXPECT_EQ(parseExtendedPassiveReply(" (|||65535|)"), 65535);
+    for (const std::string message :
+         {std::string(" (|||65536|)"), std::string(" (|||4294967297|)"), " (|||" + std::string(400, '9') + "|)",
+          std::string(" (|||-1|)"), std::string(" (|||+1|)"), std::string(" (|||1"), std::string(" (|||"),
+          std::string(" (||"), std::string(" (|"), std::string(" ("), std::string("("), std::string(" (|||\xb1|)"),
+          std::string(" (|||21\xff)"), std::string(" (|||21)"), std::string(" |||21|)"), std::string(" (|||\0" "21|)", 9)})
+        EXPECT_FALSE(parseExtendedPassiveReply(message).has_value()) << message;
+}
+
+TEST(FtpParserHostileInputTest, SizesOutOfRange)
+{
+    using mivra::detail::parseSizeReply;
+    EXPECT_EQ(parseSizeReply(" 18446744073709551615"), 18446744073709551615u);
+    EXPECT_EQ(parseSizeReply(" 42\r"), 42u);
+    for (const std::string message :
+         {std::string(" -1"), std::string(" -0"), std::string(" +5"), std::string(" 18446744073709551616"),
+          " " + std::string(400, '9'), std::string(" 0x10"), std::string(" 5\xff"), std::string("\t5"),
+          std::string(" 1 2"), std::string("-\n213 5"), std::string(" 5\0", 3), std::string("")})
+        EXPECT_FALSE(parseSizeReply(message).has_value()) << message;
+}
+
+// Random damage to well-formed replies: whatever comes out must be consistent with the input.
+TEST(FtpParserHostileInputTest, DamagedReplies)
+{
+    const std::string seeds[] = {"230-Welcome\r\n230-more\r\n230 Done\r\n", "227 Entering Passive Mode (127,0,0,1,4,1)\r\n",
+                                 "229 Entering Extended Passive Mode (|||60815|)\r\n", "213 268435456\r\n"};
+    std::mt19937 random(20261209);
+    for (int round = 0; round < 20000; ++round)
+    {
+        std::string text = seeds[round % 4];
+        const int damage = 1 + static_cast<int>(random() % 4);
+        for (int i = 0; i < damage; ++i)
+        {
+            const std::size_t at = random() % (text.size() + 1);
+            switch (random() % 3)
+            {
+                case 0: text.insert(at, 1, static_cast<char>(random())); break;
+                case 1: if (at < text.size()) text.erase(at, 1); break;
+                default: if (at < text.size()) text[at] = static_cast<char>(random()); break;
+            }
+        }
+        const FtpReply reply = parseFtpReply(text, 40);
+        if (reply.state == FtpReply::State::Complete)
+        {
+            ASSERT_GT(reply.consumed, 0u) << text;
+            ASSERT_LE(reply.consumed, std::min<std::size_t>(text.size(), 40)) << text;
+            ASSERT_EQ(text[reply.consumed - 1], '\n') << text;
+            ASSERT_GE(reply.code, 100) << text;
+            ASSERT_LE(reply.code, 599) << text;
+            ASSERT_EQ(text.compare(0, 3, std::to_string(reply.code)), 0) << text;
+        }
+        if (reply.state == FtpReply::State::TooLong)
+            ASSERT_GT(text.size(), 40u) << text;
+        const std::string_view message = std::string_view(text).substr(std::min<std::size_t>(3, text.size()));
+        if (const auto target = mivra::detail::parsePassiveReply(message))
+            ASSERT_NE(target->port, 0) << text;
+        if (const auto port = mivra::detail::parseExtendedPassiveReply(message))
+            ASSERT_NE(*port, 0) << text;
+        if (const auto size = mivra::detail::parseSizeReply(message))
+            ASSERT_NE(message.find(std::to_string(*size)), std::string_view::npos) << text;
+    }
 }
 
 TEST(FtpResponseTest, OkBelow400Only)

@@ -10,7 +10,9 @@
 
 namespace mivra
 {
-// An FTP client (RFC 959) over one control connection, with passive data connections.
+// An FTP client (RFC 959) over one control connection, with passive data connections. A data
+// connection always goes to the host the control connection reached: of a passive reply only the
+// port is used, so a server cannot direct transfers to a third host.
 //
 // Every operation returns a Response and never throws: server replies carry the server's code,
 // local failures one of the library's own codes (1000 and up). Every wait is bounded: connect's
@@ -172,8 +174,9 @@ public:
 private:
     Response getResponse();
     Response fail(Response::Status status, const std::string& message);
-    Response openDataConnection(TransferMode mode, TcpSocket& data);
-    Response connectData(IpAddress address, unsigned short port, TcpSocket& data);
+    Response setType(TransferMode mode);
+    Response openDataConnection(TcpSocket& data);
+    Response connectData(unsigned short port, TcpSocket& data);
     Response finishTransfer(Response failure);
 
     TcpSocket m_control;

@@ -28,8 +28,9 @@ FtpReply parseFtpReply(std::string_view buffer, std::size_t maxSize)
         const std::size_t end = buffer.find('\n', position);
         if (end == std::string_view::npos || end + 1 > maxSize)
         {
+            // A line is judged once it has ended, the first one too: until then it may still
+            // become anything, and waiting for it is bounded by the size limit and the time-out.
             reply.state = buffer.size() > maxSize ? FtpReply::State::TooLong : FtpReply::State::Incomplete;
-            // A first line already seen to be malformed need not wait for its end.
             return reply;
         }
         std::string_view line = buffer.substr(position, end - position);

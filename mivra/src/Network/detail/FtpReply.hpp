@@ -6,6 +6,9 @@
 #include <string>
 #include <string_view>
 
+// The parsers of what an FTP server says on the control connection: pure functions over the bytes
+// received, which read nothing outside the view they are given and end on any content.
+
 namespace mivra::detail
 {
 // A reply as it comes in on the control connection, possibly in pieces.

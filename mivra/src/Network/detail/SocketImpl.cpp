@@ -4,9 +4,13 @@
 
 #include <arpa/inet.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <cstdint>
 #include <cstring>
 
 namespace mivra::detail
@@ -52,6 +56,23 @@ void setNonBlocking(int handle, bool nonBlocking)
     const int flags = ::fcntl(handle, F_GETFL, 0);
     if (flags != -1)
         ::fcntl(handle, F_SETFL, nonBlocking ? (flags | O_NONBLOCK) : (flags & ~O_NONBLOCK));
+}
+
+int waitUntilReady(int handle, short events, Time timeout)
+{
+    // Rounded up, so that a short time-out still waits; clamped, since poll takes an int.
+    int waitMs = -1;
+    if (timeout > Time::Zero)
+    {
+        const std::int64_t us = timeout.asMicroseconds();
+        waitMs = static_cast<int>(std::min<std::int64_t>(us / 1000 + (us % 1000 != 0), INT_MAX));
+    }
+    pollfd entry{handle, events, 0};
+    int ready = 0;
+    do
+        ready = ::poll(&entry, 1, waitMs);
+    while (ready == -1 && errno == EINTR);
+    return ready;
 }
 
 void reportError(const std::string& what, int error)

@@ -2,6 +2,7 @@
 
 #include <mivra/Network/IpAddress.hpp>
 #include <mivra/Network/Socket.hpp>
+#include <mivra/System/Time.hpp>
 
 #include <netinet/in.h>
 
@@ -17,6 +18,11 @@ IpAddress addressOf(const sockaddr_in& address);
 Socket::Status statusFromErrno(int error);
 
 void setNonBlocking(int handle, bool nonBlocking);
+
+// Waits until the handle is ready for events (or has failed), at most timeout; a zero or negative
+// time-out waits without limit. A signal does not cut the wait short. Returns poll's result: above
+// 0 when ready, 0 on time-out, -1 on failure (errno tells why).
+int waitUntilReady(int handle, short events, Time timeout);
 
 // One line on standard error: "mivra: <what>: <reason>".
 void reportError(const std::string& what, int error);

@@ -1,0 +1,283 @@
+#include <mivra/Network/Ftp.hpp>
+
+#include "Network/detail/FtpLocalReplies.hpp"
+#include "Network/detail/FtpReply.hpp"
+#include "Network/detail/LineEnds.hpp"
+#include "Network/detail/SocketImpl.hpp"
+#include "Network/detail/TransferFiles.hpp"
+
+#include <poll.h>
+#include <sys/sendfile.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <optional>
+#include <vector>
+
+namespace mivra
+{
+namespace
+{
+constexpr std::size_t TransferBufferSize = 1024 * 1024;
+constexpr std::size_t MaxListingSize = 64 * 1024 * 1024;
+} // namespace
+
+// After a transfer broke off locally: take the server's final reply for it, so the control
+// connection stays in step, and report the server's own failure if it gave one.
+Ftp::Response Ftp::finishTransfer(Response failure)
+{
+    if (m_control.getNativeHandle() == -1)
+        return failure;
+    const Response reply = getResponse();
+    if (!reply.isOk() && reply.getStatus() < Response::InvalidResponse)
+        return reply;
+    return failure;
+}
+
+Ftp::ListingResponse Ftp::getDirectoryListing(const std::string& directory)
+{
+    Response response = setType(TransferMode::Ascii);
+    if (!response.isOk())
+        return ListingResponse(response, "");
+    TcpSocket data;
+    response = openDataConnection(data);
+    if (!response.isOk())
+        return ListingResponse(response, "");
+    response = sendCommand("NLST", directory);
+    if (!detail::isPreliminary(response))
+        return ListingResponse(detail::unexpectedReply("NLST", response), "");
+
+    std::string listing;
+    char buffer[65536];
+    std::optional<Response> failure;
+    for (;;)
+    {
+        if (detail::waitUntilReady(data.getNativeHandle(), POLLIN, m_timeout) <= 0)
+        {
+            failure =
+                Response(Response::ConnectionClosed, " The listing stalled for " + detail::secondsText(m_timeout));
+            break;
+        }
+        std::size_t received = 0;
+        const Socket::Status status = data.receive(buffer, sizeof(buffer), received);
+        if (status == Socket::Status::Disconnected)
+            break;
+        if (status != Socket::Status::Done)
+        {
+            failure = Response(Response::ConnectionClosed, " The data connection failed");
+            break;
+        }
+        if (listing.size() + received > MaxListingSize)
+        {
+            failure = Response(Response::InvalidResponse,
+                               " The listing exceeds " + std::to_string(MaxListingSize) + " bytes");
+            break;
+        }
+        listing.append(buffer, received);
+    }
+    data.disconnect();
+    if (failure)
+        return ListingResponse(finishTransfer(*failure), "");
+    response = getResponse();
+    return ListingResponse(response, response.isOk() ? listing : std::string());
+}
+
+Ftp::Response Ftp::download(const std::filesystem::path& remoteFile, const std::filesystem::path& localPath,
+                            TransferMode mode)
+{
+    if (m_control.getNativeHandle() == -1)
+        return detail::notConnected();
+    const std::filesystem::path filename = remoteFile.filename();
+    if (filename.empty() || filename == "." || filename == "..")
+        return Response(Response::InvalidFile, detail::quoted(remoteFile).insert(0, 1, ' ') + " does not name a file");
+
+    Response response = setType(mode);
+    if (!response.isOk())
+        return response;
+
+    // The size announced beforehand tells a complete binary transfer from one cut short. It is
+    // asked once the type is binary: in ASCII a server may count the line ends it would convert.
+    std::optional<std::uint64_t> expectedSize;
+    if (mode == TransferMode::Binary)
+    {
+        const Response size = sendCommand("SIZE", remoteFile.string());
+        if (size.getStatus() >= Response::InvalidResponse)
+            return size;
+        if (size.getStatus() == Response::FileStatus)
+            expectedSize = detail::parseSizeReply(size.getMessage());
+    }
+
+    detail::PartialFile file(localPath / filename);
+    if (!file.isOpen())
+        return Response(Response::InvalidFile, " Cannot create a file in " +
+                                                   detail::quoted(localPath.empty() ? "." : localPath) + ": " +
+                                                   std::strerror(file.error()));
+
+    TcpSocket data;
+    response = openDataConnection(data);
+    if (!response.isOk())
+        return response;
+    response = sendCommand("RETR", remoteFile.string());
+    if (!detail::isPreliminary(response))
+        return detail::unexpectedReply("RETR", response);
+
+    std::vector<char> buffer(TransferBufferSize);
+    detail::AsciiDecoder decoder;
+    std::uint64_t receivedTotal = 0;
+    std::optional<Response> failure;
+    for (;;)
+    {
+        if (detail::waitUntilReady(data.getNativeHandle(), POLLIN, m_timeout) <= 0)
+        {
+            failure =
+                Response(Response::ConnectionClosed, " The transfer stalled for " + detail::secondsText(m_timeout));
+            break;
+        }
+        std::size_t received = 0;
+        const Socket::Status status = data.receive(buffer.data(), buffer.size(), received);
+        if (status == Socket::Status::Disconnected)
+            break;
+        if (status != Socket::Status::Done)
+        {
+            failure = Response(Response::ConnectionClosed, " The data connection failed");
+            break;
+        }
+        receivedTotal += received;
+        const std::string_view bytes = mode == TransferMode::Ascii ? decoder.convert(buffer.data(), received)
+                                                                   : std::string_view(buffer.data(), received);
+        if (!file.write(bytes))
+        {
+            failure = Response(Response::InvalidFile,
+                               " Cannot write " + detail::quoted(file.path()) + ": " + std::strerror(file.error()));
+            break;
+        }
+    }
+    data.disconnect();
+    if (!failure && mode == TransferMode::Ascii && !file.write(decoder.finish()))
+        failure = Response(Response::InvalidFile,
+                           " Cannot write " + detail::quoted(file.path()) + ": " + std::strerror(file.error()));
+    if (failure)
+        return finishTransfer(*failure);
+
+    response = getResponse();
+    if (!response.isOk())
+        return response;
+    if (expectedSize && receivedTotal != *expectedSize)
+        return Response(Response::ConnectionClosed, " The transfer ended after " + std::to_string(receivedTotal) +
+                                                        " of " + std::to_string(*expectedSize) + " bytes");
+    if (!file.commit())
+        return Response(Response::InvalidFile, " Cannot store " + detail::quoted(localPath / filename) + ": " +
+                                                   std::strerror(file.error()));
+    return response;
+}
+
+Ftp::Response Ftp::upload(const std::filesystem::path& localFile, const std::filesystem::path& remotePath,
+                          TransferMode mode, bool append)
+{
+    if (m_control.getNativeHandle() == -1)
+        return detail::notConnected();
+    const detail::FileReader file(localFile);
+    struct stat status{};
+    if (file.handle() == -1 || ::fstat(file.handle(), &status) == -1)
+        return Response(Response::InvalidFile,
+                        " Cannot open " + detail::quoted(localFile) + ": " + std::strerror(errno));
+    if (!S_ISREG(status.st_mode))
+        return Response(Response::InvalidFile, detail::quoted(localFile).insert(0, 1, ' ') + " is not a regular file");
+
+    std::string remoteName = remotePath.string();
+    if (!remoteName.empty() && remoteName.back() != '/')
+        remoteName += '/';
+    remoteName += localFile.filename().string();
+
+    Response response = setType(mode);
+    if (!response.isOk())
+        return response;
+    TcpSocket data;
+    response = openDataConnection(data);
+    if (!response.isOk())
+        return response;
+    response = sendCommand(append ? "APPE" : "STOR", remoteName);
+    if (!detail::isPreliminary(response))
+        return detail::unexpectedReply(append ? "APPE" : "STOR", response);
+
+    // Non-blocking, so that a server that stops reading cannot hold the client forever.
+    data.setBlocking(false);
+    std::optional<Response> failure;
+    const auto waitForRoom = [&] {
+        if (detail::waitUntilReady(data.getNativeHandle(), POLLOUT, m_timeout) > 0)
+            return true;
+        failure = Response(Response::ConnectionClosed, " The transfer stalled for " + detail::secondsText(m_timeout));
+        return false;
+    };
+    const auto connectionLost = [&] {
+        failure = Response(Response::ConnectionClosed, " The data connection closed during the transfer");
+    };
+
+    // Bytes that need no conversion go straight from the file to the socket inside the kernel.
+    bool sentWhole = false;
+    if (mode != TransferMode::Ascii)
+    {
+        const detail::SigpipeBlock noSigpipe; // sendfile, unlike send, cannot be told not to raise SIGPIPE
+        while (!failure)
+        {
+            const ssize_t sent = ::sendfile(data.getNativeHandle(), file.handle(), nullptr, 4 * TransferBufferSize);
+            if (sent > 0)
+                continue;
+            if (sent == 0)
+            {
+                sentWhole = true;
+                break;
+            }
+            if (errno == EINTR)
+                continue;
+            if (errno == EAGAIN)
+            {
+                waitForRoom();
+                continue;
+            }
+            // A file the kernel cannot send from: the copy below goes on from the file's offset.
+            if (errno == EINVAL || errno == ENOSYS)
+                break;
+            connectionLost();
+        }
+    }
+
+    std::vector<char> buffer(sentWhole ? 0 : TransferBufferSize);
+    detail::AsciiEncoder encoder;
+    while (!sentWhole && !failure)
+    {
+        const ssize_t count = ::read(file.handle(), buffer.data(), buffer.size());
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count < 0)
+        {
+            failure = Response(Response::InvalidFile,
+                               " Cannot read " + detail::quoted(localFile) + ": " + std::strerror(errno));
+            break;
+        }
+        if (count == 0)
+            break;
+        std::string_view bytes = mode == TransferMode::Ascii
+                                     ? encoder.convert(buffer.data(), static_cast<std::size_t>(count))
+                                     : std::string_view(buffer.data(), static_cast<std::size_t>(count));
+        while (!bytes.empty() && !failure)
+        {
+            std::size_t sent = 0;
+            const Socket::Status sendStatus = data.send(bytes.data(), bytes.size(), sent);
+            bytes.remove_prefix(sent);
+            if (sendStatus == Socket::Status::Done)
+                break;
+            if (sendStatus == Socket::Status::Partial || sendStatus == Socket::Status::NotReady)
+                waitForRoom();
+            else
+                connectionLost();
+        }
+    }
+    data.disconnect();
+    if (failure)
+        return finishTransfer(*failure);
+    return getResponse();
+}
+} // namespace mivra
