@@ -1,6 +1,6 @@
 #include <mivra/Window/WindowBase.hpp>
 
-#include "detail/SdlWindowImpl.hpp"
+#include "detail/WindowBackend.hpp"
 #include "detail/WindowImpl.hpp"
 
 #include <cassert>
@@ -14,17 +14,12 @@ WindowBase::WindowBase(VideoMode mode, const String& title, std::uint32_t style,
     WindowBase::create(mode, title, style, state);
 }
 
-WindowBase::WindowBase(std::unique_ptr<detail::WindowImpl> impl)
-{
-    adopt(std::move(impl));
-}
-
 WindowBase::~WindowBase() = default;
 
 void WindowBase::create(VideoMode mode, const String& title, std::uint32_t style, State state)
 {
     assert(mode.size.x > 0 && mode.size.y > 0 && "WindowBase::create: the size must not be zero");
-    adopt(detail::SdlWindowImpl::create(mode, title, style, state, nullptr));
+    adopt(detail::createWindowImpl(mode, title, style, state, nullptr));
 }
 
 void WindowBase::adopt(std::unique_ptr<detail::WindowImpl> impl)

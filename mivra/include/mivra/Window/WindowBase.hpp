@@ -27,8 +27,6 @@ class WindowBase
 public:
     WindowBase();
     WindowBase(VideoMode mode, const String& title, std::uint32_t style = Style::Default, State state = State::Windowed);
-    // Adopts a platform window; used by the window backends and by tests.
-    explicit WindowBase(std::unique_ptr<detail::WindowImpl> impl);
     virtual ~WindowBase();
 
     WindowBase(const WindowBase&) = delete;

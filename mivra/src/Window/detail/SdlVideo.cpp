@@ -1,7 +1,6 @@
 #include "SdlVideo.hpp"
 
 #include "SdlJoysticks.hpp"
-#include "SdlWindowImpl.hpp"
 #include "X11RawMouse.hpp"
 
 #include <SDL.h>
@@ -27,7 +26,7 @@ bool failureReported = false;
 
 struct Router
 {
-    std::map<std::uint32_t, SdlWindowImpl*> windows;
+    std::map<std::uint32_t, SdlEventReceiver*> windows;
     std::unique_ptr<X11RawMouse> rawMouse;
     std::vector<Vector2i> rawDeltas;
     std::vector<Event> joystickEvents;
@@ -112,7 +111,7 @@ bool ensureSdlVideo()
     return keepAlive.isAvailable();
 }
 
-void registerSdlWindow(std::uint32_t windowId, SdlWindowImpl* window)
+void registerSdlWindow(std::uint32_t windowId, SdlEventReceiver* window)
 {
     Router& r = router();
     r.windows[windowId] = window;
@@ -143,7 +142,7 @@ void pumpSdlEvents()
             translateSdlJoystickEvent(event, r.joystickEvents);
             for (const Event& translated : r.joystickEvents)
                 for (auto& [windowId, window] : r.windows)
-                    window->pushEvent(translated);
+                    window->receiveEvent(translated);
             continue;
         }
         const std::uint32_t id = windowIdOf(event);
@@ -165,7 +164,7 @@ void pumpSdlEvents()
         // Raw motion belongs to the device, not to a window: every window sees it.
         for (const Vector2i delta : r.rawDeltas)
             for (auto& [windowId, window] : r.windows)
-                window->pushEvent(Event::MouseMovedRaw{delta});
+                window->receiveEvent(Event::MouseMovedRaw{delta});
     }
 }
 } // namespace mivra::detail

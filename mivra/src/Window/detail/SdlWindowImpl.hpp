@@ -16,7 +16,7 @@ union SDL_Event;
 namespace mivra::detail
 {
 // A window of SDL's video subsystem (X11 underneath on the desktop).
-class SdlWindowImpl : public WindowImpl
+class SdlWindowImpl : public WindowImpl, public SdlEventReceiver
 {
 public:
     // Opens the window, with an OpenGL context when `settings` is given; nothing on failure,
@@ -28,8 +28,8 @@ public:
                                                  const ContextSettings* settings);
     ~SdlWindowImpl() override;
 
-    // Called by the event pump for each SDL event of this window (or of no window).
-    void handleSdlEvent(const SDL_Event& event);
+    void handleSdlEvent(const SDL_Event& event) override;
+    void receiveEvent(const Event& event) override { pushEvent(event); }
     [[nodiscard]] std::uint32_t getSdlWindowId() const { return m_windowId; }
 
     Vector2i getPosition() const override;
