@@ -1,8 +1,8 @@
 #include <mivra/Graphics/Shader.hpp>
 #include <mivra/Graphics/Texture.hpp>
 #include <mivra/System/Exception.hpp>
+#include <mivra/Window/Context.hpp>
 
-#include "Graphics/detail/GlContext.hpp"
 #include "Graphics/detail/GlSavers.hpp"
 
 #include <epoxy/gl.h>
@@ -95,7 +95,7 @@ void report(const Failure& failure)
 std::optional<Failure> build(const Shader::Type* types, const std::string* names, const std::string* sources, std::size_t count,
                              GLuint& programOut)
 {
-    if (!detail::ensureGlContext())
+    if (!Context::ensureActive())
         return Failure{names[0], "no graphics context"};
     if (!Shader::isAvailable())
         return Failure{names[0], "shaders are not supported on this system"};
@@ -222,7 +222,7 @@ Shader::Shader(const std::filesystem::path& vertexFile, const std::filesystem::p
 
 Shader::~Shader()
 {
-    if (m_program && detail::ensureGlContext())
+    if (m_program && Context::ensureActive())
         glDeleteProgram(m_program);
 }
 
@@ -357,28 +357,28 @@ void withProgram(unsigned int program, int location, Call&& call)
 
 void Shader::setUniform(std::string_view name, float x)
 {
-    if (!m_program || !detail::ensureGlContext())
+    if (!m_program || !Context::ensureActive())
         return;
     withProgram(m_program, getUniformLocation(name), [&](int location) { glUniform1f(location, x); });
 }
 
 void Shader::setUniform(std::string_view name, Vector2f vector)
 {
-    if (!m_program || !detail::ensureGlContext())
+    if (!m_program || !Context::ensureActive())
         return;
     withProgram(m_program, getUniformLocation(name), [&](int location) { glUniform2f(location, vector.x, vector.y); });
 }
 
 void Shader::setUniform(std::string_view name, float x, float y, float z)
 {
-    if (!m_program || !detail::ensureGlContext())
+    if (!m_program || !Context::ensureActive())
         return;
     withProgram(m_program, getUniformLocation(name), [&](int location) { glUniform3f(location, x, y, z); });
 }
 
 void Shader::setUniform(std::string_view name, int x)
 {
-    if (!m_program || !detail::ensureGlContext())
+    if (!m_program || !Context::ensureActive())
         return;
     withProgram(m_program, getUniformLocation(name), [&](int location) { glUniform1i(location, x); });
 }
@@ -390,7 +390,7 @@ void Shader::setUniform(std::string_view name, bool x)
 
 void Shader::setUniform(std::string_view name, Color color)
 {
-    if (!m_program || !detail::ensureGlContext())
+    if (!m_program || !Context::ensureActive())
         return;
     withProgram(m_program, getUniformLocation(name),
                 [&](int location) { glUniform4f(location, color.r / 255.f, color.g / 255.f, color.b / 255.f, color.a / 255.f); });
@@ -398,7 +398,7 @@ void Shader::setUniform(std::string_view name, Color color)
 
 void Shader::setUniform(std::string_view name, const Transform& matrix)
 {
-    if (!m_program || !detail::ensureGlContext())
+    if (!m_program || !Context::ensureActive())
         return;
     withProgram(m_program, getUniformLocation(name),
                 [&](int location) { glUniformMatrix4fv(location, 1, GL_FALSE, matrix.getMatrix()); });
@@ -406,7 +406,7 @@ void Shader::setUniform(std::string_view name, const Transform& matrix)
 
 void Shader::setUniform(std::string_view name, const Texture& texture)
 {
-    if (!m_program || !detail::ensureGlContext())
+    if (!m_program || !Context::ensureActive())
         return;
     const int location = getUniformLocation(name);
     if (location == -1)
@@ -427,7 +427,7 @@ void Shader::setUniform(std::string_view name, const Texture& texture)
 
 void Shader::setUniform(std::string_view name, CurrentTextureType)
 {
-    if (!m_program || !detail::ensureGlContext())
+    if (!m_program || !Context::ensureActive())
         return;
     m_currentTexture = getUniformLocation(name);
     withProgram(m_program, m_currentTexture, [&](int location) { glUniform1i(location, 0); });
@@ -466,7 +466,7 @@ bool Shader::isAvailable()
     static int available = -1;
     if (available == -1)
     {
-        if (!detail::ensureGlContext())
+        if (!Context::ensureActive())
             return false;
         available = epoxy_gl_version() >= 20 ? 1 : 0;
     }
@@ -478,7 +478,7 @@ bool Shader::isGeometryAvailable()
     static int available = -1;
     if (available == -1)
     {
-        if (!detail::ensureGlContext())
+        if (!Context::ensureActive())
             return false;
         available = (isAvailable() && epoxy_gl_version() >= 32) ? 1 : 0;
     }

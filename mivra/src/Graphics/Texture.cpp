@@ -1,8 +1,9 @@
 #include <mivra/Graphics/Texture.hpp>
 #include <mivra/System/Exception.hpp>
+#include <mivra/Window/Context.hpp>
 
-#include "Graphics/detail/GlContext.hpp"
 #include "Graphics/detail/GlSavers.hpp"
+#include "Graphics/detail/TextureCacheId.hpp"
 
 #include <epoxy/gl.h>
 
@@ -49,7 +50,7 @@ Texture::Texture(const std::filesystem::path& filename, bool sRgb) : Texture()
 
 Texture::~Texture()
 {
-    if (m_texture && detail::ensureGlContext())
+    if (m_texture && Context::ensureActive())
     {
         const GLuint name = m_texture;
         glDeleteTextures(1, &name);
@@ -113,7 +114,7 @@ bool Texture::create(Vector2u size, bool sRgb)
         std::cerr << "Failed to create texture: invalid size " << size.x << "x" << size.y << std::endl;
         return false;
     }
-    if (!detail::ensureGlContext())
+    if (!Context::ensureActive())
     {
         std::cerr << "Failed to create texture: no graphics context" << std::endl;
         return false;
@@ -188,7 +189,7 @@ bool Texture::loadFromImage(const Image& image, bool sRgb, const IntRect& area)
 
 Image Texture::copyToImage() const
 {
-    if (!m_texture || !detail::ensureGlContext())
+    if (!m_texture || !Context::ensureActive())
         return {};
     std::vector<std::uint8_t> pixels(static_cast<std::size_t>(m_size.x) * m_size.y * 4);
     {
@@ -211,7 +212,7 @@ void Texture::update(const std::uint8_t* pixels)
 void Texture::update(const std::uint8_t* pixels, Vector2u size, Vector2u dest)
 {
     assert(dest.x + size.x <= m_size.x && dest.y + size.y <= m_size.y && "Texture::update: region outside the texture");
-    if (!pixels || !m_texture || size.x == 0 || size.y == 0 || !detail::ensureGlContext())
+    if (!pixels || !m_texture || size.x == 0 || size.y == 0 || !Context::ensureActive())
         return;
     const detail::TextureBindingSaver saver;
     glBindTexture(GL_TEXTURE_2D, m_texture);
@@ -241,7 +242,7 @@ void Texture::setSmooth(bool smooth)
     if (smooth == m_isSmooth)
         return;
     m_isSmooth = smooth;
-    if (m_texture && detail::ensureGlContext())
+    if (m_texture && Context::ensureActive())
     {
         const detail::TextureBindingSaver saver;
         glBindTexture(GL_TEXTURE_2D, m_texture);
@@ -255,7 +256,7 @@ void Texture::setRepeated(bool repeated)
     if (repeated == m_isRepeated)
         return;
     m_isRepeated = repeated;
-    if (m_texture && detail::ensureGlContext())
+    if (m_texture && Context::ensureActive())
     {
         const detail::TextureBindingSaver saver;
         glBindTexture(GL_TEXTURE_2D, m_texture);
@@ -293,7 +294,7 @@ unsigned int Texture::getMaximumSize()
 {
     // Asked once, when a context can be had.
     static unsigned int size = 0;
-    if (size == 0 && detail::ensureGlContext())
+    if (size == 0 && Context::ensureActive())
     {
         GLint value = 0;
         glGetIntegerv(GL_MAX_TEXTURE_SIZE, &value);

@@ -45,34 +45,22 @@ bool WindowBase::isOpen() const
 
 std::optional<Event> WindowBase::pollEvent()
 {
-    while (m_impl)
-    {
-        auto event = m_impl->popEvent();
-        if (!event || filterEvent(*event))
-            return event;
-    }
-    return std::nullopt;
+    return m_impl ? noteEvent(m_impl->popEvent()) : std::nullopt;
 }
 
 std::optional<Event> WindowBase::waitEvent(Time timeout)
 {
-    while (m_impl)
-    {
-        auto event = m_impl->waitEvent(timeout);
-        if (!event || filterEvent(*event))
-            return event;
-    }
-    return std::nullopt;
+    return m_impl ? noteEvent(m_impl->waitEvent(timeout)) : std::nullopt;
 }
 
-bool WindowBase::filterEvent(const Event& event)
+std::optional<Event> WindowBase::noteEvent(std::optional<Event> event)
 {
-    if (const auto* resized = event.getIf<Event::Resized>())
+    if (const auto* resized = event ? event->getIf<Event::Resized>() : nullptr)
     {
         m_size = resized->size;
         onResize();
     }
-    return true;
+    return event;
 }
 
 Vector2i WindowBase::getPosition() const

@@ -72,8 +72,8 @@ protected:
     void adopt(std::unique_ptr<detail::WindowImpl> impl);
 
 private:
-    // Bookkeeping on an event before the user sees it; false drops the event.
-    bool filterEvent(const Event& event);
+    // Bookkeeping on an event (if any) before the user sees it; gives the event back.
+    std::optional<Event> noteEvent(std::optional<Event> event);
 
     std::unique_ptr<detail::WindowImpl> m_impl;
     Vector2u m_size;

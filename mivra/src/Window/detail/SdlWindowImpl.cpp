@@ -163,7 +163,6 @@ void SdlWindowImpl::setVisible(bool visible)
 void SdlWindowImpl::setMouseCursorVisible(bool visible)
 {
     // SDL's cursor is global; the last window to ask decides.
-    m_cursorVisible = visible;
     SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
 }
 

@@ -61,7 +61,6 @@ private:
     std::uint32_t m_windowId{};
     void* m_context{};
     ContextSettings m_settings;
-    bool m_cursorVisible{true};
     // Where the pointer was last seen in the window; motion that does not change it (X11
     // reports the pointer's place when it enters, or when a window opens under it) is no move.
     std::optional<Vector2i> m_lastPointer;
