@@ -1,4 +1,5 @@
 #include <mivra/Graphics/Texture.hpp>
+#include <mivra/System/Diagnostics.hpp>
 #include <mivra/System/Exception.hpp>
 #include <mivra/Window/Context.hpp>
 
@@ -9,7 +10,7 @@
 
 #include <algorithm>
 #include <cassert>
-#include <iostream>
+#include <string>
 #include <utility>
 
 namespace mivra
@@ -111,18 +112,18 @@ bool Texture::create(Vector2u size, bool sRgb)
 {
     if (size.x == 0 || size.y == 0)
     {
-        std::cerr << "Failed to create texture: invalid size " << size.x << "x" << size.y << std::endl;
+        reportDiagnostic("cannot create the texture", {}, "invalid size " + std::to_string(size.x) + "x" + std::to_string(size.y));
         return false;
     }
     if (!Context::ensureActive())
     {
-        std::cerr << "Failed to create texture: no graphics context" << std::endl;
+        reportDiagnostic("cannot create the texture", {}, "no graphics context");
         return false;
     }
     const unsigned int maxSize = getMaximumSize();
     if (size.x > maxSize || size.y > maxSize)
     {
-        std::cerr << "Failed to create texture: " << size.x << "x" << size.y << " exceeds the maximum size " << maxSize << std::endl;
+        reportDiagnostic("cannot create the texture", {}, std::to_string(size.x) + "x" + std::to_string(size.y) + " exceeds the maximum size " + std::to_string(maxSize));
         return false;
     }
 
@@ -164,13 +165,13 @@ bool Texture::loadFromImage(const Image& image, bool sRgb, const IntRect& area)
 {
     if (!image.getPixelsPtr())
     {
-        std::cerr << "Failed to load texture from image: the image is empty" << std::endl;
+        reportDiagnostic("cannot load the texture from the image", {}, "the image is empty");
         return false;
     }
     const IntRect rect = clipArea(area, image.getSize());
     if (rect.size.x <= 0 || rect.size.y <= 0)
     {
-        std::cerr << "Failed to load texture from image: the area lies outside the image" << std::endl;
+        reportDiagnostic("cannot load the texture from the image", {}, "the area lies outside the image");
         return false;
     }
     if (!create(Vector2u(rect.size), sRgb))

@@ -2,6 +2,7 @@
 #include <mivra/Window/Window.hpp>
 #include <mivra/Window/WindowBase.hpp>
 
+#include "../Support/DiagnosticCapture.hpp"
 #include "NullBackendWindow.hpp"
 
 #include <SDL.h>
@@ -295,13 +296,14 @@ TEST(SdlWindow, SizeFollowsSetSizeAndResizeEvents)
 
 TEST(SdlWindow, AWindowWithoutOpenGlSupportDoesNotOpen)
 {
-    // The dummy driver has no OpenGL: the window reports why on stderr and stays closed.
-    testing::internal::CaptureStderr();
+    // The dummy driver has no OpenGL: the window reports why and stays closed.
+    mivra::test::DiagnosticCapture diagnostics;
     mivra::Window window(mivra::VideoMode({100, 100}), "no gl");
-    const std::string error = testing::internal::GetCapturedStderr();
     EXPECT_FALSE(window.isOpen());
     EXPECT_FALSE(window.pollEvent());
     EXPECT_FALSE(window.setActive());
     window.display();
-    EXPECT_NE(error.find("no gl"), std::string::npos) << error;
+    const auto lines = diagnostics.take();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].rfind("mivra: cannot open the window: \"no gl\": ", 0), 0u) << lines[0];
 }

@@ -1,5 +1,7 @@
 #include "SdlJoysticks.hpp"
 
+#include <mivra/System/Diagnostics.hpp>
+
 #include <SDL.h>
 
 #include <algorithm>
@@ -7,6 +9,7 @@
 #include <cmath>
 #include <iostream>
 #include <optional>
+#include <string>
 
 namespace mivra::detail
 {
@@ -92,7 +95,7 @@ std::optional<unsigned int> open(int deviceIndex)
     SDL_Joystick* handle = SDL_JoystickOpen(deviceIndex);
     if (!handle)
     {
-        std::cerr << "Mivra: cannot open joystick " << deviceIndex << ": " << SDL_GetError() << '\n';
+        reportDiagnostic("cannot open the joystick", std::to_string(deviceIndex), SDL_GetError());
         return std::nullopt;
     }
     *free = Slot{handle, SDL_JoystickInstanceID(handle), false, {}};
@@ -122,7 +125,7 @@ bool ensureSdlJoysticks()
     SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
     if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) != 0)
     {
-        std::cerr << "Mivra: joysticks are unavailable: " << SDL_GetError() << '\n';
+        reportDiagnostic("joysticks are unavailable", {}, SDL_GetError());
         return false;
     }
     j.available = true;

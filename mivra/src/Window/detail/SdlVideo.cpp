@@ -1,12 +1,15 @@
 #include "SdlVideo.hpp"
 
+#include <mivra/System/Diagnostics.hpp>
+
 #include "SdlJoysticks.hpp"
 #include "X11RawMouse.hpp"
 
 #include <SDL.h>
 
+#include <cstdlib>
 #include <cstring>
-#include <iostream>
+#include <string>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -36,6 +39,13 @@ Router& router()
 {
     static Router instance;
     return instance;
+}
+
+// The display asked for, to name it in failures; empty when none is set.
+std::string displayName()
+{
+    const char* name = std::getenv("DISPLAY");
+    return name ? name : "";
 }
 
 std::uint32_t windowIdOf(const SDL_Event& event)
@@ -74,7 +84,7 @@ SdlVideo::SdlVideo()
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
         {
             if (!failureReported)
-                std::cerr << "Mivra: cannot open the display: " << SDL_GetError() << '\n';
+                reportDiagnostic("cannot open the display", displayName(), SDL_GetError());
             failureReported = true;
             return;
         }
@@ -87,7 +97,7 @@ SdlVideo::SdlVideo()
         {
             SDL_QuitSubSystem(SDL_INIT_VIDEO);
             if (!failureReported)
-                std::cerr << "Mivra: cannot open the display: no display server answered (is DISPLAY set?)\n";
+                reportDiagnostic("cannot open the display", displayName(), "no display server answered (is DISPLAY set?)");
             failureReported = true;
             return;
         }
