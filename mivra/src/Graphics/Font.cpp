@@ -1,5 +1,6 @@
 #include <mivra/Graphics/Font.hpp>
 #include <mivra/Graphics/Texture.hpp>
+#include <mivra/System/Diagnostics.hpp>
 #include <mivra/System/Exception.hpp>
 
 #include <ft2build.h>
@@ -12,8 +13,9 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
-#include <iostream>
 #include <map>
+#include <optional>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -92,7 +94,7 @@ struct Font::Impl
             return false;
         if (FT_Set_Pixel_Sizes(face, 0, characterSize) != 0)
         {
-            std::cerr << "Failed to set font size " << characterSize << " for \"" << info.family << "\"" << std::endl;
+            reportDiagnostic("cannot set the font size " + std::to_string(characterSize), info.family);
             return false;
         }
         currentSize = characterSize;
@@ -100,6 +102,10 @@ struct Font::Impl
     }
 
     Page& page(unsigned int characterSize) { return pages[characterSize]; }
+
+    // The one way a font file is opened, for the throwing constructor and for openFromFile;
+    // why it failed, if it did.
+    std::optional<std::string> open(const std::filesystem::path& filename);
 
     IntRect findGlyphRect(Page& page, Vector2u size);
     Glyph loadGlyph(Page& page, char32_t codePoint, unsigned int characterSize, bool bold, float outlineThickness);
@@ -112,6 +118,27 @@ struct Font::Impl
     unsigned int currentSize{0};
     std::map<unsigned int, Page> pages;
 };
+
+std::optional<std::string> Font::Impl::open(const std::filesystem::path& filename)
+{
+    std::error_code ec;
+    if (!std::filesystem::exists(filename, ec))
+        return "no such file";
+    if (std::filesystem::is_directory(filename, ec))
+        return "is a directory";
+    if (FT_Init_FreeType(&library) != 0)
+        return "FreeType cannot start";
+    if (FT_New_Face(library, filename.c_str(), 0, &face) != 0)
+        return "not a font file FreeType can read";
+    if (FT_Select_Charmap(face, FT_ENCODING_UNICODE) != 0)
+        return "the font has no Unicode character map";
+    if (!FT_IS_SCALABLE(face))
+        return "the font is not scalable";
+    if (FT_Stroker_New(library, &stroker) != 0)
+        return "FreeType cannot make an outline stroker";
+    info.family = face->family_name ? face->family_name : "";
+    return std::nullopt;
+}
 
 IntRect Font::Impl::findGlyphRect(Page& page, Vector2u size)
 {
@@ -134,7 +161,7 @@ IntRect Font::Impl::findGlyphRect(Page& page, Vector2u size)
         {
             if (page.size.x * 2 > MaximumPageSize || page.size.y * 2 > MaximumPageSize)
             {
-                std::cerr << "Failed to add a glyph to the font atlas of \"" << info.family << "\": atlas full" << std::endl;
+                reportDiagnostic("cannot add a glyph to the font atlas", info.family, "atlas full");
                 return {};
             }
             // Grow both ways; glyphs keep their pixel positions, so cached texture rectangles hold.
@@ -243,24 +270,9 @@ Font::Font() = default;
 
 Font::Font(const std::filesystem::path& filename)
 {
-    std::error_code ec;
-    if (!std::filesystem::exists(filename, ec))
-        throw Exception(filename, "no such file");
-    if (std::filesystem::is_directory(filename, ec))
-        throw Exception(filename, "is a directory");
-
     auto impl = std::make_unique<Impl>();
-    if (FT_Init_FreeType(&impl->library) != 0)
-        throw Exception(filename, "FreeType cannot start");
-    if (FT_New_Face(impl->library, filename.c_str(), 0, &impl->face) != 0)
-        throw Exception(filename, "not a font file FreeType can read");
-    if (FT_Select_Charmap(impl->face, FT_ENCODING_UNICODE) != 0)
-        throw Exception(filename, "the font has no Unicode character map");
-    if (!FT_IS_SCALABLE(impl->face))
-        throw Exception(filename, "the font is not scalable");
-    if (FT_Stroker_New(impl->library, &impl->stroker) != 0)
-        throw Exception(filename, "FreeType cannot make an outline stroker");
-    impl->info.family = impl->face->family_name ? impl->face->family_name : "";
+    if (auto reason = impl->open(filename))
+        throw Exception(filename, *reason);
     m_impl = std::move(impl);
 }
 
@@ -270,16 +282,14 @@ Font& Font::operator=(Font&&) noexcept = default;
 
 bool Font::openFromFile(const std::filesystem::path& filename)
 {
-    try
+    auto impl = std::make_unique<Impl>();
+    if (auto reason = impl->open(filename))
     {
-        *this = Font(filename);
-        return true;
-    }
-    catch (const Exception& e)
-    {
-        std::cerr << e.what() << std::endl;
+        reportDiagnostic("cannot load the font", filename.string(), *reason);
         return false;
     }
+    m_impl = std::move(impl);
+    return true;
 }
 
 const Font::Info& Font::getInfo() const

@@ -1,4 +1,5 @@
 #include <mivra/Graphics/Image.hpp>
+#include <mivra/System/Diagnostics.hpp>
 #include <mivra/System/Exception.hpp>
 
 #include <stb_image.h>
@@ -7,8 +8,9 @@
 #include <algorithm>
 #include <cassert>
 #include <cctype>
-#include <iostream>
 #include <limits>
+#include <optional>
+#include <string>
 
 namespace mivra
 {
@@ -26,6 +28,31 @@ std::string failureReason()
     const char* reason = stbi_failure_reason();
     return reason ? reason : "unknown error";
 }
+
+// Takes the pixels stb_image decoded (nothing when it failed) into `image`; why it failed otherwise.
+std::optional<std::string> adoptDecoded(stbi_uc* pixels, int width, int height, Image& image)
+{
+    if (!pixels)
+        return failureReason();
+    image.create({static_cast<unsigned>(width), static_cast<unsigned>(height)}, pixels);
+    stbi_image_free(pixels);
+    return std::nullopt;
+}
+
+// The one way an image file is read, for the throwing constructor and for loadFromFile.
+std::optional<std::string> loadFile(const std::filesystem::path& filename, Image& image)
+{
+    std::error_code ec;
+    if (!std::filesystem::exists(filename, ec))
+        return "no such file";
+    int width = 0;
+    int height = 0;
+    int channels = 0;
+    stbi_uc* pixels = stbi_load(filename.c_str(), &width, &height, &channels, STBI_rgb_alpha);
+    if (auto reason = adoptDecoded(pixels, width, height, image))
+        return "not a readable image (" + *reason + ")";
+    return std::nullopt;
+}
 } // namespace
 
 Image::Image(Vector2u size, Color color)
@@ -40,17 +67,8 @@ Image::Image(Vector2u size, const std::uint8_t* pixels)
 
 Image::Image(const std::filesystem::path& filename)
 {
-    std::error_code ec;
-    if (!std::filesystem::exists(filename, ec))
-        throw Exception(filename, "no such file");
-    int width = 0;
-    int height = 0;
-    int channels = 0;
-    stbi_uc* data = stbi_load(filename.c_str(), &width, &height, &channels, STBI_rgb_alpha);
-    if (!data)
-        throw Exception(filename, "not a readable image (" + failureReason() + ")");
-    create({static_cast<unsigned>(width), static_cast<unsigned>(height)}, data);
-    stbi_image_free(data);
+    if (auto reason = loadFile(filename, *this))
+        throw Exception(filename, *reason);
 }
 
 void Image::create(Vector2u size, Color color)
@@ -86,23 +104,21 @@ void Image::create(Vector2u size, const std::uint8_t* pixels)
 
 bool Image::loadFromFile(const std::filesystem::path& filename)
 {
-    try
+    Image loaded;
+    if (auto reason = loadFile(filename, loaded))
     {
-        *this = Image(filename);
-        return true;
-    }
-    catch (const Exception& e)
-    {
-        std::cerr << e.what() << std::endl;
+        reportDiagnostic("cannot load the image", filename.string(), *reason);
         return false;
     }
+    *this = std::move(loaded);
+    return true;
 }
 
 bool Image::loadFromMemory(const void* data, std::size_t size)
 {
     if (!data || size == 0 || size > static_cast<std::size_t>(std::numeric_limits<int>::max()))
     {
-        std::cerr << "Failed to load image from memory: no data" << std::endl;
+        reportDiagnostic("cannot load the image from memory", {}, "no data");
         return false;
     }
     int width = 0;
@@ -110,13 +126,11 @@ bool Image::loadFromMemory(const void* data, std::size_t size)
     int channels = 0;
     stbi_uc* pixels = stbi_load_from_memory(static_cast<const stbi_uc*>(data), static_cast<int>(size), &width, &height,
                                             &channels, STBI_rgb_alpha);
-    if (!pixels)
+    if (auto reason = adoptDecoded(pixels, width, height, *this))
     {
-        std::cerr << "Failed to load image from memory: " << failureReason() << std::endl;
+        reportDiagnostic("cannot load the image from memory", {}, *reason);
         return false;
     }
-    create({static_cast<unsigned>(width), static_cast<unsigned>(height)}, pixels);
-    stbi_image_free(pixels);
     return true;
 }
 
@@ -124,7 +138,7 @@ bool Image::saveToFile(const std::filesystem::path& filename) const
 {
     if (m_pixels.empty())
     {
-        std::cerr << "Failed to save image \"" << filename.string() << "\": the image is empty" << std::endl;
+        reportDiagnostic("cannot save the image", filename.string(), "the image is empty");
         return false;
     }
     const int w = static_cast<int>(m_size.x);
@@ -141,12 +155,12 @@ bool Image::saveToFile(const std::filesystem::path& filename) const
         ok = stbi_write_jpg(filename.c_str(), w, h, 4, m_pixels.data(), 90);
     else
     {
-        std::cerr << "Failed to save image \"" << filename.string() << "\": unsupported format \"" << ext << "\"" << std::endl;
+        reportDiagnostic("cannot save the image", filename.string(), "unsupported format \"" + ext + "\"");
         return false;
     }
     if (!ok)
     {
-        std::cerr << "Failed to save image \"" << filename.string() << "\": cannot write the file" << std::endl;
+        reportDiagnostic("cannot save the image", filename.string(), "cannot write the file");
         return false;
     }
     return true;

@@ -1,11 +1,12 @@
 #include <mivra/Graphics/RenderTexture.hpp>
+#include <mivra/System/Diagnostics.hpp>
 #include <mivra/System/Exception.hpp>
 #include <mivra/Window/Context.hpp>
 
 #include <epoxy/gl.h>
 
 #include <algorithm>
-#include <iostream>
+#include <string>
 #include <utility>
 
 namespace mivra
@@ -98,7 +99,7 @@ bool RenderTexture::resize(Vector2u size, const ContextSettings& settings)
 {
     if (size.x == 0 || size.y == 0)
     {
-        std::cerr << "Failed to create render texture: invalid size " << size.x << "x" << size.y << std::endl;
+        reportDiagnostic("cannot create the render texture", {}, "invalid size " + std::to_string(size.x) + "x" + std::to_string(size.y));
         return false;
     }
     if (!m_context)
@@ -106,25 +107,25 @@ bool RenderTexture::resize(Vector2u size, const ContextSettings& settings)
         m_context = std::make_unique<Context>();
         if (!m_context->setActive(true))
         {
-            std::cerr << "Failed to create render texture: no graphics context" << std::endl;
+            reportDiagnostic("cannot create the render texture", {}, "no graphics context");
             m_context.reset();
             return false;
         }
     }
     if (!m_context->setActive(true))
     {
-        std::cerr << "Failed to create render texture: cannot activate its graphics context" << std::endl;
+        reportDiagnostic("cannot create the render texture", {}, "cannot activate its graphics context");
         return false;
     }
     if (!framebuffersAvailable())
     {
-        std::cerr << "Failed to create render texture: framebuffer objects are not supported" << std::endl;
+        reportDiagnostic("cannot create the render texture", {}, "framebuffer objects are not supported");
         return false;
     }
     destroyFramebuffers();
     if (!m_texture.create(size, settings.sRgbCapable))
     {
-        std::cerr << "Failed to create render texture: cannot make its " << size.x << "x" << size.y << " texture" << std::endl;
+        reportDiagnostic("cannot create the render texture", {}, "cannot make its " + std::to_string(size.x) + "x" + std::to_string(size.y) + " texture");
         return false;
     }
     m_context->setActive(true);
@@ -150,7 +151,7 @@ bool RenderTexture::resize(Vector2u size, const ContextSettings& settings)
     }
     if (!complete)
     {
-        std::cerr << "Failed to create render texture: the framebuffer is incomplete" << std::endl;
+        reportDiagnostic("cannot create the render texture", {}, "the framebuffer is incomplete");
         destroyFramebuffers();
         return false;
     }

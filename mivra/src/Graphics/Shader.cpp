@@ -1,14 +1,14 @@
 #include <mivra/Graphics/Shader.hpp>
 #include <mivra/Graphics/Texture.hpp>
+#include <mivra/System/Diagnostics.hpp>
 #include <mivra/System/Exception.hpp>
+#include <mivra/Window/Context.hpp>
 
-#include "Graphics/detail/GlContext.hpp"
 #include "Graphics/detail/GlSavers.hpp"
 
 #include <epoxy/gl.h>
 
 #include <fstream>
-#include <iostream>
 #include <optional>
 #include <sstream>
 #include <utility>
@@ -16,15 +16,17 @@
 
 namespace mivra
 {
-struct Shader::SourceFile
+// One stage to build: its type, the name failures are reported under, and its source.
+struct detail::ShaderStage
 {
-    std::string name; // the file, or a description of memory sources
+    Shader::Type type;
+    std::string name;
     std::string source;
 };
 
 namespace
 {
-// Why a load failed: the file it concerns and the reason, as loadFromFile prints it and the
+// Why a load failed: the file it concerns and the reason, as loadFromFile reports it and the
 // loading constructors throw it.
 struct Failure
 {
@@ -86,52 +88,64 @@ std::string programLog(GLuint program)
     return trimmed(std::move(log));
 }
 
-void report(const Failure& failure)
+// A diagnostic is one line; the driver's log, which spans several, is joined with "; ".
+std::string oneLine(const std::string& text)
 {
-    std::cerr << "Failed to load shader \"" << failure.file.string() << "\": " << failure.reason << std::endl;
+    std::string line;
+    for (std::size_t start = 0; start <= text.size();)
+    {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        const std::string_view part(text.data() + start, end - start);
+        if (!part.empty())
+            line.append(line.empty() ? "" : line.back() == ':' ? " " : "; ").append(part);
+        start = end + 1;
+    }
+    return line;
 }
 
+
 // Compiles and links the stages given; a program name on success.
-std::optional<Failure> build(const Shader::Type* types, const std::string* names, const std::string* sources, std::size_t count,
-                             GLuint& programOut)
+std::optional<Failure> build(const std::vector<detail::ShaderStage>& stages, GLuint& programOut)
 {
-    if (!detail::ensureGlContext())
-        return Failure{names[0], "no graphics context"};
+    if (!Context::ensureActive())
+        return Failure{stages.front().name, "no graphics context"};
     if (!Shader::isAvailable())
-        return Failure{names[0], "shaders are not supported on this system"};
+        return Failure{stages.front().name, "shaders are not supported on this system"};
 
     const GLuint program = glCreateProgram();
     std::string allNames;
-    for (std::size_t i = 0; i < count; ++i)
+    for (const detail::ShaderStage& stage : stages)
     {
         GLenum type = GL_FRAGMENT_SHADER;
-        if (types[i] == Shader::Type::Vertex)
+        if (stage.type == Shader::Type::Vertex)
             type = GL_VERTEX_SHADER;
-        else if (types[i] == Shader::Type::Geometry)
+        else if (stage.type == Shader::Type::Geometry)
         {
             if (!Shader::isGeometryAvailable())
             {
                 glDeleteProgram(program);
-                return Failure{names[i], "geometry shaders are not supported on this system"};
+                return Failure{stage.name, "geometry shaders are not supported on this system"};
             }
             type = GL_GEOMETRY_SHADER;
         }
         const GLuint shader = glCreateShader(type);
-        const GLchar* text = sources[i].c_str();
+        const GLchar* text = stage.source.c_str();
         glShaderSource(shader, 1, &text, nullptr);
         glCompileShader(shader);
         GLint status = GL_FALSE;
         glGetShaderiv(shader, GL_COMPILE_STATUS, &status);
         if (status != GL_TRUE)
         {
-            Failure failure{names[i], std::string("cannot compile the ") + stageName(type) + " shader:\n" + shaderLog(shader)};
+            Failure failure{stage.name, std::string("cannot compile the ") + stageName(type) + " shader:\n" + shaderLog(shader)};
             glDeleteShader(shader);
             glDeleteProgram(program);
             return failure;
         }
         glAttachShader(program, shader);
         glDeleteShader(shader); // freed with the program
-        allNames += (i ? "\", \"" : "") + names[i];
+        allNames += (allNames.empty() ? "" : "\", \"") + stage.name;
     }
 
     glLinkProgram(program);
@@ -148,39 +162,11 @@ std::optional<Failure> build(const Shader::Type* types, const std::string* names
     return std::nullopt;
 }
 
-template <typename Path>
-std::optional<Failure> loadFiles(std::initializer_list<std::pair<Shader::Type, Path>> files, GLuint& program)
+const char* stageName(Shader::Type type)
 {
-    std::vector<Shader::Type> types;
-    std::vector<std::string> names;
-    std::vector<std::string> sources;
-    for (const auto& [type, path] : files)
-    {
-        std::string source;
-        if (auto failure = readSource(path, source))
-            return failure;
-        types.push_back(type);
-        names.push_back(std::filesystem::path(path).string());
-        sources.push_back(std::move(source));
-    }
-    return build(types.data(), names.data(), sources.data(), types.size(), program);
-}
-
-std::optional<Failure> loadSources(std::initializer_list<std::pair<Shader::Type, std::string_view>> stages, GLuint& program)
-{
-    std::vector<Shader::Type> types;
-    std::vector<std::string> names;
-    std::vector<std::string> sources;
-    for (const auto& [type, source] : stages)
-    {
-        types.push_back(type);
-        names.push_back(std::string(stageName(type == Shader::Type::Vertex     ? GL_VERTEX_SHADER
-                                              : type == Shader::Type::Geometry ? GL_GEOMETRY_SHADER
-                                                                               : GL_FRAGMENT_SHADER)) +
-                        " shader source in memory");
-        sources.emplace_back(source);
-    }
-    return build(types.data(), names.data(), sources.data(), types.size(), program);
+    return stageName(type == Shader::Type::Vertex     ? GL_VERTEX_SHADER
+                     : type == Shader::Type::Geometry ? GL_GEOMETRY_SHADER
+                                                      : GL_FRAGMENT_SHADER);
 }
 
 GLint maxTextureUnits()
@@ -196,33 +182,23 @@ Shader::Shader() = default;
 
 Shader::Shader(const std::filesystem::path& filename, Type type)
 {
-    GLuint program = 0;
-    if (auto failure = loadFiles<std::filesystem::path>({{type, filename}}, program))
-        throw Exception(failure->file, failure->reason);
-    m_program = program;
+    loadFiles({{type, &filename}}, OnFailure::Throw);
 }
 
 Shader::Shader(const std::filesystem::path& vertexFile, const std::filesystem::path& fragmentFile)
 {
-    GLuint program = 0;
-    if (auto failure = loadFiles<std::filesystem::path>({{Type::Vertex, vertexFile}, {Type::Fragment, fragmentFile}}, program))
-        throw Exception(failure->file, failure->reason);
-    m_program = program;
+    loadFiles({{Type::Vertex, &vertexFile}, {Type::Fragment, &fragmentFile}}, OnFailure::Throw);
 }
 
 Shader::Shader(const std::filesystem::path& vertexFile, const std::filesystem::path& geometryFile,
                const std::filesystem::path& fragmentFile)
 {
-    GLuint program = 0;
-    if (auto failure = loadFiles<std::filesystem::path>(
-            {{Type::Vertex, vertexFile}, {Type::Geometry, geometryFile}, {Type::Fragment, fragmentFile}}, program))
-        throw Exception(failure->file, failure->reason);
-    m_program = program;
+    loadFiles({{Type::Vertex, &vertexFile}, {Type::Geometry, &geometryFile}, {Type::Fragment, &fragmentFile}}, OnFailure::Throw);
 }
 
 Shader::~Shader()
 {
-    if (m_program && detail::ensureGlContext())
+    if (m_program && Context::ensureActive())
         glDeleteProgram(m_program);
 }
 
@@ -246,85 +222,73 @@ Shader& Shader::operator=(Shader&& other) noexcept
 
 bool Shader::loadFromFile(const std::filesystem::path& filename, Type type)
 {
-    GLuint program = 0;
-    if (auto failure = loadFiles<std::filesystem::path>({{type, filename}}, program))
-    {
-        report(*failure);
-        return false;
-    }
-    Shader loaded;
-    loaded.m_program = program;
-    *this = std::move(loaded);
-    return true;
+    return loadFiles({{type, &filename}}, OnFailure::Report);
 }
 
 bool Shader::loadFromFile(const std::filesystem::path& vertexFile, const std::filesystem::path& fragmentFile)
 {
-    GLuint program = 0;
-    if (auto failure = loadFiles<std::filesystem::path>({{Type::Vertex, vertexFile}, {Type::Fragment, fragmentFile}}, program))
-    {
-        report(*failure);
-        return false;
-    }
-    Shader loaded;
-    loaded.m_program = program;
-    *this = std::move(loaded);
-    return true;
+    return loadFiles({{Type::Vertex, &vertexFile}, {Type::Fragment, &fragmentFile}}, OnFailure::Report);
 }
 
 bool Shader::loadFromFile(const std::filesystem::path& vertexFile, const std::filesystem::path& geometryFile,
                           const std::filesystem::path& fragmentFile)
 {
-    GLuint program = 0;
-    if (auto failure = loadFiles<std::filesystem::path>(
-            {{Type::Vertex, vertexFile}, {Type::Geometry, geometryFile}, {Type::Fragment, fragmentFile}}, program))
-    {
-        report(*failure);
-        return false;
-    }
-    Shader loaded;
-    loaded.m_program = program;
-    *this = std::move(loaded);
-    return true;
+    return loadFiles({{Type::Vertex, &vertexFile}, {Type::Geometry, &geometryFile}, {Type::Fragment, &fragmentFile}},
+                     OnFailure::Report);
 }
 
 bool Shader::loadFromMemory(std::string_view source, Type type)
 {
-    GLuint program = 0;
-    if (auto failure = loadSources({{type, source}}, program))
-    {
-        report(*failure);
-        return false;
-    }
-    Shader loaded;
-    loaded.m_program = program;
-    *this = std::move(loaded);
-    return true;
+    return loadSources({{type, source}});
 }
 
 bool Shader::loadFromMemory(std::string_view vertexSource, std::string_view fragmentSource)
 {
-    GLuint program = 0;
-    if (auto failure = loadSources({{Type::Vertex, vertexSource}, {Type::Fragment, fragmentSource}}, program))
-    {
-        report(*failure);
-        return false;
-    }
-    Shader loaded;
-    loaded.m_program = program;
-    *this = std::move(loaded);
-    return true;
+    return loadSources({{Type::Vertex, vertexSource}, {Type::Fragment, fragmentSource}});
 }
 
 bool Shader::loadFromMemory(std::string_view vertexSource, std::string_view geometrySource, std::string_view fragmentSource)
 {
-    GLuint program = 0;
-    if (auto failure =
-            loadSources({{Type::Vertex, vertexSource}, {Type::Geometry, geometrySource}, {Type::Fragment, fragmentSource}}, program))
+    return loadSources({{Type::Vertex, vertexSource}, {Type::Geometry, geometrySource}, {Type::Fragment, fragmentSource}});
+}
+
+namespace
+{
+bool fail(const Failure& failure, bool report)
+{
+    if (!report)
+        throw Exception(failure.file, failure.reason);
+    reportDiagnostic("cannot load the shader", failure.file.string(), oneLine(failure.reason));
+    return false;
+}
+} // namespace
+
+bool Shader::loadFiles(std::initializer_list<std::pair<Type, const std::filesystem::path*>> files, OnFailure onFailure)
+{
+    std::vector<detail::ShaderStage> stages;
+    for (const auto& [type, path] : files)
     {
-        report(*failure);
-        return false;
+        std::string source;
+        if (auto failure = readSource(*path, source))
+            return fail(*failure, onFailure == OnFailure::Report);
+        stages.push_back({type, path->string(), std::move(source)});
     }
+    return load(stages, onFailure);
+}
+
+bool Shader::loadSources(std::initializer_list<std::pair<Type, std::string_view>> sources)
+{
+    std::vector<detail::ShaderStage> stages;
+    for (const auto& [type, source] : sources)
+        stages.push_back({type, std::string(stageName(type)) + " shader source in memory", std::string(source)});
+    return load(stages, OnFailure::Report);
+}
+
+bool Shader::load(const std::vector<detail::ShaderStage>& stages, OnFailure onFailure)
+{
+    GLuint program = 0;
+    if (auto failure = build(stages, program))
+        return fail(*failure, onFailure == OnFailure::Report);
     Shader loaded;
     loaded.m_program = program;
     *this = std::move(loaded);
@@ -357,28 +321,28 @@ void withProgram(unsigned int program, int location, Call&& call)
 
 void Shader::setUniform(std::string_view name, float x)
 {
-    if (!m_program || !detail::ensureGlContext())
+    if (!m_program || !Context::ensureActive())
         return;
     withProgram(m_program, getUniformLocation(name), [&](int location) { glUniform1f(location, x); });
 }
 
 void Shader::setUniform(std::string_view name, Vector2f vector)
 {
-    if (!m_program || !detail::ensureGlContext())
+    if (!m_program || !Context::ensureActive())
         return;
     withProgram(m_program, getUniformLocation(name), [&](int location) { glUniform2f(location, vector.x, vector.y); });
 }
 
 void Shader::setUniform(std::string_view name, float x, float y, float z)
 {
-    if (!m_program || !detail::ensureGlContext())
+    if (!m_program || !Context::ensureActive())
         return;
     withProgram(m_program, getUniformLocation(name), [&](int location) { glUniform3f(location, x, y, z); });
 }
 
 void Shader::setUniform(std::string_view name, int x)
 {
-    if (!m_program || !detail::ensureGlContext())
+    if (!m_program || !Context::ensureActive())
         return;
     withProgram(m_program, getUniformLocation(name), [&](int location) { glUniform1i(location, x); });
 }
@@ -390,7 +354,7 @@ void Shader::setUniform(std::string_view name, bool x)
 
 void Shader::setUniform(std::string_view name, Color color)
 {
-    if (!m_program || !detail::ensureGlContext())
+    if (!m_program || !Context::ensureActive())
         return;
     withProgram(m_program, getUniformLocation(name),
                 [&](int location) { glUniform4f(location, color.r / 255.f, color.g / 255.f, color.b / 255.f, color.a / 255.f); });
@@ -398,7 +362,7 @@ void Shader::setUniform(std::string_view name, Color color)
 
 void Shader::setUniform(std::string_view name, const Transform& matrix)
 {
-    if (!m_program || !detail::ensureGlContext())
+    if (!m_program || !Context::ensureActive())
         return;
     withProgram(m_program, getUniformLocation(name),
                 [&](int location) { glUniformMatrix4fv(location, 1, GL_FALSE, matrix.getMatrix()); });
@@ -406,7 +370,7 @@ void Shader::setUniform(std::string_view name, const Transform& matrix)
 
 void Shader::setUniform(std::string_view name, const Texture& texture)
 {
-    if (!m_program || !detail::ensureGlContext())
+    if (!m_program || !Context::ensureActive())
         return;
     const int location = getUniformLocation(name);
     if (location == -1)
@@ -419,7 +383,7 @@ void Shader::setUniform(std::string_view name, const Texture& texture)
     // Unit 0 holds the current texture; the others take one unit each from 1 up.
     if (static_cast<GLint>(m_textures.size()) + 1 >= maxTextureUnits())
     {
-        std::cerr << "Cannot set texture uniform \"" << name << "\": all texture units are in use" << std::endl;
+        reportDiagnostic("cannot set the texture uniform", name, "all texture units are in use");
         return;
     }
     m_textures.emplace(location, &texture);
@@ -427,7 +391,7 @@ void Shader::setUniform(std::string_view name, const Texture& texture)
 
 void Shader::setUniform(std::string_view name, CurrentTextureType)
 {
-    if (!m_program || !detail::ensureGlContext())
+    if (!m_program || !Context::ensureActive())
         return;
     m_currentTexture = getUniformLocation(name);
     withProgram(m_program, m_currentTexture, [&](int location) { glUniform1i(location, 0); });
@@ -466,7 +430,7 @@ bool Shader::isAvailable()
     static int available = -1;
     if (available == -1)
     {
-        if (!detail::ensureGlContext())
+        if (!Context::ensureActive())
             return false;
         available = epoxy_gl_version() >= 20 ? 1 : 0;
     }
@@ -478,7 +442,7 @@ bool Shader::isGeometryAvailable()
     static int available = -1;
     if (available == -1)
     {
-        if (!detail::ensureGlContext())
+        if (!Context::ensureActive())
             return false;
         available = (isAvailable() && epoxy_gl_version() >= 32) ? 1 : 0;
     }

@@ -1,14 +1,16 @@
 #include <mivra/Graphics/Texture.hpp>
+#include <mivra/System/Diagnostics.hpp>
 #include <mivra/System/Exception.hpp>
+#include <mivra/Window/Context.hpp>
 
-#include "Graphics/detail/GlContext.hpp"
 #include "Graphics/detail/GlSavers.hpp"
+#include "Graphics/detail/TextureCacheId.hpp"
 
 #include <epoxy/gl.h>
 
 #include <algorithm>
 #include <cassert>
-#include <iostream>
+#include <string>
 #include <utility>
 
 namespace mivra
@@ -49,7 +51,7 @@ Texture::Texture(const std::filesystem::path& filename, bool sRgb) : Texture()
 
 Texture::~Texture()
 {
-    if (m_texture && detail::ensureGlContext())
+    if (m_texture && Context::ensureActive())
     {
         const GLuint name = m_texture;
         glDeleteTextures(1, &name);
@@ -110,18 +112,18 @@ bool Texture::create(Vector2u size, bool sRgb)
 {
     if (size.x == 0 || size.y == 0)
     {
-        std::cerr << "Failed to create texture: invalid size " << size.x << "x" << size.y << std::endl;
+        reportDiagnostic("cannot create the texture", {}, "invalid size " + std::to_string(size.x) + "x" + std::to_string(size.y));
         return false;
     }
-    if (!detail::ensureGlContext())
+    if (!Context::ensureActive())
     {
-        std::cerr << "Failed to create texture: no graphics context" << std::endl;
+        reportDiagnostic("cannot create the texture", {}, "no graphics context");
         return false;
     }
     const unsigned int maxSize = getMaximumSize();
     if (size.x > maxSize || size.y > maxSize)
     {
-        std::cerr << "Failed to create texture: " << size.x << "x" << size.y << " exceeds the maximum size " << maxSize << std::endl;
+        reportDiagnostic("cannot create the texture", {}, std::to_string(size.x) + "x" + std::to_string(size.y) + " exceeds the maximum size " + std::to_string(maxSize));
         return false;
     }
 
@@ -163,13 +165,13 @@ bool Texture::loadFromImage(const Image& image, bool sRgb, const IntRect& area)
 {
     if (!image.getPixelsPtr())
     {
-        std::cerr << "Failed to load texture from image: the image is empty" << std::endl;
+        reportDiagnostic("cannot load the texture from the image", {}, "the image is empty");
         return false;
     }
     const IntRect rect = clipArea(area, image.getSize());
     if (rect.size.x <= 0 || rect.size.y <= 0)
     {
-        std::cerr << "Failed to load texture from image: the area lies outside the image" << std::endl;
+        reportDiagnostic("cannot load the texture from the image", {}, "the area lies outside the image");
         return false;
     }
     if (!create(Vector2u(rect.size), sRgb))
@@ -188,7 +190,7 @@ bool Texture::loadFromImage(const Image& image, bool sRgb, const IntRect& area)
 
 Image Texture::copyToImage() const
 {
-    if (!m_texture || !detail::ensureGlContext())
+    if (!m_texture || !Context::ensureActive())
         return {};
     std::vector<std::uint8_t> pixels(static_cast<std::size_t>(m_size.x) * m_size.y * 4);
     {
@@ -211,7 +213,7 @@ void Texture::update(const std::uint8_t* pixels)
 void Texture::update(const std::uint8_t* pixels, Vector2u size, Vector2u dest)
 {
     assert(dest.x + size.x <= m_size.x && dest.y + size.y <= m_size.y && "Texture::update: region outside the texture");
-    if (!pixels || !m_texture || size.x == 0 || size.y == 0 || !detail::ensureGlContext())
+    if (!pixels || !m_texture || size.x == 0 || size.y == 0 || !Context::ensureActive())
         return;
     const detail::TextureBindingSaver saver;
     glBindTexture(GL_TEXTURE_2D, m_texture);
@@ -241,7 +243,7 @@ void Texture::setSmooth(bool smooth)
     if (smooth == m_isSmooth)
         return;
     m_isSmooth = smooth;
-    if (m_texture && detail::ensureGlContext())
+    if (m_texture && Context::ensureActive())
     {
         const detail::TextureBindingSaver saver;
         glBindTexture(GL_TEXTURE_2D, m_texture);
@@ -255,7 +257,7 @@ void Texture::setRepeated(bool repeated)
     if (repeated == m_isRepeated)
         return;
     m_isRepeated = repeated;
-    if (m_texture && detail::ensureGlContext())
+    if (m_texture && Context::ensureActive())
     {
         const detail::TextureBindingSaver saver;
         glBindTexture(GL_TEXTURE_2D, m_texture);
@@ -293,7 +295,7 @@ unsigned int Texture::getMaximumSize()
 {
     // Asked once, when a context can be had.
     static unsigned int size = 0;
-    if (size == 0 && detail::ensureGlContext())
+    if (size == 0 && Context::ensureActive())
     {
         GLint value = 0;
         glGetIntegerv(GL_MAX_TEXTURE_SIZE, &value);

@@ -1,11 +1,13 @@
 #include <mivra/Graphics/VertexBuffer.hpp>
 
 #include <mivra/Graphics/RenderTarget.hpp>
+#include <mivra/System/Diagnostics.hpp>
 #include <mivra/Window/Context.hpp>
 
 #include <epoxy/gl.h>
 
-#include <iostream>
+#include <cstdio>
+#include <string>
 #include <utility>
 
 namespace mivra
@@ -20,6 +22,13 @@ GLenum glUsage(VertexBuffer::Usage usage)
         case VertexBuffer::Usage::Dynamic: return GL_DYNAMIC_DRAW;
         default: return GL_STREAM_DRAW;
     }
+}
+
+std::string glErrorName(GLenum error)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "OpenGL error 0x%x", static_cast<unsigned int>(error));
+    return text;
 }
 
 // Clears errors left by earlier calls so the next check sees only its own.
@@ -89,7 +98,7 @@ bool VertexBuffer::create(std::size_t vertexCount)
 {
     if (!isAvailable())
     {
-        std::cerr << "VertexBuffer::create: vertex buffers are not available" << std::endl;
+        reportDiagnostic("cannot create the vertex buffer", {}, "vertex buffers are not available");
         return false;
     }
     if (m_buffer == 0)
@@ -100,7 +109,7 @@ bool VertexBuffer::create(std::size_t vertexCount)
     }
     if (m_buffer == 0)
     {
-        std::cerr << "VertexBuffer::create: the driver gave no buffer" << std::endl;
+        reportDiagnostic("cannot create the vertex buffer", {}, "the driver gave no buffer");
         return false;
     }
     clearGlErrors();
@@ -110,8 +119,8 @@ bool VertexBuffer::create(std::size_t vertexCount)
     glBindBuffer(GL_ARRAY_BUFFER, 0);
     if (error != GL_NO_ERROR)
     {
-        std::cerr << "VertexBuffer::create: cannot allocate " << vertexCount << " vertices (OpenGL error 0x" << std::hex
-                  << error << std::dec << ")" << std::endl;
+        reportDiagnostic("cannot create the vertex buffer", {},
+                         "cannot allocate " + std::to_string(vertexCount) + " vertices (" + glErrorName(error) + ")");
         m_size = 0;
         return false;
     }
@@ -128,14 +137,14 @@ bool VertexBuffer::update(const Vertex* vertices, std::size_t vertexCount, unsig
 {
     if (m_buffer == 0)
     {
-        std::cerr << "VertexBuffer::update: the buffer has not been created" << std::endl;
+        reportDiagnostic("cannot update the vertex buffer", {}, "the buffer has not been created");
         return false;
     }
     if (vertexCount == 0)
         return true;
     if (!vertices)
     {
-        std::cerr << "VertexBuffer::update: no vertices given" << std::endl;
+        reportDiagnostic("cannot update the vertex buffer", {}, "no vertices given");
         return false;
     }
     if (offset == 0 && vertexCount > m_size)
@@ -145,8 +154,9 @@ bool VertexBuffer::update(const Vertex* vertices, std::size_t vertexCount, unsig
     }
     else if (offset > m_size || vertexCount > m_size - offset)
     {
-        std::cerr << "VertexBuffer::update: " << vertexCount << " vertices from " << offset
-                  << " do not fit in a buffer of " << m_size << std::endl;
+        reportDiagnostic("cannot update the vertex buffer", {},
+                         std::to_string(vertexCount) + " vertices from " + std::to_string(offset) +
+                             " do not fit in a buffer of " + std::to_string(m_size));
         return false;
     }
     if (!Context::ensureActive())
@@ -159,8 +169,7 @@ bool VertexBuffer::update(const Vertex* vertices, std::size_t vertexCount, unsig
     glBindBuffer(GL_ARRAY_BUFFER, 0);
     if (error != GL_NO_ERROR)
     {
-        std::cerr << "VertexBuffer::update: the driver refused the vertices (OpenGL error 0x" << std::hex << error
-                  << std::dec << ")" << std::endl;
+        reportDiagnostic("cannot update the vertex buffer", {}, "the driver refused the vertices (" + glErrorName(error) + ")");
         return false;
     }
     return true;

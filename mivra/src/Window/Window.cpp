@@ -1,6 +1,6 @@
 #include <mivra/Window/Window.hpp>
 
-#include "detail/SdlWindowImpl.hpp"
+#include "detail/WindowBackend.hpp"
 #include "detail/WindowImpl.hpp"
 
 #include <cassert>
@@ -14,12 +14,6 @@ Window::Window(VideoMode mode, const String& title, std::uint32_t style, State s
     Window::create(mode, title, style, state, settings);
 }
 
-Window::Window(std::unique_ptr<detail::WindowImpl> impl) : WindowBase(std::move(impl))
-{
-    if (getImpl())
-        m_settings = getImpl()->getContextSettings();
-}
-
 Window::~Window() = default;
 
 void Window::create(VideoMode mode, const String& title, std::uint32_t style, State state)
@@ -31,7 +25,7 @@ void Window::create(VideoMode mode, const String& title, std::uint32_t style, St
 {
     assert(mode.size.x > 0 && mode.size.y > 0 && "Window::create: the size must not be zero");
     m_settings = {};
-    auto impl = detail::SdlWindowImpl::create(mode, title, style, state, &settings);
+    auto impl = detail::createWindowImpl(mode, title, style, state, &settings);
     if (impl)
         m_settings = impl->getContextSettings();
     m_frameClock.restart();

@@ -1,6 +1,6 @@
 #include <mivra/Window/WindowBase.hpp>
 
-#include "detail/SdlWindowImpl.hpp"
+#include "detail/WindowBackend.hpp"
 #include "detail/WindowImpl.hpp"
 
 #include <cassert>
@@ -14,17 +14,12 @@ WindowBase::WindowBase(VideoMode mode, const String& title, std::uint32_t style,
     WindowBase::create(mode, title, style, state);
 }
 
-WindowBase::WindowBase(std::unique_ptr<detail::WindowImpl> impl)
-{
-    adopt(std::move(impl));
-}
-
 WindowBase::~WindowBase() = default;
 
 void WindowBase::create(VideoMode mode, const String& title, std::uint32_t style, State state)
 {
     assert(mode.size.x > 0 && mode.size.y > 0 && "WindowBase::create: the size must not be zero");
-    adopt(detail::SdlWindowImpl::create(mode, title, style, state, nullptr));
+    adopt(detail::createWindowImpl(mode, title, style, state, nullptr));
 }
 
 void WindowBase::adopt(std::unique_ptr<detail::WindowImpl> impl)
@@ -50,34 +45,22 @@ bool WindowBase::isOpen() const
 
 std::optional<Event> WindowBase::pollEvent()
 {
-    while (m_impl)
-    {
-        auto event = m_impl->popEvent();
-        if (!event || filterEvent(*event))
-            return event;
-    }
-    return std::nullopt;
+    return m_impl ? noteEvent(m_impl->popEvent()) : std::nullopt;
 }
 
 std::optional<Event> WindowBase::waitEvent(Time timeout)
 {
-    while (m_impl)
-    {
-        auto event = m_impl->waitEvent(timeout);
-        if (!event || filterEvent(*event))
-            return event;
-    }
-    return std::nullopt;
+    return m_impl ? noteEvent(m_impl->waitEvent(timeout)) : std::nullopt;
 }
 
-bool WindowBase::filterEvent(const Event& event)
+std::optional<Event> WindowBase::noteEvent(std::optional<Event> event)
 {
-    if (const auto* resized = event.getIf<Event::Resized>())
+    if (const auto* resized = event ? event->getIf<Event::Resized>() : nullptr)
     {
         m_size = resized->size;
         onResize();
     }
-    return true;
+    return event;
 }
 
 Vector2i WindowBase::getPosition() const

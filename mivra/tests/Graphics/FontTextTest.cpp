@@ -2,6 +2,7 @@
 #include <mivra/Graphics/Text.hpp>
 #include <mivra/System/Exception.hpp>
 
+#include "../Support/DiagnosticCapture.hpp"
 #include "AllocationCounter.hpp"
 
 #include <cstdlib>
@@ -60,9 +61,12 @@ TEST(FontLoadTest, FailuresThrowWithTheFileAndReason)
 
     EXPECT_THROW(Font{dir}, Exception);
 
+    mivra::test::DiagnosticCapture diagnostics;
     Font font;
     EXPECT_FALSE(font.openFromFile(corrupt));
     EXPECT_FALSE(font.isLoaded());
+    EXPECT_EQ(diagnostics.take(),
+              std::vector<std::string>{"mivra: cannot load the font: " + corrupt.string() + ": not a font file FreeType can read"});
     EXPECT_TRUE(font.openFromFile(fontPath()));
     EXPECT_EQ(font.getInfo().family, "DejaVu Sans");
     std::filesystem::remove_all(dir);
@@ -157,9 +161,9 @@ TEST_F(FontTextTest, TextBoundsAndLineSpacing)
     // Size zero draws nothing, quietly.
     text.setString("Hello");
     text.setCharacterSize(0);
-    ::testing::internal::CaptureStderr();
+    mivra::test::DiagnosticCapture diagnostics;
     EXPECT_EQ(text.getLocalBounds().size, Vector2f(0.f, 0.f));
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    EXPECT_TRUE(diagnostics.take().empty());
 }
 
 TEST_F(FontTextTest, CharacterPositions)

@@ -1,6 +1,8 @@
 #include <mivra/Graphics/Image.hpp>
 #include <mivra/System/Exception.hpp>
 
+#include "../Support/DiagnosticCapture.hpp"
+
 #include <filesystem>
 #include <fstream>
 #include <unistd.h>
@@ -82,9 +84,17 @@ TEST_F(ImageTest, FailingLoadsAndSavesNameTheFile)
         EXPECT_THAT(e.what(), HasSubstr(corrupt.string()));
     }
 
+    mivra::test::DiagnosticCapture diagnostics;
     Image image({1, 1}, Color::White);
     EXPECT_FALSE(image.loadFromFile(corrupt));
     EXPECT_EQ(image.getSize(), Vector2u(1, 1)); // left as it was
+    EXPECT_FALSE(image.loadFromMemory("GIF89a", 6));
     EXPECT_FALSE(image.saveToFile(dir / "picture.xyz"));
     EXPECT_FALSE(image.saveToFile(dir / "no-such-dir" / "picture.png"));
+    const auto lines = diagnostics.take();
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_THAT(lines[0], ::testing::StartsWith("mivra: cannot load the image: " + corrupt.string() + ": not a readable image ("));
+    EXPECT_THAT(lines[1], ::testing::StartsWith("mivra: cannot load the image from memory: "));
+    EXPECT_EQ(lines[2], "mivra: cannot save the image: " + (dir / "picture.xyz").string() + ": unsupported format \".xyz\"");
+    EXPECT_EQ(lines[3], "mivra: cannot save the image: " + (dir / "no-such-dir" / "picture.png").string() + ": cannot write the file");
 }

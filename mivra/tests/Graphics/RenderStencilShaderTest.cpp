@@ -1,4 +1,5 @@
 #include "RenderTestSupport.hpp"
+#include "../Support/DiagnosticCapture.hpp"
 
 #include <mivra/Graphics/RectangleShape.hpp>
 #include <mivra/Graphics/Shader.hpp>
@@ -15,6 +16,7 @@
 using namespace mivra;
 using mivra::test::RenderTest;
 using ::testing::HasSubstr;
+using ::testing::StartsWith;
 
 namespace
 {
@@ -280,16 +282,20 @@ TEST_F(RenderTest, ShaderFailuresNameTheFileAndKeepTheOldProgram)
     ASSERT_TRUE(shader.loadFromMemory("void main() { gl_FragColor = vec4(1.0); }", Shader::Type::Fragment));
     const unsigned int program = shader.getNativeHandle();
 
-    ::testing::internal::CaptureStderr();
+    mivra::test::DiagnosticCapture diagnostics;
     EXPECT_FALSE(shader.loadFromFile(broken, Shader::Type::Fragment));
-    const std::string message = ::testing::internal::GetCapturedStderr();
-    EXPECT_THAT(message, HasSubstr(broken.string()));
-    EXPECT_THAT(message, HasSubstr("undefined_thing")); // the driver's log
+    auto lines = diagnostics.take();
+    ASSERT_EQ(lines.size(), 1u);
+    // One line, however many lines the driver's log has.
+    EXPECT_EQ(lines[0].find('\n'), std::string::npos) << lines[0];
+    EXPECT_THAT(lines[0], StartsWith("mivra: cannot load the shader: " + broken.string() + ": cannot compile the fragment shader: "));
+    EXPECT_THAT(lines[0], HasSubstr("undefined_thing")); // the driver's log
     EXPECT_EQ(shader.getNativeHandle(), program);
 
-    ::testing::internal::CaptureStderr();
     EXPECT_FALSE(shader.loadFromFile(dir / "vertex.vert", dir / "missing.frag"));
-    EXPECT_THAT(::testing::internal::GetCapturedStderr(), HasSubstr("vertex.vert"));
+    lines = diagnostics.take();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0], "mivra: cannot load the shader: " + (dir / "vertex.vert").string() + ": no such file");
 
     try
     {

@@ -1,6 +1,7 @@
 #include <mivra/Graphics/RenderTexture.hpp>
 #include <mivra/Graphics/VertexBuffer.hpp>
 
+#include "../Support/DiagnosticCapture.hpp"
 #include "RenderTestSupport.hpp"
 
 #include <array>
@@ -147,6 +148,30 @@ TEST_F(VertexBufferTest, CopiesOwnTheirContents)
     VertexBuffer moved(std::move(buffer));
     EXPECT_EQ(buffer.getNativeHandle(), 0u);
     EXPECT_EQ(draw(moved).getPixel({10, 30}), Color::Blue);
+}
+
+TEST_F(VertexBufferTest, GraphicsFailuresAreOneDiagnosticLineEach)
+{
+    test::DiagnosticCapture diagnostics;
+    VertexBuffer buffer(PrimitiveType::Triangles);
+    const auto vertices = twoHalves();
+    EXPECT_FALSE(buffer.update(vertices.data()));
+    ASSERT_TRUE(buffer.create(12));
+    EXPECT_FALSE(buffer.update(vertices.data(), 6, 7));
+    Texture texture;
+    EXPECT_FALSE(texture.create({0, 4}));
+    EXPECT_FALSE(texture.loadFromImage(Image()));
+    RenderTexture renderTexture;
+    EXPECT_FALSE(renderTexture.create({4, 0}));
+
+    const std::vector<std::string> expected{
+        "mivra: cannot update the vertex buffer: the buffer has not been created",
+        "mivra: cannot update the vertex buffer: 6 vertices from 7 do not fit in a buffer of 12",
+        "mivra: cannot create the texture: invalid size 0x4",
+        "mivra: cannot load the texture from the image: the image is empty",
+        "mivra: cannot create the render texture: invalid size 4x0",
+    };
+    EXPECT_EQ(diagnostics.take(), expected);
 }
 } // namespace
 } // namespace mivra

@@ -1,6 +1,8 @@
 #include <mivra/Window/Context.hpp>
 #include <mivra/Window/Window.hpp>
 
+#include "NullBackendWindow.hpp"
+
 #include <SDL.h>
 #include <gtest/gtest.h>
 
@@ -139,4 +141,18 @@ TEST(WindowContext, ClosingReleasesTheContextAndLeavesEnsureActiveWorking)
     window.create(mivra::VideoMode({32, 32}), "again");
     EXPECT_TRUE(window.isOpen());
     EXPECT_TRUE(window.setActive());
+}
+
+TEST(NullBackendWindow, DrawsInTheHiddenContextAndSwapsOnlyWhileOpen)
+{
+    mivra::test::NullBackendWindow<mivra::Window> window(mivra::VideoMode({100, 100}), "display");
+    ASSERT_TRUE(window.isOnNullBackend());
+    EXPECT_TRUE(window.setActive());
+    EXPECT_NE(SDL_GL_GetCurrentContext(), nullptr);
+    window.display();
+    window.display();
+    EXPECT_EQ(window.backend().getSwapCount(), 2);
+    window.close();
+    window.display(); // no window: nothing to do, no crash
+    EXPECT_FALSE(window.setActive());
 }

@@ -1,6 +1,6 @@
 #include <mivra/Window/WindowBase.hpp>
 
-#include "detail/NullWindowImpl.hpp"
+#include "NullBackendWindow.hpp"
 
 #include <gtest/gtest.h>
 
@@ -28,8 +28,8 @@ void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 TEST(EventQueue, SteadyStreamOfEventsAllocatesNothing)
 {
-    auto* impl = new mivra::detail::NullWindowImpl({800, 600});
-    mivra::WindowBase window{std::unique_ptr<mivra::detail::NullWindowImpl>(impl)};
+    mivra::test::NullBackendWindow<mivra::WindowBase> window(mivra::VideoMode({800, 600}), "queue");
+    mivra::detail::NullWindowImpl* impl = &window.backend();
 
     auto frame = [&] {
         // A frame's worth of events, more than a handful, then a full drain.

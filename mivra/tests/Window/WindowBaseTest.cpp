@@ -1,8 +1,9 @@
+#include <mivra/System/Diagnostics.hpp>
 #include <mivra/Window/Window.hpp>
 #include <mivra/Window/WindowBase.hpp>
 
-#include "detail/NullWindowImpl.hpp"
-#include "detail/SdlWindowImpl.hpp"
+#include "../Support/DiagnosticCapture.hpp"
+#include "NullBackendWindow.hpp"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -12,17 +13,29 @@
 using mivra::Event;
 using mivra::Vector2u;
 using mivra::detail::NullWindowImpl;
+using mivra::test::NullBackendWindow;
 
 namespace
 {
 class CountingWindow : public mivra::WindowBase
 {
 public:
-    using WindowBase::WindowBase;
+    CountingWindow(mivra::VideoMode mode, const mivra::String& title, std::uint32_t style = mivra::Style::Default)
+        : WindowBase(mode, title, style), m_title(title)
+    {
+    }
     int resizes = 0;
     Vector2u sizeSeenOnResize;
 
-    std::uint32_t sdlId() const { return static_cast<mivra::detail::SdlWindowImpl*>(getImpl())->getSdlWindowId(); }
+    // SDL's id of this window, found by its title (unique among the windows of a test).
+    std::uint32_t sdlId() const
+    {
+        const std::string title = m_title.toUtf8();
+        for (std::uint32_t id = 1; id < 10000; ++id)
+            if (SDL_Window* window = SDL_GetWindowFromID(id); window && title == SDL_GetWindowTitle(window))
+                return id;
+        return 0;
+    }
 
 protected:
     void onResize() override
@@ -30,13 +43,15 @@ protected:
         ++resizes;
         sizeSeenOnResize = getSize();
     }
+
+private:
+    mivra::String m_title;
 };
 
 struct NullWindow
 {
-    NullWindow() : impl(new NullWindowImpl({640, 480})), window(std::unique_ptr<NullWindowImpl>(impl)) {}
-    NullWindowImpl* impl;
-    CountingWindow window;
+    NullBackendWindow<CountingWindow> window{mivra::VideoMode({640, 480}), "null"};
+    NullWindowImpl* impl{&window.backend()};
 };
 } // namespace
 
@@ -126,17 +141,35 @@ TEST(WindowBaseProperties, ReachTheBackend)
     EXPECT_TRUE(w.window.hasFocus());
 }
 
-TEST(WindowDisplay, SwapsOnlyWhileOpen)
+TEST(WindowDisplay, WithoutAnyOpenGlNothingIsActivatedOrSwapped)
 {
-    auto* impl = new NullWindowImpl({100, 100}, true);
-    mivra::Window window{std::unique_ptr<NullWindowImpl>(impl)};
-    EXPECT_TRUE(window.setActive());
-    window.display();
-    window.display();
-    EXPECT_EQ(impl->getSwapCount(), 2);
-    window.close();
-    window.display(); // no window: nothing to do, no crash
+    // The dummy video driver has no OpenGL, so not even a hidden context can be had: the window
+    // must not claim one, or drawing would reach a driver with nothing current.
+    NullBackendWindow<mivra::Window> window(mivra::VideoMode({100, 100}), "display");
+    NullWindowImpl* impl = &window.backend();
+    const auto previous = mivra::setDiagnosticHandler({});
     EXPECT_FALSE(window.setActive());
+    window.display();
+    mivra::setDiagnosticHandler(previous);
+    EXPECT_EQ(impl->getSwapCount(), 0);
+}
+
+TEST(WindowBackendChoice, TheEnvironmentPicksTheNullBackendAndNothingElse)
+{
+    {
+        NullBackendWindow<CountingWindow> chosen(mivra::VideoMode({320, 200}), "chosen");
+        ASSERT_TRUE(chosen.isOnNullBackend());
+        EXPECT_EQ(chosen.backend().getTitle().toUtf8(), "chosen");
+        EXPECT_EQ(chosen.getSize(), Vector2u(320, 200));
+        EXPECT_EQ(chosen.sdlId(), 0u);
+    }
+    // Without the selection, or with a value that names no backend, windows are SDL's.
+    CountingWindow plain(mivra::VideoMode({320, 200}), "plain");
+    EXPECT_NE(plain.sdlId(), 0u);
+    setenv("MIVRA_WINDOW_BACKEND", "nothing", 1);
+    CountingWindow unknown(mivra::VideoMode({320, 200}), "unknown");
+    unsetenv("MIVRA_WINDOW_BACKEND");
+    EXPECT_NE(unknown.sdlId(), 0u);
 }
 
 // Windows of SDL's dummy video driver: real SDL windows and event routing, without a display.
@@ -263,13 +296,14 @@ TEST(SdlWindow, SizeFollowsSetSizeAndResizeEvents)
 
 TEST(SdlWindow, AWindowWithoutOpenGlSupportDoesNotOpen)
 {
-    // The dummy driver has no OpenGL: the window reports why on stderr and stays closed.
-    testing::internal::CaptureStderr();
+    // The dummy driver has no OpenGL: the window reports why and stays closed.
+    mivra::test::DiagnosticCapture diagnostics;
     mivra::Window window(mivra::VideoMode({100, 100}), "no gl");
-    const std::string error = testing::internal::GetCapturedStderr();
     EXPECT_FALSE(window.isOpen());
     EXPECT_FALSE(window.pollEvent());
     EXPECT_FALSE(window.setActive());
     window.display();
-    EXPECT_NE(error.find("no gl"), std::string::npos) << error;
+    const auto lines = diagnostics.take();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].rfind("mivra: cannot open the window: \"no gl\": ", 0), 0u) << lines[0];
 }

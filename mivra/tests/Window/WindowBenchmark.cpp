@@ -3,7 +3,7 @@
 #include <mivra/Window/Keyboard.hpp>
 #include <mivra/Window/WindowBase.hpp>
 
-#include "detail/NullWindowImpl.hpp"
+#include "NullBackendWindow.hpp"
 #include "detail/SdlEventTranslation.hpp"
 #include "detail/TouchState.hpp"
 
@@ -15,8 +15,8 @@ namespace
 // A frame that drains 30 queued mouse moves, as an event log under a moving mouse sees them.
 void drainThirtyEvents(benchmark::State& state)
 {
-    auto* impl = new mivra::detail::NullWindowImpl({800, 600});
-    mivra::WindowBase window{std::unique_ptr<mivra::detail::NullWindowImpl>(impl)};
+    mivra::test::NullBackendWindow<mivra::WindowBase> window(mivra::VideoMode({800, 600}), "bench");
+    mivra::detail::NullWindowImpl* impl = &window.backend();
     for (auto _ : state)
     {
         for (int i = 0; i < 30; ++i)

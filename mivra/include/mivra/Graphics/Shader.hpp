@@ -6,13 +6,20 @@
 
 #include <filesystem>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 namespace mivra
 {
 class Texture;
+namespace detail
+{
+struct ShaderStage;
+}
 
 // A GLSL program of a vertex, an optional geometry and a fragment stage. Stages left out use the
 // fixed pipeline. Vertex shaders read gl_Vertex, gl_Color and gl_MultiTexCoord0 (texture
@@ -77,8 +84,18 @@ public:
     [[nodiscard]] static bool isGeometryAvailable();
 
 private:
-    struct SourceFile;
-    bool compile(const SourceFile* vertex, const SourceFile* geometry, const SourceFile* fragment);
+    enum class OnFailure
+    {
+        Report, // one diagnostic, false
+        Throw   // mivra::Exception
+    };
+    // Reads the files, then loads their sources as load() does, failures named after the files.
+    bool loadFiles(std::initializer_list<std::pair<Type, const std::filesystem::path*>> files, OnFailure onFailure);
+    // Sources in memory, failures named after their stage.
+    bool loadSources(std::initializer_list<std::pair<Type, std::string_view>> sources);
+    // Every way of loading ends here: builds the program and takes it. On failure the shader is
+    // left as it was.
+    bool load(const std::vector<detail::ShaderStage>& stages, OnFailure onFailure);
     int getUniformLocation(std::string_view name);
     void bindTextures() const;
 

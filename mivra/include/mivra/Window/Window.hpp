@@ -17,8 +17,6 @@ public:
            std::uint32_t style = Style::Default,
            State state = State::Windowed,
            const ContextSettings& settings = {});
-    // Adopts a platform window that already carries its context; used by backends and tests.
-    explicit Window(std::unique_ptr<detail::WindowImpl> impl);
     ~Window() override;
 
     void create(VideoMode mode, const String& title, std::uint32_t style = Style::Default, State state = State::Windowed) override;

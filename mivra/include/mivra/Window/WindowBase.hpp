@@ -27,8 +27,6 @@ class WindowBase
 public:
     WindowBase();
     WindowBase(VideoMode mode, const String& title, std::uint32_t style = Style::Default, State state = State::Windowed);
-    // Adopts a platform window; used by the window backends and by tests.
-    explicit WindowBase(std::unique_ptr<detail::WindowImpl> impl);
     virtual ~WindowBase();
 
     WindowBase(const WindowBase&) = delete;
@@ -74,8 +72,8 @@ protected:
     void adopt(std::unique_ptr<detail::WindowImpl> impl);
 
 private:
-    // Bookkeeping on an event before the user sees it; false drops the event.
-    bool filterEvent(const Event& event);
+    // Bookkeeping on an event (if any) before the user sees it; gives the event back.
+    std::optional<Event> noteEvent(std::optional<Event> event);
 
     std::unique_ptr<detail::WindowImpl> m_impl;
     Vector2u m_size;

@@ -1,9 +1,10 @@
 #include "GlContext.hpp"
 
+#include <mivra/System/Diagnostics.hpp>
+
 #include <SDL.h>
 
 #include <cstdio>
-#include <iostream>
 #include <optional>
 
 namespace mivra::detail
@@ -161,7 +162,7 @@ std::unique_ptr<GlContext> GlContext::create(const ContextSettings& request, boo
     {
         // The root's failure shows as the failure of whatever needed it; don't say it twice.
         if (shareWithOthers)
-            std::cerr << "Mivra: cannot create an OpenGL context: " << SDL_GetError() << '\n';
+            reportDiagnostic("cannot create an OpenGL context", {}, SDL_GetError());
         return nullptr;
     }
     context->m_settings = queryCurrentContextSettings();

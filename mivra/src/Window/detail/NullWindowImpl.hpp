@@ -2,10 +2,16 @@
 
 #include "WindowImpl.hpp"
 
+#include <mivra/Window/Context.hpp>
+
 namespace mivra::detail
 {
 // A window with no display behind it: it only keeps its properties, and its events are the ones
 // pushed into it. Makes window code testable without any display.
+//
+// Asked for a context, it has none of its own: drawing goes to the process's hidden shared
+// context, when one can be had, and is never shown. Claiming a context with nothing current
+// would send the graphics module's calls into a driver with no context, which aborts.
 class NullWindowImpl : public WindowImpl
 {
 public:
@@ -28,8 +34,9 @@ public:
     bool hasContext() const override { return m_withContext; }
     bool setActive(bool active) override
     {
-        m_active = active;
-        return m_withContext;
+        if (!m_withContext)
+            return false;
+        return !active || Context::ensureActive();
     }
     void swapBuffers() override { ++m_swapCount; }
     bool setVerticalSync(bool enabled) override
@@ -56,7 +63,6 @@ private:
     bool m_cursorVisible{true};
     bool m_focus{};
     bool m_withContext{};
-    bool m_active{};
     bool m_verticalSync{};
     int m_swapCount{};
     int m_processCount{};

@@ -97,7 +97,7 @@ std::optional<unsigned int> open(int deviceIndex)
     SDL_Joystick* handle = SDL_JoystickOpen(deviceIndex);
     if (!handle)
     {
-        std::cerr << "Mivra: cannot open joystick " << deviceIndex << ": " << SDL_GetError() << '\n';
+        reportDiagnostic("cannot open the joystick", std::to_string(deviceIndex), SDL_GetError());
         return std::nullopt;
     }
     *free = Slot{handle, SDL_JoystickInstanceID(handle), false, {}};
@@ -130,7 +130,7 @@ bool ensureSdlJoysticks()
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) != 0)
     {
-        std::cerr << "Mivra: joysticks are unavailable: " << SDL_GetError() << '\n';
+        reportDiagnostic("joysticks are unavailable", {}, SDL_GetError());
         return false;
     }
     j.available = true;

@@ -1,13 +1,15 @@
 #include "SdlVideo.hpp"
 
+#include <mivra/System/Diagnostics.hpp>
+
 #include "SdlJoysticks.hpp"
-#include "SdlWindowImpl.hpp"
 #include "X11RawMouse.hpp"
 
 #include <SDL.h>
 
+#include <cstdlib>
 #include <cstring>
-#include <iostream>
+#include <string>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -27,7 +29,7 @@ bool failureReported = false;
 
 struct Router
 {
-    std::map<std::uint32_t, SdlWindowImpl*> windows;
+    std::map<std::uint32_t, SdlEventReceiver*> windows;
     std::unique_ptr<X11RawMouse> rawMouse;
     std::vector<Vector2i> rawDeltas;
     std::vector<Event> joystickEvents;
@@ -37,6 +39,13 @@ Router& router()
 {
     static Router instance;
     return instance;
+}
+
+// The display asked for, to name it in failures; empty when none is set.
+std::string displayName()
+{
+    const char* name = std::getenv("DISPLAY");
+    return name ? name : "";
 }
 
 std::uint32_t windowIdOf(const SDL_Event& event)
@@ -75,7 +84,7 @@ SdlVideo::SdlVideo()
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
         {
             if (!failureReported)
-                std::cerr << "Mivra: cannot open the display: " << SDL_GetError() << '\n';
+                reportDiagnostic("cannot open the display", displayName(), SDL_GetError());
             failureReported = true;
             return;
         }
@@ -88,7 +97,7 @@ SdlVideo::SdlVideo()
         {
             SDL_QuitSubSystem(SDL_INIT_VIDEO);
             if (!failureReported)
-                std::cerr << "Mivra: cannot open the display: no display server answered (is DISPLAY set?)\n";
+                reportDiagnostic("cannot open the display", displayName(), "no display server answered (is DISPLAY set?)");
             failureReported = true;
             return;
         }
@@ -112,7 +121,7 @@ bool ensureSdlVideo()
     return keepAlive.isAvailable();
 }
 
-void registerSdlWindow(std::uint32_t windowId, SdlWindowImpl* window)
+void registerSdlWindow(std::uint32_t windowId, SdlEventReceiver* window)
 {
     Router& r = router();
     r.windows[windowId] = window;
@@ -143,7 +152,7 @@ void pumpSdlEvents()
             translateSdlJoystickEvent(event, r.joystickEvents);
             for (const Event& translated : r.joystickEvents)
                 for (auto& [windowId, window] : r.windows)
-                    window->pushEvent(translated);
+                    window->receiveEvent(translated);
             continue;
         }
         const std::uint32_t id = windowIdOf(event);
@@ -165,7 +174,7 @@ void pumpSdlEvents()
         // Raw motion belongs to the device, not to a window: every window sees it.
         for (const Vector2i delta : r.rawDeltas)
             for (auto& [windowId, window] : r.windows)
-                window->pushEvent(Event::MouseMovedRaw{delta});
+                window->receiveEvent(Event::MouseMovedRaw{delta});
     }
 }
 } // namespace mivra::detail

@@ -1,5 +1,7 @@
 #include "SdlWindowImpl.hpp"
 
+#include <mivra/System/Diagnostics.hpp>
+
 #include "GlContext.hpp"
 #include "SdlEventTranslation.hpp"
 #include "TouchState.hpp"
@@ -8,7 +10,6 @@
 #include <SDL.h>
 #include <SDL_syswm.h>
 
-#include <iostream>
 #include <optional>
 
 namespace mivra::detail
@@ -62,7 +63,7 @@ std::unique_ptr<SdlWindowImpl> SdlWindowImpl::create(VideoMode mode,
     }
     if (!impl->m_window)
     {
-        std::cerr << "Mivra: cannot open the window \"" << utf8Title << "\": " << SDL_GetError() << '\n';
+        reportDiagnostic("cannot open the window", "\"" + utf8Title + "\"", SDL_GetError());
         return nullptr;
     }
     if (settings)
@@ -70,8 +71,7 @@ std::unique_ptr<SdlWindowImpl> SdlWindowImpl::create(VideoMode mode,
         impl->m_context = SDL_GL_CreateContext(impl->m_window);
         if (!impl->m_context)
         {
-            std::cerr << "Mivra: cannot create the OpenGL context of the window \"" << utf8Title
-                      << "\": " << SDL_GetError() << '\n';
+            reportDiagnostic("cannot create the OpenGL context of the window", "\"" + utf8Title + "\"", SDL_GetError());
             return nullptr;
         }
         impl->m_settings = queryCurrentContextSettings();
@@ -163,7 +163,6 @@ void SdlWindowImpl::setVisible(bool visible)
 void SdlWindowImpl::setMouseCursorVisible(bool visible)
 {
     // SDL's cursor is global; the last window to ask decides.
-    m_cursorVisible = visible;
     SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
 }
 
@@ -200,7 +199,7 @@ bool SdlWindowImpl::setActive(bool active)
         return true;
     if (SDL_GL_MakeCurrent(m_window, m_context) != 0)
     {
-        std::cerr << "Mivra: cannot activate the window's OpenGL context: " << SDL_GetError() << '\n';
+        reportDiagnostic("cannot activate the window's OpenGL context", {}, SDL_GetError());
         return false;
     }
     return true;

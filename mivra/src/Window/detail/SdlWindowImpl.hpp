@@ -16,7 +16,7 @@ union SDL_Event;
 namespace mivra::detail
 {
 // A window of SDL's video subsystem (X11 underneath on the desktop).
-class SdlWindowImpl : public WindowImpl
+class SdlWindowImpl : public WindowImpl, public SdlEventReceiver
 {
 public:
     // Opens the window, with an OpenGL context when `settings` is given; nothing on failure,
@@ -28,8 +28,8 @@ public:
                                                  const ContextSettings* settings);
     ~SdlWindowImpl() override;
 
-    // Called by the event pump for each SDL event of this window (or of no window).
-    void handleSdlEvent(const SDL_Event& event);
+    void handleSdlEvent(const SDL_Event& event) override;
+    void receiveEvent(const Event& event) override { pushEvent(event); }
     [[nodiscard]] std::uint32_t getSdlWindowId() const { return m_windowId; }
 
     Vector2i getPosition() const override;
@@ -61,7 +61,6 @@ private:
     std::uint32_t m_windowId{};
     void* m_context{};
     ContextSettings m_settings;
-    bool m_cursorVisible{true};
     // Where the pointer was last seen in the window; motion that does not change it (X11
     // reports the pointer's place when it enters, or when a window opens under it) is no move.
     std::optional<Vector2i> m_lastPointer;

@@ -1,10 +1,11 @@
 #include "X11RawMouse.hpp"
 
+#include <mivra/System/Diagnostics.hpp>
+
 #include <X11/Xlib.h>
 #include <X11/extensions/XInput2.h>
 
 #include <cmath>
-#include <iostream>
 
 namespace mivra::detail
 {
@@ -13,7 +14,7 @@ std::unique_ptr<X11RawMouse> X11RawMouse::open()
     Display* display = XOpenDisplay(nullptr);
     if (!display)
     {
-        std::cerr << "Mivra: raw mouse input unavailable: cannot open a second connection to the X display\n";
+        reportDiagnostic("raw mouse input unavailable", {}, "cannot open a second connection to the X display");
         return nullptr;
     }
     int opcode = 0;
@@ -24,7 +25,7 @@ std::unique_ptr<X11RawMouse> X11RawMouse::open()
     if (!XQueryExtension(display, "XInputExtension", &opcode, &firstEvent, &firstError) ||
         XIQueryVersion(display, &major, &minor) != Success)
     {
-        std::cerr << "Mivra: raw mouse input unavailable: the X server lacks XInput 2\n";
+        reportDiagnostic("raw mouse input unavailable", {}, "the X server lacks XInput 2");
         XCloseDisplay(display);
         return nullptr;
     }

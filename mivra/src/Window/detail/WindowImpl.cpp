@@ -1,4 +1,4 @@
-#include "detail/WindowImpl.hpp"
+#include "WindowImpl.hpp"
 
 #include <mivra/System/Clock.hpp>
 
