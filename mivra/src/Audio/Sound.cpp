@@ -2,6 +2,7 @@
 #include <mivra/Audio/SoundBuffer.hpp>
 
 #include "detail/AudioDevice.hpp"
+#include "detail/FrameTime.hpp"
 
 #include <algorithm>
 
@@ -160,9 +161,8 @@ void Sound::setPlayingOffset(Time offset)
 {
     std::lock_guard lock(m_device->mutex());
     priv::BufferVoice& voice = *m_voice;
-    const auto rate = static_cast<std::int64_t>(voice.sampleRate());
-    const std::int64_t frame = std::max<std::int64_t>(0, offset.asMicroseconds()) * rate / 1'000'000;
-    voice.startFrame = std::min<std::uint64_t>(static_cast<std::uint64_t>(frame), voice.frameCount);
+    const std::uint64_t frame = priv::frameAt(offset.asMicroseconds(), voice.sampleRate());
+    voice.startFrame = std::min<std::uint64_t>(frame, voice.frameCount);
     voice.position = static_cast<std::size_t>(voice.startFrame);
     voice.outputFrames = 0;
     voice.resetConversion();
@@ -177,6 +177,6 @@ Time Sound::getPlayingOffset() const
     std::uint64_t frame = voice.startFrame + voice.playedSourceFrames();
     if (voice.frameCount > 0)
         frame = voice.loop ? frame % voice.frameCount : std::min<std::uint64_t>(frame, voice.frameCount);
-    return microseconds(static_cast<std::int64_t>(frame * 1'000'000 / voice.sampleRate()));
+    return microseconds(priv::microsecondsAt(frame, voice.sampleRate()));
 }
 } // namespace mivra

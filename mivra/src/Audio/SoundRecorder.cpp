@@ -1,10 +1,13 @@
+#include <mivra/Audio/AudioLimits.hpp>
 #include <mivra/Audio/SoundRecorder.hpp>
+#include <mivra/System/Diagnostics.hpp>
 
 #include "detail/AudioDevice.hpp"
 #include "detail/CaptureSession.hpp"
 
 #include <algorithm>
 #include <iostream>
+#include <string>
 
 namespace mivra
 {
@@ -103,9 +106,11 @@ bool SoundRecorder::start(unsigned int sampleRate)
         std::cerr << "Failed to start capture: this recorder is already capturing" << std::endl;
         return false;
     }
-    if (sampleRate == 0)
+    if (!isSupportedSampleRate(sampleRate))
     {
-        std::cerr << "Failed to start capture: a sample rate of 0 is not possible" << std::endl;
+        reportDiagnostic("cannot start capture", m_deviceName.empty() ? "default capture device" : m_deviceName,
+                         "a sample rate of " + std::to_string(sampleRate) + " Hz is outside the supported " +
+                             std::to_string(MinSampleRate) + " to " + std::to_string(MaxSampleRate) + " Hz");
         return false;
     }
     if (!m_device->sdlAudioReady())

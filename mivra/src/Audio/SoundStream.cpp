@@ -1,20 +1,18 @@
+#include <mivra/Audio/AudioLimits.hpp>
 #include <mivra/Audio/SoundStream.hpp>
+#include <mivra/System/Diagnostics.hpp>
 
 #include "detail/AudioDevice.hpp"
+#include "detail/FrameTime.hpp"
 
 #include <algorithm>
 #include <cassert>
 #include <chrono>
+#include <string>
 
 namespace mivra
 {
-namespace
-{
-std::uint64_t frameAt(std::int64_t microseconds, unsigned int sampleRate)
-{
-    return static_cast<std::uint64_t>(std::max<std::int64_t>(0, microseconds)) * sampleRate / 1'000'000;
-}
-} // namespace
+using priv::frameAt;
 
 SoundStream::SoundStream()
     : m_device(priv::AudioDevice::get()),
@@ -27,16 +25,24 @@ SoundStream::~SoundStream()
     stop();
 }
 
-void SoundStream::initialize(unsigned int channelCount, unsigned int sampleRate,
+bool SoundStream::initialize(unsigned int channelCount, unsigned int sampleRate,
                              const std::vector<SoundChannel>& channelMap)
 {
-    assert(channelCount > 0 && sampleRate > 0 && "SoundStream::initialize: channel count and sample rate must be positive");
+    if (!isSupportedSampleRate(sampleRate) || channelCount == 0 || channelCount > MaxChannelCount)
+    {
+        reportDiagnostic("cannot set the format of a sound stream", {},
+                         std::to_string(channelCount) + " channels at " + std::to_string(sampleRate) +
+                             " Hz are outside the supported 1 to " + std::to_string(MaxChannelCount) + " channels at " +
+                             std::to_string(MinSampleRate) + " to " + std::to_string(MaxSampleRate) + " Hz");
+        return false;
+    }
     stop();
     m_channelCount = channelCount;
     m_sampleRate = sampleRate;
     m_channelMap = channelMap;
     std::lock_guard lock(m_device->mutex());
     m_voice->setFormat(channelCount, sampleRate, channelMap, m_device->format());
+    return true;
 }
 
 void SoundStream::play()
@@ -136,7 +142,7 @@ Time SoundStream::getPlayingOffset() const
     if (voice.status == Status::Stopped || m_sampleRate == 0)
         return Time::Zero;
     const std::uint64_t frame = voice.baseFrame + voice.playedSourceFrames();
-    return microseconds(static_cast<std::int64_t>(frame * 1'000'000 / m_sampleRate));
+    return microseconds(priv::microsecondsAt(frame, m_sampleRate));
 }
 
 void SoundStream::setLooping(bool loop)

@@ -46,8 +46,8 @@ public:
     [[nodiscard]] unsigned int getChannelCount() const { return m_channelCount; }
     [[nodiscard]] const std::vector<SoundChannel>& getChannelMap() const { return m_channelMap; }
 
-    // False, with a line on stderr, when the device cannot be opened; false too when onCaptureStart
-    // refuses.
+    // False, with a line on stderr, when the device cannot be opened or the rate is outside
+    // MinSampleRate to MaxSampleRate (AudioLimits.hpp); false too when onCaptureStart refuses.
     [[nodiscard]] bool start(unsigned int sampleRate = 44100);
     void stop();
     [[nodiscard]] unsigned int getSampleRate() const { return m_sampleRate; }

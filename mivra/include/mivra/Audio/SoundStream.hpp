@@ -61,8 +61,10 @@ public:
 protected:
     SoundStream();
 
-    // Sets the format of the samples the hooks deliver; stops the stream first.
-    void initialize(unsigned int channelCount, unsigned int sampleRate, const std::vector<SoundChannel>& channelMap);
+    // Sets the format of the samples the hooks deliver; stops the stream first. A rate outside
+    // MinSampleRate to MaxSampleRate or a channel count outside 1 to MaxChannelCount (AudioLimits.hpp)
+    // is refused with a diagnostic: false, and the stream keeps its previous format.
+    bool initialize(unsigned int channelCount, unsigned int sampleRate, const std::vector<SoundChannel>& channelMap);
 
     // Fills the chunk with the next samples (interleaved, whole frames); the samples must stay valid
     // until the next call. Returns false when the stream has ended (a chunk filled on that call is
