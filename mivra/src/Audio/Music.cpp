@@ -12,12 +12,12 @@ Music::Music() = default;
 
 Music::Music(const std::filesystem::path& filename)
 {
-    auto file = std::make_unique<priv::SoundFileReader>();
+    auto file = std::make_unique<detail::SoundFileReader>();
     std::string error;
     if (!file->open(filename, error))
         throw Exception(filename, error);
     m_file = std::move(file);
-    m_duration = microseconds(priv::microsecondsAt(m_file->frameCount(), m_file->sampleRate()));
+    m_duration = microseconds(detail::microsecondsAt(m_file->frameCount(), m_file->sampleRate()));
     initialize(m_file->channelCount(), m_file->sampleRate(), m_file->channelMap());
 }
 
@@ -31,7 +31,7 @@ bool Music::openFromFile(const std::filesystem::path& filename)
     stop();
     m_file.reset();
     m_duration = Time::Zero;
-    auto file = std::make_unique<priv::SoundFileReader>();
+    auto file = std::make_unique<detail::SoundFileReader>();
     std::string error;
     if (!file->open(filename, error))
     {
@@ -39,7 +39,7 @@ bool Music::openFromFile(const std::filesystem::path& filename)
         return false;
     }
     m_file = std::move(file);
-    m_duration = microseconds(priv::microsecondsAt(m_file->frameCount(), m_file->sampleRate()));
+    m_duration = microseconds(detail::microsecondsAt(m_file->frameCount(), m_file->sampleRate()));
     initialize(m_file->channelCount(), m_file->sampleRate(), m_file->channelMap());
     return true;
 }
@@ -64,6 +64,6 @@ void Music::onSeekTo(Time timeOffset)
 {
     if (!m_file)
         return;
-    m_file->seek(priv::frameAt(timeOffset.asMicroseconds(), m_file->sampleRate()));
+    m_file->seek(detail::frameAt(timeOffset.asMicroseconds(), m_file->sampleRate()));
 }
 } // namespace mivra

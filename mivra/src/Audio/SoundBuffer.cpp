@@ -16,7 +16,7 @@ namespace
 bool decodeFile(const std::filesystem::path& filename, std::vector<std::int16_t>& samples, unsigned int& channelCount,
                 unsigned int& sampleRate, std::vector<SoundChannel>& channelMap, std::string& error)
 {
-    priv::SoundFileReader reader;
+    detail::SoundFileReader reader;
     if (!reader.open(filename, error))
         return false;
     channelCount = reader.channelCount();
@@ -149,7 +149,7 @@ bool SoundBuffer::loadFromSamples(const std::int16_t* samples, std::size_t sampl
 bool SoundBuffer::saveToFile(const std::filesystem::path& filename) const
 {
     std::string error;
-    if (!priv::writeSoundFile(filename, m_samples.data(), m_samples.size(), m_channelCount, m_sampleRate, error))
+    if (!detail::writeSoundFile(filename, m_samples.data(), m_samples.size(), m_channelCount, m_sampleRate, error))
     {
         std::cerr << "Failed to save \"" << filename.string() << "\": " << error << std::endl;
         return false;
@@ -161,7 +161,7 @@ Time SoundBuffer::getDuration() const
 {
     if (m_sampleRate == 0 || m_channelCount == 0)
         return Time::Zero;
-    return microseconds(priv::microsecondsAt(m_samples.size() / m_channelCount, m_sampleRate));
+    return microseconds(detail::microsecondsAt(m_samples.size() / m_channelCount, m_sampleRate));
 }
 
 void SoundBuffer::attach(Sound* sound) const

@@ -11,7 +11,7 @@
 
 namespace mivra
 {
-SoundRecorder::SoundRecorder() : m_device(priv::AudioDevice::get())
+SoundRecorder::SoundRecorder() : m_device(detail::AudioDevice::get())
 {
 }
 
@@ -28,7 +28,7 @@ bool SoundRecorder::isAvailable()
 
 std::vector<std::string> SoundRecorder::getAvailableDevices()
 {
-    const auto device = priv::AudioDevice::get();
+    const auto device = detail::AudioDevice::get();
     std::vector<std::string> names;
     if (!device->sdlAudioReady())
         return names;
@@ -43,7 +43,7 @@ std::vector<std::string> SoundRecorder::getAvailableDevices()
 
 std::string SoundRecorder::getDefaultDevice()
 {
-    const auto device = priv::AudioDevice::get();
+    const auto device = detail::AudioDevice::get();
     if (!device->sdlAudioReady())
         return {};
     char* name = nullptr;
@@ -118,7 +118,7 @@ bool SoundRecorder::start(unsigned int sampleRate)
         std::cerr << "Failed to start capture: the audio system is not available" << std::endl;
         return false;
     }
-    auto session = std::make_unique<priv::CaptureSession>(*this);
+    auto session = std::make_unique<detail::CaptureSession>(*this);
     if (!session->open(m_deviceName, sampleRate, m_channelCount))
         return false;
     m_sampleRate = sampleRate;

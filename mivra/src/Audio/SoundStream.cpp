@@ -12,11 +12,11 @@
 
 namespace mivra
 {
-using priv::frameAt;
+using detail::frameAt;
 
 SoundStream::SoundStream()
-    : m_device(priv::AudioDevice::get()),
-      m_voice(std::make_shared<priv::StreamVoice>())
+    : m_device(detail::AudioDevice::get()),
+      m_voice(std::make_shared<detail::StreamVoice>())
 {
 }
 
@@ -51,7 +51,7 @@ void SoundStream::play()
     if (m_channelCount == 0)
         return;
     std::unique_lock lock(m_device->mutex());
-    priv::StreamVoice& voice = *m_voice;
+    detail::StreamVoice& voice = *m_voice;
     if (voice.status == Status::Playing)
         return;
     if (voice.status == Status::Paused)
@@ -112,7 +112,7 @@ SoundSource::Status SoundStream::getStatus() const
 void SoundStream::setPlayingOffset(Time offset)
 {
     std::unique_lock lock(m_device->mutex());
-    priv::StreamVoice& voice = *m_voice;
+    detail::StreamVoice& voice = *m_voice;
     voice.pendingSeek = offset.asMicroseconds();
     if (voice.status == Status::Stopped)
         return; // taken up by the next play()
@@ -138,11 +138,11 @@ void SoundStream::setPlayingOffset(Time offset)
 Time SoundStream::getPlayingOffset() const
 {
     std::lock_guard lock(m_device->mutex());
-    const priv::StreamVoice& voice = *m_voice;
+    const detail::StreamVoice& voice = *m_voice;
     if (voice.status == Status::Stopped || m_sampleRate == 0)
         return Time::Zero;
     const std::uint64_t frame = voice.baseFrame + voice.playedSourceFrames();
-    return microseconds(priv::microsecondsAt(frame, m_sampleRate));
+    return microseconds(detail::microsecondsAt(frame, m_sampleRate));
 }
 
 void SoundStream::setLooping(bool loop)
@@ -186,8 +186,8 @@ void SoundStream::joinStreamingThread()
 
 void SoundStream::streamingLoop()
 {
-    priv::StreamVoice& voice = *m_voice;
-    priv::AudioDevice& device = *m_device;
+    detail::StreamVoice& voice = *m_voice;
+    detail::AudioDevice& device = *m_device;
     const auto& output = device.format();
     // Keep about a tenth of a second queued, and never less than two output buffers.
     const std::uint64_t target = std::max<std::uint64_t>(

@@ -10,11 +10,11 @@
 
 namespace mivra
 {
-namespace priv
+namespace detail
 {
 class CaptureSession;
 class AudioDevice;
-} // namespace priv
+} // namespace detail
 
 // Records from a capture device and hands the samples to a derived class.
 //
@@ -61,13 +61,13 @@ protected:
     virtual void onCaptureStop();
 
 private:
-    friend class priv::CaptureSession;
+    friend class detail::CaptureSession;
 
     std::string m_deviceName;
     unsigned int m_channelCount{1};
     std::vector<SoundChannel> m_channelMap{SoundChannel::Mono};
     unsigned int m_sampleRate{};
-    std::shared_ptr<priv::AudioDevice> m_device;
-    std::unique_ptr<priv::CaptureSession> m_session;
+    std::shared_ptr<detail::AudioDevice> m_device;
+    std::unique_ptr<detail::CaptureSession> m_session;
 };
 } // namespace mivra

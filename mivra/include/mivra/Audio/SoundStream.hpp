@@ -12,11 +12,11 @@
 
 namespace mivra
 {
-namespace priv
+namespace detail
 {
 class StreamVoice;
 class AudioDevice;
-} // namespace priv
+} // namespace detail
 
 // A sound fed piece by piece by a derived class: audio from a file, a network, a generator.
 //
@@ -83,8 +83,8 @@ private:
     unsigned int m_channelCount{};
     unsigned int m_sampleRate{};
     std::vector<SoundChannel> m_channelMap;
-    std::shared_ptr<priv::AudioDevice> m_device;
-    std::shared_ptr<priv::StreamVoice> m_voice;
+    std::shared_ptr<detail::AudioDevice> m_device;
+    std::shared_ptr<detail::StreamVoice> m_voice;
     std::thread m_thread;
 };
 } // namespace mivra

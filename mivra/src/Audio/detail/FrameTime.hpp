@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
-namespace mivra::priv
+namespace mivra::detail
 {
 // Conversions between times and frame positions that cannot overflow for any time and any
 // supported rate: whole seconds and the rest are scaled apart.
@@ -26,4 +26,4 @@ inline std::int64_t microsecondsAt(std::uint64_t frame, unsigned int sampleRate)
         return INT64_MAX;
     return static_cast<std::int64_t>(seconds * 1'000'000 + frame % sampleRate * 1'000'000 / sampleRate);
 }
-} // namespace mivra::priv
+} // namespace mivra::detail

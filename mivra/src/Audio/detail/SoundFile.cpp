@@ -11,7 +11,7 @@
 #include <cstring>
 #include <limits>
 
-namespace mivra::priv
+namespace mivra::detail
 {
 namespace
 {
@@ -329,4 +329,4 @@ bool writeSoundFile(const std::filesystem::path& filename, const std::int16_t* s
     }
     return complete;
 }
-} // namespace mivra::priv
+} // namespace mivra::detail

@@ -8,7 +8,7 @@
 #include <cassert>
 #include <cmath>
 
-namespace mivra::priv
+namespace mivra::detail
 {
 namespace
 {
@@ -281,4 +281,4 @@ bool StreamVoice::exhausted() const
 {
     return ended && queuedFrames == 0;
 }
-} // namespace mivra::priv
+} // namespace mivra::detail
