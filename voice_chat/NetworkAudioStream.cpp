@@ -1,15 +1,23 @@
 #include "NetworkAudioStream.hpp"
 
-#include "VoicePacket.hpp"
+#include "PacketReader.hpp"
 
 #include <mivra/Network/Packet.hpp>
 #include <mivra/System/Sleep.hpp>
 
+#include <algorithm>
 #include <iostream>
+#include <new>
 
-NetworkAudioStream::NetworkAudioStream()
+NetworkAudioStream::NetworkAudioStream(std::size_t maxSamples) : maxSamples(maxSamples)
 {
     initialize(1, 44100, {mivra::SoundChannel::Mono});
+}
+
+NetworkAudioStream::~NetworkAudioStream()
+{
+    // The streaming thread reads the members below; it must be gone before they are.
+    stop();
 }
 
 void NetworkAudioStream::finish()
@@ -56,32 +64,66 @@ void NetworkAudioStream::receivePackets()
             return;
         }
 
-        std::uint8_t type = 0;
-        packet >> type; // an empty packet leaves 0
-        if (type == static_cast<std::uint8_t>(VoicePacketType::AudioSamples))
+        incoming.clear();
+        const std::size_t room = maxSamples - receivedSamples.size(); // only this thread changes the size
+        const voice_chat::PacketContent content = voice_chat::readPacket(packet.getData(), packet.getDataSize(), incoming, room);
+        switch (content)
         {
-            const auto* bytes = static_cast<const std::uint8_t*>(packet.getData());
-            const std::size_t count = (packet.getDataSize() - 1) / 2;
-            std::lock_guard lock(mutex);
-            receivedSamples.reserve(receivedSamples.size() + count);
-            for (std::size_t i = 0; i < count; ++i)
-            {
-                const auto low = bytes[1 + 2 * i];
-                const auto high = bytes[2 + 2 * i];
-                receivedSamples.push_back(static_cast<std::int16_t>(static_cast<std::uint16_t>(low | (high << 8))));
-            }
-        }
-        else if (type == static_cast<std::uint8_t>(VoicePacketType::EndOfStream))
-        {
-            std::cout << "Audio data has been 100% received!" << std::endl;
-            finish();
-        }
-        else
-        {
-            std::cout << "Invalid packet received..." << std::endl;
-            finish();
+            case voice_chat::PacketContent::Samples:
+                if (!append(incoming))
+                    return;
+                break;
+            case voice_chat::PacketContent::RecordingFull:
+                if (!append(incoming))
+                    return;
+                std::cerr << "The recording has reached its limit of " << maxSamples
+                          << " samples; the rest of the data is ignored" << std::endl;
+                finish();
+                break;
+            case voice_chat::PacketContent::EndOfStream:
+                std::cout << "Audio data has been 100% received!" << std::endl;
+                finish();
+                break;
+            case voice_chat::PacketContent::Invalid:
+                std::cout << "Invalid packet received..." << std::endl;
+                finish();
+                break;
         }
     }
+}
+
+bool NetworkAudioStream::append(const std::vector<std::int16_t>& samples)
+{
+    if (receivedSamples.capacity() - receivedSamples.size() >= samples.size())
+    {
+        std::lock_guard lock(mutex);
+        receivedSamples.insert(receivedSamples.end(), samples.begin(), samples.end());
+        return true;
+    }
+    // Growing means copying the whole recording. This thread is the only one that changes
+    // receivedSamples, so it may read it without the lock: the copy is made outside it and only the
+    // exchange is locked, so the streaming thread is never held for a copy. The block doubles (up to
+    // the limit), so each sample is copied a bounded number of times over the whole recording.
+    std::vector<std::int16_t> larger;
+    try
+    {
+        const std::size_t needed = receivedSamples.size() + samples.size();
+        larger.reserve(std::max(needed, std::min(maxSamples, 2 * receivedSamples.capacity())));
+    }
+    catch (const std::bad_alloc&)
+    {
+        std::cerr << "Out of memory for the recording after " << receivedSamples.size()
+                  << " samples; the rest of the data is ignored" << std::endl;
+        finish();
+        return false;
+    }
+    larger.insert(larger.end(), receivedSamples.begin(), receivedSamples.end());
+    larger.insert(larger.end(), samples.begin(), samples.end());
+    {
+        std::lock_guard lock(mutex);
+        receivedSamples.swap(larger);
+    }
+    return true; // the old block is freed here, outside the lock
 }
 
 bool NetworkAudioStream::onRequestData(Chunk& chunk)
@@ -89,11 +131,18 @@ bool NetworkAudioStream::onRequestData(Chunk& chunk)
     std::unique_lock lock(mutex);
     if (readOffset >= receivedSamples.size() && finished)
         return false;
-    // Hold the streaming thread while the network is behind; the lock is free during the sleep.
+    // Hold the streaming thread while the network is behind; the lock is free during the sleep. A
+    // stop() (the destructor's among others) waits for this thread, so it ends the wait too.
     while (readOffset >= receivedSamples.size() && !finished)
     {
         lock.unlock();
         mivra::sleep(mivra::milliseconds(10));
+        if (getStatus() == mivra::SoundSource::Status::Stopped)
+        {
+            chunk.samples = nullptr;
+            chunk.sampleCount = 0;
+            return true;
+        }
         lock.lock();
     }
     // The receiver may grow receivedSamples (and move it) at any time: hand out a copy.
@@ -108,8 +157,11 @@ bool NetworkAudioStream::onRequestData(Chunk& chunk)
 
 void NetworkAudioStream::onSeekTo(mivra::Time timeOffset)
 {
-    readOffset = static_cast<std::size_t>(static_cast<std::uint64_t>(timeOffset.asMilliseconds()) * getSampleRate() *
-                                          getChannelCount() / 1000);
+    const auto milliseconds = static_cast<std::uint64_t>(std::max<std::int64_t>(0, timeOffset.asMilliseconds()));
+    const std::uint64_t position = milliseconds * getSampleRate() * getChannelCount() / 1000;
+    // Past what has arrived the stream would hand out samples it does not have.
+    std::lock_guard lock(mutex);
+    readOffset = static_cast<std::size_t>(std::min<std::uint64_t>(position, receivedSamples.size()));
 }
 
 void runServer(std::uint16_t port)

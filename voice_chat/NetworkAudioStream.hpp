@@ -15,7 +15,13 @@
 class NetworkAudioStream : public mivra::SoundStream
 {
 public:
-    NetworkAudioStream();
+    // Two hours of audio (about 635 MB): the whole recording stays in memory for the replay, and a
+    // peer must not be able to make it grow until memory runs out.
+    static constexpr std::size_t maxRecordingSamples = std::size_t{44100} * 60 * 60 * 2;
+
+    // A recording that reaches maxSamples ends there, like one whose client sent its end.
+    explicit NetworkAudioStream(std::size_t maxSamples = maxRecordingSamples);
+    ~NetworkAudioStream() override;
 
     // Listens, accepts one client, starts playback and receives until the data ends. When no
     // reception takes place, or it fails, the data counts as ended too, so playback always stops.
@@ -28,6 +34,8 @@ protected:
 
 private:
     void finish();
+    // Appends the samples of one packet; false when memory for them could not be had.
+    bool append(const std::vector<std::int16_t>& samples);
 
     mivra::TcpListener listener;
     mivra::TcpSocket client;
@@ -36,6 +44,8 @@ private:
     std::vector<std::int16_t> chunkBuffer;     // streaming thread only
     std::size_t readOffset{};                  // streaming thread only
     bool finished{false};                      // guarded by mutex
+    std::size_t maxSamples;
+    std::vector<std::int16_t> incoming; // receiving thread only: the samples of the last packet
 };
 
 // The server's whole routine.

@@ -1,6 +1,9 @@
 // Voice chat: one program, two roles. As a client it records the microphone and streams it to a
 // server over TCP while the user speaks; as a server it plays the stream as it arrives and replays
 // the whole recording afterwards.
+//
+// The server keeps at most two hours of audio (about 635 MB): a recording that goes past that ends
+// there, as if the client had sent its end, with one line on standard error.
 #include "NetworkAudioStream.hpp"
 #include "NetworkRecorder.hpp"
 #include "VoicePacket.hpp"

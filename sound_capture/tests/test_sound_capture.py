@@ -1,7 +1,7 @@
 """sound_capture through SDL's disk audio driver: the capture reads a known input file, and the
 recording is saved to a file or played to the output file.
 
-usage: test_sound_capture.py <sound_capture binary> save|play|failures
+usage: test_sound_capture.py <sound_capture binary> save|play|failures|rates
 """
 import os
 import random
@@ -130,6 +130,27 @@ with tempfile.TemporaryDirectory() as tmp:
         status, out, err = converse(start(tmp, samples, driver="no-such-driver"), [])
         check(status == 0, "unsupported: exit status %d" % status)
         check(out == "Sorry, audio capture is not supported by your system\n", "unsupported: %r" % out)
+
+    elif case == "rates":
+        # Rates the library cannot serve are refused at once with one line saying why, instead of a
+        # capture whose stop never comes.
+        for rate in ("4294967295", "1"):
+            process = start(tmp, samples)
+            process.stdin.write((rate + "\n\n\n").encode())
+            process.stdin.flush()
+            try:
+                out, err = (stream.decode() for stream in process.communicate(timeout=15))
+            except subprocess.TimeoutExpired:
+                process.kill()
+                process.communicate()
+                check(False, "rate %s: the program did not end" % rate)
+                continue
+            check(process.returncode == 1, "rate %s: exit status %d" % (rate, process.returncode))
+            check(re.fullmatch(HEADER + RATE_PROMPT + "Press enter to start recording audio", out) is not None,
+                  "rate %s: transcript %r" % (rate, out))
+            device = re.match(HEADER, out)["device"] if re.match(HEADER, out) else "?"
+            check(err.endswith("\nmivra: cannot start capture: %s: a sample rate of %s Hz is outside the supported "
+                  "1000 to 768000 Hz\nFailed to start recorder\n" % (device, rate)), "rate %s: stderr %r" % (rate, err))
 
 for failure in failures:
     print("FAIL:", failure)

@@ -1,6 +1,7 @@
 #include <mivra/Audio/Music.hpp>
 #include <mivra/System/Exception.hpp>
 
+#include "detail/FrameTime.hpp"
 #include "detail/SoundFile.hpp"
 
 #include <iostream>
@@ -11,12 +12,12 @@ Music::Music() = default;
 
 Music::Music(const std::filesystem::path& filename)
 {
-    auto file = std::make_unique<priv::SoundFileReader>();
+    auto file = std::make_unique<detail::SoundFileReader>();
     std::string error;
     if (!file->open(filename, error))
         throw Exception(filename, error);
     m_file = std::move(file);
-    m_duration = microseconds(static_cast<std::int64_t>(m_file->frameCount() * 1'000'000 / m_file->sampleRate()));
+    m_duration = microseconds(detail::microsecondsAt(m_file->frameCount(), m_file->sampleRate()));
     initialize(m_file->channelCount(), m_file->sampleRate(), m_file->channelMap());
 }
 
@@ -30,7 +31,7 @@ bool Music::openFromFile(const std::filesystem::path& filename)
     stop();
     m_file.reset();
     m_duration = Time::Zero;
-    auto file = std::make_unique<priv::SoundFileReader>();
+    auto file = std::make_unique<detail::SoundFileReader>();
     std::string error;
     if (!file->open(filename, error))
     {
@@ -38,7 +39,7 @@ bool Music::openFromFile(const std::filesystem::path& filename)
         return false;
     }
     m_file = std::move(file);
-    m_duration = microseconds(static_cast<std::int64_t>(m_file->frameCount() * 1'000'000 / m_file->sampleRate()));
+    m_duration = microseconds(detail::microsecondsAt(m_file->frameCount(), m_file->sampleRate()));
     initialize(m_file->channelCount(), m_file->sampleRate(), m_file->channelMap());
     return true;
 }
@@ -63,8 +64,6 @@ void Music::onSeekTo(Time timeOffset)
 {
     if (!m_file)
         return;
-    const auto frame = static_cast<std::uint64_t>(std::max<std::int64_t>(0, timeOffset.asMicroseconds())) *
-                       m_file->sampleRate() / 1'000'000;
-    m_file->seek(frame);
+    m_file->seek(detail::frameAt(timeOffset.asMicroseconds(), m_file->sampleRate()));
 }
 } // namespace mivra

@@ -2,14 +2,15 @@
 #include <mivra/Audio/SoundBuffer.hpp>
 
 #include "detail/AudioDevice.hpp"
+#include "detail/FrameTime.hpp"
 
 #include <algorithm>
 
 namespace mivra
 {
 Sound::Sound(const SoundBuffer& buffer)
-    : m_device(priv::AudioDevice::get()),
-      m_voice(std::make_shared<priv::BufferVoice>())
+    : m_device(detail::AudioDevice::get()),
+      m_voice(std::make_shared<detail::BufferVoice>())
 {
     setBuffer(buffer);
 }
@@ -17,7 +18,7 @@ Sound::Sound(const SoundBuffer& buffer)
 Sound::Sound(const Sound& other)
     : SoundSource(),
       m_device(other.m_device),
-      m_voice(std::make_shared<priv::BufferVoice>())
+      m_voice(std::make_shared<detail::BufferVoice>())
 {
     {
         std::lock_guard lock(m_device->mutex());
@@ -83,7 +84,7 @@ void Sound::play()
     if (!m_buffer)
         return;
     std::lock_guard lock(m_device->mutex());
-    priv::BufferVoice& voice = *m_voice;
+    detail::BufferVoice& voice = *m_voice;
     // The buffer may have been reloaded since the last play.
     if (voice.channelCount() != m_buffer->getChannelCount() || voice.sampleRate() != m_buffer->getSampleRate())
         voice.setFormat(m_buffer->getChannelCount(), m_buffer->getSampleRate(), m_buffer->getChannelMap(),
@@ -159,10 +160,9 @@ float Sound::getVolume() const
 void Sound::setPlayingOffset(Time offset)
 {
     std::lock_guard lock(m_device->mutex());
-    priv::BufferVoice& voice = *m_voice;
-    const auto rate = static_cast<std::int64_t>(voice.sampleRate());
-    const std::int64_t frame = std::max<std::int64_t>(0, offset.asMicroseconds()) * rate / 1'000'000;
-    voice.startFrame = std::min<std::uint64_t>(static_cast<std::uint64_t>(frame), voice.frameCount);
+    detail::BufferVoice& voice = *m_voice;
+    const std::uint64_t frame = detail::frameAt(offset.asMicroseconds(), voice.sampleRate());
+    voice.startFrame = std::min<std::uint64_t>(frame, voice.frameCount);
     voice.position = static_cast<std::size_t>(voice.startFrame);
     voice.outputFrames = 0;
     voice.resetConversion();
@@ -171,12 +171,12 @@ void Sound::setPlayingOffset(Time offset)
 Time Sound::getPlayingOffset() const
 {
     std::lock_guard lock(m_device->mutex());
-    const priv::BufferVoice& voice = *m_voice;
+    const detail::BufferVoice& voice = *m_voice;
     if (voice.status == Status::Stopped)
         return Time::Zero;
     std::uint64_t frame = voice.startFrame + voice.playedSourceFrames();
     if (voice.frameCount > 0)
         frame = voice.loop ? frame % voice.frameCount : std::min<std::uint64_t>(frame, voice.frameCount);
-    return microseconds(static_cast<std::int64_t>(frame * 1'000'000 / voice.sampleRate()));
+    return microseconds(detail::microsecondsAt(frame, voice.sampleRate()));
 }
 } // namespace mivra

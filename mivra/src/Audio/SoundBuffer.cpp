@@ -1,7 +1,10 @@
+#include <mivra/Audio/AudioLimits.hpp>
 #include <mivra/Audio/Sound.hpp>
 #include <mivra/Audio/SoundBuffer.hpp>
+#include <mivra/System/Diagnostics.hpp>
 #include <mivra/System/Exception.hpp>
 
+#include "detail/FrameTime.hpp"
 #include "detail/SoundFile.hpp"
 
 #include <iostream>
@@ -13,7 +16,7 @@ namespace
 bool decodeFile(const std::filesystem::path& filename, std::vector<std::int16_t>& samples, unsigned int& channelCount,
                 unsigned int& sampleRate, std::vector<SoundChannel>& channelMap, std::string& error)
 {
-    priv::SoundFileReader reader;
+    detail::SoundFileReader reader;
     if (!reader.open(filename, error))
         return false;
     channelCount = reader.channelCount();
@@ -119,11 +122,14 @@ bool SoundBuffer::loadFromFile(const std::filesystem::path& filename)
 bool SoundBuffer::loadFromSamples(const std::int16_t* samples, std::size_t sampleCount, unsigned int channelCount,
                                   unsigned int sampleRate, const std::vector<SoundChannel>& channelMap)
 {
-    if (channelCount == 0 || sampleRate == 0 || (sampleCount > 0 && samples == nullptr) ||
-        sampleCount % channelCount != 0)
+    if (channelCount == 0 || channelCount > MaxChannelCount || !isSupportedSampleRate(sampleRate) ||
+        (sampleCount > 0 && samples == nullptr) || sampleCount % channelCount != 0)
     {
-        std::cerr << "SoundBuffer::loadFromSamples: " << sampleCount << " samples cannot make a sound of "
-                  << channelCount << " channels at " << sampleRate << " samples per second" << std::endl;
+        reportDiagnostic("cannot load a sound buffer from samples", {},
+                         std::to_string(sampleCount) + " samples cannot make a sound of " +
+                             std::to_string(channelCount) + " channels at " + std::to_string(sampleRate) +
+                             " Hz (supported: 1 to " + std::to_string(MaxChannelCount) + " channels at " +
+                             std::to_string(MinSampleRate) + " to " + std::to_string(MaxSampleRate) + " Hz)");
         return false;
     }
     if (channelMap.size() != channelCount)
@@ -143,7 +149,7 @@ bool SoundBuffer::loadFromSamples(const std::int16_t* samples, std::size_t sampl
 bool SoundBuffer::saveToFile(const std::filesystem::path& filename) const
 {
     std::string error;
-    if (!priv::writeSoundFile(filename, m_samples.data(), m_samples.size(), m_channelCount, m_sampleRate, error))
+    if (!detail::writeSoundFile(filename, m_samples.data(), m_samples.size(), m_channelCount, m_sampleRate, error))
     {
         std::cerr << "Failed to save \"" << filename.string() << "\": " << error << std::endl;
         return false;
@@ -155,8 +161,7 @@ Time SoundBuffer::getDuration() const
 {
     if (m_sampleRate == 0 || m_channelCount == 0)
         return Time::Zero;
-    const auto frames = static_cast<std::int64_t>(m_samples.size() / m_channelCount);
-    return microseconds(frames * 1'000'000 / m_sampleRate);
+    return microseconds(detail::microsecondsAt(m_samples.size() / m_channelCount, m_sampleRate));
 }
 
 void SoundBuffer::attach(Sound* sound) const

@@ -1,14 +1,17 @@
+#include <mivra/Audio/AudioLimits.hpp>
 #include <mivra/Audio/SoundRecorder.hpp>
+#include <mivra/System/Diagnostics.hpp>
 
 #include "detail/AudioDevice.hpp"
 #include "detail/CaptureSession.hpp"
 
 #include <algorithm>
 #include <iostream>
+#include <string>
 
 namespace mivra
 {
-SoundRecorder::SoundRecorder() : m_device(priv::AudioDevice::get())
+SoundRecorder::SoundRecorder() : m_device(detail::AudioDevice::get())
 {
 }
 
@@ -25,7 +28,7 @@ bool SoundRecorder::isAvailable()
 
 std::vector<std::string> SoundRecorder::getAvailableDevices()
 {
-    const auto device = priv::AudioDevice::get();
+    const auto device = detail::AudioDevice::get();
     std::vector<std::string> names;
     if (!device->sdlAudioReady())
         return names;
@@ -40,7 +43,7 @@ std::vector<std::string> SoundRecorder::getAvailableDevices()
 
 std::string SoundRecorder::getDefaultDevice()
 {
-    const auto device = priv::AudioDevice::get();
+    const auto device = detail::AudioDevice::get();
     if (!device->sdlAudioReady())
         return {};
     char* name = nullptr;
@@ -103,9 +106,11 @@ bool SoundRecorder::start(unsigned int sampleRate)
         std::cerr << "Failed to start capture: this recorder is already capturing" << std::endl;
         return false;
     }
-    if (sampleRate == 0)
+    if (!isSupportedSampleRate(sampleRate))
     {
-        std::cerr << "Failed to start capture: a sample rate of 0 is not possible" << std::endl;
+        reportDiagnostic("cannot start capture", m_deviceName.empty() ? "default capture device" : m_deviceName,
+                         "a sample rate of " + std::to_string(sampleRate) + " Hz is outside the supported " +
+                             std::to_string(MinSampleRate) + " to " + std::to_string(MaxSampleRate) + " Hz");
         return false;
     }
     if (!m_device->sdlAudioReady())
@@ -113,7 +118,7 @@ bool SoundRecorder::start(unsigned int sampleRate)
         std::cerr << "Failed to start capture: the audio system is not available" << std::endl;
         return false;
     }
-    auto session = std::make_unique<priv::CaptureSession>(*this);
+    auto session = std::make_unique<detail::CaptureSession>(*this);
     if (!session->open(m_deviceName, sampleRate, m_channelCount))
         return false;
     m_sampleRate = sampleRate;

@@ -1,24 +1,22 @@
+#include <mivra/Audio/AudioLimits.hpp>
 #include <mivra/Audio/SoundStream.hpp>
+#include <mivra/System/Diagnostics.hpp>
 
 #include "detail/AudioDevice.hpp"
+#include "detail/FrameTime.hpp"
 
 #include <algorithm>
 #include <cassert>
 #include <chrono>
+#include <string>
 
 namespace mivra
 {
-namespace
-{
-std::uint64_t frameAt(std::int64_t microseconds, unsigned int sampleRate)
-{
-    return static_cast<std::uint64_t>(std::max<std::int64_t>(0, microseconds)) * sampleRate / 1'000'000;
-}
-} // namespace
+using detail::frameAt;
 
 SoundStream::SoundStream()
-    : m_device(priv::AudioDevice::get()),
-      m_voice(std::make_shared<priv::StreamVoice>())
+    : m_device(detail::AudioDevice::get()),
+      m_voice(std::make_shared<detail::StreamVoice>())
 {
 }
 
@@ -27,16 +25,24 @@ SoundStream::~SoundStream()
     stop();
 }
 
-void SoundStream::initialize(unsigned int channelCount, unsigned int sampleRate,
+bool SoundStream::initialize(unsigned int channelCount, unsigned int sampleRate,
                              const std::vector<SoundChannel>& channelMap)
 {
-    assert(channelCount > 0 && sampleRate > 0 && "SoundStream::initialize: channel count and sample rate must be positive");
+    if (!isSupportedSampleRate(sampleRate) || channelCount == 0 || channelCount > MaxChannelCount)
+    {
+        reportDiagnostic("cannot set the format of a sound stream", {},
+                         std::to_string(channelCount) + " channels at " + std::to_string(sampleRate) +
+                             " Hz are outside the supported 1 to " + std::to_string(MaxChannelCount) + " channels at " +
+                             std::to_string(MinSampleRate) + " to " + std::to_string(MaxSampleRate) + " Hz");
+        return false;
+    }
     stop();
     m_channelCount = channelCount;
     m_sampleRate = sampleRate;
     m_channelMap = channelMap;
     std::lock_guard lock(m_device->mutex());
     m_voice->setFormat(channelCount, sampleRate, channelMap, m_device->format());
+    return true;
 }
 
 void SoundStream::play()
@@ -45,7 +51,7 @@ void SoundStream::play()
     if (m_channelCount == 0)
         return;
     std::unique_lock lock(m_device->mutex());
-    priv::StreamVoice& voice = *m_voice;
+    detail::StreamVoice& voice = *m_voice;
     if (voice.status == Status::Playing)
         return;
     if (voice.status == Status::Paused)
@@ -106,7 +112,7 @@ SoundSource::Status SoundStream::getStatus() const
 void SoundStream::setPlayingOffset(Time offset)
 {
     std::unique_lock lock(m_device->mutex());
-    priv::StreamVoice& voice = *m_voice;
+    detail::StreamVoice& voice = *m_voice;
     voice.pendingSeek = offset.asMicroseconds();
     if (voice.status == Status::Stopped)
         return; // taken up by the next play()
@@ -132,11 +138,11 @@ void SoundStream::setPlayingOffset(Time offset)
 Time SoundStream::getPlayingOffset() const
 {
     std::lock_guard lock(m_device->mutex());
-    const priv::StreamVoice& voice = *m_voice;
+    const detail::StreamVoice& voice = *m_voice;
     if (voice.status == Status::Stopped || m_sampleRate == 0)
         return Time::Zero;
     const std::uint64_t frame = voice.baseFrame + voice.playedSourceFrames();
-    return microseconds(static_cast<std::int64_t>(frame * 1'000'000 / m_sampleRate));
+    return microseconds(detail::microsecondsAt(frame, m_sampleRate));
 }
 
 void SoundStream::setLooping(bool loop)
@@ -180,8 +186,8 @@ void SoundStream::joinStreamingThread()
 
 void SoundStream::streamingLoop()
 {
-    priv::StreamVoice& voice = *m_voice;
-    priv::AudioDevice& device = *m_device;
+    detail::StreamVoice& voice = *m_voice;
+    detail::AudioDevice& device = *m_device;
     const auto& output = device.format();
     // Keep about a tenth of a second queued, and never less than two output buffers.
     const std::uint64_t target = std::max<std::uint64_t>(

@@ -9,7 +9,7 @@
 
 namespace mivra
 {
-namespace priv
+namespace detail
 {
 class SoundFileReader;
 }
@@ -33,7 +33,7 @@ protected:
     void onSeekTo(Time timeOffset) override;
 
 private:
-    std::unique_ptr<priv::SoundFileReader> m_file;
+    std::unique_ptr<detail::SoundFileReader> m_file;
     std::vector<std::int16_t> m_samples;
     Time m_duration;
 };

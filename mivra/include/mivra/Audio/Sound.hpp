@@ -7,11 +7,11 @@
 namespace mivra
 {
 class SoundBuffer;
-namespace priv
+namespace detail
 {
 class BufferVoice;
 class AudioDevice;
-} // namespace priv
+} // namespace detail
 
 // Plays a SoundBuffer. Several sounds, of one buffer or of several, play at once.
 class Sound : public SoundSource
@@ -43,7 +43,7 @@ private:
     void detachBuffer();
 
     const SoundBuffer* m_buffer{};
-    std::shared_ptr<priv::AudioDevice> m_device;
-    std::shared_ptr<priv::BufferVoice> m_voice;
+    std::shared_ptr<detail::AudioDevice> m_device;
+    std::shared_ptr<detail::BufferVoice> m_voice;
 };
 } // namespace mivra

@@ -10,11 +10,11 @@
 
 namespace mivra
 {
-namespace priv
+namespace detail
 {
 class CaptureSession;
 class AudioDevice;
-} // namespace priv
+} // namespace detail
 
 // Records from a capture device and hands the samples to a derived class.
 //
@@ -46,8 +46,8 @@ public:
     [[nodiscard]] unsigned int getChannelCount() const { return m_channelCount; }
     [[nodiscard]] const std::vector<SoundChannel>& getChannelMap() const { return m_channelMap; }
 
-    // False, with a line on stderr, when the device cannot be opened; false too when onCaptureStart
-    // refuses.
+    // False, with a line on stderr, when the device cannot be opened or the rate is outside
+    // MinSampleRate to MaxSampleRate (AudioLimits.hpp); false too when onCaptureStart refuses.
     [[nodiscard]] bool start(unsigned int sampleRate = 44100);
     void stop();
     [[nodiscard]] unsigned int getSampleRate() const { return m_sampleRate; }
@@ -61,13 +61,13 @@ protected:
     virtual void onCaptureStop();
 
 private:
-    friend class priv::CaptureSession;
+    friend class detail::CaptureSession;
 
     std::string m_deviceName;
     unsigned int m_channelCount{1};
     std::vector<SoundChannel> m_channelMap{SoundChannel::Mono};
     unsigned int m_sampleRate{};
-    std::shared_ptr<priv::AudioDevice> m_device;
-    std::unique_ptr<priv::CaptureSession> m_session;
+    std::shared_ptr<detail::AudioDevice> m_device;
+    std::unique_ptr<detail::CaptureSession> m_session;
 };
 } // namespace mivra

@@ -12,11 +12,11 @@
 
 namespace mivra
 {
-namespace priv
+namespace detail
 {
 class StreamVoice;
 class AudioDevice;
-} // namespace priv
+} // namespace detail
 
 // A sound fed piece by piece by a derived class: audio from a file, a network, a generator.
 //
@@ -61,8 +61,10 @@ public:
 protected:
     SoundStream();
 
-    // Sets the format of the samples the hooks deliver; stops the stream first.
-    void initialize(unsigned int channelCount, unsigned int sampleRate, const std::vector<SoundChannel>& channelMap);
+    // Sets the format of the samples the hooks deliver; stops the stream first. A rate outside
+    // MinSampleRate to MaxSampleRate or a channel count outside 1 to MaxChannelCount (AudioLimits.hpp)
+    // is refused with a diagnostic: false, and the stream keeps its previous format.
+    bool initialize(unsigned int channelCount, unsigned int sampleRate, const std::vector<SoundChannel>& channelMap);
 
     // Fills the chunk with the next samples (interleaved, whole frames); the samples must stay valid
     // until the next call. Returns false when the stream has ended (a chunk filled on that call is
@@ -81,8 +83,8 @@ private:
     unsigned int m_channelCount{};
     unsigned int m_sampleRate{};
     std::vector<SoundChannel> m_channelMap;
-    std::shared_ptr<priv::AudioDevice> m_device;
-    std::shared_ptr<priv::StreamVoice> m_voice;
+    std::shared_ptr<detail::AudioDevice> m_device;
+    std::shared_ptr<detail::StreamVoice> m_voice;
     std::thread m_thread;
 };
 } // namespace mivra

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <iostream>
 
-namespace mivra::priv
+namespace mivra::detail
 {
 namespace
 {
@@ -171,4 +171,4 @@ void AudioDevice::mix(std::int16_t* out, std::size_t frameCount)
     }
     m_consumed.notify_all();
 }
-} // namespace mivra::priv
+} // namespace mivra::detail

@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-namespace mivra::priv
+namespace mivra::detail
 {
 // The one audio output of the process and its mixer.
 //
@@ -61,4 +61,4 @@ private:
     std::thread m_nullThread;
     std::atomic<bool> m_quit{false};
 };
-} // namespace mivra::priv
+} // namespace mivra::detail

@@ -4,7 +4,7 @@
 
 #include <iostream>
 
-namespace mivra::priv
+namespace mivra::detail
 {
 CaptureSession::~CaptureSession()
 {
@@ -115,4 +115,4 @@ void CaptureSession::captureLoop()
     m_recorder.onCaptureStop();
     m_finished = true;
 }
-} // namespace mivra::priv
+} // namespace mivra::detail

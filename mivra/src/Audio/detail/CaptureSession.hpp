@@ -15,7 +15,7 @@ namespace mivra
 class SoundRecorder;
 }
 
-namespace mivra::priv
+namespace mivra::detail
 {
 // One capture: an SDL capture device whose callback collects samples, and the capture thread that
 // hands them to the recorder's hooks in order.
@@ -50,4 +50,4 @@ private:
     std::atomic<bool> m_finished{false};
     std::thread m_thread;
 };
-} // namespace mivra::priv
+} // namespace mivra::detail

@@ -1,5 +1,7 @@
 #include "SoundFile.hpp"
 
+#include <mivra/Audio/AudioLimits.hpp>
+
 #include <sndfile.h>
 
 #include <algorithm>
@@ -9,7 +11,7 @@
 #include <cstring>
 #include <limits>
 
-namespace mivra::priv
+namespace mivra::detail
 {
 namespace
 {
@@ -98,9 +100,6 @@ std::uint64_t mp3PromisedFrames(const std::filesystem::path& filename)
     return 0;
 }
 
-// Channel counts, rates and lengths beyond these are taken for a damaged header.
-constexpr unsigned int maxChannels = 64;
-constexpr int maxSampleRate = 1'536'000;
 } // namespace
 
 std::vector<SoundChannel> defaultChannelMap(unsigned int channelCount)
@@ -137,12 +136,14 @@ bool SoundFileReader::open(const std::filesystem::path& filename, std::string& e
         error = sf_strerror(nullptr);
         return false;
     }
-    if (info.channels <= 0 || static_cast<unsigned int>(info.channels) > maxChannels || info.samplerate <= 0 ||
-        info.samplerate > maxSampleRate || info.frames < 0)
+    if (info.channels <= 0 || static_cast<unsigned int>(info.channels) > MaxChannelCount || info.samplerate <= 0 ||
+        !isSupportedSampleRate(static_cast<unsigned int>(info.samplerate)) || info.frames < 0)
     {
         sf_close(file);
-        error = "the file's header is damaged (" + std::to_string(info.channels) + " channels, " +
-                std::to_string(info.samplerate) + " samples per second)";
+        error = "its format is damaged or unsupported (" + std::to_string(info.channels) + " channels, " +
+                std::to_string(info.samplerate) + " samples per second; supported are 1 to " +
+                std::to_string(MaxChannelCount) + " channels at " + std::to_string(MinSampleRate) + " to " +
+                std::to_string(MaxSampleRate) + ")";
         return false;
     }
     m_file = reinterpret_cast<sf_private_tag*>(file);
@@ -272,9 +273,10 @@ bool writeSoundFile(const std::filesystem::path& filename, const std::int16_t* s
                                   : "\"" + extension + "\" is not a known sound format (.wav, .ogg, .flac, .mp3)";
         return false;
     }
-    if (channelCount == 0 || sampleRate == 0)
+    if (channelCount == 0 || channelCount > MaxChannelCount || !isSupportedSampleRate(sampleRate))
     {
-        error = "the sound has no channels or no sample rate";
+        error = std::to_string(channelCount) + " channels at " + std::to_string(sampleRate) +
+                " samples per second are outside what can be saved";
         return false;
     }
 
@@ -327,4 +329,4 @@ bool writeSoundFile(const std::filesystem::path& filename, const std::int16_t* s
     }
     return complete;
 }
-} // namespace mivra::priv
+} // namespace mivra::detail

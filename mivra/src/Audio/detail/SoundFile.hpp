@@ -10,7 +10,7 @@
 
 struct sf_private_tag;
 
-namespace mivra::priv
+namespace mivra::detail
 {
 // Reads an audio file through libsndfile, detecting its format by content.
 class SoundFileReader
@@ -55,4 +55,4 @@ bool writeSoundFile(const std::filesystem::path& filename, const std::int16_t* s
 
 // The channel map a file of this many channels gets when it names none.
 std::vector<SoundChannel> defaultChannelMap(unsigned int channelCount);
-} // namespace mivra::priv
+} // namespace mivra::detail

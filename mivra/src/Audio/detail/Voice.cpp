@@ -2,10 +2,13 @@
 
 #include "SoundFile.hpp"
 
+#include <mivra/Audio/AudioLimits.hpp>
+
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 
-namespace mivra::priv
+namespace mivra::detail
 {
 namespace
 {
@@ -43,8 +46,12 @@ Voice::~Voice()
 void Voice::setFormat(unsigned int channelCount, unsigned int sampleRate, const std::vector<SoundChannel>& channelMap,
                       const OutputFormat& output)
 {
-    m_channelCount = std::max(1u, channelCount);
-    m_sampleRate = std::max(1u, sampleRate);
+    // Sounds and streams refuse other formats before they get here; the clamps keep the
+    // conversions to SDL's int and Uint8 below in range whatever happens.
+    assert(isSupportedSampleRate(sampleRate) && channelCount >= 1 && channelCount <= MaxChannelCount &&
+           "Voice::setFormat: unsupported format");
+    m_channelCount = std::clamp(channelCount, 1u, MaxChannelCount);
+    m_sampleRate = std::clamp(sampleRate, MinSampleRate, MaxSampleRate);
     m_output = output;
     const unsigned int outChannels = output.channelCount;
     m_gains.assign(static_cast<std::size_t>(m_channelCount) * outChannels, 0.f);
@@ -274,4 +281,4 @@ bool StreamVoice::exhausted() const
 {
     return ended && queuedFrames == 0;
 }
-} // namespace mivra::priv
+} // namespace mivra::detail

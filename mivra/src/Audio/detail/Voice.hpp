@@ -11,7 +11,7 @@
 #include <optional>
 #include <vector>
 
-namespace mivra::priv
+namespace mivra::detail
 {
 // The fixed format of the output: everything is converted to it before mixing.
 struct OutputFormat
@@ -118,4 +118,4 @@ private:
     std::size_t m_frontOffset{}; // samples of the front chunk already handed out
     std::vector<std::int16_t> m_partial;
 };
-} // namespace mivra::priv
+} // namespace mivra::detail
