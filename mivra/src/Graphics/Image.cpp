@@ -1,14 +1,17 @@
 #include <mivra/Graphics/Image.hpp>
+#include <mivra/System/Diagnostics.hpp>
 #include <mivra/System/Exception.hpp>
 
-#include <stb_image.h>
+#include "detail/ImageDecoder.hpp"
+
 #include <stb_image_write.h>
 
 #include <algorithm>
 #include <cassert>
 #include <cctype>
+#include <fstream>
 #include <iostream>
-#include <limits>
+#include <iterator>
 
 namespace mivra
 {
@@ -21,10 +24,13 @@ std::string lowerExtension(const std::filesystem::path& path)
     return ext;
 }
 
-std::string failureReason()
+bool readWholeFile(const std::filesystem::path& filename, std::vector<std::uint8_t>& bytes)
 {
-    const char* reason = stbi_failure_reason();
-    return reason ? reason : "unknown error";
+    std::ifstream file(filename, std::ios::binary);
+    if (!file)
+        return false;
+    bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    return !file.bad();
 }
 } // namespace
 
@@ -43,14 +49,16 @@ Image::Image(const std::filesystem::path& filename)
     std::error_code ec;
     if (!std::filesystem::exists(filename, ec))
         throw Exception(filename, "no such file");
-    int width = 0;
-    int height = 0;
-    int channels = 0;
-    stbi_uc* data = stbi_load(filename.c_str(), &width, &height, &channels, STBI_rgb_alpha);
-    if (!data)
-        throw Exception(filename, "not a readable image (" + failureReason() + ")");
-    create({static_cast<unsigned>(width), static_cast<unsigned>(height)}, data);
-    stbi_image_free(data);
+    if (std::filesystem::is_directory(filename, ec))
+        throw Exception(filename, "is a directory");
+    std::vector<std::uint8_t> bytes;
+    if (!readWholeFile(filename, bytes))
+        throw Exception(filename, "cannot read the file");
+    priv::DecodedImage decoded;
+    std::string error;
+    if (!priv::decodeImage(bytes.data(), bytes.size(), decoded, error))
+        throw Exception(filename, error);
+    create({decoded.width, decoded.height}, decoded.pixels.get());
 }
 
 void Image::create(Vector2u size, Color color)
@@ -100,23 +108,14 @@ bool Image::loadFromFile(const std::filesystem::path& filename)
 
 bool Image::loadFromMemory(const void* data, std::size_t size)
 {
-    if (!data || size == 0 || size > static_cast<std::size_t>(std::numeric_limits<int>::max()))
+    priv::DecodedImage decoded;
+    std::string error;
+    if (!priv::decodeImage(static_cast<const std::uint8_t*>(data), size, decoded, error))
     {
-        std::cerr << "Failed to load image from memory: no data" << std::endl;
+        reportDiagnostic("Failed to load image", "memory", error);
         return false;
     }
-    int width = 0;
-    int height = 0;
-    int channels = 0;
-    stbi_uc* pixels = stbi_load_from_memory(static_cast<const stbi_uc*>(data), static_cast<int>(size), &width, &height,
-                                            &channels, STBI_rgb_alpha);
-    if (!pixels)
-    {
-        std::cerr << "Failed to load image from memory: " << failureReason() << std::endl;
-        return false;
-    }
-    create({static_cast<unsigned>(width), static_cast<unsigned>(height)}, pixels);
-    stbi_image_free(pixels);
+    create({decoded.width, decoded.height}, decoded.pixels.get());
     return true;
 }
 
