@@ -1,5 +1,6 @@
 #include <mivra/Graphics/Font.hpp>
 #include <mivra/Graphics/Texture.hpp>
+#include <mivra/System/Diagnostics.hpp>
 #include <mivra/System/Exception.hpp>
 
 #include <ft2build.h>
@@ -13,6 +14,7 @@
 #include <bit>
 #include <cmath>
 #include <iostream>
+#include <limits>
 #include <map>
 #include <unordered_map>
 #include <vector>
@@ -104,6 +106,7 @@ struct Font::Impl
     IntRect findGlyphRect(Page& page, Vector2u size);
     Glyph loadGlyph(Page& page, char32_t codePoint, unsigned int characterSize, bool bold, float outlineThickness);
 
+    std::vector<FT_Byte> bytes; // the font file, when it was opened from memory
     FT_Library library{};
     FT_Face face{};
     FT_Stroker stroker{};
@@ -241,6 +244,26 @@ Glyph Font::Impl::loadGlyph(Page& page, char32_t codePoint, unsigned int charact
 
 Font::Font() = default;
 
+std::string Font::openFace(Impl& impl, const std::filesystem::path& filename)
+{
+    if (FT_Init_FreeType(&impl.library) != 0)
+        return "FreeType cannot start";
+    const FT_Error opened =
+        filename.empty()
+            ? FT_New_Memory_Face(impl.library, impl.bytes.data(), static_cast<FT_Long>(impl.bytes.size()), 0, &impl.face)
+            : FT_New_Face(impl.library, filename.c_str(), 0, &impl.face);
+    if (opened != 0)
+        return "not a font file FreeType can read";
+    if (FT_Select_Charmap(impl.face, FT_ENCODING_UNICODE) != 0)
+        return "the font has no Unicode character map";
+    if (!FT_IS_SCALABLE(impl.face))
+        return "the font is not scalable";
+    if (FT_Stroker_New(impl.library, &impl.stroker) != 0)
+        return "FreeType cannot make an outline stroker";
+    impl.info.family = impl.face->family_name ? impl.face->family_name : "";
+    return {};
+}
+
 Font::Font(const std::filesystem::path& filename)
 {
     std::error_code ec;
@@ -250,18 +273,29 @@ Font::Font(const std::filesystem::path& filename)
         throw Exception(filename, "is a directory");
 
     auto impl = std::make_unique<Impl>();
-    if (FT_Init_FreeType(&impl->library) != 0)
-        throw Exception(filename, "FreeType cannot start");
-    if (FT_New_Face(impl->library, filename.c_str(), 0, &impl->face) != 0)
-        throw Exception(filename, "not a font file FreeType can read");
-    if (FT_Select_Charmap(impl->face, FT_ENCODING_UNICODE) != 0)
-        throw Exception(filename, "the font has no Unicode character map");
-    if (!FT_IS_SCALABLE(impl->face))
-        throw Exception(filename, "the font is not scalable");
-    if (FT_Stroker_New(impl->library, &impl->stroker) != 0)
-        throw Exception(filename, "FreeType cannot make an outline stroker");
-    impl->info.family = impl->face->family_name ? impl->face->family_name : "";
+    if (const std::string error = openFace(*impl, filename); !error.empty())
+        throw Exception(filename, error);
     m_impl = std::move(impl);
+}
+
+bool Font::openFromMemory(const void* data, std::size_t size)
+{
+    if (!data || size == 0 || size > static_cast<std::size_t>(std::numeric_limits<FT_Long>::max()))
+    {
+        reportDiagnostic("Failed to load font", "memory", "no data");
+        return false;
+    }
+    auto impl = std::make_unique<Impl>();
+    // FreeType reads the face's tables lazily, for as long as the face lives: it gets its own copy.
+    const auto* bytes = static_cast<const FT_Byte*>(data);
+    impl->bytes.assign(bytes, bytes + size);
+    if (const std::string error = openFace(*impl, {}); !error.empty())
+    {
+        reportDiagnostic("Failed to load font", "memory", error);
+        return false;
+    }
+    m_impl = std::move(impl);
+    return true;
 }
 
 Font::~Font() = default;
