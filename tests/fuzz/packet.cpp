@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <type_traits>
 
 namespace
 {
@@ -44,7 +45,11 @@ void extractText(mivra::Packet& packet, mivra::Packet& rewritten)
 {
     const std::size_t before = packet.getReadPosition();
     const bool wasValid = static_cast<bool>(packet);
-    Text value(U'\u263a');
+    Text value;
+    if constexpr (std::is_same_v<Text, std::string>)
+        value = "untouched";
+    else
+        value = mivra::String(U"untouched \u263a");
     const Text untouched = value;
     packet >> value;
     if (packet)

@@ -197,6 +197,23 @@ TEST_F(ImageTest, DamagedBytesFailWithTheReason)
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_THAT(lines[0], HasSubstr("too large (100000 x 100000 pixels)"));
 
+    // Formats whose decoder reads zeros past the end: a file that cannot hold its pixels is refused
+    // instead of loading with black rows.
+    Image wide({300, 300}, Color::Red);
+    for (unsigned y = 0; y < 300; ++y)
+        for (unsigned x = 0; x < 300; ++x)
+            wide.setPixel({x, y}, Color(static_cast<std::uint8_t>(x * 7 + y), static_cast<std::uint8_t>(y * 3), 9, 255));
+    for (const char* name : {"cut.bmp", "cut.tga"})
+    {
+        ASSERT_TRUE(wide.saveToFile(dir / name));
+        std::vector<std::uint8_t> bytes = readBytes(dir / name);
+        bytes.resize(bytes.size() / 1000);
+        lines = loadCapturing(image, bytes, loaded);
+        EXPECT_FALSE(loaded) << name;
+        ASSERT_EQ(lines.size(), 1u) << name;
+        EXPECT_THAT(lines[0], HasSubstr("the file is cut short")) << name;
+    }
+
     lines = loadCapturing(image, {'G', 'I', 'F', '8', '9', 'a'}, loaded);
     EXPECT_FALSE(loaded);
     EXPECT_EQ(lines.size(), 1u);

@@ -41,6 +41,19 @@ bool decodeBmpOrTga(const std::uint8_t* data, std::size_t size, DecodedImage& im
     }
     if (!acceptImageSize(static_cast<std::uint64_t>(width), static_cast<std::uint64_t>(height), error))
         return false;
+    // These decoders read zeros past the end of the data and go on, so a cut file would load with
+    // black rows, and a few bytes claiming millions of pixels would cost a full decode. A BMP packs
+    // at most 8 pixels in a byte (1 bit each), an uncompressed TGA at most one, and a run-length TGA
+    // at most 64 (a two-byte packet repeats one pixel 128 times).
+    const bool bmp = data[0] == 'B' && data[1] == 'M';
+    const bool uncompressedTga = !bmp && data[2] >= 1 && data[2] <= 3;
+    const std::uint64_t pixelsPerByte = bmp ? 8 : uncompressedTga ? 1 : 64;
+    if (static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) > pixelsPerByte * size)
+    {
+        error = "the file is cut short: " + std::to_string(size) + " bytes cannot hold " + std::to_string(width) +
+                " x " + std::to_string(height) + " pixels";
+        return false;
+    }
     stbi_uc* pixels = stbi_load_from_memory(data, length, &width, &height, &channels, STBI_rgb_alpha);
     if (!pixels)
     {
