@@ -8,6 +8,7 @@ BUILD_PACKAGES=(
   cmake ninja-build g++ pkg-config
   libsdl2-dev libepoxy-dev libfreetype-dev libstb-dev libsndfile1-dev libx11-dev libxi-dev
   libgl1-mesa-dri fonts-dejavu-core
+  libpng-dev libjpeg62-turbo-dev  # image decoding: fuzzed upstream, unlike the stb decoders for these formats
 )
 # Extra packages for the test suite.
 TEST_PACKAGES=(
@@ -15,6 +16,7 @@ TEST_PACKAGES=(
   xvfb xauth xdotool x11-apps imagemagick python3-pil
   python3-pyftpdlib iproute2 procps
   sox libsox-fmt-mp3  # the audio load benchmark compares SoundBuffer with sox decoding the same files
+  clang-14 libclang-rt-14-dev  # the sanitizer build and its libFuzzer targets
 )
 
 as_root() {

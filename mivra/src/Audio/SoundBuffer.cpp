@@ -13,11 +13,13 @@ namespace mivra
 {
 namespace
 {
-bool decodeFile(const std::filesystem::path& filename, std::vector<std::int16_t>& samples, unsigned int& channelCount,
-                unsigned int& sampleRate, std::vector<SoundChannel>& channelMap, std::string& error)
+// Reads a whole sound from a reader that open() has opened.
+template <typename Open>
+bool decode(Open open, std::vector<std::int16_t>& samples, unsigned int& channelCount, unsigned int& sampleRate,
+            std::vector<SoundChannel>& channelMap, std::string& error)
 {
     detail::SoundFileReader reader;
-    if (!reader.open(filename, error))
+    if (!open(reader))
         return false;
     channelCount = reader.channelCount();
     sampleRate = reader.sampleRate();
@@ -56,6 +58,13 @@ bool decodeFile(const std::filesystem::path& filename, std::vector<std::int16_t>
         return false;
     }
     return true;
+}
+
+bool decodeFile(const std::filesystem::path& filename, std::vector<std::int16_t>& samples, unsigned int& channelCount,
+                unsigned int& sampleRate, std::vector<SoundChannel>& channelMap, std::string& error)
+{
+    return decode([&](detail::SoundFileReader& reader) { return reader.open(filename, error); }, samples, channelCount,
+                  sampleRate, channelMap, error);
 }
 } // namespace
 
@@ -109,6 +118,27 @@ bool SoundBuffer::loadFromFile(const std::filesystem::path& filename)
     if (!decodeFile(filename, samples, channelCount, sampleRate, channelMap, error))
     {
         std::cerr << Exception(filename, error).what() << std::endl;
+        return false;
+    }
+    stopAttachedSounds();
+    m_samples = std::move(samples);
+    m_channelCount = channelCount;
+    m_sampleRate = sampleRate;
+    m_channelMap = std::move(channelMap);
+    return true;
+}
+
+bool SoundBuffer::loadFromMemory(const void* data, std::size_t size)
+{
+    std::vector<std::int16_t> samples;
+    unsigned int channelCount = 0;
+    unsigned int sampleRate = 0;
+    std::vector<SoundChannel> channelMap;
+    std::string error;
+    if (!decode([&](detail::SoundFileReader& reader) { return reader.openFromMemory(data, size, error); }, samples,
+                channelCount, sampleRate, channelMap, error))
+    {
+        reportDiagnostic("Failed to load sound", "memory", error);
         return false;
     }
     stopAttachedSounds();

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <limits>
 #include <map>
 #include <optional>
 #include <string>
@@ -106,10 +107,13 @@ struct Font::Impl
     // The one way a font file is opened, for the throwing constructor and for openFromFile;
     // why it failed, if it did.
     std::optional<std::string> open(const std::filesystem::path& filename);
+    // Opens the face from `filename`, or from `bytes` when the name is empty.
+    std::optional<std::string> openFace(const std::filesystem::path& filename);
 
     IntRect findGlyphRect(Page& page, Vector2u size);
     Glyph loadGlyph(Page& page, char32_t codePoint, unsigned int characterSize, bool bold, float outlineThickness);
 
+    std::vector<FT_Byte> bytes; // the font file, when it was opened from memory
     FT_Library library{};
     FT_Face face{};
     FT_Stroker stroker{};
@@ -126,18 +130,7 @@ std::optional<std::string> Font::Impl::open(const std::filesystem::path& filenam
         return "no such file";
     if (std::filesystem::is_directory(filename, ec))
         return "is a directory";
-    if (FT_Init_FreeType(&library) != 0)
-        return "FreeType cannot start";
-    if (FT_New_Face(library, filename.c_str(), 0, &face) != 0)
-        return "not a font file FreeType can read";
-    if (FT_Select_Charmap(face, FT_ENCODING_UNICODE) != 0)
-        return "the font has no Unicode character map";
-    if (!FT_IS_SCALABLE(face))
-        return "the font is not scalable";
-    if (FT_Stroker_New(library, &stroker) != 0)
-        return "FreeType cannot make an outline stroker";
-    info.family = face->family_name ? face->family_name : "";
-    return std::nullopt;
+    return openFace(filename);
 }
 
 IntRect Font::Impl::findGlyphRect(Page& page, Vector2u size)
@@ -268,12 +261,52 @@ Glyph Font::Impl::loadGlyph(Page& page, char32_t codePoint, unsigned int charact
 
 Font::Font() = default;
 
+std::optional<std::string> Font::Impl::openFace(const std::filesystem::path& filename)
+{
+    if (FT_Init_FreeType(&library) != 0)
+        return "FreeType cannot start";
+    const FT_Error opened =
+        filename.empty()
+            ? FT_New_Memory_Face(library, bytes.data(), static_cast<FT_Long>(bytes.size()), 0, &face)
+            : FT_New_Face(library, filename.c_str(), 0, &face);
+    if (opened != 0)
+        return "not a font file FreeType can read";
+    if (FT_Select_Charmap(face, FT_ENCODING_UNICODE) != 0)
+        return "the font has no Unicode character map";
+    if (!FT_IS_SCALABLE(face))
+        return "the font is not scalable";
+    if (FT_Stroker_New(library, &stroker) != 0)
+        return "FreeType cannot make an outline stroker";
+    info.family = face->family_name ? face->family_name : "";
+    return std::nullopt;
+}
+
 Font::Font(const std::filesystem::path& filename)
 {
     auto impl = std::make_unique<Impl>();
     if (auto reason = impl->open(filename))
         throw Exception(filename, *reason);
     m_impl = std::move(impl);
+}
+
+bool Font::openFromMemory(const void* data, std::size_t size)
+{
+    if (!data || size == 0 || size > static_cast<std::size_t>(std::numeric_limits<FT_Long>::max()))
+    {
+        reportDiagnostic("cannot load the font", "memory", "no data");
+        return false;
+    }
+    auto impl = std::make_unique<Impl>();
+    // FreeType reads the face's tables lazily, for as long as the face lives: it gets its own copy.
+    const auto* bytes = static_cast<const FT_Byte*>(data);
+    impl->bytes.assign(bytes, bytes + size);
+    if (auto reason = impl->openFace({}))
+    {
+        reportDiagnostic("cannot load the font", "memory", *reason);
+        return false;
+    }
+    m_impl = std::move(impl);
+    return true;
 }
 
 Font::~Font() = default;

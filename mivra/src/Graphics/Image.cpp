@@ -2,13 +2,15 @@
 #include <mivra/System/Diagnostics.hpp>
 #include <mivra/System/Exception.hpp>
 
-#include <stb_image.h>
+#include "detail/ImageDecoder.hpp"
+
 #include <stb_image_write.h>
 
 #include <algorithm>
 #include <cassert>
 #include <cctype>
-#include <limits>
+#include <fstream>
+#include <iterator>
 #include <optional>
 #include <string>
 
@@ -23,19 +25,23 @@ std::string lowerExtension(const std::filesystem::path& path)
     return ext;
 }
 
-std::string failureReason()
+bool readWholeFile(const std::filesystem::path& filename, std::vector<std::uint8_t>& bytes)
 {
-    const char* reason = stbi_failure_reason();
-    return reason ? reason : "unknown error";
+    std::ifstream file(filename, std::ios::binary);
+    if (!file)
+        return false;
+    bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    return !file.bad();
 }
 
-// Takes the pixels stb_image decoded (nothing when it failed) into `image`; why it failed otherwise.
-std::optional<std::string> adoptDecoded(stbi_uc* pixels, int width, int height, Image& image)
+// Decodes `size` bytes into `image`; why it failed, if it did.
+std::optional<std::string> decodeInto(const std::uint8_t* data, std::size_t size, Image& image)
 {
-    if (!pixels)
-        return failureReason();
-    image.create({static_cast<unsigned>(width), static_cast<unsigned>(height)}, pixels);
-    stbi_image_free(pixels);
+    detail::DecodedImage decoded;
+    std::string error;
+    if (!detail::decodeImage(data, size, decoded, error))
+        return error;
+    image.create({decoded.width, decoded.height}, decoded.pixels.get());
     return std::nullopt;
 }
 
@@ -45,13 +51,12 @@ std::optional<std::string> loadFile(const std::filesystem::path& filename, Image
     std::error_code ec;
     if (!std::filesystem::exists(filename, ec))
         return "no such file";
-    int width = 0;
-    int height = 0;
-    int channels = 0;
-    stbi_uc* pixels = stbi_load(filename.c_str(), &width, &height, &channels, STBI_rgb_alpha);
-    if (auto reason = adoptDecoded(pixels, width, height, image))
-        return "not a readable image (" + *reason + ")";
-    return std::nullopt;
+    if (std::filesystem::is_directory(filename, ec))
+        return "is a directory";
+    std::vector<std::uint8_t> bytes;
+    if (!readWholeFile(filename, bytes))
+        return "cannot read the file";
+    return decodeInto(bytes.data(), bytes.size(), image);
 }
 } // namespace
 
@@ -116,17 +121,7 @@ bool Image::loadFromFile(const std::filesystem::path& filename)
 
 bool Image::loadFromMemory(const void* data, std::size_t size)
 {
-    if (!data || size == 0 || size > static_cast<std::size_t>(std::numeric_limits<int>::max()))
-    {
-        reportDiagnostic("cannot load the image from memory", {}, "no data");
-        return false;
-    }
-    int width = 0;
-    int height = 0;
-    int channels = 0;
-    stbi_uc* pixels = stbi_load_from_memory(static_cast<const stbi_uc*>(data), static_cast<int>(size), &width, &height,
-                                            &channels, STBI_rgb_alpha);
-    if (auto reason = adoptDecoded(pixels, width, height, *this))
+    if (auto reason = decodeInto(static_cast<const std::uint8_t*>(data), size, *this))
     {
         reportDiagnostic("cannot load the image from memory", {}, *reason);
         return false;

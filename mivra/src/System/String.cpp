@@ -138,7 +138,10 @@ String String::fromUtf8(std::string_view utf8)
             if ((cont & 0xC0) != 0x80) { valid = false; break; }
             c = (c << 6) | (cont & 0x3F);
         }
-        if (!valid)
+        // Overlong forms, surrogates and values past U+10FFFF are not UTF-8: taken as code points
+        // they would smuggle in characters (an overlong '/' or NUL) or values no text may hold.
+        static constexpr char32_t shortest[] = {0, 0x80, 0x800, 0x10000};
+        if (!valid || c < shortest[extra] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
         {
             out.push_back(0xFFFD);
             ++i;

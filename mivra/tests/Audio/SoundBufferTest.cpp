@@ -1,6 +1,7 @@
 #include "AudioTestSupport.hpp"
 
 #include <mivra/Audio/SoundBuffer.hpp>
+#include <mivra/System/Diagnostics.hpp>
 #include <mivra/System/Exception.hpp>
 
 #include <gmock/gmock.h>
@@ -181,6 +182,47 @@ TEST(SoundBuffer, CorruptAndTruncatedFilesFailNamingTheFile)
             EXPECT_TRUE(scrambledLossy);
         }
     }
+}
+
+// Bytes in memory decode exactly as the same file does, and damage is caught the same way (a WAV
+// header that promises more audio than follows, a half MP3 whose Xing header counts its frames).
+TEST(SoundBuffer, LoadFromMemoryMatchesLoadingTheFile)
+{
+    const mivra::SoundBuffer good = makeBuffer({440.0, 660.0}, 22050, 11025);
+    std::vector<std::string> lines;
+    const mivra::DiagnosticHandler previous =
+        mivra::setDiagnosticHandler([&](std::string_view line) { lines.emplace_back(line); });
+    for (const FormatCase& format : formats)
+    {
+        SCOPED_TRACE(format.extension);
+        const auto file = scratch(std::string("memory") + format.extension);
+        ASSERT_TRUE(good.saveToFile(file));
+        const mivra::SoundBuffer fromFile(file);
+        const std::string bytes = readBytes(file);
+        mivra::SoundBuffer fromMemory;
+        ASSERT_TRUE(fromMemory.loadFromMemory(bytes.data(), bytes.size()));
+        EXPECT_EQ(fromMemory.getSampleRate(), 22050u);
+        EXPECT_EQ(fromMemory.getChannelCount(), 2u);
+        ASSERT_EQ(fromMemory.getSampleCount(), fromFile.getSampleCount());
+        EXPECT_TRUE(std::equal(fromFile.getSamples(), fromFile.getSamples() + fromFile.getSampleCount(),
+                               fromMemory.getSamples()));
+
+        if (std::string(format.extension) == ".wav" || std::string(format.extension) == ".mp3")
+        {
+            const std::string half = bytes.substr(0, bytes.size() / 2);
+            lines.clear();
+            EXPECT_FALSE(fromMemory.loadFromMemory(half.data(), half.size()));
+            ASSERT_EQ(lines.size(), 1u);
+            EXPECT_THAT(lines[0], HasSubstr("mivra: Failed to load sound: memory: the file is cut short"));
+            EXPECT_EQ(fromMemory.getSampleCount(), fromFile.getSampleCount()); // kept
+        }
+    }
+    lines.clear();
+    mivra::SoundBuffer buffer;
+    EXPECT_FALSE(buffer.loadFromMemory("RIFF", 4));
+    EXPECT_FALSE(buffer.loadFromMemory(nullptr, 0));
+    mivra::setDiagnosticHandler(previous);
+    EXPECT_EQ(lines.size(), 2u);
 }
 
 TEST(SoundBuffer, SaveRefusesUnknownFormatsAndUnwritablePlaces)

@@ -1,5 +1,6 @@
 #include <mivra/Graphics/Font.hpp>
 #include <mivra/Graphics/Text.hpp>
+#include <mivra/System/Diagnostics.hpp>
 #include <mivra/System/Exception.hpp>
 
 #include "../Support/DiagnosticCapture.hpp"
@@ -8,6 +9,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -70,6 +74,39 @@ TEST(FontLoadTest, FailuresThrowWithTheFileAndReason)
     EXPECT_TRUE(font.openFromFile(fontPath()));
     EXPECT_EQ(font.getInfo().family, "DejaVu Sans");
     std::filesystem::remove_all(dir);
+}
+
+TEST(FontLoadTest, OpensFromBytesThatMayGoAwayAfterwards)
+{
+    std::vector<char> bytes;
+    {
+        std::ifstream in(fontPath(), std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    ASSERT_GT(bytes.size(), 1000u);
+    const Font fromFile(fontPath());
+    Font font;
+    ASSERT_TRUE(font.openFromMemory(bytes.data(), bytes.size()));
+    // The caller's bytes are gone before any glyph is rendered.
+    std::fill(bytes.begin(), bytes.end(), '\0');
+    bytes.clear();
+    bytes.shrink_to_fit();
+    EXPECT_EQ(font.getInfo().family, "DejaVu Sans");
+    const Glyph& glyph = font.getGlyph(U'g', 30, true, 1.5f);
+    const Glyph& expected = fromFile.getGlyph(U'g', 30, true, 1.5f);
+    EXPECT_EQ(glyph.advance, expected.advance);
+    EXPECT_EQ(glyph.bounds, expected.bounds);
+    EXPECT_GT(glyph.bounds.size.x, 0.f);
+
+    std::vector<std::string> lines;
+    const DiagnosticHandler previous = setDiagnosticHandler([&](std::string_view line) { lines.emplace_back(line); });
+    const std::string junk = "this is not a font either";
+    EXPECT_FALSE(font.openFromMemory(junk.data(), junk.size()));
+    EXPECT_FALSE(font.openFromMemory(nullptr, 0));
+    setDiagnosticHandler(previous);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], "mivra: Failed to load font: memory: not a font file FreeType can read");
+    EXPECT_EQ(font.getInfo().family, "DejaVu Sans"); // unchanged
 }
 
 TEST_F(FontTextTest, MetricsScaleWithTheSize)

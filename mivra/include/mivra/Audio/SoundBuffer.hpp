@@ -31,6 +31,8 @@ public:
 
     // On failure these keep the previous contents, print one line on stderr and return false.
     [[nodiscard]] bool loadFromFile(const std::filesystem::path& filename);
+    // The bytes of a whole sound file, read the same way (the failure line names "memory").
+    [[nodiscard]] bool loadFromMemory(const void* data, std::size_t size);
     [[nodiscard]] bool loadFromSamples(const std::int16_t* samples, std::size_t sampleCount, unsigned int channelCount,
                                        unsigned int sampleRate, const std::vector<SoundChannel>& channelMap);
     [[nodiscard]] bool saveToFile(const std::filesystem::path& filename) const;

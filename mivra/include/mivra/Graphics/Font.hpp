@@ -2,6 +2,7 @@
 
 #include <mivra/Graphics/Glyph.hpp>
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -33,6 +34,9 @@ public:
 
     // On failure prints one line naming the file on stderr and returns false.
     bool openFromFile(const std::filesystem::path& filename);
+    // The same from the bytes of a font file, which the font copies. On failure reports one line
+    // naming "memory", returns false and leaves the font as it was.
+    bool openFromMemory(const void* data, std::size_t size);
 
     [[nodiscard]] const Info& getInfo() const;
     [[nodiscard]] bool hasGlyph(char32_t codePoint) const;
@@ -58,6 +62,8 @@ public:
 
 private:
     struct Impl;
+    // Opens the face of a file, or of the bytes held in impl when the name is empty; returns why not.
+
     std::unique_ptr<Impl> m_impl;
 };
 } // namespace mivra

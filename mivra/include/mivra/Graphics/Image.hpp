@@ -25,8 +25,10 @@ public:
     void create(Vector2u size, Color color = Color::Black);
     void create(Vector2u size, const std::uint8_t* pixels);
 
-    // Reads PNG, JPEG, BMP, TGA, GIF, PSD, HDR or PNM. On failure prints one line naming the file on
-    // stderr, returns false and leaves the image unchanged.
+    // Reads PNG, JPEG, BMP or TGA, recognised by content. A damaged file (including a JPEG whose
+    // compressed data is cut short or corrupt) fails rather than loading with a hole in it. On failure
+    // prints one line naming the file (or "memory") on stderr, returns false and leaves the image
+    // unchanged.
     bool loadFromFile(const std::filesystem::path& filename);
     bool loadFromMemory(const void* data, std::size_t size);
     // Writes PNG, BMP, TGA or JPEG, chosen by the extension. On failure prints one line naming the

@@ -63,15 +63,12 @@ inline std::int16_t toSample(float value)
     return static_cast<std::int16_t>(bits - 0x4B400000);
 }
 
-// Frames an MP3 file's Xing or Info header promises, or 0 when it has none.
-std::uint64_t mp3PromisedFrames(const std::filesystem::path& filename)
+// How far into an MP3 file its Xing or Info header is looked for.
+constexpr std::size_t mp3HeadSize = 16384;
+
+// Frames the Xing or Info header at the start of an MP3 file promises, or 0 when it has none.
+std::uint64_t mp3PromisedFrames(const std::vector<unsigned char>& head)
 {
-    std::FILE* file = std::fopen(filename.c_str(), "rb");
-    if (!file)
-        return 0;
-    std::vector<unsigned char> head(16384);
-    head.resize(std::fread(head.data(), 1, head.size(), file));
-    std::fclose(file);
     std::size_t pos = 0;
     if (head.size() >= 10 && head[0] == 'I' && head[1] == 'D' && head[2] == '3')
     {
@@ -100,6 +97,61 @@ std::uint64_t mp3PromisedFrames(const std::filesystem::path& filename)
     return 0;
 }
 
+std::uint64_t mp3PromisedFrames(const std::filesystem::path& filename)
+{
+    std::FILE* file = std::fopen(filename.c_str(), "rb");
+    if (!file)
+        return 0;
+    std::vector<unsigned char> head(mp3HeadSize);
+    head.resize(std::fread(head.data(), 1, head.size(), file));
+    std::fclose(file);
+    return mp3PromisedFrames(head);
+}
+
+// libsndfile's virtual I/O over bytes in memory, read-only.
+sf_count_t memoryLength(void* user)
+{
+    return static_cast<sf_count_t>(static_cast<MemoryFile*>(user)->size);
+}
+
+sf_count_t memorySeek(sf_count_t offset, int whence, void* user)
+{
+    auto& memory = *static_cast<MemoryFile*>(user);
+    const auto size = static_cast<sf_count_t>(memory.size);
+    sf_count_t base = 0;
+    if (whence == SEEK_CUR)
+        base = memory.position;
+    else if (whence == SEEK_END)
+        base = size;
+    else if (whence != SEEK_SET)
+        return -1;
+    // Offsets come from the file's own headers: keep the sum from overflowing.
+    if ((offset > 0 && base > std::numeric_limits<sf_count_t>::max() - offset) || base + offset < 0)
+        return -1;
+    memory.position = std::min(base + offset, size);
+    return memory.position;
+}
+
+sf_count_t memoryRead(void* destination, sf_count_t count, void* user)
+{
+    auto& memory = *static_cast<MemoryFile*>(user);
+    const sf_count_t left = static_cast<sf_count_t>(memory.size) - memory.position;
+    const sf_count_t n = std::max<sf_count_t>(0, std::min(count, left));
+    if (n > 0)
+        std::memcpy(destination, memory.data + memory.position, static_cast<std::size_t>(n));
+    memory.position += n;
+    return n;
+}
+
+sf_count_t memoryWrite(const void*, sf_count_t, void*)
+{
+    return 0;
+}
+
+sf_count_t memoryTell(void* user)
+{
+    return static_cast<MemoryFile*>(user)->position;
+}
 } // namespace
 
 std::vector<SoundChannel> defaultChannelMap(unsigned int channelCount)
@@ -118,17 +170,12 @@ std::vector<SoundChannel> defaultChannelMap(unsigned int channelCount)
 
 SoundFileReader::~SoundFileReader()
 {
-    if (m_file)
-        sf_close(reinterpret_cast<SNDFILE*>(m_file));
+    close();
 }
 
 bool SoundFileReader::open(const std::filesystem::path& filename, std::string& error)
 {
-    if (m_file)
-    {
-        sf_close(reinterpret_cast<SNDFILE*>(m_file));
-        m_file = nullptr;
-    }
+    close();
     SF_INFO info{};
     SNDFILE* file = sf_open(filename.c_str(), SFM_READ, &info);
     if (!file)
@@ -136,10 +183,58 @@ bool SoundFileReader::open(const std::filesystem::path& filename, std::string& e
         error = sf_strerror(nullptr);
         return false;
     }
+    if (!adopt(file, &info, error))
+        return false;
+    if ((info.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_MPEG)
+        m_promisedFrames = mp3PromisedFrames(filename);
+    return true;
+}
+
+bool SoundFileReader::openFromMemory(const void* data, std::size_t size, std::string& error)
+{
+    close();
+    if (!data || size == 0)
+    {
+        error = "no data";
+        return false;
+    }
+    m_memory = std::make_unique<MemoryFile>();
+    m_memory->data = static_cast<const unsigned char*>(data);
+    m_memory->size = size;
+    SF_VIRTUAL_IO io{memoryLength, memorySeek, memoryRead, memoryWrite, memoryTell};
+    SF_INFO info{};
+    SNDFILE* file = sf_open_virtual(&io, SFM_READ, &info, m_memory.get());
+    if (!file)
+    {
+        error = sf_strerror(nullptr);
+        m_memory.reset();
+        return false;
+    }
+    if (!adopt(file, &info, error))
+        return false;
+    if ((info.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_MPEG)
+        m_promisedFrames = mp3PromisedFrames(std::vector<unsigned char>(
+            m_memory->data, m_memory->data + std::min(size, mp3HeadSize)));
+    return true;
+}
+
+void SoundFileReader::close()
+{
+    if (m_file)
+        sf_close(reinterpret_cast<SNDFILE*>(m_file));
+    m_file = nullptr;
+    m_memory.reset();
+}
+
+bool SoundFileReader::adopt(sf_private_tag* handle, const void* header, std::string& error)
+{
+    auto* file = reinterpret_cast<SNDFILE*>(handle);
+    const SF_INFO& info = *static_cast<const SF_INFO*>(header);
     if (info.channels <= 0 || static_cast<unsigned int>(info.channels) > MaxChannelCount || info.samplerate <= 0 ||
         !isSupportedSampleRate(static_cast<unsigned int>(info.samplerate)) || info.frames < 0)
     {
         sf_close(file);
+        m_memory.reset();
         error = "its format is damaged or unsupported (" + std::to_string(info.channels) + " channels, " +
                 std::to_string(info.samplerate) + " samples per second; supported are 1 to " +
                 std::to_string(MaxChannelCount) + " channels at " + std::to_string(MinSampleRate) + " to " +
@@ -172,10 +267,6 @@ bool SoundFileReader::open(const std::filesystem::path& filename, std::string& e
                                   " bytes of audio, it holds " + std::to_string(actual);
             }
         }
-    }
-    else if (major == SF_FORMAT_MPEG)
-    {
-        m_promisedFrames = mp3PromisedFrames(filename);
     }
     // Lossy decoders and float files produce floats that may overshoot full scale: convert those
     // ourselves, with clipping (libsndfile's own clipping conversion is about twice as slow).

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,14 @@ struct sf_private_tag;
 
 namespace mivra::detail
 {
+// Bytes of a whole sound file in memory, read through libsndfile's virtual I/O.
+struct MemoryFile
+{
+    const unsigned char* data{};
+    std::size_t size{};
+    std::int64_t position{};
+};
+
 // Reads an audio file through libsndfile, detecting its format by content.
 class SoundFileReader
 {
@@ -23,6 +32,8 @@ public:
 
     // On failure returns false and sets error to the reason.
     bool open(const std::filesystem::path& filename, std::string& error);
+    // The same from bytes in memory, which must stay as they are while the reader is open.
+    bool openFromMemory(const void* data, std::size_t size, std::string& error);
     // Reads up to frameCount frames; returns how many were read (0 at the end). On a decoding error
     // returns what was read before it and sets error.
     std::size_t read(std::int16_t* samples, std::size_t frameCount, std::string& error);
@@ -38,6 +49,11 @@ public:
     [[nodiscard]] const std::vector<SoundChannel>& channelMap() const { return m_channelMap; }
 
 private:
+    void close();
+    // Takes an opened file and its SF_INFO; closes it and returns false when the header is unusable.
+    bool adopt(sf_private_tag* file, const void* info, std::string& error);
+
+    std::unique_ptr<MemoryFile> m_memory;
     sf_private_tag* m_file{};
     unsigned int m_channelCount{};
     unsigned int m_sampleRate{};

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace mivra::detail
+{
+// Images larger than this are refused before any pixel memory is taken: a few bytes of header can
+// claim gigapixels, and nothing this library draws needs more.
+constexpr std::uint32_t maxImageSide = 16384;
+constexpr std::uint64_t maxImagePixels = std::uint64_t{1} << 26;
+
+struct DecodedImage
+{
+    std::uint32_t width{};
+    std::uint32_t height{};
+    std::unique_ptr<std::uint8_t[]> pixels; // width * height * 4 bytes, RGBA, rows top to bottom
+};
+
+// Decodes PNG, JPEG, BMP or TGA bytes, chosen by content. On failure returns false and sets error to
+// the reason; the bytes can come from anywhere, and no input may do more than fail.
+bool decodeImage(const std::uint8_t* data, std::size_t size, DecodedImage& image, std::string& error);
+
+// The decoders behind it, one per library.
+bool decodePng(const std::uint8_t* data, std::size_t size, DecodedImage& image, std::string& error);
+bool decodeJpeg(const std::uint8_t* data, std::size_t size, DecodedImage& image, std::string& error);
+bool decodeBmpOrTga(const std::uint8_t* data, std::size_t size, DecodedImage& image, std::string& error);
+
+// Whether width x height passes the limits above; sets error when not.
+bool acceptImageSize(std::uint64_t width, std::uint64_t height, std::string& error);
+} // namespace mivra::detail
