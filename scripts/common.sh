@@ -17,6 +17,19 @@ TEST_PACKAGES=(
   sox libsox-fmt-mp3  # the audio load benchmark compares SoundBuffer with sox decoding the same files
 )
 
+# The demo programs' names, from programs.txt (the list CMake builds from too).
+mapfile -t MIVRA_PROGRAM_NAMES < <(grep -E '^[a-z_]+$' "$MIVRA_ROOT/programs.txt")
+
+# is_program <name>: whether the name is one of the programs. Only a listed name is started, so
+# that a path such as ../tools/x never runs a build's other files.
+is_program() {
+  local name
+  for name in "${MIVRA_PROGRAM_NAMES[@]}"; do
+    if [ "$name" = "$1" ]; then return 0; fi
+  done
+  return 1
+}
+
 as_root() {
   if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
 }
