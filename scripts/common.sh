@@ -48,11 +48,12 @@ install_packages() {
 }
 
 # configure_and_build <build dir> [cmake options...]
+# Chained with &&, not left to set -e: ./test calls it in an `if`, where set -e is off, and a
+# failed configure must not go on to a build and then to tests of a tree that is not there.
 configure_and_build() {
   local dir="$1"
   shift
-  cmake -S "$MIVRA_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release "$@"
-  cmake --build "$dir"
+  cmake -S "$MIVRA_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release "$@" && cmake --build "$dir"
 }
 
 install_build() {
