@@ -81,3 +81,33 @@ function(mivra_add_e2e_test name)
     TIMEOUT ${ARG_TIMEOUT}
     ENVIRONMENT "PYTHONPATH=${PROJECT_SOURCE_DIR}/tests/e2e;MIVRA_TOOLS=${PROJECT_BINARY_DIR}/tools;MIVRA_RESOURCE_DIR=${MIVRA_RESOURCE_DIR};MIVRA_BIN=${PROJECT_BINARY_DIR}/bin;MIVRA_SHOTS=${PROJECT_BINARY_DIR}/screenshots")
 endfunction()
+
+# mivra_add_benchmark(<target> TEST <test name> SOURCES <files> LIBRARIES <targets> [ARGS <args...>]
+#                     [ENVIRONMENT <k=v>...] [TIMEOUT <s>] [TIMED_TOOL])
+# A benchmark: built into tools/ and run by CTest under the label `benchmark` (besides the
+# directory's labels). It uses Google Benchmark unless TIMED_TOOL says it is a program of its own
+# that times its work and prints the figures. Speed is never a pass/fail condition.
+function(mivra_add_benchmark name)
+  cmake_parse_arguments(ARG "TIMED_TOOL" "TEST;TIMEOUT" "SOURCES;LIBRARIES;ARGS;ENVIRONMENT" ${ARGN})
+  if(NOT ARG_TEST)
+    message(FATAL_ERROR "mivra_add_benchmark(${name}): give the TEST name")
+  endif()
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBRARIES})
+  if(NOT ARG_TIMED_TOOL)
+    target_link_libraries(${name} PRIVATE benchmark::benchmark)
+  endif()
+  target_compile_options(${name} PRIVATE -Wall -Wextra)
+  target_compile_definitions(${name} PRIVATE MIVRA_RESOURCE_DIR="${MIVRA_RESOURCE_DIR}")
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/tools)
+  if(MIVRA_BUILD_TESTS)
+    add_test(NAME ${ARG_TEST} COMMAND ${name} ${ARG_ARGS})
+    set_tests_properties(${ARG_TEST} PROPERTIES LABELS benchmark)
+    if(ARG_TIMEOUT)
+      set_tests_properties(${ARG_TEST} PROPERTIES TIMEOUT ${ARG_TIMEOUT})
+    endif()
+    if(ARG_ENVIRONMENT)
+      set_tests_properties(${ARG_TEST} PROPERTIES ENVIRONMENT "${ARG_ENVIRONMENT}")
+    endif()
+  endif()
+endfunction()

@@ -19,6 +19,19 @@ TEST_PACKAGES=(
   clang-14 libclang-rt-14-dev  # the sanitizer build and its libFuzzer targets
 )
 
+# The demo programs' names, from programs.txt (the list CMake builds from too).
+mapfile -t MIVRA_PROGRAM_NAMES < <(grep -E '^[a-z_]+$' "$MIVRA_ROOT/programs.txt")
+
+# is_program <name>: whether the name is one of the programs. Only a listed name is started, so
+# that a path such as ../tools/x never runs a build's other files.
+is_program() {
+  local name
+  for name in "${MIVRA_PROGRAM_NAMES[@]}"; do
+    if [ "$name" = "$1" ]; then return 0; fi
+  done
+  return 1
+}
+
 as_root() {
   if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
 }
@@ -37,11 +50,12 @@ install_packages() {
 }
 
 # configure_and_build <build dir> [cmake options...]
+# Chained with &&, not left to set -e: ./test calls it in an `if`, where set -e is off, and a
+# failed configure must not go on to a build and then to tests of a tree that is not there.
 configure_and_build() {
   local dir="$1"
   shift
-  cmake -S "$MIVRA_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release "$@"
-  cmake --build "$dir"
+  cmake -S "$MIVRA_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release "$@" && cmake --build "$dir"
 }
 
 install_build() {

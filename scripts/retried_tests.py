@@ -30,11 +30,18 @@ def summary(tests):
     return "Tests that needed a second run: " + ", ".join(names)
 
 
+def missing(paths):
+    """The logs that are not there: their stage did not get as far as its tests."""
+    return [path for path in paths if not os.path.exists(path)]
+
+
 def from_logs(paths):
     """The retried tests of each log; with several logs (runs of the same tests in other builds),
-    each name is followed by its log's name in brackets."""
+    each name is followed by its log's name in brackets. A missing log adds nothing."""
     tests = []
     for path in paths:
+        if not os.path.exists(path):
+            continue
         with open(path, errors="replace") as log:
             found = retried(log.read().splitlines())
         if len(paths) > 1:
@@ -46,3 +53,5 @@ def from_logs(paths):
 
 if __name__ == "__main__":
     print(summary(from_logs(sys.argv[1:])))
+    for path in missing(sys.argv[1:]):
+        print(f"No test log {path}: that stage ran no tests")

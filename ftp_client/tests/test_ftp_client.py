@@ -9,8 +9,9 @@ import shutil
 import subprocess
 import sys
 import tempfile
-import threading
 import time
+
+import mivra_console as console
 
 PROGRAM, SERVER_SCRIPT, CASE = sys.argv[1], sys.argv[2], sys.argv[3]
 
@@ -22,67 +23,12 @@ GREETING = "220 Mivra test server ready.\n"
 LOGIN = ADDRESS + GREETING + "User name: Password: 230 Login successful.\n"
 GOODBYE = "Disconnecting from server...\n221 Goodbye.\nPress enter to exit...\n"
 
-failures = []
+check, compare = console.check, console.compare
 
 
-def check(condition, message):
-    if not condition:
-        failures.append(message)
-
-
-def compare(name, actual, expected):
-    if actual == expected:
-        return
-    got, want = actual.split("\n"), expected.split("\n")
-    for number, (a, b) in enumerate(zip(got, want), 1):
-        if a != b:
-            failures.append(f"{name}: line {number} is {a!r}, expected {b!r}")
-            return
-    failures.append(f"{name}: {len(got)} lines, expected {len(want)}; last lines {got[-3:]!r} vs {want[-3:]!r}")
-
-
-class Run:
+def Run(stdin_text, cwd, close_stdin=True):
     """One run of the program with a given input, in a working directory of its own."""
-
-    def __init__(self, stdin_text, cwd, close_stdin=True):
-        self.process = subprocess.Popen([PROGRAM], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-                                        stderr=subprocess.PIPE, cwd=cwd)
-        self.output = b""
-        self.errors = b""
-        self.reader = threading.Thread(target=self._read, daemon=True)
-        self.reader.start()
-        self.error_reader = threading.Thread(target=self._read_errors, daemon=True)
-        self.error_reader.start()
-        self.process.stdin.write(stdin_text.encode())
-        self.process.stdin.flush()
-        if close_stdin:
-            self.process.stdin.close()
-
-    def _read(self):
-        while chunk := self.process.stdout.read1(65536):
-            self.output += chunk
-
-    def _read_errors(self):
-        self.errors = self.process.stderr.read()
-
-    def wait_for_output(self, text, timeout=30):
-        deadline = time.monotonic() + timeout
-        while time.monotonic() < deadline:
-            if text.encode() in self.output:
-                return True
-            time.sleep(0.02)
-        return False
-
-    def finish(self, timeout=40):
-        try:
-            status = self.process.wait(timeout)
-        except subprocess.TimeoutExpired:
-            self.process.kill()
-            self.process.wait()
-            status = "hung"
-        self.reader.join(5)
-        self.error_reader.join(5)
-        return status, self.output.decode(errors="replace")
+    return console.Run([PROGRAM], stdin_text, close_stdin, cwd=cwd)
 
 
 class Server:
@@ -265,9 +211,7 @@ def main():
                 server.stop()
     finally:
         shutil.rmtree(work, ignore_errors=True)
-    for failure in failures:
-        print("FAIL:", failure)
-    sys.exit(1 if failures else 0)
+    console.report()
 
 
 if __name__ == "__main__":

@@ -5,6 +5,7 @@
 // Regime: warm caches; the glyphs and the GL driver's shader variants are built by five frames
 // before the measurement.
 
+#include "AllocationCounter.hpp"
 #include "KeyNames.hpp"
 #include "KeyboardView.hpp"
 #include "ShinyText.hpp"
@@ -13,32 +14,8 @@
 
 #include <benchmark/benchmark.h>
 
-#include <atomic>
-#include <cstdlib>
 #include <filesystem>
-#include <new>
 #include <string>
-
-namespace
-{
-std::atomic<long> allocations{0};
-}
-
-void* operator new(std::size_t size)
-{
-    ++allocations;
-    if (void* p = std::malloc(size == 0 ? 1 : size))
-        return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept
-{
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept
-{
-    std::free(p);
-}
 
 namespace
 {
@@ -65,9 +42,9 @@ struct Scene
             view.notifyPressed(mivra::Keyboard::Scan::A);
             pressed.flash(mivra::Color(0, 255, 0));
         }
-        long before = allocations.load();
+        long before = mivra::test::allocationCount();
         view.update(elapsed);
-        viewAllocations += allocations.load() - before;
+        viewAllocations += mivra::test::allocationCount() - before;
         pressed.update(elapsed);
         released.update(elapsed);
         entered.update(elapsed);
@@ -79,9 +56,9 @@ struct Scene
         held.setString(mivra::String(heldKeys));
 
         window.clear(mivra::Color(0, 0, 0, 255));
-        before = allocations.load();
+        before = mivra::test::allocationCount();
         window.draw(view);
-        viewAllocations += allocations.load() - before;
+        viewAllocations += mivra::test::allocationCount() - before;
         window.draw(pressed);
         window.draw(released);
         window.draw(entered);
@@ -97,12 +74,12 @@ void KeyboardFrame(benchmark::State& state)
     for (int frame = 0; frame < 5; ++frame)
         scene.run(viewAllocations); // builds the glyphs and the GL driver's shader variants
     viewAllocations = 0;
-    const long start = allocations.load();
+    const long start = mivra::test::allocationCount();
     for (auto _ : state)
         scene.run(viewAllocations);
     const auto frames = static_cast<double>(state.iterations());
     state.counters["view_allocs/frame"] = static_cast<double>(viewAllocations) / frames;
-    state.counters["all_allocs/frame"] = static_cast<double>(allocations.load() - start) / frames;
+    state.counters["all_allocs/frame"] = static_cast<double>(mivra::test::allocationCount() - start) / frames;
 }
 BENCHMARK(KeyboardFrame)->Unit(benchmark::kMicrosecond)->MinTime(1.0);
 
@@ -113,14 +90,14 @@ void KeyboardViewOnly(benchmark::State& state)
     long unused = 0;
     for (int frame = 0; frame < 5; ++frame)
         scene.run(unused);
-    const long start = allocations.load();
+    const long start = mivra::test::allocationCount();
     for (auto _ : state)
     {
         scene.view.update(mivra::milliseconds(40));
         scene.window.draw(scene.view);
     }
     scene.window.display();
-    state.counters["allocs/frame"] = static_cast<double>(allocations.load() - start) / static_cast<double>(state.iterations());
+    state.counters["allocs/frame"] = static_cast<double>(mivra::test::allocationCount() - start) / static_cast<double>(state.iterations());
 }
 BENCHMARK(KeyboardViewOnly)->Unit(benchmark::kMicrosecond)->MinTime(1.0);
 // The live key state a frame asks for: 101 key codes (the held-keys list) and 146 scancodes

@@ -1,39 +1,15 @@
 // The keyboard view on SDL's offscreen driver, with a keyboard state under the test's control.
+#include "AllocationCounter.hpp"
 #include "KeyboardView.hpp"
 
 #include <mivra/Graphics.hpp>
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
 #include <filesystem>
 #include <limits>
 #include <map>
-#include <new>
 #include <set>
-
-namespace
-{
-std::atomic<long> allocations{0};
-} // namespace
-
-// Counts every allocation of the test program, to catch allocations in a frame.
-void* operator new(std::size_t size)
-{
-    ++allocations;
-    if (void* p = std::malloc(size == 0 ? 1 : size))
-        return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept
-{
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept
-{
-    std::free(p);
-}
 
 namespace
 {
@@ -214,12 +190,12 @@ TEST_F(KeyboardViewTest, FramesAllocateNothing)
     {
         if (frame % 3 == 0)
             view.notifyPressed(Scan::A);
-        long before = allocations.load();
+        long before = mivra::test::allocationCount();
         view.update(mivra::milliseconds(40));
-        updating += allocations.load() - before;
-        before = allocations.load();
+        updating += mivra::test::allocationCount() - before;
+        before = mivra::test::allocationCount();
         window->draw(view);
-        drawing += allocations.load() - before;
+        drawing += mivra::test::allocationCount() - before;
     }
     EXPECT_EQ(updating, 0);
     EXPECT_EQ(drawing, 0);

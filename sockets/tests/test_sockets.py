@@ -5,10 +5,11 @@ Port 50001 is fixed in the program, so this runs inside a private network namesp
 CMakeLists.txt), where the port is free. Usage: test_sockets.py <sockets> <case>
 """
 import socket
-import subprocess
 import sys
 import threading
 import time
+
+import mivra_console as console
 
 PROGRAM, CASE = sys.argv[1], sys.argv[2]
 PORT = 50001
@@ -19,66 +20,16 @@ EXIT = "Press enter to exit...\n"
 TCP_LISTENING = "Server is listening to port 50001, waiting for connections... \n"
 UDP_LISTENING = "Server is listening to port 50001, waiting for a message... \n"
 
-failures = []
+check, compare = console.check, console.compare
 
 
-def check(condition, message):
-    if not condition:
-        failures.append(message)
+def Run(stdin_text, close_stdin=False):
+    return console.Run([PROGRAM], stdin_text, close_stdin)
 
 
-def compare(name, actual, expected):
-    if actual == expected:
-        return
-    got, want = actual.split("\n"), expected.split("\n")
-    for number, (a, b) in enumerate(zip(got, want), 1):
-        if a != b:
-            failures.append(f"{name}: line {number} is {a!r}, expected {b!r}")
-            return
-    failures.append(f"{name}: {len(got)} lines, expected {len(want)}: {got!r}")
-
-
-class Run:
-    def __init__(self, stdin_text, close_stdin=False):
-        self.process = subprocess.Popen([PROGRAM], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-                                        stderr=subprocess.PIPE)
-        self.output = b""
-        self.reader = threading.Thread(target=self._read, daemon=True)
-        self.reader.start()
-        self.write(stdin_text)
-        if close_stdin:
-            self.process.stdin.close()
-
-    def _read(self):
-        while chunk := self.process.stdout.read1(65536):
-            self.output += chunk
-
-    def write(self, text):
-        self.process.stdin.write(text.encode())
-        self.process.stdin.flush()
-
-    def wait_for_output(self, text, timeout=20):
-        deadline = time.monotonic() + timeout
-        while time.monotonic() < deadline:
-            if text.encode() in self.output:
-                return True
-            time.sleep(0.02)
-        return False
-
-    def finish(self, timeout=20):
-        if not self.process.stdin.closed:
-            try:
-                self.process.stdin.close()
-            except BrokenPipeError:
-                pass
-        try:
-            status = self.process.wait(timeout)
-        except subprocess.TimeoutExpired:
-            self.process.kill()
-            self.process.wait()
-            status = "hung"
-        self.reader.join(5)
-        return status, self.output.decode(errors="replace")
+def finish(run):
+    run.close_input()
+    return run.finish(20)
 
 
 def waits_for_enter(name, run):
@@ -87,7 +38,7 @@ def waits_for_enter(name, run):
     time.sleep(0.3)
     check(run.process.poll() is None, f"{name}: did not wait for Enter")
     run.write("\n")
-    status, output = run.finish()
+    status, output = finish(run)
     check(status == 0, f"{name}: exit status {status}")
     return output
 
@@ -187,7 +138,7 @@ def input_ends():
         ("u\nc\nnot-an-address\n", QUESTIONS + ADDRESS * 2 + EXIT),
     ]
     for text, expected in cases:
-        status, output = Run(text, close_stdin=True).finish()
+        status, output = finish(Run(text, close_stdin=True))
         compare(f"input ends after {text!r}", output, expected)
         check(status == 0, f"input ends after {text!r}: exit status {status}")
 
@@ -196,6 +147,4 @@ CASES = {"tcp": tcp, "udp": udp, "tcp_peer_texts": tcp_peer_texts, "udp_peer_tex
          "no_server": no_server, "input_ends": input_ends}
 
 CASES[CASE]()
-for failure in failures:
-    print("FAIL:", failure)
-sys.exit(1 if failures else 0)
+console.report()

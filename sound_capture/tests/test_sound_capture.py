@@ -4,7 +4,6 @@ recording is saved to a file or played to the output file.
 usage: test_sound_capture.py <sound_capture binary> save|play|failures|rates
 """
 import os
-import random
 import re
 import struct
 import subprocess
@@ -13,20 +12,16 @@ import tempfile
 import time
 import wave
 
+import mivra_console as console
+
 program, case = sys.argv[1], sys.argv[2]
-failures = []
-
-
-def check(condition, message):
-    if not condition:
-        failures.append(message)
+check, nonzero_samples = console.check, console.nonzero_samples
 
 
 def start(tmp, input_samples, driver="disk"):
     with open(os.path.join(tmp, "in.raw"), "wb") as f:
         f.write(struct.pack("<%dh" % len(input_samples), *input_samples))
-    env = dict(os.environ, SDL_AUDIODRIVER=driver, SDL_DISKAUDIOFILE=os.path.join(tmp, "out.raw"),
-               SDL_DISKAUDIOFILEIN=os.path.join(tmp, "in.raw"), SDL_DISKAUDIODELAY="2")
+    env = console.disk_audio(os.path.join(tmp, "out.raw"), os.path.join(tmp, "in.raw"), delay=2, driver=driver)
     return subprocess.Popen([program], stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
                             env=env, cwd=tmp)
 
@@ -39,11 +34,6 @@ def converse(process, answers):
         process.stdin.flush()
     out, err = process.communicate(timeout=60)
     return process.returncode, out.decode(), err.decode()
-
-
-def nonzero_samples(count, seed):
-    rng = random.Random(seed)
-    return [rng.choice((-1, 1)) * rng.randint(1, 20000) for _ in range(count)]
 
 
 HEADER = "Available capture devices:\n\n0: (?P<device>[^\n]+)\n\n"
@@ -152,6 +142,4 @@ with tempfile.TemporaryDirectory() as tmp:
             check(err.endswith("\nmivra: cannot start capture: %s: a sample rate of %s Hz is outside the supported "
                   "1000 to 768000 Hz\nFailed to start recorder\n" % (device, rate)), "rate %s: stderr %r" % (rate, err))
 
-for failure in failures:
-    print("FAIL:", failure)
-sys.exit(1 if failures else 0)
+console.report()

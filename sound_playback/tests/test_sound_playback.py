@@ -9,21 +9,14 @@ import sys
 import tempfile
 import wave
 
+import mivra_console as console
+
 program, resources = sys.argv[1], sys.argv[2]
-failures = []
-
-
-def check(condition, message):
-    if not condition:
-        failures.append(message)
+check = console.check
 
 
 def run(tmp, stdin, delay=None):
-    env = dict(os.environ, SDL_AUDIODRIVER="disk", SDL_DISKAUDIOFILE=os.path.join(tmp, "out.raw"),
-               SDL_DISKAUDIOFILEIN=os.path.join(tmp, "in.raw"))
-    env.pop("SDL_DISKAUDIODELAY", None)
-    if delay is not None:
-        env["SDL_DISKAUDIODELAY"] = str(delay)
+    env = console.disk_audio(os.path.join(tmp, "out.raw"), os.path.join(tmp, "in.raw"), delay)
     return subprocess.run([program], input=stdin, capture_output=True, env=env, timeout=100, cwd=tmp)
 
 
@@ -87,6 +80,4 @@ with tempfile.TemporaryDirectory() as tmp:
     check(result.returncode == 0, "exit status %d without input" % result.returncode)
     check(result.stdout.decode().endswith("Press enter to exit...\n"), "no exit prompt without input")
 
-for failure in failures:
-    print("FAIL:", failure)
-sys.exit(1 if failures else 0)
+console.report()

@@ -13,9 +13,9 @@ import signal
 import subprocess
 import sys
 import tempfile
-import threading
 import time
 
+import mivra_console as console
 import mivra_e2e as e2e
 
 PROGRAM = sys.argv[1]
@@ -47,39 +47,23 @@ def ended_within(process, seconds):
         return None
 
 
-class Console:
-    """A console program with its standard output collected in the background."""
+class Console(console.Run):
+    """A console program on SDL's disk audio driver, its standard output collected in the background."""
 
     def __init__(self, tmp, name, answers="", env=None):
         self.name = name
-        environment = dict(os.environ, SDL_AUDIODRIVER="disk",
-                           SDL_DISKAUDIOFILE=os.path.join(tmp, name + "-out.raw"),
-                           SDL_DISKAUDIOFILEIN=os.path.join(tmp, name + "-in.raw"))
-        environment.pop("SDL_DISKAUDIODELAY", None)
+        environment = console.disk_audio(os.path.join(tmp, name + "-out.raw"), os.path.join(tmp, name + "-in.raw"))
         environment.update(env or {})
         # The disk driver's capture reads this file (zeros past its end) and cannot open without it.
         open(environment["SDL_DISKAUDIOFILEIN"], "wb").close()
-        self.process = subprocess.Popen([BINARY], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-                                        stderr=subprocess.DEVNULL, env=environment, cwd=tmp,
-                                        preexec_fn=e2e.default_signals)
-        self.output = b""
-        threading.Thread(target=self._read, daemon=True).start()
-        self.send(answers)
+        super().__init__([BINARY], answers, cwd=tmp, env=environment, stderr=subprocess.DEVNULL,
+                         preexec_fn=e2e.default_signals)
 
-    def _read(self):
-        while chunk := self.process.stdout.read1(65536):
-            self.output += chunk
-
-    def send(self, text):
-        self.process.stdin.write(text.encode())
-        self.process.stdin.flush()
+    send = console.Run.write
 
     def wait_for(self, text, timeout=30):
-        deadline = time.monotonic() + timeout
-        while text.encode() not in self.output:
-            if time.monotonic() > deadline or self.process.poll() is not None:
-                e2e.fail(f"{self.name}: no {text!r} in its output: {self.output.decode(errors='replace')!r}")
-            time.sleep(0.02)
+        if not self.wait_for_output(text, timeout):
+            e2e.fail(f"{self.name}: no {text!r} in its output: {self.output.decode(errors='replace')!r}")
 
     def signal_and_expect_gone(self, signum):
         self.process.send_signal(signum)
@@ -89,11 +73,6 @@ class Console:
             e2e.fail(f"{self.name} still ran {GONE_WITHIN} s after {name}")
         if status != -signum:
             e2e.fail(f"{self.name} ended with status {status} after {name}, not by the signal")
-
-    def kill(self):
-        if self.process.poll() is None:
-            self.process.kill()
-            self.process.wait()
 
 
 def window_program(signum):

@@ -47,6 +47,13 @@ with tempfile.NamedTemporaryFile("w", suffix=".log") as first, tempfile.NamedTem
     found = retried_tests.from_logs([first.name, second.name])
     check(found == [], f"a test run once in each of two logs counted as retried: {found}")
 
+# A stage that stopped before its tests left no log: the others are still read, the missing one named.
+absent = os.path.join(HERE, "no-such-stage.log")
+found = retried_tests.from_logs([saved, absent])
+check(found == [("e2e.flaky.once [ctest-retry]", True), ("unit.broken [ctest-retry]", False)],
+      f"with a missing log: {found}")
+check(retried_tests.missing([saved, absent]) == [absent], f"missing: {retried_tests.missing([saved, absent])}")
+
 for failure in failures:
     print("FAIL:", failure, file=sys.stderr)
 sys.exit(1 if failures else 0)

@@ -4,87 +4,42 @@ fixed): a client and a server as two processes, and each role against a scripted
 usage: test_voice_chat.py <voice_chat binary> stream|client_packets|malformed|no_server|port_in_use
 """
 import os
-import queue
-import random
 import socket
 import struct
-import subprocess
 import sys
 import tempfile
-import threading
 import time
+
+import mivra_console as console
 
 program, case = sys.argv[1], sys.argv[2]
 PORT = 2435
-failures = []
+check, nonzero_samples = console.check, console.nonzero_samples
 
 
-def check(condition, message):
-    if not condition:
-        failures.append(message)
-
-
-class Program:
-    """A voice_chat process whose standard output is read character by character in the background."""
+class Program(console.Run):
+    """A voice_chat process on SDL's disk audio driver, capturing the given samples."""
 
     def __init__(self, tmp, name, input_samples=(), delay="2"):
         self.out_file = os.path.join(tmp, name + "-out.raw")
         in_file = os.path.join(tmp, name + "-in.raw")
         with open(in_file, "wb") as f:
             f.write(struct.pack("<%dh" % len(input_samples), *input_samples))
-        env = dict(os.environ, SDL_AUDIODRIVER="disk", SDL_DISKAUDIOFILE=self.out_file,
-                   SDL_DISKAUDIOFILEIN=in_file, SDL_DISKAUDIODELAY=delay)
-        self.process = subprocess.Popen([program], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-                                        stderr=subprocess.PIPE, env=env, cwd=tmp)
-        self.text = ""
-        self.chars = queue.Queue()
-        threading.Thread(target=self._pump, daemon=True).start()
+        super().__init__([program], cwd=tmp, env=console.disk_audio(self.out_file, in_file, delay))
 
-    def _pump(self):
-        while True:
-            c = self.process.stdout.read(1)
-            if not c:
-                self.chars.put(None)
-                return
-            self.chars.put(c.decode("latin-1"))
-
-    def wait_for(self, text, timeout=30):
-        deadline = time.time() + timeout
-        while text not in self.text:
-            try:
-                c = self.chars.get(timeout=max(0.01, deadline - time.time()))
-            except queue.Empty:
-                c = None
-            if c is None:
-                if time.time() >= deadline or self.process.poll() is not None and self.chars.empty():
-                    return False
-                continue
-            self.text += c
-        return True
-
-    def send(self, text):
-        self.process.stdin.write(text.encode())
-        self.process.stdin.flush()
+    wait_for = console.Run.wait_for_output
+    send = console.Run.write
 
     def finish(self, timeout=60):
-        try:
-            self.process.stdin.close()
-        except BrokenPipeError:
-            pass
-        self.process.wait(timeout=timeout)
-        self.wait_for("\0", timeout=1)  # drain what is left
-        self.stderr = self.process.stderr.read().decode()
-        return self.process.returncode
+        self.close_input()
+        status, _ = super().finish(timeout)
+        self.stderr = self.errors.decode()
+        return status
 
     def output_samples(self):
         with open(self.out_file, "rb") as f:
             raw = f.read()
         return struct.unpack("<%dh" % (len(raw) // 2), raw[:len(raw) // 2 * 2])
-
-
-def nonzero_samples(count, seed):
-    rng = random.Random(seed)
-    return [rng.choice((-1, 1)) * rng.randint(1, 20000) for _ in range(count)]
 
 
 def wait_for_port():
@@ -285,6 +240,4 @@ with tempfile.TemporaryDirectory() as tmp:
         check(status == 0, "exit status %d" % status)
         check(server.text == ROLE + REPLAY + EXIT, "transcript %r" % server.text)
 
-for failure in failures:
-    print("FAIL:", failure)
-sys.exit(1 if failures else 0)
+console.report()

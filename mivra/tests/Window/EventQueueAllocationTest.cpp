@@ -1,30 +1,9 @@
 #include <mivra/Window/WindowBase.hpp>
 
+#include "AllocationCounter.hpp"
 #include "NullBackendWindow.hpp"
 
 #include <gtest/gtest.h>
-
-#include <atomic>
-#include <cstdlib>
-#include <new>
-
-// Counts heap allocations of this test binary while `counting` is set.
-namespace
-{
-std::atomic<bool> counting{false};
-std::atomic<int> allocations{0};
-} // namespace
-
-void* operator new(std::size_t size)
-{
-    if (counting)
-        ++allocations;
-    if (void* p = std::malloc(size == 0 ? 1 : size))
-        return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 TEST(EventQueue, SteadyStreamOfEventsAllocatesNothing)
 {
@@ -42,12 +21,14 @@ TEST(EventQueue, SteadyStreamOfEventsAllocatesNothing)
     };
     EXPECT_EQ(frame(), 40); // warms the queue up to its working size
 
-    allocations = 0;
-    counting = true;
     int taken = 0;
-    for (int i = 0; i < 100; ++i)
-        taken += frame();
-    counting = false;
+    std::size_t allocations = 0;
+    {
+        const mivra::test::AllocationCounter counter;
+        for (int i = 0; i < 100; ++i)
+            taken += frame();
+        allocations = counter.count();
+    }
     EXPECT_EQ(taken, 4000);
-    EXPECT_EQ(allocations.load(), 0);
+    EXPECT_EQ(allocations, 0u);
 }

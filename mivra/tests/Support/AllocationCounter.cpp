@@ -1,5 +1,6 @@
 #include "AllocationCounter.hpp"
 
+#include <atomic>
 #include <cstdlib>
 #include <new>
 
@@ -7,9 +8,11 @@ namespace
 {
 thread_local bool counting = false;
 thread_local std::size_t allocations = 0;
+std::atomic<long> allAllocations{0};
 
 void* allocate(std::size_t size)
 {
+    allAllocations.fetch_add(1, std::memory_order_relaxed);
     if (counting)
         ++allocations;
     if (void* p = std::malloc(size ? size : 1))
@@ -64,5 +67,10 @@ AllocationCounter::~AllocationCounter()
 std::size_t AllocationCounter::count() const
 {
     return allocations;
+}
+
+long allocationCount()
+{
+    return allAllocations.load(std::memory_order_relaxed);
 }
 } // namespace mivra::test

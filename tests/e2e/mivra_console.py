@@ -1,0 +1,137 @@
+"""Shared helpers for the end-to-end tests of the console programs.
+
+A script collects its failures with check() and compare() and ends with report(); Run drives one
+process through its standard input while its output is read in the background.
+
+    import mivra_console as console
+    run = console.Run([program], "t\\nc\\n", cwd=tmp)
+    console.check(run.wait_for_output("Press enter to exit..."), "no exit prompt")
+    status, output = run.finish()
+    console.compare("session", output, expected)
+    console.report()
+"""
+
+import os
+import random
+import subprocess
+import sys
+import threading
+import time
+
+failures = []
+
+
+def check(condition, message):
+    if not condition:
+        failures.append(message)
+
+
+def compare(name, actual, expected):
+    """Fails on the first line that differs, or on a different number of lines."""
+    if actual == expected:
+        return
+    got, want = actual.split("\n"), expected.split("\n")
+    for number, (a, b) in enumerate(zip(got, want), 1):
+        if a != b:
+            failures.append(f"{name}: line {number} is {a!r}, expected {b!r}")
+            return
+    failures.append(f"{name}: {len(got)} lines, expected {len(want)}; last lines {got[-3:]!r} vs {want[-3:]!r}")
+
+
+def report():
+    """Prints the failures and ends the script: status 1 if there were any."""
+    for failure in failures:
+        print("FAIL:", failure)
+    sys.exit(1 if failures else 0)
+
+
+def disk_audio(out_file, in_file, delay=None, driver="disk"):
+    """The environment for a program on SDL's disk audio driver: it plays into out_file and
+    captures from in_file, paced in real time unless a delay (ms) is given."""
+    env = dict(os.environ, SDL_AUDIODRIVER=driver, SDL_DISKAUDIOFILE=out_file, SDL_DISKAUDIOFILEIN=in_file)
+    env.pop("SDL_DISKAUDIODELAY", None)
+    if delay is not None:
+        env["SDL_DISKAUDIODELAY"] = str(delay)
+    return env
+
+
+def nonzero_samples(count, seed):
+    """Reproducible 16-bit samples none of which is silence, to find again in a recording."""
+    rng = random.Random(seed)
+    return [rng.choice((-1, 1)) * rng.randint(1, 20000) for _ in range(count)]
+
+
+class Run:
+    """One run of a program with standard input from the test; its standard output (and its
+    standard error, unless sent elsewhere) read in the background."""
+
+    def __init__(self, command, stdin_text="", close_stdin=False, cwd=None, env=None,
+                 stderr=subprocess.PIPE, preexec_fn=None):
+        self.command = command
+        self.process = subprocess.Popen(command, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                        stderr=stderr, cwd=cwd, env=env, preexec_fn=preexec_fn)
+        self.output = b""
+        self.errors = b""
+        self.reader = threading.Thread(target=self._read, daemon=True)
+        self.reader.start()
+        self.error_reader = None
+        if stderr == subprocess.PIPE:
+            self.error_reader = threading.Thread(target=self._read_errors, daemon=True)
+            self.error_reader.start()
+        self.write(stdin_text)
+        if close_stdin:
+            self.close_input()
+
+    def _read(self):
+        while chunk := self.process.stdout.read1(65536):
+            self.output += chunk
+
+    def _read_errors(self):
+        self.errors = self.process.stderr.read()
+
+    @property
+    def text(self):
+        """The standard output so far, byte for character."""
+        return self.output.decode("latin-1")
+
+    def write(self, text):
+        self.process.stdin.write(text.encode())
+        self.process.stdin.flush()
+
+    def close_input(self):
+        if not self.process.stdin.closed:
+            try:
+                self.process.stdin.close()
+            except BrokenPipeError:
+                pass
+
+    def wait_for_output(self, text, timeout=30):
+        """Whether the text shows in the output within the time; False at once when the program
+        has ended and its whole output is read without it."""
+        wanted = text.encode() if isinstance(text, str) else text
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            if wanted in self.output:
+                return True
+            if not self.reader.is_alive():
+                return wanted in self.output
+            time.sleep(0.02)
+        return False
+
+    def finish(self, timeout=40):
+        """Waits for the program to end, without closing its input: (exit status or "hung", output)."""
+        try:
+            status = self.process.wait(timeout)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+            self.process.wait()
+            status = "hung"
+        self.reader.join(5)
+        if self.error_reader:
+            self.error_reader.join(5)
+        return status, self.output.decode(errors="replace")
+
+    def kill(self):
+        if self.process.poll() is None:
+            self.process.kill()
+            self.process.wait()
