@@ -105,7 +105,7 @@ TEST(FontLoadTest, OpensFromBytesThatMayGoAwayAfterwards)
     EXPECT_FALSE(font.openFromMemory(nullptr, 0));
     setDiagnosticHandler(previous);
     ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[0], "mivra: Failed to load font: memory: not a font file FreeType can read");
+    EXPECT_EQ(lines[0], "mivra: cannot load the font: memory: not a font file FreeType can read");
     EXPECT_EQ(font.getInfo().family, "DejaVu Sans"); // unchanged
 }
 
