@@ -1,0 +1,55 @@
+#include "TerrainView.hpp"
+
+#include <mivra/Graphics/RenderStates.hpp>
+#include <mivra/Graphics/RenderTarget.hpp>
+#include <mivra/Graphics/Shader.hpp>
+#include <mivra/Graphics/Sprite.hpp>
+#include <mivra/Graphics/VertexBuffer.hpp>
+#include <mivra/Graphics/View.hpp>
+
+namespace island
+{
+TerrainView::TerrainView(const mivra::VertexBuffer& mesh, mivra::Shader& shader) : m_mesh(mesh), m_shader(shader)
+{
+}
+
+void TerrainView::invalidate()
+{
+    m_cached.reset();
+}
+
+void TerrainView::renderMesh(mivra::RenderTarget& target, float lightFactor)
+{
+    m_shader.setUniform("lightFactor", lightFactor);
+    target.draw(m_mesh, mivra::RenderStates(&m_shader));
+    ++m_renderCount;
+}
+
+void TerrainView::draw(mivra::RenderTarget& target, float lightFactor)
+{
+    const mivra::View view = target.getView(); // a copy: the target's view is replaced below
+    const Key key{lightFactor, target.getSize(), view.getTransform(), view.getViewport()};
+    if (m_cached != key)
+    {
+        m_cached.reset();
+        if (m_cache.getSize() != key.size && !m_cache.resize(key.size))
+        {
+            renderMesh(target, lightFactor);
+            return;
+        }
+        // Cleared to transparent so that pixels the mesh leaves uncovered leave the target as it
+        // was; the terrain itself is opaque, so blending the copy reproduces it exactly.
+        m_cache.clear(mivra::Color::Transparent);
+        m_cache.setView(view);
+        renderMesh(m_cache, lightFactor);
+        m_cache.display();
+        m_cached = key;
+    }
+
+    // One texel per pixel: the copy is placed in pixel coordinates, whatever the target's view.
+    const mivra::Vector2f size(key.size);
+    target.setView(mivra::View(mivra::FloatRect({0.f, 0.f}, size)));
+    target.draw(mivra::Sprite(m_cache.getTexture()));
+    target.setView(view);
+}
+} // namespace island
