@@ -13,6 +13,15 @@ TerrainView::TerrainView(const mivra::VertexBuffer& mesh, mivra::Shader& shader)
 {
 }
 
+void TerrainView::prepare(const mivra::RenderTarget& target)
+{
+    if (m_cache.getSize() == target.getSize() || !m_cache.resize(target.getSize()))
+        return;
+    m_cached.reset();
+    m_cache.clear(mivra::Color::Transparent);
+    m_cache.display();
+}
+
 void TerrainView::invalidate()
 {
     m_cached.reset();

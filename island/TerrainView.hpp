@@ -26,6 +26,11 @@ public:
     // The mesh and the shader must outlive the view.
     TerrainView(const mivra::VertexBuffer& mesh, mivra::Shader& shader);
 
+    // Makes the texture (and its graphics context) for the target's size ahead of the first
+    // draw, which then costs no more than any later change. Meant for the frames spent waiting
+    // for the first terrain; a no-op once done for that size.
+    void prepare(const mivra::RenderTarget& target);
+
     // The mesh holds a new terrain: the next draw renders it again.
     void invalidate();
 

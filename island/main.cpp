@@ -150,6 +150,8 @@ try
             window.draw(panelText);
         }
         window.display();
+        if (terrainShown)
+            terrainView.prepare(window);
     }
 
     // ---- Clean-up ---------------------------------------------------------------------------

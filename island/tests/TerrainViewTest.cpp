@@ -78,6 +78,7 @@ TEST_F(TerrainViewTest, ShowsWhatTheVertexBufferDrawsAfterEveryChange)
     generate(settings);
     TerrainView view(buffer, shader);
     mivra::RenderTexture window({gridWidth, gridHeight});
+    view.prepare(window);
 
     expectSamePixels(drawDirectly(window.getSize(), 0.7f), drawThrough(view, window, 0.7f), "default settings");
     EXPECT_EQ(view.renderCount(), 1u);
