@@ -58,6 +58,7 @@ private:
     mivra::Shader& m_shader;
     mivra::RenderTexture m_cache;
     std::optional<Key> m_cached; // empty until rendered, and after invalidate()
+    bool m_opaque = false;       // every pixel of the cached picture is opaque
     unsigned m_renderCount = 0;
 };
 } // namespace island
