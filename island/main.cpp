@@ -39,7 +39,7 @@ try
     mivra::Text messageText(font);
     mivra::Shader reliefShader;
     mivra::VertexBuffer meshBuffer(mivra::PrimitiveType::Triangles, mivra::VertexBuffer::Usage::Static);
-    // Declared after the buffer and the shader it draws with, and before nothing that it needs.
+    // Declared after the buffer and the shader it draws with, so it is released before them.
     island::TerrainView terrainView(meshBuffer, reliefShader);
     // The vertex array together with the workers that fill it: whatever ends main, the workers
     // are joined before the array is freed.
