@@ -7,6 +7,8 @@
 //   Generic  - one generic lambda deciding per kind with if constexpr
 //   Forward  - one generic lambda forwarding to overloaded handle() members
 
+#include "Layout.hpp"
+
 #include <mivra/Graphics.hpp>
 #include <mivra/System/Exception.hpp>
 #include <mivra/Window.hpp>
@@ -49,22 +51,23 @@ class Application
 {
 public:
     Application()
-        : window(mivra::VideoMode({800, 600}), mivra::String("Mivra Event Handling", std::locale()),
+        : window(mivra::VideoMode(event_handling::windowSize), mivra::String("Mivra Event Handling", std::locale()),
                  mivra::Style::Titlebar | mivra::Style::Close, mivra::State::Windowed, mivra::ContextSettings()),
           font(std::filesystem::path(MIVRA_RESOURCE_DIR) / "tuffy.ttf"),
           logText(font, mivra::String("", std::locale()), 20),
-          handlerText(font, mivra::String("Current Handler: Classic", std::locale()), 24),
-          instructionsText(font, mivra::String("Press Enter to change handler type", std::locale()), 24)
+          handlerText(font, mivra::String(event_handling::handlerLines[0], std::locale()), event_handling::bannerCharacterSize),
+          instructionsText(font, mivra::String(event_handling::instructionsLine, std::locale()),
+                           event_handling::bannerCharacterSize)
     {
         window.setVerticalSyncEnabled(true);
 
         logText.setFillColor(mivra::Color::White);
         handlerText.setFillColor(mivra::Color::White);
         handlerText.setStyle(mivra::Text::Bold);
-        handlerText.setPosition({380.f, 260.f});
+        handlerText.setPosition(event_handling::handlerPosition);
         instructionsText.setFillColor(mivra::Color::White);
         instructionsText.setStyle(mivra::Text::Bold);
-        instructionsText.setPosition({380.f, 310.f});
+        instructionsText.setPosition(event_handling::instructionsPosition);
     }
 
     void run()
@@ -119,11 +122,8 @@ private:
 
     void switchHandler(HandlerType type)
     {
-        static constexpr const char* lines[] = {"Current Handler: Classic", "Current Handler: Visitor",
-                                                "Current Handler: Overload", "Current Handler: Generic",
-                                                "Current Handler: Forward"};
         handlerType = type;
-        handlerText.setString(mivra::String(lines[static_cast<int>(type)], std::locale()));
+        handlerText.setString(mivra::String(event_handling::handlerLines[static_cast<std::size_t>(type)], std::locale()));
     }
 
     static bool isEnter(const mivra::Event::KeyPressed& keyPressed)

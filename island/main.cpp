@@ -2,9 +2,10 @@
 // 800 x 600 cells from layered Perlin noise, coloured by elevation and moisture; a shader lights it
 // from the surface normals. The arrow keys edit the terrain settings shown in the panel, Enter
 // regenerates the terrain with them, Escape quits.
+#include "SettingsPanel.hpp"
 #include "Terrain.hpp"
-#include "TerrainPanel.hpp"
-#include "TerrainWorkers.hpp"
+#include "TerrainMesh.hpp"
+#include "TerrainView.hpp"
 
 #include <mivra/Graphics.hpp>
 #include <mivra/System/Exception.hpp>
@@ -13,13 +14,11 @@
 #include <iostream>
 #include <optional>
 #include <sstream>
-#include <vector>
 
 namespace
 {
-// Program-wide, like the workers that read snapshots of it: edited by the arrow keys.
+// Program-wide: edited by the arrow keys; each generation takes a snapshot of it when queued.
 island::TerrainSettings terrainSettings;
-island::TerrainWorkers terrainWorkers;
 
 std::filesystem::path resource(const char* name)
 {
@@ -30,28 +29,32 @@ std::filesystem::path resource(const char* name)
 int main()
 try
 {
-    // Set-up.
-    mivra::RenderWindow window(mivra::VideoMode({800, 600}), "Mivra Island", mivra::Style::Titlebar | mivra::Style::Close,
-                               mivra::State::Windowed, mivra::ContextSettings{});
+    // ---- Set-up -----------------------------------------------------------------------------
+    mivra::RenderWindow window(mivra::VideoMode({island::gridWidth, island::gridHeight}), "Mivra Island",
+                               mivra::Style::Titlebar | mivra::Style::Close, mivra::State::Windowed,
+                               mivra::ContextSettings{});
     window.setVerticalSyncEnabled(true);
     const mivra::Font font(resource("tuffy.ttf"));
     mivra::Text panelText(font);
     mivra::Text messageText(font);
     mivra::Shader reliefShader;
     mivra::VertexBuffer meshBuffer(mivra::PrimitiveType::Triangles, mivra::VertexBuffer::Usage::Static);
+    // Declared after the buffer and the shader it draws with, so it is released before them.
+    island::TerrainView terrainView(meshBuffer, reliefShader);
+    // The vertex array together with the workers that fill it: whatever ends main, the workers
+    // are joined before the array is freed.
+    island::TerrainMesh mesh;
 
     messageText.setCharacterSize(28);
-    panelText.setCharacterSize(14);
+    panelText.setCharacterSize(island::panelCharacterSize);
     for (mivra::Text* text : {&messageText, &panelText})
     {
         text->setFillColor(mivra::Color::White);
         text->setOutlineColor(mivra::Color::Black);
-        text->setOutlineThickness(2.0f);
+        text->setOutlineThickness(island::panelOutlineThickness);
     }
-    panelText.setPosition({5.0f, 5.0f});
+    panelText.setPosition(island::panelPosition);
 
-    std::vector<mivra::Vertex> meshVertices;
-    std::optional<mivra::RenderStates> meshStates;
     if (!mivra::VertexBuffer::isAvailable() || !mivra::Shader::isAvailable())
     {
         messageText.setString("Shaders and/or Vertex Buffers Unsupported");
@@ -62,17 +65,18 @@ try
     }
     else
     {
-        terrainWorkers.startTerrainWorkers();
         if (!meshBuffer.create(island::terrainVertexCount))
         {
             std::cerr << "Failed to create vertex buffer" << std::endl;
-            terrainWorkers.stopTerrainWorkers();
             return 1;
         }
-        meshVertices.assign(island::terrainVertexCount, mivra::Vertex{});
-        terrainWorkers.queueTerrainBuild(meshVertices.data(), terrainSettings);
+        if (!mesh.allocate())
+        {
+            std::cerr << "Failed to allocate the terrain vertices: not enough memory" << std::endl;
+            return 1;
+        }
+        mesh.queueBuild(terrainSettings);
         messageText.setString("Generating Terrain...");
-        meshStates.emplace(&reliefShader);
     }
     const mivra::FloatRect messageBounds = messageText.getLocalBounds();
     messageText.setPosition({(800.0f - messageBounds.size.x) * 0.5f, (600.0f - messageBounds.size.y) * 0.5f});
@@ -81,9 +85,11 @@ try
     std::ostringstream panelStream;
     mivra::Clock frameClock;
 
-    // The loop.
+    // ---- Loop -------------------------------------------------------------------------------
     while (window.isOpen())
     {
+        // Events.
+        const bool terrainShown = reliefShader.getNativeHandle() != 0;
         while (const std::optional event = window.pollEvent())
         {
             if (event->is<mivra::Event::Closed>())
@@ -99,11 +105,11 @@ try
                 window.close();
                 break;
             }
-            if (reliefShader.getNativeHandle() == 0)
+            if (!terrainShown)
                 continue;
             switch (key->code)
             {
-                case mivra::Keyboard::Key::Enter: terrainWorkers.queueTerrainBuild(meshVertices.data(), terrainSettings); break;
+                case mivra::Keyboard::Key::Enter: mesh.queueBuild(terrainSettings); break;
                 case mivra::Keyboard::Key::Up: panel.selectPrevious(); break;
                 case mivra::Keyboard::Key::Down: panel.selectNext(); break;
                 case mivra::Keyboard::Key::Left: panel.change(-0.1f); break;
@@ -112,42 +118,49 @@ try
             }
         }
 
-        window.clear(mivra::Color::Black);
-        window.draw(messageText);
-
-        if (reliefShader.getNativeHandle() != 0)
+        // Update: the panel shows the previous frame's duration and the settings.
+        if (terrainShown)
         {
-            const auto shown = terrainWorkers.handoff(
-                [&] { return meshBuffer.update(meshVertices.data()); },
-                [&]
-                {
-                    reliefShader.setUniform("lightFactor", terrainSettings.lightFactor);
-                    window.draw(meshBuffer, *meshStates);
-                });
-            if (shown == island::TerrainWorkers::Handoff::UploadFailed)
-            {
-                std::cerr << "Failed to update vertex buffer" << std::endl;
-                terrainWorkers.stopTerrainWorkers();
-                return 1;
-            }
-
             panelStream.str("");
-            panelStream << "Frame:  " << frameClock.restart().asMicroseconds() / 1000 << "ms\n";
+            island::writeFrameTime(panelStream, frameClock.restart().asMicroseconds());
             panel.write(panelStream);
             panelText.setString(panelStream.str());
-            window.draw(panelText);
         }
 
+        // Draw. A finished generation is uploaded under the workers' lock just before it is
+        // drawn; the terrain covers the message once it is shown.
+        window.clear(mivra::Color::Black);
+        window.draw(messageText);
+        if (terrainShown)
+        {
+            const auto handoff = mesh.workers.handoff(
+                [&]
+                {
+                    if (!meshBuffer.update(mesh.vertices.data()))
+                        return false;
+                    terrainView.invalidate();
+                    return true;
+                },
+                [&] { terrainView.draw(window, terrainSettings.lightFactor); });
+            if (handoff == island::TerrainWorkers::Handoff::UploadFailed)
+            {
+                std::cerr << "Failed to update vertex buffer" << std::endl;
+                return 1;
+            }
+            window.draw(panelText);
+        }
         window.display();
+        if (terrainShown)
+            terrainView.prepare(window);
     }
 
-    // Clean-up: the workers end after the job each one holds; queued jobs are dropped.
-    terrainWorkers.stopTerrainWorkers();
+    // ---- Clean-up ---------------------------------------------------------------------------
+    // Leaving main stops the workers (each ends after the job it holds; queued jobs are dropped)
+    // and joins them before the vertex array is freed.
     return 0;
 }
 catch (const mivra::Exception& error)
 {
     std::cerr << error.what() << std::endl;
-    terrainWorkers.stopTerrainWorkers();
     return 1;
 }

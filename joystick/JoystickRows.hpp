@@ -1,6 +1,7 @@
 #pragma once
 
 #include <mivra/System/String.hpp>
+#include <mivra/System/Vector2.hpp>
 
 #include <array>
 #include <functional>
@@ -34,6 +35,14 @@ struct RowText
     int number = 0; // line on the screen
     bool changed = true;
 };
+
+// The inspector's 400 x 775 window and where its rows stand: labels at x = 5, values at x = 80,
+// the first row at y = 5 and one line of the font at rowCharacterSize between rows.
+inline constexpr mivra::Vector2u windowSize{400, 775};
+inline constexpr unsigned int rowCharacterSize = 14;
+inline constexpr float labelX = 5.f;
+inline constexpr float valueX = 80.f;
+inline constexpr float firstRowY = 5.f;
 
 // The axis names in the library's axis order (X, Y, Z, R, U, V, PovX, PovY).
 inline constexpr std::array<const char*, 8> axisNames{"X", "Y", "Z", "R", "U", "V", "PovX", "PovY"};

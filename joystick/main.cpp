@@ -47,24 +47,24 @@ int main()
 {
     try
     {
-        mivra::RenderWindow window(mivra::VideoMode({400, 775}), "Joystick", mivra::Style::Close);
+        mivra::RenderWindow window(mivra::VideoMode(joystick::windowSize), "Joystick", mivra::Style::Close);
         window.setVerticalSyncEnabled(true);
 
         const mivra::Font font(std::filesystem::path(MIVRA_RESOURCE_DIR) / "tuffy.ttf");
-        const float rowSpacing = font.getLineSpacing(14);
+        const float rowSpacing = font.getLineSpacing(joystick::rowCharacterSize);
 
         for (const auto& [key, row] : rowModel.rows())
         {
             Row& texts = rowTable.try_emplace(key, Row{mivra::Text(font, row.label, 30), mivra::Text(font, row.value, 30)})
                              .first->second;
-            const float y = 5.f + static_cast<float>(row.number) * rowSpacing;
-            texts.label.setPosition({5.f, y});
-            texts.value.setPosition({80.f, y});
+            const float y = joystick::firstRowY + static_cast<float>(row.number) * rowSpacing;
+            texts.label.setPosition({joystick::labelX, y});
+            texts.value.setPosition({joystick::valueX, y});
         }
         for (auto& [key, texts] : rowTable)
         {
-            texts.label.setCharacterSize(14);
-            texts.value.setCharacterSize(14);
+            texts.label.setCharacterSize(joystick::rowCharacterSize);
+            texts.value.setCharacterSize(joystick::rowCharacterSize);
         }
 
         const joystick::LibraryJoysticks joysticks;

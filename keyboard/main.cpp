@@ -4,6 +4,7 @@
 #include "KeyNames.hpp"
 #include "KeyboardView.hpp"
 #include "ShinyText.hpp"
+#include "TextColumns.hpp"
 
 #include <mivra/Audio.hpp>
 #include <mivra/Graphics.hpp>
@@ -68,7 +69,7 @@ int main()
 {
     try
     {
-        mivra::RenderWindow window(mivra::VideoMode({1280, 720}), "Keyboard",
+        mivra::RenderWindow window(mivra::VideoMode(keyboard::windowSize), "Keyboard",
                                    mivra::Style::Titlebar | mivra::Style::Close);
         window.setFramerateLimit(25);
 
@@ -83,12 +84,12 @@ int main()
         keyboard::KeyboardView keyboardView(font);
         keyboardView.setPosition({16.f, 16.f});
 
-        keyboard::ShinyText keyPressedText(font, "Key Pressed", {16.f, 575.f});
-        keyboard::ShinyText keyReleasedText(font, "Key Released", {300.f, 575.f});
-        keyboard::ShinyText textEnteredText(font, "Text Entered", {600.f, 575.f});
-        mivra::Text keysHeldText(font, mivra::String(), 18);
-        keysHeldText.setLineSpacing(20.f / font.getLineSpacing(18));
-        keysHeldText.setPosition({900.f, 575.f});
+        keyboard::ShinyText keyPressedText(font, keyboard::keyPressedColumn.heading, keyboard::keyPressedColumn.position);
+        keyboard::ShinyText keyReleasedText(font, keyboard::keyReleasedColumn.heading, keyboard::keyReleasedColumn.position);
+        keyboard::ShinyText textEnteredText(font, keyboard::textEnteredColumn.heading, keyboard::textEnteredColumn.position);
+        mivra::Text keysHeldText(font, mivra::String(), keyboard::columnCharacterSize);
+        keysHeldText.setLineSpacing(20.f / font.getLineSpacing(keyboard::columnCharacterSize));
+        keysHeldText.setPosition(keyboard::keysHeldColumn.position);
 
         mivra::Clock clock;
         std::string keysHeld;
@@ -110,12 +111,12 @@ int main()
                 }
                 else if (const auto* pressed = event->getIf<mivra::Event::KeyPressed>())
                 {
-                    showKeyEvent(*pressed, "Key Pressed", keyPressedText, pressedSound, errorSound,
+                    showKeyEvent(*pressed, keyboard::keyPressedColumn.heading, keyPressedText, pressedSound, errorSound,
                                  [&](mivra::Keyboard::Scan s) { keyboardView.notifyPressed(s); });
                 }
                 else if (const auto* released = event->getIf<mivra::Event::KeyReleased>())
                 {
-                    showKeyEvent(*released, "Key Released", keyReleasedText, releasedSound, errorSound,
+                    showKeyEvent(*released, keyboard::keyReleasedColumn.heading, keyReleasedText, releasedSound, errorSound,
                                  [&](mivra::Keyboard::Scan s) { keyboardView.notifyReleased(s); });
                 }
                 else if (const auto* text = event->getIf<mivra::Event::TextEntered>())
@@ -131,7 +132,7 @@ int main()
             keyReleasedText.update(elapsed);
             textEnteredText.update(elapsed);
 
-            keysHeld = "isKeyPressed(mivra::Keyboard::Key)\n\n";
+            keysHeld = std::string(keyboard::keysHeldColumn.heading) + "\n\n";
             for (int k = 0; k < mivra::Keyboard::KeyCount; ++k)
             {
                 const auto key = static_cast<mivra::Keyboard::Key>(k);

@@ -7,8 +7,10 @@ MIVRA_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD_PACKAGES=(
   cmake ninja-build g++ pkg-config
   libsdl2-dev libepoxy-dev libfreetype-dev libstb-dev libsndfile1-dev libx11-dev libxi-dev
-  libgl1-mesa-dri fonts-dejavu-core
+  libgl1-mesa-dri
   libpng-dev libjpeg62-turbo-dev  # image decoding: fuzzed upstream, unlike the stb decoders for these formats
+  fonts-liberation2  # Liberation Sans, installed as the programs' tuffy.ttf / Tuffy.ttf: narrow enough for their fixed layouts
+  fonts-dejavu-core  # DejaVu Sans, the library's own font tests
 )
 # Extra packages for the test suite.
 TEST_PACKAGES=(

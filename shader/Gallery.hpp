@@ -16,6 +16,7 @@ class Gallery
 {
 public:
     static constexpr unsigned effectCount = 5;
+    static constexpr mivra::Vector2u windowSize{800, 600};
 
     Gallery(const mivra::Font& font, const mivra::Texture& captionTexture, const std::array<Effect*, effectCount>& effects);
 
@@ -26,6 +27,7 @@ public:
 
     [[nodiscard]] unsigned getEffectIndex() const { return effectIndex; }
     [[nodiscard]] const mivra::Text& getEffectLabel() const { return effectLabel; }
+    [[nodiscard]] const mivra::Text& getHelpText() const { return helpText; }
 
 private:
     const mivra::Font& font;

@@ -31,7 +31,7 @@ try
         return 1;
     }
     const std::filesystem::path resources(MIVRA_RESOURCE_DIR);
-    mivra::RenderWindow window(mivra::VideoMode({800, 600}), "Mivra Shader", mivra::Style::Titlebar | mivra::Style::Close,
+    mivra::RenderWindow window(mivra::VideoMode(shader::Gallery::windowSize), "Mivra Shader", mivra::Style::Titlebar | mivra::Style::Close,
                                mivra::State::Windowed, mivra::ContextSettings{});
     window.setVerticalSyncEnabled(true);
     const mivra::Font font(resources / "tuffy.ttf");

@@ -25,6 +25,9 @@ inline constexpr mivra::Time decisionInterval = mivra::microseconds(100'000);
 inline constexpr float pi = 3.14159274f;
 inline constexpr float degreesToRadians = 0.0174532924f;
 
+// The banner between games: its place and size on the court, and the three messages it shows.
+inline constexpr mivra::Vector2f bannerPosition{170.f, 200.f};
+inline constexpr unsigned int bannerCharacterSize = 40;
 inline const std::string welcomeBanner = "Welcome to Mivra Tennis!\n\nPress space to start the game.";
 inline const std::string lostBanner = "You Lost!\n\nPress space to restart or\nescape to exit.";
 inline const std::string wonBanner = "You Won!\n\nPress space to restart or\nescape to exit.";

@@ -52,8 +52,8 @@ int main()
 
         const mivra::Font font(resources / "tuffy.ttf");
         mivra::Text bannerText(font);
-        bannerText.setCharacterSize(40);
-        bannerText.setPosition({170.f, 200.f});
+        bannerText.setCharacterSize(tennis::bannerCharacterSize);
+        bannerText.setPosition(tennis::bannerPosition);
         bannerText.setFillColor(mivra::Color(255, 255, 255, 255));
         bannerText.setString(mivra::String(tennis::welcomeBanner));
 

@@ -1,4 +1,4 @@
-#include "TerrainPanel.hpp"
+#include "SettingsPanel.hpp"
 
 namespace island
 {
@@ -28,6 +28,11 @@ void SettingsPanel::selectNext()
 void SettingsPanel::change(float delta)
 {
     *m_settingsList[m_settingsCursor].second += delta;
+}
+
+void writeFrameTime(std::ostream& out, std::int64_t frameMicroseconds)
+{
+    out << "Frame:  " << frameMicroseconds / 1000 << "ms\n";
 }
 
 void SettingsPanel::write(std::ostream& out) const

@@ -2,12 +2,23 @@
 
 #include "Terrain.hpp"
 
+#include <mivra/System/Vector2.hpp>
+
 #include <array>
+#include <cstdint>
 #include <ostream>
 #include <utility>
 
 namespace island
 {
+// The panel's look: white text with a black outline at the top left of the terrain.
+inline constexpr mivra::Vector2f panelPosition{5.f, 5.f};
+inline constexpr unsigned int panelCharacterSize = 14;
+inline constexpr float panelOutlineThickness = 2.f;
+
+// The panel's first line: the duration of the previous frame, in whole milliseconds.
+void writeFrameTime(std::ostream& out, std::int64_t frameMicroseconds);
+
 // The settings part of the on-screen panel: the nine settings by name, one of them selected,
 // edited in steps of 0.1 with no bounds.
 class SettingsPanel

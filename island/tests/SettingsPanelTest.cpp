@@ -1,4 +1,4 @@
-#include "TerrainPanel.hpp"
+#include "SettingsPanel.hpp"
 
 #include <gtest/gtest.h>
 
