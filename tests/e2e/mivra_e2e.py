@@ -18,7 +18,6 @@ mivra-textshot).
 
 import os
 import select
-import shutil
 import signal
 import subprocess
 import sys

@@ -28,7 +28,8 @@ Socket::Status TcpListener::listen(unsigned short port, IpAddress address)
 
     if (!detail::bindHandle(getNativeHandle(), address, port) || ::listen(getNativeHandle(), SOMAXCONN) == -1)
     {
-        detail::reportError("cannot listen on " + detail::describe(address, port), errno);
+        const int error = errno; // before building the message, which may allocate
+        detail::reportError("cannot listen on " + detail::describe(address, port), error);
         close();
         return Status::Error;
     }

@@ -39,7 +39,8 @@ Socket::Status UdpSocket::bind(unsigned short port, IpAddress address)
         return Status::Error;
     if (!detail::bindHandle(getNativeHandle(), address, port))
     {
-        detail::reportError("cannot bind a UDP socket to " + detail::describe(address, port), errno);
+        const int error = errno; // before building the message, which may allocate
+        detail::reportError("cannot bind a UDP socket to " + detail::describe(address, port), error);
         unbind();
         return Status::Error;
     }
