@@ -22,6 +22,20 @@ using testing::sameBits;
 
 const TerrainSettings defaults{};
 
+// A blended colour may round to either side of the exact mix: each of red, green and blue lies
+// between low and high, both included.
+void expectRgbBetween(const Color& actual, const Color& low, const Color& high)
+{
+    const char names[] = "rgb";
+    int index = 0;
+    for (const auto channel : {&Color::r, &Color::g, &Color::b})
+    {
+        EXPECT_GE(int(actual.*channel), int(low.*channel)) << names[index];
+        EXPECT_LE(int(actual.*channel), int(high.*channel)) << names[index];
+        ++index;
+    }
+}
+
 TEST(TerrainElevation, CornersAreDeepWaterWithDefaultSettings)
 {
     for (const GridPoint corner : {GridPoint{0, 0}, GridPoint{800, 0}, GridPoint{0, 600}, GridPoint{800, 600}})
@@ -157,22 +171,10 @@ TEST(TerrainColour, HighlandBlendsVegetationIntoRock)
     // Fully rock from 0.5 up: grey when dry, sandy brown when wet.
     EXPECT_EQ(highlandShade(0.55f, 0.35f), (Color{112, 128, 144, 255}));
     EXPECT_EQ(terrainColor(0.55f, 0.1f, defaults), (Color{112, 128, 144, 255}));
-    const Color wet = highlandShade(0.55f, 0.8f);
-    EXPECT_GE(wet.r, 166);
-    EXPECT_LE(wet.r, 167);
-    EXPECT_GE(wet.g, 155);
-    EXPECT_LE(wet.g, 156);
-    EXPECT_GE(wet.b, 139);
-    EXPECT_LE(wet.b, 140);
+    expectRgbBetween(highlandShade(0.55f, 0.8f), Color{166, 155, 139}, Color{167, 156, 140});
     // At 0.4 the vegetation still shows; halfway it is mixed.
     EXPECT_EQ(highlandShade(0.4f, 0.35f), (Color{0, 200, 0, 255}));
-    const Color mixed = highlandShade(0.45f, 0.35f);
-    EXPECT_GE(mixed.r, 55);
-    EXPECT_LE(mixed.r, 56);
-    EXPECT_GE(mixed.g, 163);
-    EXPECT_LE(mixed.g, 164);
-    EXPECT_GE(mixed.b, 71);
-    EXPECT_LE(mixed.b, 72);
+    expectRgbBetween(highlandShade(0.45f, 0.35f), Color{55, 163, 71}, Color{56, 164, 72});
 }
 
 TEST(TerrainColour, SnowCoversTheHeights)

@@ -190,20 +190,25 @@ def case_generating():
     if not seen:
         fail("\"Generating Terrain...\" never showed while regenerating")
     mivra_e2e.save_shot(seen, "island-generating.png")
-    expected = mivra_e2e.render_texts([mivra_e2e.TextItem("Generating Terrain...", 0, 0, 28)], 800, 600,
-                                      env=session.env)
-    ink = mivra_e2e.ink_box(expected)
-    width, height = ink[2] - ink[0], ink[3] - ink[1]
-    box = message_box(seen)
-    # Centred: the box of the white fill is the text's ink box, give or take the outline.
-    if abs((box[0] + box[2]) / 2 - 400) > 6 or abs((box[2] - box[0]) - width) > 6 or abs((box[3] - box[1]) - height) > 6:
-        fail(f"message box {box} is not a centred {width} x {height} text")
+    expect_centred_message(seen, "Generating Terrain...")
 
     session.close_and_expect_exit()
 
 
 def is_black(colour):
     return max(colour) < 20
+
+
+def expect_centred_message(shot, text):
+    """The shot's message box holds the text centred: the box of the white fill is the text's ink
+    box, give or take the outline. Returns the box."""
+    expected = mivra_e2e.render_texts([mivra_e2e.TextItem(text, 0, 0, 28)], 800, 600, env=session.env)
+    ink = mivra_e2e.ink_box(expected)
+    width, height = ink[2] - ink[0], ink[3] - ink[1]
+    box = message_box(shot)
+    if abs((box[0] + box[2]) / 2 - 400) > 6 or abs((box[2] - box[0]) - width) > 6 or abs((box[3] - box[1]) - height) > 6:
+        fail(f"message box {box} is not a centred {width} x {height} text")
+    return box
 
 
 def case_edit():
@@ -285,13 +290,7 @@ def case_shader_fails():
     step("message shown")
     mivra_e2e.save_shot(shot, "island-shader-fails.png")
     # The message alone, centred on black: no panel, no terrain.
-    expected = mivra_e2e.render_texts([mivra_e2e.TextItem("Failed to load shader program", 0, 0, 28)], 800, 600,
-                                      env=session.env)
-    ink = mivra_e2e.ink_box(expected)
-    width, height = ink[2] - ink[0], ink[3] - ink[1]
-    box = message_box(shot)
-    if abs((box[0] + box[2]) / 2 - 400) > 6 or abs((box[2] - box[0]) - width) > 6 or abs((box[3] - box[1]) - height) > 6:
-        fail(f"message box {box} is not a centred {width} x {height} text")
+    box = expect_centred_message(shot, "Failed to load shader program")
     drawn = mivra_e2e.ink_box(shot)
     if drawn is None or drawn[0] < box[0] - 4 or drawn[1] < box[1] - 4 or drawn[2] > box[2] + 5 or drawn[3] > box[3] + 5:
         fail(f"something besides the message is drawn: ink {drawn}, message {box}")

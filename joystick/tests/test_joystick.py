@@ -29,18 +29,6 @@ def expected_screen(session, threshold):
                             WIDTH, HEIGHT, env=session.env)
 
 
-def shifted_difference(shot, expected, box):
-    """The smallest largest-difference inside box over shifts of the expected image by up to one
-    pixel: the same glyph may land one pixel apart in two texts."""
-    x0, y0, x1, y1 = box
-    best = 255
-    for dx in (-1, 0, 1):
-        for dy in (-1, 0, 1):
-            moved = expected.crop((x0 - dx, y0 - dy, x1 - dx, y1 - dy))
-            best = min(best, e2e.region_difference(shot.crop(box), moved, (0, 0, x1 - x0, y1 - y0)))
-    return best
-
-
 def near_difference(shot, expected, box):
     """The largest difference between a pixel of the shot inside box and the closest-matching of
     the expected pixels around it (one pixel either way), so that each glyph may sit one pixel
@@ -79,7 +67,7 @@ def shown_threshold(session, shot):
         for i, value in enumerate(chunk):
             x, y = 400 * (i % 3), 60 * (i // 3)
             cell = canvas.crop((79 + x, 23 + y, 401 + x, 63 + y))
-            if shifted_difference(band, cell, (1, 1, 321, 39)) <= 48:
+            if e2e.shifted_difference(band, cell, (1, 1, 321, 39)) <= 48:
                 return value
     return None
 

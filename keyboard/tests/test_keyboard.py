@@ -26,18 +26,6 @@ def expected_column(session, column, lines):
     return e2e.render_texts(items, WIDTH, HEIGHT, env=session.env)
 
 
-def shifted_difference(shot, expected, box):
-    """The smallest largest-difference inside box over shifts of the expected image by up to one
-    pixel: an outlined text may place a glyph one pixel off its plain rendering."""
-    x0, y0, x1, y1 = box
-    best = 255
-    for dx in (-1, 0, 1):
-        for dy in (-1, 0, 1):
-            moved = expected.crop((x0 - dx, y0 - dy, x1 - dx, y1 - dy))
-            best = min(best, e2e.region_difference(shot.crop(box), moved, (0, 0, x1 - x0, y1 - y0)))
-    return best
-
-
 def whiteness(image):
     """The darkest channel of each pixel: white letters keep their shape, while a green, red or
     yellow outline (which a held key's repeats keep flashing) drops out."""
@@ -55,7 +43,7 @@ def check_column(session, shot, column, lines, name):
         box = (x0, top, x1 - 2, min(top + LINE, HEIGHT - 1))
         if i == len(lines):
             box = (x0, top, x1 - 2, HEIGHT - 1)
-        difference = shifted_difference(shot, expected, box)
+        difference = e2e.shifted_difference(shot, expected, box)
         if difference > 48:
             e2e.save_shot(shot, f"keyboard-{name}-actual.png")
             e2e.save_shot(expected, f"keyboard-{name}-expected.png")

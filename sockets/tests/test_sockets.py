@@ -43,13 +43,19 @@ def waits_for_enter(name, run):
     return output
 
 
+def converse(name, server_input, listening, client_input):
+    """A server and then a client started with the given answers; both outputs once they end."""
+    server = Run(server_input)
+    check(server.wait_for_output(listening), f"{name}: the server does not listen")
+    client = Run(client_input)
+    client_output = waits_for_enter(f"{name} client", client)
+    server_output = waits_for_enter(f"{name} server", server)
+    return server_output, client_output
+
+
 def tcp():
     # "ts" on one line answers both questions.
-    server = Run("ts\n")
-    check(server.wait_for_output(TCP_LISTENING), "tcp: the server does not listen")
-    client = Run("t\nc\n127.0.0.1\n")
-    client_output = waits_for_enter("tcp client", client)
-    server_output = waits_for_enter("tcp server", server)
+    server_output, client_output = converse("tcp", "ts\n", TCP_LISTENING, "t\nc\n127.0.0.1\n")
     compare("tcp server", server_output,
             QUESTIONS + TCP_LISTENING + "Client connected: 127.0.0.1\n"
             + 'Message sent to the client: "Hi, I\'m the server"\n'
@@ -61,12 +67,8 @@ def tcp():
 
 
 def udp():
-    server = Run("u\ns\n")
-    check(server.wait_for_output(UDP_LISTENING), "udp: the server does not listen")
     # Any answer but t is UDP and any answer but s a client; unresolvable addresses are asked again.
-    client = Run("x\nq\n1.2.3\n256.0.0.1\nlocalhost\n")
-    client_output = waits_for_enter("udp client", client)
-    server_output = waits_for_enter("udp server", server)
+    server_output, client_output = converse("udp", "u\ns\n", UDP_LISTENING, "x\nq\n1.2.3\n256.0.0.1\nlocalhost\n")
     compare("udp server", server_output,
             QUESTIONS + UDP_LISTENING + 'Message received from client 127.0.0.1: "Hi, I\'m a client"\n'
             + 'Message sent to the client: "Hi, I\'m the server"\n' + EXIT)

@@ -18,7 +18,6 @@ mivra-textshot).
 
 import os
 import select
-import shutil
 import signal
 import subprocess
 import sys
@@ -283,6 +282,19 @@ def region_difference(a, b, box):
     """Largest per-channel difference between two images inside box (x0, y0, x1, y1)."""
     diff = ImageChops.difference(a.crop(box).convert("RGB"), b.crop(box).convert("RGB"))
     return max(high for _, high in diff.getextrema())
+
+
+def shifted_difference(shot, expected, box):
+    """The smallest region_difference inside box over shifts of the expected image by up to one
+    pixel: the same glyph may land one pixel apart in two texts, or in an outlined text and its
+    plain rendering."""
+    x0, y0, x1, y1 = box
+    best = 255
+    for dx in (-1, 0, 1):
+        for dy in (-1, 0, 1):
+            moved = expected.crop((x0 - dx, y0 - dy, x1 - dx, y1 - dy))
+            best = min(best, region_difference(shot.crop(box), moved, (0, 0, x1 - x0, y1 - y0)))
+    return best
 
 
 def ink_box(image, background=(0, 0, 0), threshold=40):

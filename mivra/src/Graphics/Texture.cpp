@@ -27,6 +27,18 @@ GLint wrapFor(bool repeated)
     return repeated ? GL_REPEAT : GL_CLAMP_TO_EDGE;
 }
 
+// Changes two parameters of an existing texture at once. Without storage or a context there is
+// nothing to change yet: the texture's creation applies the remembered settings.
+void setParameterPair(GLuint texture, GLenum first, GLenum second, GLint value)
+{
+    if (!texture || !Context::ensureActive())
+        return;
+    const detail::TextureBindingSaver saver;
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexParameteri(GL_TEXTURE_2D, first, value);
+    glTexParameteri(GL_TEXTURE_2D, second, value);
+}
+
 // The part of the image an area selects: the whole image for an empty area, else the area clipped.
 IntRect clipArea(const IntRect& area, Vector2u imageSize)
 {
@@ -243,13 +255,7 @@ void Texture::setSmooth(bool smooth)
     if (smooth == m_isSmooth)
         return;
     m_isSmooth = smooth;
-    if (m_texture && Context::ensureActive())
-    {
-        const detail::TextureBindingSaver saver;
-        glBindTexture(GL_TEXTURE_2D, m_texture);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filterFor(smooth));
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filterFor(smooth));
-    }
+    setParameterPair(m_texture, GL_TEXTURE_MAG_FILTER, GL_TEXTURE_MIN_FILTER, filterFor(smooth));
 }
 
 void Texture::setRepeated(bool repeated)
@@ -257,13 +263,7 @@ void Texture::setRepeated(bool repeated)
     if (repeated == m_isRepeated)
         return;
     m_isRepeated = repeated;
-    if (m_texture && Context::ensureActive())
-    {
-        const detail::TextureBindingSaver saver;
-        glBindTexture(GL_TEXTURE_2D, m_texture);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrapFor(repeated));
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrapFor(repeated));
-    }
+    setParameterPair(m_texture, GL_TEXTURE_WRAP_S, GL_TEXTURE_WRAP_T, wrapFor(repeated));
 }
 
 void Texture::bind(const Texture* texture)

@@ -1,5 +1,7 @@
 #include <mivra/Graphics/Transformable.hpp>
 
+#include "Graphics/detail/WithinOneTurn.hpp"
+
 #include <cmath>
 
 namespace mivra
@@ -12,12 +14,7 @@ void Transformable::setPosition(Vector2f position)
 
 void Transformable::setRotation(Angle angle)
 {
-    float deg = std::fmod(angle.asDegrees(), 360.f);
-    if (deg < 0.f)
-        deg += 360.f;
-    if (deg >= 360.f) // fmod of a tiny negative angle plus 360 rounds up to 360
-        deg = 0.f;
-    m_rotation = degrees(deg);
+    m_rotation = detail::withinOneTurn(angle);
     m_transformNeedUpdate = m_inverseNeedUpdate = true;
 }
 

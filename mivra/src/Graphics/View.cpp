@@ -1,5 +1,7 @@
 #include <mivra/Graphics/View.hpp>
 
+#include "Graphics/detail/WithinOneTurn.hpp"
+
 #include <cmath>
 
 namespace mivra
@@ -27,10 +29,7 @@ void View::setSize(Vector2f size)
 
 void View::setRotation(Angle angle)
 {
-    float deg = std::fmod(angle.asDegrees(), 360.f);
-    if (deg < 0.f)
-        deg += 360.f;
-    m_rotation = degrees(deg);
+    m_rotation = detail::withinOneTurn(angle);
     m_transformUpdated = m_inverseUpdated = false;
 }
 

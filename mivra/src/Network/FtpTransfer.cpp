@@ -181,8 +181,10 @@ Ftp::Response Ftp::upload(const std::filesystem::path& localFile, const std::fil
     const detail::FileReader file(localFile);
     struct stat status{};
     if (file.handle() == -1 || ::fstat(file.handle(), &status) == -1)
-        return Response(Response::InvalidFile,
-                        " Cannot open " + detail::quoted(localFile) + ": " + std::strerror(errno));
+    {
+        const char* reason = std::strerror(errno); // before building the message, which may allocate
+        return Response(Response::InvalidFile, " Cannot open " + detail::quoted(localFile) + ": " + reason);
+    }
     if (!S_ISREG(status.st_mode))
         return Response(Response::InvalidFile, detail::quoted(localFile).insert(0, 1, ' ') + " is not a regular file");
 
@@ -253,8 +255,8 @@ Ftp::Response Ftp::upload(const std::filesystem::path& localFile, const std::fil
             continue;
         if (count < 0)
         {
-            failure = Response(Response::InvalidFile,
-                               " Cannot read " + detail::quoted(localFile) + ": " + std::strerror(errno));
+            const char* reason = std::strerror(errno); // before building the message, which may allocate
+            failure = Response(Response::InvalidFile, " Cannot read " + detail::quoted(localFile) + ": " + reason);
             break;
         }
         if (count == 0)

@@ -26,16 +26,10 @@ Socket::Status TcpListener::listen(unsigned short port, IpAddress address)
     const int yes = 1;
     ::setsockopt(getNativeHandle(), SOL_SOCKET, SO_REUSEADDR, &yes, sizeof(yes));
 
-    const sockaddr_in local = detail::makeAddress(address, port);
-    if (::bind(getNativeHandle(), reinterpret_cast<const sockaddr*>(&local), sizeof(local)) == -1)
+    if (!detail::bindHandle(getNativeHandle(), address, port) || ::listen(getNativeHandle(), SOMAXCONN) == -1)
     {
-        detail::reportError("cannot listen on " + detail::describe(address, port), errno);
-        close();
-        return Status::Error;
-    }
-    if (::listen(getNativeHandle(), SOMAXCONN) == -1)
-    {
-        detail::reportError("cannot listen on " + detail::describe(address, port), errno);
+        const int error = errno; // before building the message, which may allocate
+        detail::reportError("cannot listen on " + detail::describe(address, port), error);
         close();
         return Status::Error;
     }

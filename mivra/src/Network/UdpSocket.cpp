@@ -10,6 +10,19 @@
 
 namespace mivra
 {
+namespace
+{
+// A datagram socket has no connection to lose: anything but "try again later" is a failure, and
+// is reported as one.
+Socket::Status datagramFailure(int error, const std::string& what)
+{
+    if (detail::statusFromErrno(error) == Socket::Status::NotReady)
+        return Socket::Status::NotReady;
+    detail::reportError(what, error);
+    return Socket::Status::Error;
+}
+} // namespace
+
 UdpSocket::UdpSocket() : Socket(Type::Udp)
 {
 }
@@ -24,10 +37,10 @@ Socket::Status UdpSocket::bind(unsigned short port, IpAddress address)
     unbind();
     if (!create())
         return Status::Error;
-    const sockaddr_in local = detail::makeAddress(address, port);
-    if (::bind(getNativeHandle(), reinterpret_cast<const sockaddr*>(&local), sizeof(local)) == -1)
+    if (!detail::bindHandle(getNativeHandle(), address, port))
     {
-        detail::reportError("cannot bind a UDP socket to " + detail::describe(address, port), errno);
+        const int error = errno; // before building the message, which may allocate
+        detail::reportError("cannot bind a UDP socket to " + detail::describe(address, port), error);
         unbind();
         return Status::Error;
     }
@@ -66,11 +79,7 @@ Socket::Status UdpSocket::send(const void* data, std::size_t size, IpAddress rem
         const int error = errno;
         if (error == EINTR)
             continue;
-        const Status status = detail::statusFromErrno(error);
-        if (status == Status::NotReady)
-            return status;
-        detail::reportError("cannot send a datagram to " + peer, error);
-        return Status::Error;
+        return datagramFailure(error, "cannot send a datagram to " + peer);
     }
 }
 
@@ -114,13 +123,9 @@ Socket::Status UdpSocket::receive(void* data, std::size_t size, std::size_t& rec
         const int error = errno;
         if (error == EINTR)
             continue;
-        const Status status = detail::statusFromErrno(error);
-        if (status == Status::NotReady)
-            return status;
         // An ICMP "port unreachable" for an earlier datagram surfaces here on Linux; it says nothing
         // about the next datagram, so the caller may simply receive again.
-        detail::reportError("cannot receive a datagram", error);
-        return Status::Error;
+        return datagramFailure(error, "cannot receive a datagram");
     }
 }
 

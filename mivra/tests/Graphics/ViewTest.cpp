@@ -83,3 +83,15 @@ TEST(ViewTest, ViewportSelectsAPartOfTheTarget)
     expectNear(target.mapPixelToCoords({200, 100}), {50.f, 50.f});
     EXPECT_EQ(target.mapCoordsToPixel({25.f, 25.f}), Vector2i(150, 50));
 }
+
+TEST(ViewTest, RotationIsKeptWithinOneTurn)
+{
+    View view({0.f, 0.f}, {100.f, 100.f});
+    view.setRotation(degrees(-90.f));
+    EXPECT_FLOAT_EQ(view.getRotation().asDegrees(), 270.f);
+    view.rotate(degrees(500.f));
+    EXPECT_FLOAT_EQ(view.getRotation().asDegrees(), 50.f);
+    view.setRotation(degrees(-1e-6f));
+    EXPECT_GE(view.getRotation().asDegrees(), 0.f);
+    EXPECT_LT(view.getRotation().asDegrees(), 360.f);
+}

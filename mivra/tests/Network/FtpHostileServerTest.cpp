@@ -44,6 +44,27 @@ protected:
         ASSERT_EQ(ftp.login("user", "secret").getStatus(), Status::LoggedIn);
     }
 
+    // Logs in, downloads "file.bin", and expects the download to fail as given with nothing left
+    // in the local directory.
+    void expectFailedDownload(Ftp& ftp, unsigned short port, Status expected,
+                              Ftp::TransferMode mode = Ftp::TransferMode::Binary)
+    {
+        connectAndLogin(ftp, port);
+        EXPECT_EQ(ftp.download("file.bin", local.path(), mode).getStatus(), expected);
+        EXPECT_EQ(entriesIn(local.path()), 0u);
+    }
+
+    // Logs in and uploads a file larger than any socket buffer, expecting the upload to fail as
+    // given.
+    void expectFailedUpload(unsigned short port, Status expected)
+    {
+        const fs::path file = local.path() / "big.bin";
+        mivra::test::writePatternFile(file, 64 * 1024 * 1024);
+        Ftp ftp;
+        connectAndLogin(ftp, port);
+        EXPECT_EQ(ftp.upload(file, "").getStatus(), expected);
+    }
+
     mivra::test::TempDir local;
 };
 
@@ -209,9 +230,7 @@ TEST_F(FtpHostileServerTest, PassivePortNobodyListensOn)
         s.drain();
     });
     Ftp ftp;
-    connectAndLogin(ftp, server.port());
-    EXPECT_EQ(ftp.download("file.bin", local.path(), Ftp::TransferMode::Ascii).getStatus(), Status::ConnectionFailed);
-    EXPECT_EQ(entriesIn(local.path()), 0u);
+    expectFailedDownload(ftp, server.port(), Status::ConnectionFailed, Ftp::TransferMode::Ascii);
 }
 
 // Serves one listing through whatever address the PASV reply names.
@@ -296,10 +315,7 @@ TEST_F(FtpHostileServerTest, DataConnectionClosedMidTransferDespiteSuccessReply)
             s.say("200 Ok.\r\n");
     });
     Ftp ftp;
-    connectAndLogin(ftp, server.port());
-    const Ftp::Response response = ftp.download("file.bin", local.path());
-    EXPECT_EQ(response.getStatus(), Status::ConnectionClosed);
-    EXPECT_EQ(entriesIn(local.path()), 0u);
+    expectFailedDownload(ftp, server.port(), Status::ConnectionClosed);
     EXPECT_EQ(ftp.keepAlive().getStatus(), Status::Ok);
 }
 
@@ -361,9 +377,7 @@ TEST_F(FtpHostileServerTest, DataConnectionAbortedByTheServer)
         s.drain();
     });
     Ftp ftp;
-    connectAndLogin(ftp, server.port());
-    EXPECT_EQ(ftp.download("file.bin", local.path()).getStatus(), Status::TransferAborted);
-    EXPECT_EQ(entriesIn(local.path()), 0u);
+    expectFailedDownload(ftp, server.port(), Status::TransferAborted);
 }
 
 TEST_F(FtpHostileServerTest, ControlConnectionClosedMidTransfer)
@@ -375,9 +389,7 @@ TEST_F(FtpHostileServerTest, ControlConnectionClosedMidTransfer)
         s.data.disconnect();
     });
     Ftp ftp;
-    connectAndLogin(ftp, server.port());
-    EXPECT_EQ(ftp.download("file.bin", local.path()).getStatus(), Status::ConnectionClosed);
-    EXPECT_EQ(entriesIn(local.path()), 0u);
+    expectFailedDownload(ftp, server.port(), Status::ConnectionClosed);
     EXPECT_EQ(ftp.keepAlive().getStatus(), Status::ConnectionClosed);
 }
 
@@ -401,39 +413,37 @@ TEST_F(FtpHostileServerTest, StalledDownload)
         s.drain(); // keeps the data connection open and silent
     });
     Ftp ftp;
-    connectAndLogin(ftp, server.port());
-    EXPECT_EQ(ftp.download("file.bin", local.path()).getStatus(), Status::ConnectionClosed);
-    EXPECT_EQ(entriesIn(local.path()), 0u);
+    expectFailedDownload(ftp, server.port(), Status::ConnectionClosed);
+}
+
+// Accepts an upload and asks for the data; what follows is the caller's.
+bool startUpload(Session& s)
+{
+    if (s.nextCommand() != "PASV")
+        return false;
+    s.say("227 Entering Passive Mode " + s.openPassive() + ".\r\n");
+    if (!s.acceptData() || s.nextCommand().rfind("STOR", 0) != 0)
+        return false;
+    s.say("150 Send it.\r\n");
+    return true;
 }
 
 TEST_F(FtpHostileServerTest, StalledUpload)
 {
     ScriptedServer server = greetingServer([](Session& s) {
-        if (s.nextCommand() != "PASV")
+        if (!startUpload(s))
             return;
-        s.say("227 Entering Passive Mode " + s.openPassive() + ".\r\n");
-        if (!s.acceptData() || s.nextCommand().rfind("STOR", 0) != 0)
-            return;
-        s.say("150 Send it.\r\n");
         s.drain(); // never reads the data
     });
-    const fs::path file = local.path() / "big.bin";
-    mivra::test::writePatternFile(file, 64 * 1024 * 1024);
-    Ftp ftp;
-    connectAndLogin(ftp, server.port());
-    EXPECT_EQ(ftp.upload(file, "").getStatus(), Status::ConnectionClosed);
+    expectFailedUpload(server.port(), Status::ConnectionClosed);
 }
 TEST_F(FtpHostileServerTest, DataConnectionClosedMidUpload)
 {
     // The client must survive writing into a connection the server has closed (no SIGPIPE) and
     // report the server's verdict.
     ScriptedServer server = greetingServer([](Session& s) {
-        if (s.nextCommand() != "PASV")
+        if (!startUpload(s))
             return;
-        s.say("227 Entering Passive Mode " + s.openPassive() + ".\r\n");
-        if (!s.acceptData() || s.nextCommand().rfind("STOR", 0) != 0)
-            return;
-        s.say("150 Send it.\r\n");
         char buffer[4096];
         std::size_t received = 0;
         s.data.receive(buffer, sizeof(buffer), received);
@@ -441,10 +451,6 @@ TEST_F(FtpHostileServerTest, DataConnectionClosedMidUpload)
         s.say("426 Connection closed; transfer aborted.\r\n");
         s.drain();
     });
-    const fs::path file = local.path() / "big.bin";
-    mivra::test::writePatternFile(file, 64 * 1024 * 1024);
-    Ftp ftp;
-    connectAndLogin(ftp, server.port());
-    EXPECT_EQ(ftp.upload(file, "").getStatus(), Status::TransferAborted);
+    expectFailedUpload(server.port(), Status::TransferAborted);
 }
 } // namespace

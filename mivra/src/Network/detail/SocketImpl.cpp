@@ -90,6 +90,12 @@ std::string describe(IpAddress address, unsigned short port)
     return address.toString() + ":" + std::to_string(port);
 }
 
+bool bindHandle(int handle, IpAddress address, unsigned short port)
+{
+    const sockaddr_in local = makeAddress(address, port);
+    return ::bind(handle, reinterpret_cast<const sockaddr*>(&local), sizeof(local)) == 0;
+}
+
 unsigned short localPort(int handle)
 {
     if (handle < 0)

@@ -13,6 +13,9 @@ namespace mivra::detail
 sockaddr_in makeAddress(IpAddress address, unsigned short port);
 IpAddress addressOf(const sockaddr_in& address);
 
+// Binds the handle to the local address and port; false with errno telling why on failure.
+bool bindHandle(int handle, IpAddress address, unsigned short port);
+
 // Status for the errno left by a failed send/recv/accept: NotReady for EAGAIN, Disconnected for
 // a reset or closed connection, Error otherwise.
 Socket::Status statusFromErrno(int error);
