@@ -4,8 +4,8 @@
 //
 // The server keeps at most two hours of audio (about 635 MB): a recording that goes past that ends
 // there, as if the client had sent its end, with one line on standard error.
-#include "NetworkAudioStream.hpp"
-#include "NetworkRecorder.hpp"
+#include "ClientRole.hpp"
+#include "ServerRole.hpp"
 #include "VoicePacket.hpp"
 
 #include <iostream>
