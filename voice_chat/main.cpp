@@ -12,15 +12,18 @@
 
 int main()
 {
+    // Set-up: the role
     std::cout << "Do you want to be a server ('s') or a client ('c')? ";
     char who = '\0';
     std::cin >> who;
 
+    // Run: serve one client, or record for the server
     if (who == 's')
         runServer(voicePort);
     else
         runClient(voicePort);
 
+    // Clean-up
     std::cout << "Press enter to exit..." << std::endl;
     std::cin.ignore(10000, '\n');
     return 0;
