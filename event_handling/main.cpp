@@ -47,9 +47,11 @@ struct Overloaded : Callables...
 template <typename... Callables>
 Overloaded(Callables...) -> Overloaded<Callables...>;
 
+// The demo's window, texts and log; main drives it.
 class Application
 {
 public:
+    // Set-up: the window and the texts.
     Application()
         : window(mivra::VideoMode(event_handling::windowSize), mivra::String("Mivra Event Handling", std::locale()),
                  mivra::Style::Titlebar | mivra::Style::Close, mivra::State::Windowed, mivra::ContextSettings()),
@@ -70,10 +72,12 @@ public:
         instructionsText.setPosition(event_handling::instructionsPosition);
     }
 
+    // Loop: events, update, draw.
     void run()
     {
         while (window.isOpen())
         {
+            // Events, through the current dispatch style
             switch (handlerType)
             {
                 case HandlerType::Classic: handleClassic(); break;
@@ -83,12 +87,12 @@ public:
                 case HandlerType::Forward: handleForward(); break;
             }
 
-            // Trimmed once per frame, after the drain, so the newest 24 lines remain.
+            // Update: trimmed once per frame, after the drain, so the newest 24 lines remain.
             if (eventLog.size() > MaxLogLines)
                 eventLog.erase(eventLog.begin(), eventLog.begin() + static_cast<std::ptrdiff_t>(eventLog.size() - MaxLogLines));
 
+            // Draw: one text object draws every line; lineString keeps its storage from frame to frame.
             window.clear(mivra::Color::Black);
-            // One text object draws every line; lineString keeps its storage from frame to frame.
             for (std::size_t i = 0; i < eventLog.size(); ++i)
             {
                 logText.setPosition({50.f, 50.f + 20.f * static_cast<float>(i)});
@@ -301,8 +305,11 @@ int main()
 {
     try
     {
+        // Set-up
         Application application;
+        // Loop: events, update, draw
         application.run();
+        // Clean-up: the window, font and texts go with the application.
     }
     catch (const mivra::Exception& error)
     {

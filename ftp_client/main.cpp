@@ -37,6 +37,7 @@ std::optional<std::string> ask(const char* prompt)
 
 int main()
 {
+    // Set-up: connect and log in
     std::optional<mivra::IpAddress> address;
     do
     {
@@ -67,6 +68,7 @@ int main()
     if (!loginResponse.isOk())
         return 1;
 
+    // Loop: menu, choice, action
     int choice = 0;
     do
     {
@@ -193,6 +195,7 @@ int main()
         }
     } while (choice != 0);
 
+    // Clean-up
     std::cout << "Disconnecting from server...\n";
     std::cout << server.disconnect() << '\n';
     std::cout << "Press enter to exit..." << std::endl;

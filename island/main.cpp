@@ -29,7 +29,7 @@ std::filesystem::path resource(const char* name)
 int main()
 try
 {
-    // ---- Set-up -----------------------------------------------------------------------------
+    // Set-up
     mivra::RenderWindow window(mivra::VideoMode({island::gridWidth, island::gridHeight}), "Mivra Island",
                                mivra::Style::Titlebar | mivra::Style::Close, mivra::State::Windowed,
                                mivra::ContextSettings{});
@@ -85,10 +85,10 @@ try
     std::ostringstream panelStream;
     mivra::Clock frameClock;
 
-    // ---- Loop -------------------------------------------------------------------------------
+    // Loop: events, update, draw
     while (window.isOpen())
     {
-        // Events.
+        // Events
         const bool terrainShown = reliefShader.getNativeHandle() != 0;
         while (const std::optional event = window.pollEvent())
         {
@@ -154,8 +154,7 @@ try
             terrainView.prepare(window);
     }
 
-    // ---- Clean-up ---------------------------------------------------------------------------
-    // Leaving main stops the workers (each ends after the job it holds; queued jobs are dropped)
+    // Clean-up: leaving main stops the workers (each ends after the job it holds; queued jobs are dropped)
     // and joins them before the vertex array is freed.
     return 0;
 }

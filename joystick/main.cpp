@@ -47,6 +47,7 @@ int main()
 {
     try
     {
+        // Set-up
         mivra::RenderWindow window(mivra::VideoMode(joystick::windowSize), "Joystick", mivra::Style::Close);
         window.setVerticalSyncEnabled(true);
 
@@ -77,8 +78,10 @@ int main()
             }
         }
 
+        // Loop: events, update, draw
         while (window.isOpen())
         {
+            // Events
             while (const std::optional event = window.pollEvent())
             {
                 const auto* key = event->getIf<mivra::Event::KeyPressed>();
@@ -90,11 +93,13 @@ int main()
                 joystick::applyJoystickEvent(*event, rowModel, joysticks);
             }
 
+            // Update
             rowModel.adjustThreshold(mivra::Keyboard::isKeyPressed(mivra::Keyboard::Key::Up),
                                      mivra::Keyboard::isKeyPressed(mivra::Keyboard::Key::Down),
                                      [&](float threshold) { window.setJoystickThreshold(threshold); });
             refreshTexts();
 
+            // Draw
             window.clear(mivra::Color(0, 0, 0, 255));
             for (const auto& [key, texts] : rowTable)
             {
@@ -103,6 +108,8 @@ int main()
             }
             window.display();
         }
+        // Clean-up: the window and the font go with the end of this block; the rows' texts,
+        // which outlive the font, are no longer drawn.
     }
     catch (const mivra::Exception& e)
     {

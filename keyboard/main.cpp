@@ -69,6 +69,7 @@ int main()
 {
     try
     {
+        // Set-up
         mivra::RenderWindow window(mivra::VideoMode(keyboard::windowSize), "Keyboard",
                                    mivra::Style::Titlebar | mivra::Style::Close);
         window.setFramerateLimit(25);
@@ -94,8 +95,10 @@ int main()
         mivra::Clock clock;
         std::string keysHeld;
 
+        // Loop: events, update, draw
         while (window.isOpen())
         {
+            // Events
             while (const std::optional event = window.pollEvent())
             {
                 if (event->is<mivra::Event::Closed>())
@@ -126,6 +129,7 @@ int main()
                 }
             }
 
+            // Update
             const mivra::Time elapsed = clock.restart();
             keyboardView.update(elapsed);
             keyPressedText.update(elapsed);
@@ -141,6 +145,7 @@ int main()
             }
             keysHeldText.setString(mivra::String(keysHeld));
 
+            // Draw
             window.clear(mivra::Color(0, 0, 0, 255));
             window.draw(keyboardView);
             window.draw(keyPressedText);
@@ -149,6 +154,7 @@ int main()
             window.draw(keysHeldText);
             window.display();
         }
+        // Clean-up: the sounds, the font and the window go with the end of this block.
     }
     catch (const mivra::Exception& e)
     {

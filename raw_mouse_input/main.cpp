@@ -24,6 +24,7 @@ int main()
 {
     try
     {
+        // Set-up
         mivra::RenderWindow window(mivra::VideoMode({800, 600}), mivra::String("Mivra Raw Mouse Input", std::locale()),
                                    mivra::Style::Titlebar | mivra::Style::Close, mivra::State::Windowed,
                                    mivra::ContextSettings());
@@ -41,8 +42,10 @@ int main()
         std::vector<std::string> movementLines;
         mivra::String lineString; // reused for every line, so drawing allocates nothing
 
+        // Loop: events, update, draw
         while (window.isOpen())
         {
+            // Events, which update the texts and the list as they come
             while (const std::optional event = window.pollEvent())
             {
                 if (event->is<mivra::Event::Closed>())
@@ -61,6 +64,7 @@ int main()
                 }
             }
 
+            // Draw
             window.clear(mivra::Color::Black);
             window.draw(mousePositionText);
             for (std::size_t i = 0; i < movementLines.size(); ++i)
@@ -71,6 +75,7 @@ int main()
             }
             window.display();
         }
+        // Clean-up: the texts, the font and the window go with the end of this block.
     }
     catch (const mivra::Exception& error)
     {

@@ -24,7 +24,7 @@ shader::Effect* present(std::optional<T>& effect)
 int main()
 try
 {
-    // Set-up.
+    // Set-up
     if (!mivra::Shader::isAvailable())
     {
         std::cerr << "Shaders not supported on current system, aborting" << std::endl;
@@ -47,9 +47,10 @@ try
                             {present(pixelate), present(waveBlur), present(stormBlink), present(edge), present(geometry)});
     const mivra::Clock effectClock;
 
-    // The loop.
+    // Loop: events, update, draw
     while (window.isOpen())
     {
+        // Events
         while (const std::optional event = window.pollEvent())
         {
             if (event->is<mivra::Event::Closed>())
@@ -65,11 +66,16 @@ try
             }
         }
 
+        // Update: the effects follow the mouse and the time
         const mivra::Vector2f mouse = shader::mouseFraction(mivra::Mouse::getPosition(window), window.getSize());
         const float time = static_cast<float>(effectClock.getElapsedTime().asMicroseconds()) / 1'000'000.0f;
+
+        // Draw
         gallery.drawFrame(window, time, mouse.x, mouse.y);
         window.display();
     }
+
+    // Clean-up: the effects, textures and window go with the end of main.
     return 0;
 }
 catch (const mivra::Exception& error)

@@ -143,6 +143,7 @@ void runUdpClient(unsigned short port)
 
 int main()
 {
+    // Set-up: the protocol and the role
     char protocol = 0;
     std::cout << "Do you want to use TCP (t) or UDP (u)? ";
     std::cin >> protocol;
@@ -151,6 +152,7 @@ int main()
     std::cout << "Do you want to be a server (s) or a client (c)? ";
     std::cin >> who;
 
+    // Run: one greeting each way
     if (protocol == 't')
     {
         if (who == 's')
@@ -166,6 +168,7 @@ int main()
             runUdpClient(port);
     }
 
+    // Clean-up
     std::cout << "Press enter to exit..." << std::endl;
     std::cin.ignore(10000, '\n');
     std::cin.ignore(10000, '\n');

@@ -30,6 +30,7 @@ void waitForEnter()
 
 int main()
 {
+    // Set-up: the device and the rate
     if (!mivra::SoundRecorder::isAvailable())
     {
         std::cout << "Sorry, audio capture is not supported by your system" << std::endl;
@@ -63,6 +64,7 @@ int main()
         std::cin.clear();
     waitForEnter();
 
+    // Run: record, show what was recorded, then play or save it
     std::cout << "Press enter to start recording audio";
     waitForEnter();
 
@@ -112,6 +114,7 @@ int main()
         }
     }
 
+    // Clean-up
     std::cout << '\n' << "Done!" << std::endl;
     std::cout << "Press enter to exit..." << std::endl;
     waitForEnter();

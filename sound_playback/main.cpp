@@ -59,6 +59,8 @@ void playMusic(const std::filesystem::path& fileName)
 
 int main()
 {
+    // Set-up: each file is loaded when its turn comes.
+    // Run: the sound, then the music files, each to its end.
     try
     {
         playSound();
@@ -72,6 +74,7 @@ int main()
         return 1;
     }
 
+    // Clean-up
     std::cout << "Press enter to exit..." << std::endl;
     std::cin.ignore(10000, '\n');
     return 0;

@@ -9,6 +9,7 @@
 
 int main()
 {
+    // Set-up
     mivra::ContextSettings settings;
     settings.stencilBits = 8;
 
@@ -39,8 +40,10 @@ int main()
     const mivra::StencilMode blueMode{mivra::StencilComparison::Greater, mivra::StencilUpdateOperation::Replace,
                                       mivra::StencilValue(2), allBits, false};
 
+    // Loop: events, update, draw
     while (window.isOpen())
     {
+        // Events
         while (const std::optional event = window.pollEvent())
         {
             if (event->is<mivra::Event::Closed>())
@@ -50,11 +53,14 @@ int main()
             }
         }
 
+        // Draw (nothing moves, so there is nothing to update)
         window.clear(mivra::Color::Black, mivra::StencilValue(0));
         window.draw(red, mivra::RenderStates(redMode));
         window.draw(green, mivra::RenderStates(greenMode));
         window.draw(blue, mivra::RenderStates(blueMode));
         window.display();
     }
+
+    // Clean-up: the window and the shapes go with the end of main.
     return 0;
 }

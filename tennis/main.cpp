@@ -16,6 +16,7 @@ int main()
 {
     try
     {
+        // Set-up
         std::random_device randomDevice("default");
         std::mt19937 randomEngine(randomDevice());
 
@@ -61,8 +62,10 @@ int main()
         mivra::Clock frameClock;
         tennis::Game game;
 
+        // Loop: events, update, draw
         while (window.isOpen())
         {
+            // Events
             while (const std::optional event = window.pollEvent())
             {
                 const auto* key = event->getIf<mivra::Event::KeyPressed>();
@@ -89,7 +92,7 @@ int main()
                 }
             }
 
-            window.clear(mivra::Color(50, 50, 50, 255));
+            // Update
             if (game.playing)
             {
                 tennis::PlayerInput input;
@@ -109,20 +112,24 @@ int main()
                 playerPaddle.setPosition(game.player);
                 computerPaddle.setPosition(game.computer);
                 ballShape.setPosition(game.ball);
-                if (game.playing)
-                {
-                    window.draw(playerPaddle);
-                    window.draw(computerPaddle);
-                    window.draw(ballShape);
-                }
             }
-            if (!game.playing)
+
+            // Draw: the court while a rally goes on, the banner and the logo between rallies
+            window.clear(mivra::Color(50, 50, 50, 255));
+            if (game.playing)
+            {
+                window.draw(playerPaddle);
+                window.draw(computerPaddle);
+                window.draw(ballShape);
+            }
+            else
             {
                 window.draw(bannerText);
                 window.draw(logoSprite);
             }
             window.display();
         }
+        // Clean-up: the sound, textures, font and window go with the end of this block.
     }
     catch (const mivra::Exception& e)
     {

@@ -163,20 +163,3 @@ void NetworkAudioStream::onSeekTo(mivra::Time timeOffset)
     std::lock_guard lock(mutex);
     readOffset = static_cast<std::size_t>(std::min<std::uint64_t>(position, receivedSamples.size()));
 }
-
-void runServer(std::uint16_t port)
-{
-    NetworkAudioStream audioStream;
-    audioStream.listenAndPlay(port);
-
-    while (audioStream.getStatus() != mivra::SoundSource::Status::Stopped)
-        mivra::sleep(mivra::milliseconds(100));
-
-    std::cin.ignore(10000, '\n');
-    std::cout << "Press enter to replay the sound..." << std::endl;
-    std::cin.ignore(10000, '\n');
-
-    audioStream.play();
-    while (audioStream.getStatus() != mivra::SoundSource::Status::Stopped)
-        mivra::sleep(mivra::milliseconds(100));
-}

@@ -47,6 +47,3 @@ private:
     std::size_t maxSamples;
     std::vector<std::int16_t> incoming; // receiving thread only: the samples of the last packet
 };
-
-// The server's whole routine.
-void runServer(std::uint16_t port);

@@ -24,6 +24,3 @@ private:
     std::uint16_t serverPort;
     mivra::TcpSocket socket;
 };
-
-// The client's whole dialogue.
-void runClient(std::uint16_t port);

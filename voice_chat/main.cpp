@@ -4,23 +4,26 @@
 //
 // The server keeps at most two hours of audio (about 635 MB): a recording that goes past that ends
 // there, as if the client had sent its end, with one line on standard error.
-#include "NetworkAudioStream.hpp"
-#include "NetworkRecorder.hpp"
+#include "ClientRole.hpp"
+#include "ServerRole.hpp"
 #include "VoicePacket.hpp"
 
 #include <iostream>
 
 int main()
 {
+    // Set-up: the role
     std::cout << "Do you want to be a server ('s') or a client ('c')? ";
     char who = '\0';
     std::cin >> who;
 
+    // Run: serve one client, or record for the server
     if (who == 's')
         runServer(voicePort);
     else
         runClient(voicePort);
 
+    // Clean-up
     std::cout << "Press enter to exit..." << std::endl;
     std::cin.ignore(10000, '\n');
     return 0;

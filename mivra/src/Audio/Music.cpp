@@ -1,10 +1,9 @@
 #include <mivra/Audio/Music.hpp>
+#include <mivra/System/Diagnostics.hpp>
 #include <mivra/System/Exception.hpp>
 
 #include "detail/FrameTime.hpp"
 #include "detail/SoundFile.hpp"
-
-#include <iostream>
 
 namespace mivra
 {
@@ -35,7 +34,7 @@ bool Music::openFromFile(const std::filesystem::path& filename)
     std::string error;
     if (!file->open(filename, error))
     {
-        std::cerr << Exception(filename, error).what() << std::endl;
+        reportDiagnostic("cannot open the music", filename.string(), error);
         return false;
     }
     m_file = std::move(file);
@@ -54,7 +53,7 @@ bool Music::onRequestData(Chunk& data)
     std::string error;
     const std::size_t got = m_file->read(m_samples.data(), frames, error);
     if (!error.empty())
-        std::cerr << "Music: decoding failed, the stream ends here: " << error << std::endl;
+        reportDiagnostic("cannot decode the music", m_file->name(), error + "; the stream ends here");
     data.samples = m_samples.data();
     data.sampleCount = got * m_file->channelCount();
     return got == frames && error.empty();

@@ -3,6 +3,7 @@
 
 #include "detail/AudioDevice.hpp"
 #include "detail/FrameTime.hpp"
+#include "detail/VoiceSettings.hpp"
 
 #include <algorithm>
 
@@ -92,69 +93,49 @@ void Sound::play()
     voice.samples = m_buffer->getSamples();
     voice.frameCount = m_buffer->getSampleCount() / std::max(1u, m_buffer->getChannelCount());
     if (voice.status == Status::Playing)
-    {
-        // Playing again restarts from the beginning.
-        voice.position = 0;
-        voice.startFrame = 0;
-        voice.outputFrames = 0;
-        voice.resetConversion();
-    }
+        voice.restartAt(0); // playing again restarts from the beginning
     else if (voice.status == Status::Stopped)
-    {
-        voice.position = std::min<std::size_t>(static_cast<std::size_t>(voice.startFrame), voice.frameCount);
-        voice.outputFrames = 0;
-        voice.resetConversion();
-    }
+        voice.restartAt(voice.startFrame);
     voice.status = Status::Playing;
     m_device->addVoice(m_voice);
 }
 
 void Sound::pause()
 {
-    std::lock_guard lock(m_device->mutex());
-    if (m_voice->status == Status::Playing)
-        m_voice->status = Status::Paused;
+    detail::pauseVoice(*m_device, *m_voice);
 }
 
 void Sound::stop()
 {
     std::lock_guard lock(m_device->mutex());
     m_voice->status = Status::Stopped;
-    m_voice->position = 0;
-    m_voice->startFrame = 0;
-    m_voice->outputFrames = 0;
-    m_voice->resetConversion();
+    m_voice->restartAt(0);
     m_device->removeVoice(*m_voice);
 }
 
 SoundSource::Status Sound::getStatus() const
 {
-    std::lock_guard lock(m_device->mutex());
-    return m_voice->status;
+    return detail::voiceStatus(*m_device, *m_voice);
 }
 
 void Sound::setLooping(bool loop)
 {
-    std::lock_guard lock(m_device->mutex());
-    m_voice->loop = loop;
+    detail::setVoiceLooping(*m_device, *m_voice, loop);
 }
 
 bool Sound::isLooping() const
 {
-    std::lock_guard lock(m_device->mutex());
-    return m_voice->loop;
+    return detail::isVoiceLooping(*m_device, *m_voice);
 }
 
 void Sound::setVolume(float volume)
 {
-    std::lock_guard lock(m_device->mutex());
-    m_voice->volume = std::clamp(volume, 0.f, 100.f) / 100.f;
+    detail::setVoiceVolume(*m_device, *m_voice, volume);
 }
 
 float Sound::getVolume() const
 {
-    std::lock_guard lock(m_device->mutex());
-    return m_voice->volume * 100.f;
+    return detail::voiceVolume(*m_device, *m_voice);
 }
 
 void Sound::setPlayingOffset(Time offset)
@@ -162,10 +143,7 @@ void Sound::setPlayingOffset(Time offset)
     std::lock_guard lock(m_device->mutex());
     detail::BufferVoice& voice = *m_voice;
     const std::uint64_t frame = detail::frameAt(offset.asMicroseconds(), voice.sampleRate());
-    voice.startFrame = std::min<std::uint64_t>(frame, voice.frameCount);
-    voice.position = static_cast<std::size_t>(voice.startFrame);
-    voice.outputFrames = 0;
-    voice.resetConversion();
+    voice.restartAt(std::min<std::uint64_t>(frame, voice.frameCount));
 }
 
 Time Sound::getPlayingOffset() const

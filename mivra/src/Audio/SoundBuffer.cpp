@@ -7,7 +7,6 @@
 #include "detail/FrameTime.hpp"
 #include "detail/SoundFile.hpp"
 
-#include <iostream>
 
 namespace mivra
 {
@@ -117,7 +116,7 @@ bool SoundBuffer::loadFromFile(const std::filesystem::path& filename)
     std::string error;
     if (!decodeFile(filename, samples, channelCount, sampleRate, channelMap, error))
     {
-        std::cerr << Exception(filename, error).what() << std::endl;
+        reportDiagnostic("cannot load the sound", filename.string(), error);
         return false;
     }
     stopAttachedSounds();
@@ -138,7 +137,7 @@ bool SoundBuffer::loadFromMemory(const void* data, std::size_t size)
     if (!decode([&](detail::SoundFileReader& reader) { return reader.openFromMemory(data, size, error); }, samples,
                 channelCount, sampleRate, channelMap, error))
     {
-        reportDiagnostic("Failed to load sound", "memory", error);
+        reportDiagnostic("cannot load the sound", "memory", error);
         return false;
     }
     stopAttachedSounds();
@@ -164,8 +163,9 @@ bool SoundBuffer::loadFromSamples(const std::int16_t* samples, std::size_t sampl
     }
     if (channelMap.size() != channelCount)
     {
-        std::cerr << "SoundBuffer::loadFromSamples: the channel map names " << channelMap.size()
-                  << " channels for a sound of " << channelCount << std::endl;
+        reportDiagnostic("cannot load a sound buffer from samples", {},
+                         "the channel map names " + std::to_string(channelMap.size()) +
+                             " channels for a sound of " + std::to_string(channelCount));
         return false;
     }
     stopAttachedSounds();
@@ -181,7 +181,7 @@ bool SoundBuffer::saveToFile(const std::filesystem::path& filename) const
     std::string error;
     if (!detail::writeSoundFile(filename, m_samples.data(), m_samples.size(), m_channelCount, m_sampleRate, error))
     {
-        std::cerr << "Failed to save \"" << filename.string() << "\": " << error << std::endl;
+        reportDiagnostic("cannot save the sound", filename.string(), error);
         return false;
     }
     return true;

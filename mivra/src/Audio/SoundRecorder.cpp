@@ -6,7 +6,6 @@
 #include "detail/CaptureSession.hpp"
 
 #include <algorithm>
-#include <iostream>
 #include <string>
 
 namespace mivra
@@ -62,13 +61,13 @@ bool SoundRecorder::setDevice(const std::string& name)
 {
     if (isCapturing())
     {
-        std::cerr << "SoundRecorder::setDevice: cannot change to \"" << name << "\" while capturing" << std::endl;
+        reportDiagnostic("cannot change the capture device", name, "the recorder is capturing");
         return false;
     }
     const auto devices = getAvailableDevices();
     if (!name.empty() && std::find(devices.begin(), devices.end(), name) == devices.end())
     {
-        std::cerr << "Capture device \"" << name << "\" does not exist" << std::endl;
+        reportDiagnostic("cannot change the capture device", name, "no such device");
         return false;
     }
     m_deviceName = name;
@@ -79,8 +78,8 @@ void SoundRecorder::setChannelCount(unsigned int channelCount)
 {
     if (channelCount != 1 && channelCount != 2)
     {
-        std::cerr << "SoundRecorder::setChannelCount: only 1 or 2 channels can be captured, not " << channelCount
-                  << std::endl;
+        reportDiagnostic("cannot set the capture channel count", detail::captureDeviceLabel(m_deviceName),
+                         "only 1 or 2 channels can be captured, not " + std::to_string(channelCount));
         return;
     }
     m_channelCount = channelCount;
@@ -103,19 +102,19 @@ bool SoundRecorder::start(unsigned int sampleRate)
     }
     if (m_session)
     {
-        std::cerr << "Failed to start capture: this recorder is already capturing" << std::endl;
+        reportDiagnostic("cannot start capture", detail::captureDeviceLabel(m_deviceName), "this recorder is already capturing");
         return false;
     }
     if (!isSupportedSampleRate(sampleRate))
     {
-        reportDiagnostic("cannot start capture", m_deviceName.empty() ? "default capture device" : m_deviceName,
+        reportDiagnostic("cannot start capture", detail::captureDeviceLabel(m_deviceName),
                          "a sample rate of " + std::to_string(sampleRate) + " Hz is outside the supported " +
                              std::to_string(MinSampleRate) + " to " + std::to_string(MaxSampleRate) + " Hz");
         return false;
     }
     if (!m_device->sdlAudioReady())
     {
-        std::cerr << "Failed to start capture: the audio system is not available" << std::endl;
+        reportDiagnostic("cannot start capture", detail::captureDeviceLabel(m_deviceName), "the audio system is not available");
         return false;
     }
     auto session = std::make_unique<detail::CaptureSession>(*this);

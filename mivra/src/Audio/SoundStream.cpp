@@ -4,6 +4,7 @@
 
 #include "detail/AudioDevice.hpp"
 #include "detail/FrameTime.hpp"
+#include "detail/VoiceSettings.hpp"
 
 #include <algorithm>
 #include <cassert>
@@ -64,13 +65,9 @@ void SoundStream::play()
     joinStreamingThread();
     lock.lock();
     const std::int64_t start = voice.pendingSeek.value_or(0);
-    voice.clearQueue();
-    voice.ended = false;
+    voice.restartAt(frameAt(start, m_sampleRate));
     voice.stopRequested = false;
     voice.pendingSeek = start;
-    voice.baseFrame = frameAt(start, m_sampleRate);
-    voice.outputFrames = 0;
-    voice.resetConversion();
     voice.status = Status::Playing;
     voice.threadRunning = true;
     m_device->addVoice(m_voice);
@@ -79,9 +76,7 @@ void SoundStream::play()
 
 void SoundStream::pause()
 {
-    std::lock_guard lock(m_device->mutex());
-    if (m_voice->status == Status::Playing)
-        m_voice->status = Status::Paused;
+    detail::pauseVoice(*m_device, *m_voice);
 }
 
 void SoundStream::stop()
@@ -95,18 +90,13 @@ void SoundStream::stop()
     m_device->consumed().notify_all();
     joinStreamingThread();
     std::lock_guard lock(m_device->mutex());
-    m_voice->clearQueue();
-    m_voice->ended = false;
     m_voice->pendingSeek.reset();
-    m_voice->baseFrame = 0;
-    m_voice->outputFrames = 0;
-    m_voice->resetConversion();
+    m_voice->restartAt(0);
 }
 
 SoundSource::Status SoundStream::getStatus() const
 {
-    std::lock_guard lock(m_device->mutex());
-    return m_voice->status;
+    return detail::voiceStatus(*m_device, *m_voice);
 }
 
 void SoundStream::setPlayingOffset(Time offset)
@@ -116,11 +106,7 @@ void SoundStream::setPlayingOffset(Time offset)
     voice.pendingSeek = offset.asMicroseconds();
     if (voice.status == Status::Stopped)
         return; // taken up by the next play()
-    voice.clearQueue();
-    voice.ended = false;
-    voice.baseFrame = frameAt(offset.asMicroseconds(), m_sampleRate);
-    voice.outputFrames = 0;
-    voice.resetConversion();
+    voice.restartAt(frameAt(offset.asMicroseconds(), m_sampleRate));
     if (!voice.threadRunning)
     {
         // The data had run out and only the queue was still playing: the seek needs a new thread.
@@ -147,26 +133,22 @@ Time SoundStream::getPlayingOffset() const
 
 void SoundStream::setLooping(bool loop)
 {
-    std::lock_guard lock(m_device->mutex());
-    m_voice->loop = loop;
+    detail::setVoiceLooping(*m_device, *m_voice, loop);
 }
 
 bool SoundStream::isLooping() const
 {
-    std::lock_guard lock(m_device->mutex());
-    return m_voice->loop;
+    return detail::isVoiceLooping(*m_device, *m_voice);
 }
 
 void SoundStream::setVolume(float volume)
 {
-    std::lock_guard lock(m_device->mutex());
-    m_voice->volume = std::clamp(volume, 0.f, 100.f) / 100.f;
+    detail::setVoiceVolume(*m_device, *m_voice, volume);
 }
 
 float SoundStream::getVolume() const
 {
-    std::lock_guard lock(m_device->mutex());
-    return m_voice->volume * 100.f;
+    return detail::voiceVolume(*m_device, *m_voice);
 }
 
 std::optional<std::uint64_t> SoundStream::onLoop()

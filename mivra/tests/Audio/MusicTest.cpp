@@ -1,4 +1,5 @@
 #include "AudioTestSupport.hpp"
+#include "../Support/DiagnosticCapture.hpp"
 
 #include <mivra/Audio/Music.hpp>
 #include <mivra/Audio/SoundBuffer.hpp>
@@ -72,9 +73,11 @@ TEST(Music, MissingOrDamagedFilesFailNamingTheFile)
     EXPECT_THAT([&] { mivra::Music music(missing); },
                 testing::ThrowsMessage<mivra::Exception>(testing::HasSubstr(missing.string())));
     mivra::Music music;
-    testing::internal::CaptureStderr();
+    mivra::test::DiagnosticCapture diagnostics;
     EXPECT_FALSE(music.openFromFile(missing));
-    EXPECT_THAT(testing::internal::GetCapturedStderr(), testing::HasSubstr(missing.string()));
+    const std::vector<std::string> lines = diagnostics.take();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_THAT(lines[0], testing::StartsWith("mivra: cannot open the music: " + missing.string() + ": "));
     EXPECT_TRUE(music.openFromFile(resources / "doodle_pop.ogg"));
     EXPECT_EQ(music.getChannelCount(), 2u);
 }

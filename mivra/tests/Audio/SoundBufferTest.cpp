@@ -1,4 +1,5 @@
 #include "AudioTestSupport.hpp"
+#include "../Support/DiagnosticCapture.hpp"
 
 #include <mivra/Audio/SoundBuffer.hpp>
 #include <mivra/System/Diagnostics.hpp>
@@ -12,6 +13,7 @@
 
 using namespace audiotest;
 using testing::HasSubstr;
+using testing::StartsWith;
 
 namespace
 {
@@ -169,12 +171,13 @@ TEST(SoundBuffer, CorruptAndTruncatedFilesFailNamingTheFile)
         }
 
         mivra::SoundBuffer kept = good;
-        testing::internal::CaptureStderr();
+        mivra::test::DiagnosticCapture diagnostics;
         const bool loaded = kept.loadFromFile(path);
-        const std::string message = testing::internal::GetCapturedStderr();
+        const std::vector<std::string> lines = diagnostics.take();
         if (!loaded)
         {
-            EXPECT_THAT(message, HasSubstr(path.string()));
+            ASSERT_EQ(lines.size(), 1u);
+            EXPECT_THAT(lines[0], StartsWith("mivra: cannot load the sound: " + path.string() + ": "));
             EXPECT_EQ(kept.getSampleCount(), good.getSampleCount());
         }
         else
@@ -213,7 +216,7 @@ TEST(SoundBuffer, LoadFromMemoryMatchesLoadingTheFile)
             lines.clear();
             EXPECT_FALSE(fromMemory.loadFromMemory(half.data(), half.size()));
             ASSERT_EQ(lines.size(), 1u);
-            EXPECT_THAT(lines[0], HasSubstr("mivra: Failed to load sound: memory: the file is cut short"));
+            EXPECT_THAT(lines[0], HasSubstr("mivra: cannot load the sound: memory: the file is cut short"));
             EXPECT_EQ(fromMemory.getSampleCount(), fromFile.getSampleCount()); // kept
         }
     }
@@ -230,9 +233,11 @@ TEST(SoundBuffer, SaveRefusesUnknownFormatsAndUnwritablePlaces)
     const mivra::SoundBuffer buffer = makeBuffer({440.0}, 44100, 4410);
     for (const auto& path : {scratch("sound.xyz"), scratch("no extension"), scratch("no/such/dir/a.wav")})
     {
-        testing::internal::CaptureStderr();
+        mivra::test::DiagnosticCapture diagnostics;
         EXPECT_FALSE(buffer.saveToFile(path)) << path;
-        EXPECT_THAT(testing::internal::GetCapturedStderr(), HasSubstr(path.string()));
+        const std::vector<std::string> lines = diagnostics.take();
+        ASSERT_EQ(lines.size(), 1u) << path;
+        EXPECT_THAT(lines[0], StartsWith("mivra: cannot save the sound: " + path.string() + ": "));
     }
     // A name with blanks is a name like any other.
     EXPECT_TRUE(buffer.saveToFile(scratch("my recording.wav")));
@@ -243,11 +248,13 @@ TEST(SoundBuffer, LoadFromSamplesRejectsInconsistentLayouts)
 {
     mivra::SoundBuffer buffer;
     const std::int16_t samples[] = {1, 2, 3};
-    testing::internal::CaptureStderr();
+    mivra::test::DiagnosticCapture diagnostics;
     EXPECT_FALSE(buffer.loadFromSamples(samples, 3, 2, 44100, {mivra::SoundChannel::FrontLeft, mivra::SoundChannel::FrontRight}));
     EXPECT_FALSE(buffer.loadFromSamples(samples, 3, 1, 0, {mivra::SoundChannel::Mono}));
     EXPECT_FALSE(buffer.loadFromSamples(samples, 3, 1, 44100, {}));
-    testing::internal::GetCapturedStderr();
+    const std::vector<std::string> lines = diagnostics.take();
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[2], "mivra: cannot load a sound buffer from samples: the channel map names 0 channels for a sound of 1");
     EXPECT_EQ(buffer.getSampleCount(), 0u);
     EXPECT_TRUE(buffer.loadFromSamples(samples, 3, 1, 8000, {mivra::SoundChannel::Mono}));
     EXPECT_EQ(buffer.getSampleCount(), 3u);

@@ -1,4 +1,5 @@
 #include "AudioTestSupport.hpp"
+#include "../Support/DiagnosticCapture.hpp"
 
 #include <mivra/Audio/SoundBufferRecorder.hpp>
 #include <mivra/Audio/SoundRecorder.hpp>
@@ -194,22 +195,30 @@ TEST(SoundRecorder, DevicesAndInvalidRequests)
     EXPECT_THAT(devices, testing::Contains(mivra::SoundRecorder::getDefaultDevice()));
 
     ProbeRecorder recorder;
-    testing::internal::CaptureStderr();
+    mivra::test::DiagnosticCapture diagnostics;
     EXPECT_FALSE(recorder.setDevice("no such microphone"));
-    EXPECT_THAT(testing::internal::GetCapturedStderr(), testing::HasSubstr("no such microphone"));
+    EXPECT_THAT(diagnostics.take(), testing::ElementsAre(
+                                        "mivra: cannot change the capture device: no such microphone: no such device"));
     EXPECT_TRUE(recorder.setDevice(devices.front()));
     EXPECT_EQ(recorder.getDevice(), devices.front());
 
-    testing::internal::CaptureStderr();
+    recorder.setChannelCount(3);
+    EXPECT_EQ(recorder.getChannelCount(), 1u);
+    EXPECT_THAT(diagnostics.take(),
+                testing::ElementsAre("mivra: cannot set the capture channel count: " + devices.front() +
+                                     ": only 1 or 2 channels can be captured, not 3"));
+
     EXPECT_FALSE(recorder.start(0));
-    EXPECT_FALSE(testing::internal::GetCapturedStderr().empty());
+    EXPECT_EQ(diagnostics.take().size(), 1u);
     EXPECT_TRUE(recorder.events().empty());
 
     ASSERT_TRUE(recorder.start(44100));
-    testing::internal::CaptureStderr();
     EXPECT_FALSE(recorder.start(44100)) << "a second start while capturing";
     EXPECT_FALSE(recorder.setDevice(devices.front())) << "a device change while capturing";
-    testing::internal::GetCapturedStderr();
+    EXPECT_THAT(diagnostics.take(),
+                testing::ElementsAre(
+                    "mivra: cannot start capture: " + devices.front() + ": this recorder is already capturing",
+                    "mivra: cannot change the capture device: " + devices.front() + ": the recorder is capturing"));
     recorder.stop();
 }
 

@@ -1,10 +1,11 @@
 #include "AudioDevice.hpp"
 
+#include <mivra/System/Diagnostics.hpp>
+
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstring>
-#include <iostream>
 
 namespace mivra::detail
 {
@@ -41,8 +42,7 @@ AudioDevice::AudioDevice()
         SDL_PauseAudioDevice(m_id, 0);
         return;
     }
-    std::cerr << "Mivra: no audio output device could be opened (" << reason
-              << "); sounds play on a silent null output" << std::endl;
+    reportDiagnostic("cannot open an audio output device", {}, reason + "; sounds play on a silent null output");
     m_nullThread = std::thread([this] { runNullOutput(); });
 }
 

@@ -1,8 +1,7 @@
 #include "CaptureSession.hpp"
 
 #include <mivra/Audio/SoundRecorder.hpp>
-
-#include <iostream>
+#include <mivra/System/Diagnostics.hpp>
 
 namespace mivra::detail
 {
@@ -30,9 +29,7 @@ bool CaptureSession::open(const std::string& deviceName, unsigned int sampleRate
     m_id = SDL_OpenAudioDevice(deviceName.empty() ? nullptr : deviceName.c_str(), 1, &wanted, &obtained, 0);
     if (m_id == 0)
     {
-        std::cerr << "Failed to open capture device \""
-                  << (deviceName.empty() ? std::string("default") : deviceName) << "\": " << SDL_GetError()
-                  << std::endl;
+        reportDiagnostic("cannot open the capture device", captureDeviceLabel(deviceName), SDL_GetError());
         return false;
     }
     return true;

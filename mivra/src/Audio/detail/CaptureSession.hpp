@@ -17,6 +17,12 @@ class SoundRecorder;
 
 namespace mivra::detail
 {
+// How diagnostics name a capture device; an empty name stands for the system's default.
+inline std::string captureDeviceLabel(const std::string& name)
+{
+    return name.empty() ? std::string("default capture device") : name;
+}
+
 // One capture: an SDL capture device whose callback collects samples, and the capture thread that
 // hands them to the recorder's hooks in order.
 class CaptureSession

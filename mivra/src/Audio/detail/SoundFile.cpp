@@ -175,6 +175,7 @@ SoundFileReader::~SoundFileReader()
 
 bool SoundFileReader::open(const std::filesystem::path& filename, std::string& error)
 {
+    m_name = filename.string();
     close();
     SF_INFO info{};
     SNDFILE* file = sf_open(filename.c_str(), SFM_READ, &info);
@@ -192,6 +193,7 @@ bool SoundFileReader::open(const std::filesystem::path& filename, std::string& e
 
 bool SoundFileReader::openFromMemory(const void* data, std::size_t size, std::string& error)
 {
+    m_name = "memory";
     close();
     if (!data || size == 0)
     {

@@ -47,6 +47,8 @@ public:
     [[nodiscard]] unsigned int sampleRate() const { return m_sampleRate; }
     [[nodiscard]] std::uint64_t frameCount() const { return m_frameCount; }
     [[nodiscard]] const std::vector<SoundChannel>& channelMap() const { return m_channelMap; }
+    // What diagnostics call the source: the file's path, or "memory".
+    [[nodiscard]] const std::string& name() const { return m_name; }
 
 private:
     void close();
@@ -54,6 +56,7 @@ private:
     bool adopt(sf_private_tag* file, const void* info, std::string& error);
 
     std::unique_ptr<MemoryFile> m_memory;
+    std::string m_name;
     sf_private_tag* m_file{};
     unsigned int m_channelCount{};
     unsigned int m_sampleRate{};

@@ -112,6 +112,12 @@ void Voice::resetConversion()
     m_finished = false;
 }
 
+void Voice::restartAt(std::uint64_t /*sourceFrame*/)
+{
+    outputFrames = 0;
+    resetConversion();
+}
+
 std::uint64_t Voice::playedSourceFrames() const
 {
     return outputFrames * m_sampleRate / m_output.sampleRate;
@@ -146,37 +152,52 @@ void Voice::convert(const std::int16_t* in, std::size_t frames, float* out) cons
 std::size_t Voice::render(float* out, std::size_t frameCount)
 {
     const std::size_t outChannels = m_output.channelCount;
-    const std::size_t frameBytes = outChannels * sizeof(float);
     if (m_rendered.size() < frameCount * outChannels)
         m_rendered.resize(frameCount * outChannels);
 
+    const std::size_t produced = m_resampler ? renderResampled(frameCount) : renderDirect(frameCount);
+
+    for (std::size_t i = 0; i < produced * outChannels; ++i)
+        out[i] += m_rendered[i] * volume;
+    outputFrames += produced;
+    if (produced < frameCount && exhausted())
+        m_finished = !m_resampler || (m_draining && m_resampledFrames >= m_drainTarget);
+    return produced;
+}
+
+std::size_t Voice::renderDirect(std::size_t frameCount)
+{
+    const std::size_t outChannels = m_output.channelCount;
     std::size_t produced = 0;
     while (produced < frameCount)
     {
         const std::int16_t* data = nullptr;
-        if (!m_resampler)
-        {
-            const std::size_t n = fetch(data, frameCount - produced);
-            if (n == 0)
-                break;
-            convert(data, n, m_rendered.data() + produced * outChannels);
-            produced += n;
-            continue;
-        }
+        const std::size_t n = fetch(data, frameCount - produced);
+        if (n == 0)
+            break;
+        convert(data, n, m_rendered.data() + produced * outChannels);
+        produced += n;
+    }
+    return produced;
+}
+
+std::size_t Voice::renderResampled(std::size_t frameCount)
+{
+    const std::size_t outChannels = m_output.channelCount;
+    const std::size_t frameBytes = outChannels * sizeof(float);
+    std::size_t produced = 0;
+    while (produced < frameCount)
+    {
         auto available = static_cast<std::size_t>(std::max(0, SDL_AudioStreamAvailable(m_resampler))) / frameBytes;
         if (m_draining)
         {
-            // SDL's flush does not push out the resampler's tail; feed silence instead and keep
-            // exactly the frames the source's length calls for.
+            // Keep exactly the frames the source's length calls for, not the padding's.
             const std::uint64_t left = m_drainTarget - std::min(m_drainTarget, m_resampledFrames);
             if (left == 0)
                 break;
             if (available == 0)
             {
-                if (m_converted.size() < 256 * outChannels)
-                    m_converted.resize(256 * outChannels);
-                std::fill_n(m_converted.begin(), 256 * outChannels, 0.f);
-                SDL_AudioStreamPut(m_resampler, m_converted.data(), static_cast<int>(256 * frameBytes));
+                padResamplerWithSilence();
                 continue;
             }
             available = static_cast<std::size_t>(std::min<std::uint64_t>(available, left));
@@ -194,6 +215,7 @@ std::size_t Voice::render(float* out, std::size_t frameCount)
         }
         if (m_draining)
             break;
+        const std::int16_t* data = nullptr;
         const std::size_t n = fetch(data, 1024);
         if (n == 0)
         {
@@ -209,13 +231,17 @@ std::size_t Voice::render(float* out, std::size_t frameCount)
         SDL_AudioStreamPut(m_resampler, m_converted.data(), static_cast<int>(n * frameBytes));
         m_pushedFrames += n;
     }
-
-    for (std::size_t i = 0; i < produced * outChannels; ++i)
-        out[i] += m_rendered[i] * volume;
-    outputFrames += produced;
-    if (produced < frameCount && exhausted())
-        m_finished = !m_resampler || (m_draining && m_resampledFrames >= m_drainTarget);
     return produced;
+}
+
+void Voice::padResamplerWithSilence()
+{
+    constexpr std::size_t frames = 256;
+    const std::size_t samples = frames * m_output.channelCount;
+    if (m_converted.size() < samples)
+        m_converted.resize(samples);
+    std::fill_n(m_converted.begin(), samples, 0.f);
+    SDL_AudioStreamPut(m_resampler, m_converted.data(), static_cast<int>(samples * sizeof(float)));
 }
 
 std::size_t BufferVoice::fetch(const std::int16_t*& data, std::size_t maxFrames)
@@ -226,6 +252,13 @@ std::size_t BufferVoice::fetch(const std::int16_t*& data, std::size_t maxFrames)
     data = samples + position * channelCount();
     position += n;
     return n;
+}
+
+void BufferVoice::restartAt(std::uint64_t sourceFrame)
+{
+    startFrame = sourceFrame;
+    position = static_cast<std::size_t>(std::min<std::uint64_t>(sourceFrame, frameCount));
+    Voice::restartAt(sourceFrame);
 }
 
 bool BufferVoice::exhausted() const
@@ -256,6 +289,14 @@ void StreamVoice::clearQueue()
     m_frontOffset = 0;
     m_partial.clear();
     queuedFrames = 0;
+}
+
+void StreamVoice::restartAt(std::uint64_t sourceFrame)
+{
+    clearQueue();
+    ended = false;
+    baseFrame = sourceFrame;
+    Voice::restartAt(sourceFrame);
 }
 
 std::size_t StreamVoice::fetch(const std::int16_t*& data, std::size_t maxFrames)

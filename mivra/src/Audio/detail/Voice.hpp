@@ -39,6 +39,9 @@ public:
     [[nodiscard]] bool finished() const { return m_finished; }
     // Forgets samples held inside the converter, for a seek or a stop.
     void resetConversion();
+    // Starts the run over from the given source frame: nothing rendered yet, nothing left in the
+    // converter. Sources add what they hold for the run.
+    virtual void restartAt(std::uint64_t sourceFrame);
     // Called by the mixer when the voice has played to its end.
     virtual void rewind() {}
 
@@ -49,6 +52,7 @@ public:
 
     SoundSource::Status status{SoundSource::Status::Stopped};
     float volume{1.f};
+    bool loop{false};
     bool inMixer{false};
     std::uint64_t outputFrames{};
 
@@ -61,6 +65,11 @@ protected:
 
 private:
     void convert(const std::int16_t* in, std::size_t frames, float* out) const;
+    // Fill m_rendered from the start with up to frameCount output frames; return how many.
+    std::size_t renderDirect(std::size_t frameCount);
+    std::size_t renderResampled(std::size_t frameCount);
+    // Feeds the resampler silence past the source's end, since SDL's flush keeps its tail.
+    void padResamplerWithSilence();
 
     unsigned int m_channelCount{1};
     unsigned int m_sampleRate{44100};
@@ -84,8 +93,9 @@ public:
     std::size_t frameCount{};
     std::size_t position{}; // next source frame to hand out
     std::uint64_t startFrame{}; // source frame where the current run started
-    bool loop{false};
 
+    // Also moves the read position there, though never past the samples.
+    void restartAt(std::uint64_t sourceFrame) override;
     void rewind() override { startFrame = 0; }
 
 protected:
@@ -100,13 +110,14 @@ public:
     // Queues whole frames; a trailing partial frame waits for the next push.
     void push(const std::int16_t* samples, std::size_t sampleCount);
     void clearQueue();
+    // Also drops the queue: what it holds belongs to the previous position.
+    void restartAt(std::uint64_t sourceFrame) override;
 
     std::uint64_t queuedFrames{};
     std::uint64_t baseFrame{}; // source frame the queued data started from
     bool ended{false};         // nothing more will be queued
     bool stopRequested{false};
     std::optional<std::int64_t> pendingSeek; // microseconds
-    bool loop{false};
     bool threadRunning{false};
 
 protected:
