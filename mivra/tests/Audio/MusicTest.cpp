@@ -36,7 +36,10 @@ TEST(Music, StreamsAFileToItsEnd)
         last = now;
         mivra::sleep(mivra::milliseconds(2));
     }
-    EXPECT_GT(last, mivra::milliseconds(1000));
+    // The disk driver plays about ten times faster than real time, so a poller starved of CPU may
+    // see only part of the way: that the offset moved forward is what can be asked here, while the
+    // output below shows that every sample was played.
+    EXPECT_GT(last, mivra::Time::Zero);
     ASSERT_TRUE(waitForOutputFrames(outputFrames() + 8192));
     // On a busy machine the streaming thread may fall behind the fast disk driver, which then
     // plays silence: compare the non-zero samples, which must all be there, in order.
