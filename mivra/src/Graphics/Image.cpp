@@ -16,6 +16,15 @@
 
 namespace mivra
 {
+struct ImagePixelsAccess
+{
+    static void take(Image& image, detail::DecodedImage& decoded)
+    {
+        image.m_size = {decoded.width, decoded.height};
+        image.m_pixels = std::move(decoded.pixels);
+    }
+};
+
 namespace
 {
 std::string lowerExtension(const std::filesystem::path& path)
@@ -41,7 +50,7 @@ std::optional<std::string> decodeInto(const std::uint8_t* data, std::size_t size
     std::string error;
     if (!detail::decodeImage(data, size, decoded, error))
         return error;
-    image.create({decoded.width, decoded.height}, decoded.pixels.get());
+    ImagePixelsAccess::take(image, decoded);
     return std::nullopt;
 }
 

@@ -4,6 +4,7 @@
 
 #include "../Support/DiagnosticCapture.hpp"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -227,4 +228,47 @@ TEST_F(ImageTest, DamagedBytesFailWithTheReason)
     lines = loadCapturing(image, {'G', 'I', 'F', '8', '9', 'a'}, loaded);
     EXPECT_FALSE(loaded);
     EXPECT_EQ(lines.size(), 1u);
+}
+
+TEST_F(ImageTest, JpegRowsLandInPlace)
+{
+    // The pixel buffer grows a row at a time as the decoder delivers them: each row must land on its
+    // own line, the last ones of a partial block row included (50 is no multiple of 16).
+    Image source({40, 50}, Color::Black);
+    for (unsigned y = 0; y < 50; ++y)
+        for (unsigned x = 0; x < 40; ++x)
+            source.setPixel({x, y}, Color(static_cast<std::uint8_t>(y * 5), static_cast<std::uint8_t>(250 - y * 5),
+                                          static_cast<std::uint8_t>(x * 6), 255));
+    ASSERT_TRUE(source.saveToFile(dir / "bands.jpg"));
+    const std::vector<std::uint8_t> bytes = readBytes(dir / "bands.jpg");
+    Image loaded;
+    ASSERT_TRUE(loaded.loadFromMemory(bytes.data(), bytes.size()));
+    ASSERT_EQ(loaded.getSize(), source.getSize());
+    int worst = 0;
+    for (unsigned y = 0; y < 50; ++y)
+        for (unsigned x = 0; x < 40; ++x)
+        {
+            const Color a = loaded.getPixel({x, y});
+            const Color b = source.getPixel({x, y});
+            worst = std::max({worst, std::abs(a.r - b.r), std::abs(a.g - b.g), std::abs(a.b - b.b)});
+            ASSERT_EQ(a.a, 255);
+        }
+    EXPECT_LE(worst, 24);
+
+    // The same file claiming 16000 rows runs out of data: it fails and the image keeps its pixels.
+    std::vector<std::uint8_t> tall = bytes;
+    std::size_t sof = 2;
+    while (sof + 8 < tall.size() && !(tall[sof] == 0xff && tall[sof + 1] == 0xc0))
+        ++sof;
+    ASSERT_LT(sof + 8, tall.size());
+    tall[sof + 5] = 16000 >> 8;
+    tall[sof + 6] = 16000 & 0xff;
+    const Image before = loaded;
+    bool ok = true;
+    const std::vector<std::string> lines = loadCapturing(loaded, tall, ok);
+    EXPECT_FALSE(ok);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_THAT(lines[0], HasSubstr("not a readable JPEG"));
+    ASSERT_EQ(loaded.getSize(), Vector2u(40, 50));
+    EXPECT_TRUE(std::equal(before.getPixelsPtr(), before.getPixelsPtr() + 40 * 50 * 4, loaded.getPixelsPtr()));
 }

@@ -45,6 +45,9 @@ public:
     void flipHorizontally();
 
 private:
+    // Lets the loaders hand over decoded pixels without copying them.
+    friend struct ImagePixelsAccess;
+
     Vector2u m_size;
     std::vector<std::uint8_t> m_pixels;
 };

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace mivra::detail
 {
@@ -16,7 +17,10 @@ struct DecodedImage
 {
     std::uint32_t width{};
     std::uint32_t height{};
-    std::unique_ptr<std::uint8_t[]> pixels; // width * height * 4 bytes, RGBA, rows top to bottom
+    // Width * height * 4 bytes, RGBA, rows top to bottom; handed to the Image as it is. Decoders
+    // that can grow it row by row do, so that a header claiming more than the data holds fails
+    // without touching the memory of the rows that never came.
+    std::vector<std::uint8_t> pixels;
 };
 
 // Decodes PNG, JPEG, BMP or TGA bytes, chosen by content. On failure returns false and sets error to

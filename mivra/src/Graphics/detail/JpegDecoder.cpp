@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
+#include <vector>
 
 #include <jerror.h>
 #include <jpeglib.h>
@@ -26,7 +28,10 @@ struct JpegState
     jpeg_progress_mgr progress{};
     std::jmp_buf jump{};
     char message[JMSG_LENGTH_MAX]{};
-    unsigned char* pixels{};
+    // The caller's pixel buffer, owned by a frame the jumps never cross. Decoding straight into it
+    // matters: a second buffer and a copy of a whole image cost more than the decoding itself, as
+    // every fresh page faults in.
+    std::vector<std::uint8_t>* pixels{};
     JDIMENSION width{};
     JDIMENSION height{};
     bool tooLarge{};
@@ -86,8 +91,8 @@ void cmykToRgba(unsigned char* row, JDIMENSION width)
     }
 }
 
-// Returns true with state.pixels holding width * height RGBA pixels (malloc'd), or false with
-// state.message set. Nothing with a destructor may live in this frame (see JpegState).
+// Returns true with *state.pixels holding width * height RGBA pixels, or false with state.message
+// set. Nothing with a destructor may live in this frame (see JpegState).
 bool runJpegDecoder(const unsigned char* data, unsigned long size, JpegState& state)
 {
     jpeg_decompress_struct cinfo;
@@ -99,8 +104,6 @@ bool runJpegDecoder(const unsigned char* data, unsigned long size, JpegState& st
     if (setjmp(state.jump) != 0)
     {
         jpeg_destroy_decompress(&cinfo);
-        std::free(state.pixels);
-        state.pixels = nullptr;
         return false;
     }
     jpeg_create_decompress(&cinfo);
@@ -125,8 +128,20 @@ bool runJpegDecoder(const unsigned char* data, unsigned long size, JpegState& st
     }
 
     const std::size_t stride = static_cast<std::size_t>(cinfo.output_width) * 4;
-    state.pixels = static_cast<unsigned char*>(std::malloc(stride * cinfo.output_height));
-    if (!state.pixels)
+    // Reserved, not filled: the rows are added as they are decoded, so that a header claiming more
+    // rows than the data holds fails without touching the memory of the missing ones.
+    std::vector<std::uint8_t>& pixels = *state.pixels;
+    bool reserved = true;
+    try
+    {
+        pixels.clear();
+        pixels.reserve(stride * cinfo.output_height);
+    }
+    catch (const std::bad_alloc&)
+    {
+        reserved = false;
+    }
+    if (!reserved)
     {
         std::snprintf(state.message, JMSG_LENGTH_MAX, "out of memory");
         jpeg_destroy_decompress(&cinfo);
@@ -135,7 +150,9 @@ bool runJpegDecoder(const unsigned char* data, unsigned long size, JpegState& st
     jpeg_start_decompress(&cinfo);
     while (cinfo.output_scanline < cinfo.output_height)
     {
-        unsigned char* row = state.pixels + stride * cinfo.output_scanline;
+        // Within the reserved capacity: no reallocation, nothing thrown.
+        pixels.resize(stride * (cinfo.output_scanline + 1));
+        unsigned char* row = pixels.data() + stride * cinfo.output_scanline;
         jpeg_read_scanlines(&cinfo, &row, 1);
         if (cmyk)
             cmykToRgba(row, cinfo.output_width);
@@ -154,8 +171,10 @@ bool decodeJpeg(const std::uint8_t* data, std::size_t size, DecodedImage& image,
         return false;
     }
     JpegState state;
+    state.pixels = &image.pixels;
     if (!runJpegDecoder(data, static_cast<unsigned long>(size), state))
     {
+        image.pixels = {};
         if (state.tooLarge)
             acceptImageSize(state.width, state.height, error);
         else
@@ -164,10 +183,6 @@ bool decodeJpeg(const std::uint8_t* data, std::size_t size, DecodedImage& image,
     }
     image.width = state.width;
     image.height = state.height;
-    const std::size_t bytes = static_cast<std::size_t>(state.width) * state.height * 4;
-    image.pixels = std::make_unique_for_overwrite<std::uint8_t[]>(bytes);
-    std::memcpy(image.pixels.get(), state.pixels, bytes);
-    std::free(state.pixels);
     return true;
 }
 } // namespace mivra::detail

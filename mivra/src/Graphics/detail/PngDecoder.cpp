@@ -32,7 +32,7 @@ bool decodePng(const std::uint8_t* data, std::size_t size, DecodedImage& image, 
     }
     image.width = png.width;
     image.height = png.height;
-    image.pixels = std::move(pixels);
+    image.pixels.assign(pixels.get(), pixels.get() + bytes);
     return true;
 }
 } // namespace mivra::detail

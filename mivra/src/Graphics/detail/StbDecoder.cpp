@@ -69,8 +69,7 @@ bool decodeBmpOrTga(const std::uint8_t* data, std::size_t size, DecodedImage& im
     const std::size_t bytes = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4;
     image.width = static_cast<std::uint32_t>(width);
     image.height = static_cast<std::uint32_t>(height);
-    image.pixels = std::make_unique_for_overwrite<std::uint8_t[]>(bytes);
-    std::memcpy(image.pixels.get(), pixels, bytes);
+    image.pixels.assign(pixels, pixels + bytes);
     stbi_image_free(pixels);
     return true;
 }
