@@ -7,22 +7,31 @@
 #include "detail/FrameTime.hpp"
 #include "detail/SoundFile.hpp"
 
+#include <optional>
+
 
 namespace mivra
 {
 namespace
 {
-// Reads a whole sound from a reader that open() has opened.
+struct DecodedSound
+{
+    std::vector<std::int16_t> samples;
+    unsigned int channelCount{0};
+    unsigned int sampleRate{0};
+    std::vector<SoundChannel> channelMap;
+};
+
+// Reads a whole sound from a reader that open() has opened; nothing, with `error` set, on failure.
 template <typename Open>
-bool decode(Open open, std::vector<std::int16_t>& samples, unsigned int& channelCount, unsigned int& sampleRate,
-            std::vector<SoundChannel>& channelMap, std::string& error)
+std::optional<DecodedSound> decode(Open open, std::string& error)
 {
     detail::SoundFileReader reader;
     if (!open(reader))
-        return false;
-    channelCount = reader.channelCount();
-    sampleRate = reader.sampleRate();
-    channelMap = reader.channelMap();
+        return std::nullopt;
+    DecodedSound sound{{}, reader.channelCount(), reader.sampleRate(), reader.channelMap()};
+    std::vector<std::int16_t>& samples = sound.samples;
+    const unsigned int channelCount = sound.channelCount;
 
     // Size the buffer once from the header, so that decoding writes straight into its final place;
     // a damaged header must not make us reserve gigabytes, and compressed formats may run a little
@@ -30,7 +39,6 @@ bool decode(Open open, std::vector<std::int16_t>& samples, unsigned int& channel
     constexpr std::uint64_t maxPlannedFrames = 1ull << 25;
     constexpr std::size_t blockFrames = 65536;
     const auto planned = static_cast<std::size_t>(std::min(reader.frameCount(), maxPlannedFrames));
-    samples.clear();
     samples.reserve((planned + blockFrames) * channelCount);
     samples.resize(planned * channelCount);
     std::size_t frames = planned > 0 ? reader.read(samples.data(), planned, error) : 0;
@@ -45,33 +53,36 @@ bool decode(Open open, std::vector<std::int16_t>& samples, unsigned int& channel
     if (!error.empty())
     {
         error = "decoding failed after " + std::to_string(frames) + " frames: " + error;
-        return false;
+        return std::nullopt;
     }
     samples.resize(frames * channelCount);
     error = reader.truncation(frames);
     if (!error.empty())
-        return false;
+        return std::nullopt;
     if (frames == 0 && reader.frameCount() > 0)
     {
         error = "the file holds no decodable audio";
-        return false;
+        return std::nullopt;
     }
-    return true;
+    return sound;
 }
 
-bool decodeFile(const std::filesystem::path& filename, std::vector<std::int16_t>& samples, unsigned int& channelCount,
-                unsigned int& sampleRate, std::vector<SoundChannel>& channelMap, std::string& error)
+std::optional<DecodedSound> decodeFile(const std::filesystem::path& filename, std::string& error)
 {
-    return decode([&](detail::SoundFileReader& reader) { return reader.open(filename, error); }, samples, channelCount,
-                  sampleRate, channelMap, error);
+    return decode([&](detail::SoundFileReader& reader) { return reader.open(filename, error); }, error);
 }
 } // namespace
 
 SoundBuffer::SoundBuffer(const std::filesystem::path& filename)
 {
     std::string error;
-    if (!decodeFile(filename, m_samples, m_channelCount, m_sampleRate, m_channelMap, error))
+    std::optional<DecodedSound> sound = decodeFile(filename, error);
+    if (!sound)
         throw Exception(filename, error);
+    m_samples = std::move(sound->samples);
+    m_channelCount = sound->channelCount;
+    m_sampleRate = sound->sampleRate;
+    m_channelMap = std::move(sound->channelMap);
 }
 
 SoundBuffer::SoundBuffer(const SoundBuffer& other)
@@ -109,42 +120,28 @@ SoundBuffer::~SoundBuffer()
 
 bool SoundBuffer::loadFromFile(const std::filesystem::path& filename)
 {
-    std::vector<std::int16_t> samples;
-    unsigned int channelCount = 0;
-    unsigned int sampleRate = 0;
-    std::vector<SoundChannel> channelMap;
     std::string error;
-    if (!decodeFile(filename, samples, channelCount, sampleRate, channelMap, error))
+    std::optional<DecodedSound> sound = decodeFile(filename, error);
+    if (!sound)
     {
         reportDiagnostic("cannot load the sound", filename.string(), error);
         return false;
     }
-    stopAttachedSounds();
-    m_samples = std::move(samples);
-    m_channelCount = channelCount;
-    m_sampleRate = sampleRate;
-    m_channelMap = std::move(channelMap);
+    replaceContents(std::move(sound->samples), sound->channelCount, sound->sampleRate, std::move(sound->channelMap));
     return true;
 }
 
 bool SoundBuffer::loadFromMemory(const void* data, std::size_t size)
 {
-    std::vector<std::int16_t> samples;
-    unsigned int channelCount = 0;
-    unsigned int sampleRate = 0;
-    std::vector<SoundChannel> channelMap;
     std::string error;
-    if (!decode([&](detail::SoundFileReader& reader) { return reader.openFromMemory(data, size, error); }, samples,
-                channelCount, sampleRate, channelMap, error))
+    std::optional<DecodedSound> sound =
+        decode([&](detail::SoundFileReader& reader) { return reader.openFromMemory(data, size, error); }, error);
+    if (!sound)
     {
         reportDiagnostic("cannot load the sound", "memory", error);
         return false;
     }
-    stopAttachedSounds();
-    m_samples = std::move(samples);
-    m_channelCount = channelCount;
-    m_sampleRate = sampleRate;
-    m_channelMap = std::move(channelMap);
+    replaceContents(std::move(sound->samples), sound->channelCount, sound->sampleRate, std::move(sound->channelMap));
     return true;
 }
 
@@ -168,12 +165,19 @@ bool SoundBuffer::loadFromSamples(const std::int16_t* samples, std::size_t sampl
                              " channels for a sound of " + std::to_string(channelCount));
         return false;
     }
+    replaceContents(std::vector<std::int16_t>(samples, samples + sampleCount), channelCount, sampleRate, channelMap);
+    return true;
+}
+
+void SoundBuffer::replaceContents(std::vector<std::int16_t> samples, unsigned int channelCount, unsigned int sampleRate,
+                                  std::vector<SoundChannel> channelMap)
+{
+    // The sounds playing this buffer read its samples: they stop before the samples change.
     stopAttachedSounds();
-    m_samples.assign(samples, samples + sampleCount);
+    m_samples = std::move(samples);
     m_channelCount = channelCount;
     m_sampleRate = sampleRate;
-    m_channelMap = channelMap;
-    return true;
+    m_channelMap = std::move(channelMap);
 }
 
 bool SoundBuffer::saveToFile(const std::filesystem::path& filename) const

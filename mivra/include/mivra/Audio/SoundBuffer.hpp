@@ -49,6 +49,8 @@ private:
     void attach(Sound* sound) const;
     void detach(Sound* sound) const;
     void stopAttachedSounds() const;
+    void replaceContents(std::vector<std::int16_t> samples, unsigned int channelCount, unsigned int sampleRate,
+                         std::vector<SoundChannel> channelMap);
 
     std::vector<std::int16_t> m_samples;
     unsigned int m_sampleRate{44100};
