@@ -1,3 +1,4 @@
+#include "ConnectWhenListening.hpp"
 #include "NetworkAudioStream.hpp"
 #include "VoicePacket.hpp"
 
@@ -59,15 +60,7 @@ void serve(NetworkAudioStream& stream, const std::vector<std::vector<std::int16_
     ASSERT_NE(port, 0);
     std::thread server([&] { stream.listenAndPlay(port); });
     mivra::TcpSocket client;
-    const mivra::DiagnosticHandler previous = mivra::setDiagnosticHandler({}); // refused while not yet listening
-    bool connected = false;
-    for (int attempt = 0; attempt < 500 && !connected; ++attempt)
-    {
-        connected = client.connect(mivra::IpAddress::LocalHost, port, mivra::seconds(1)) == mivra::Socket::Status::Done;
-        if (!connected)
-            mivra::sleep(mivra::milliseconds(10));
-    }
-    mivra::setDiagnosticHandler(previous);
+    const bool connected = connectWhenListening(client, port);
     EXPECT_TRUE(connected);
     for (const auto& batch : batches)
     {

@@ -5,6 +5,7 @@
 // the return of the receive loop after the end-of-stream packet; the recording's memory is fresh
 // on every run (first-touch regime). Taking in grows linearly when the six-minute run costs about
 // six times the one-minute run (goal: six minutes in under a second).
+#include "ConnectWhenListening.hpp"
 #include "NetworkAudioStream.hpp"
 #include "VoicePacket.hpp"
 
@@ -43,15 +44,7 @@ double ingest(double minutes)
     std::thread server([&] { stream.listenAndPlay(port); });
 
     mivra::TcpSocket client;
-    const mivra::DiagnosticHandler previous = mivra::setDiagnosticHandler({}); // refused until it listens
-    bool connected = false;
-    for (int attempt = 0; attempt < 500 && !connected; ++attempt)
-    {
-        connected = client.connect(mivra::IpAddress::LocalHost, port, mivra::seconds(1)) == mivra::Socket::Status::Done;
-        if (!connected)
-            mivra::sleep(mivra::milliseconds(10));
-    }
-    mivra::setDiagnosticHandler(previous);
+    const bool connected = connectWhenListening(client, port);
     if (!connected)
     {
         server.detach();
