@@ -100,6 +100,11 @@ TEST(TransformableTest, OriginPositionRotationAndScale)
     object.move({1.f, 0.f});
     expectNear(object.getTransform().transformPoint({5.f, 5.f}), {101.f, 100.f});
     expectNear(object.getInverseTransform().transformPoint({101.f, 100.f}), {5.f, 5.f});
+
+    // Also when the inverse is the first thing read after a change.
+    object.setScale({1.f, 1.f});
+    expectNear(object.getInverseTransform().transformPoint({101.f, 101.f}), {6.f, 5.f});
+    expectNear(object.getTransform().transformPoint({6.f, 5.f}), {101.f, 101.f});
 }
 
 TEST(TransformableTest, RotationIsKeptWithinOneTurn)

@@ -95,3 +95,26 @@ TEST(ViewTest, RotationIsKeptWithinOneTurn)
     EXPECT_GE(view.getRotation().asDegrees(), 0.f);
     EXPECT_LT(view.getRotation().asDegrees(), 360.f);
 }
+
+TEST(ViewTest, ChangesAfterAFirstUseArePickedUp)
+{
+    View view({0.f, 0.f}, {100.f, 100.f});
+    expectNear(view.getTransform().transformPoint({50.f, 50.f}), {1.f, -1.f});
+    expectNear(view.getInverseTransform().transformPoint({1.f, -1.f}), {50.f, 50.f});
+
+    // Each change is seen by the next read of either transform, whichever is read first.
+    view.setCenter({50.f, 50.f});
+    expectNear(view.getInverseTransform().transformPoint({1.f, -1.f}), {100.f, 100.f});
+    expectNear(view.getTransform().transformPoint({100.f, 100.f}), {1.f, -1.f});
+
+    view.setSize({200.f, 200.f});
+    expectNear(view.getTransform().transformPoint({150.f, 150.f}), {1.f, -1.f});
+    expectNear(view.getInverseTransform().transformPoint({1.f, -1.f}), {150.f, 150.f});
+
+    view.setRotation(degrees(90.f));
+    expectNear(view.getInverseTransform().transformPoint({1.f, 0.f}), {50.f, 150.f});
+
+    view.reset(FloatRect({0.f, 0.f}, {10.f, 10.f}));
+    expectNear(view.getTransform().transformPoint({10.f, 10.f}), {1.f, -1.f});
+    expectNear(view.getInverseTransform().transformPoint({-1.f, 1.f}), {0.f, 0.f});
+}

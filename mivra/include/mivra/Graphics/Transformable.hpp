@@ -1,6 +1,7 @@
 #pragma once
 
 #include <mivra/Graphics/Transform.hpp>
+#include <mivra/Graphics/detail/TransformCache.hpp>
 
 namespace mivra
 {
@@ -32,13 +33,12 @@ public:
     [[nodiscard]] const Transform& getInverseTransform() const;
 
 private:
+    [[nodiscard]] Transform computeTransform() const;
+
     Vector2f m_origin{};
     Vector2f m_position{};
     Angle m_rotation{};
     Vector2f m_scale{1.f, 1.f};
-    mutable Transform m_transform{};
-    mutable Transform m_inverseTransform{};
-    mutable bool m_transformNeedUpdate{false};
-    mutable bool m_inverseNeedUpdate{false};
+    detail::TransformCache m_transforms;
 };
 } // namespace mivra

@@ -2,6 +2,7 @@
 
 #include <mivra/Graphics/Rect.hpp>
 #include <mivra/Graphics/Transform.hpp>
+#include <mivra/Graphics/detail/TransformCache.hpp>
 
 namespace mivra
 {
@@ -34,13 +35,12 @@ public:
     [[nodiscard]] const Transform& getInverseTransform() const;
 
 private:
+    [[nodiscard]] Transform computeTransform() const;
+
     Vector2f m_center;
     Vector2f m_size;
     Angle m_rotation;
     FloatRect m_viewport{{0.f, 0.f}, {1.f, 1.f}};
-    mutable Transform m_transform;
-    mutable Transform m_inverseTransform;
-    mutable bool m_transformUpdated{false};
-    mutable bool m_inverseUpdated{false};
+    detail::TransformCache m_transforms;
 };
 } // namespace mivra
