@@ -14,7 +14,7 @@ Music::Music(const std::filesystem::path& filename)
     auto file = std::make_unique<detail::SoundFileReader>();
     std::string error;
     if (!file->open(filename, error))
-        throw Exception(filename, error);
+        throw Exception("cannot open the music", filename.string(), error);
     m_file = std::move(file);
     m_duration = microseconds(detail::microsecondsAt(m_file->frameCount(), m_file->sampleRate()));
     initialize(m_file->channelCount(), m_file->sampleRate(), m_file->channelMap());

@@ -78,7 +78,7 @@ SoundBuffer::SoundBuffer(const std::filesystem::path& filename)
     std::string error;
     std::optional<DecodedSound> sound = decodeFile(filename, error);
     if (!sound)
-        throw Exception(filename, error);
+        throw Exception("cannot load the sound", filename.string(), error);
     m_samples = std::move(sound->samples);
     m_channelCount = sound->channelCount;
     m_sampleRate = sound->sampleRate;

@@ -285,7 +285,7 @@ Font::Font(const std::filesystem::path& filename)
 {
     auto impl = std::make_unique<Impl>();
     if (auto reason = impl->open(filename))
-        throw Exception(filename, *reason);
+        throw Exception("cannot load the font", filename.string(), *reason);
     m_impl = std::move(impl);
 }
 

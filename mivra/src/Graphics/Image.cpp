@@ -82,7 +82,7 @@ Image::Image(Vector2u size, const std::uint8_t* pixels)
 Image::Image(const std::filesystem::path& filename)
 {
     if (auto reason = loadFile(filename, *this))
-        throw Exception(filename, *reason);
+        throw Exception("cannot load the image", filename.string(), *reason);
 }
 
 void Image::create(Vector2u size, Color color)

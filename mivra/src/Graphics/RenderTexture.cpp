@@ -47,8 +47,8 @@ RenderTexture::RenderTexture() = default;
 
 RenderTexture::RenderTexture(Vector2u size, const ContextSettings& settings)
 {
-    if (!resize(size, settings))
-        throw Exception("Failed to create a render texture of " + std::to_string(size.x) + "x" + std::to_string(size.y) + " pixels");
+    if (auto why = tryResize(size, settings))
+        throw Exception("cannot create the render texture", {}, *why);
 }
 
 RenderTexture::~RenderTexture()
@@ -97,37 +97,34 @@ void RenderTexture::destroyFramebuffers()
 
 bool RenderTexture::resize(Vector2u size, const ContextSettings& settings)
 {
-    if (size.x == 0 || size.y == 0)
+    if (auto why = tryResize(size, settings))
     {
-        reportDiagnostic("cannot create the render texture", {}, "invalid size " + std::to_string(size.x) + "x" + std::to_string(size.y));
+        reportDiagnostic("cannot create the render texture", {}, *why);
         return false;
     }
+    return true;
+}
+
+std::optional<std::string> RenderTexture::tryResize(Vector2u size, const ContextSettings& settings)
+{
+    if (size.x == 0 || size.y == 0)
+        return "invalid size " + std::to_string(size.x) + "x" + std::to_string(size.y);
     if (!m_context)
     {
         m_context = std::make_unique<Context>();
         if (!m_context->setActive(true))
         {
-            reportDiagnostic("cannot create the render texture", {}, "no graphics context");
             m_context.reset();
-            return false;
+            return "no graphics context";
         }
     }
     if (!m_context->setActive(true))
-    {
-        reportDiagnostic("cannot create the render texture", {}, "cannot activate its graphics context");
-        return false;
-    }
+        return "cannot activate its graphics context";
     if (!framebuffersAvailable())
-    {
-        reportDiagnostic("cannot create the render texture", {}, "framebuffer objects are not supported");
-        return false;
-    }
+        return "framebuffer objects are not supported";
     destroyFramebuffers();
-    if (!m_texture.create(size, settings.sRgbCapable))
-    {
-        reportDiagnostic("cannot create the render texture", {}, "cannot make its " + std::to_string(size.x) + "x" + std::to_string(size.y) + " texture");
-        return false;
-    }
+    if (auto why = m_texture.tryCreate(size, settings.sRgbCapable))
+        return "cannot make its texture: " + *why;
     m_context->setActive(true);
 
     glGenFramebuffers(1, &m_framebuffer);
@@ -151,14 +148,13 @@ bool RenderTexture::resize(Vector2u size, const ContextSettings& settings)
     }
     if (!complete)
     {
-        reportDiagnostic("cannot create the render texture", {}, "the framebuffer is incomplete");
         destroyFramebuffers();
-        return false;
+        return "the framebuffer is incomplete";
     }
 
     m_texture.m_pixelsFlipped = true;
     initialize();
-    return true;
+    return std::nullopt;
 }
 
 bool RenderTexture::setActive(bool active)

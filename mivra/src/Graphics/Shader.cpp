@@ -257,7 +257,7 @@ namespace
 bool fail(const Failure& failure, bool report)
 {
     if (!report)
-        throw Exception(failure.file, failure.reason);
+        throw Exception("cannot load the shader", failure.file.string(), oneLine(failure.reason));
     reportDiagnostic("cannot load the shader", failure.file.string(), oneLine(failure.reason));
     return false;
 }

@@ -55,10 +55,11 @@ Texture::Texture() : m_cacheId(detail::nextTextureCacheId())
 
 Texture::Texture(const std::filesystem::path& filename, bool sRgb) : Texture()
 {
+    // The image throws its own failures; what is left to fail is making the texture.
     const Image image(filename);
-    if (!loadFromImage(image, sRgb))
-        throw Exception(filename, "cannot make a texture of " + std::to_string(image.getSize().x) + "x" +
-                                      std::to_string(image.getSize().y) + " pixels");
+    if (auto why = tryCreate(image.getSize(), sRgb))
+        throw Exception("cannot create the texture", {}, *why);
+    update(image);
 }
 
 Texture::~Texture()
@@ -122,22 +123,23 @@ void swap(Texture& left, Texture& right) noexcept
 
 bool Texture::create(Vector2u size, bool sRgb)
 {
+    if (auto why = tryCreate(size, sRgb))
+    {
+        reportDiagnostic("cannot create the texture", {}, *why);
+        return false;
+    }
+    return true;
+}
+
+std::optional<std::string> Texture::tryCreate(Vector2u size, bool sRgb)
+{
     if (size.x == 0 || size.y == 0)
-    {
-        reportDiagnostic("cannot create the texture", {}, "invalid size " + std::to_string(size.x) + "x" + std::to_string(size.y));
-        return false;
-    }
+        return "invalid size " + std::to_string(size.x) + "x" + std::to_string(size.y);
     if (!Context::ensureActive())
-    {
-        reportDiagnostic("cannot create the texture", {}, "no graphics context");
-        return false;
-    }
+        return "no graphics context";
     const unsigned int maxSize = getMaximumSize();
     if (size.x > maxSize || size.y > maxSize)
-    {
-        reportDiagnostic("cannot create the texture", {}, std::to_string(size.x) + "x" + std::to_string(size.y) + " exceeds the maximum size " + std::to_string(maxSize));
-        return false;
-    }
+        return std::to_string(size.x) + "x" + std::to_string(size.y) + " exceeds the maximum size " + std::to_string(maxSize);
 
     if (!m_texture)
     {
@@ -158,7 +160,7 @@ bool Texture::create(Vector2u size, bool sRgb)
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrapFor(m_isRepeated));
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filterFor(m_isSmooth));
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filterFor(m_isSmooth));
-    return true;
+    return std::nullopt;
 }
 
 bool Texture::loadFromFile(const std::filesystem::path& filename, bool sRgb, const IntRect& area)

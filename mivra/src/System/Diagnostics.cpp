@@ -1,5 +1,7 @@
 #include <mivra/System/Diagnostics.hpp>
 
+#include "System/detail/DiagnosticLine.hpp"
+
 #include <cstdio>
 #include <mutex>
 #include <string>
@@ -41,16 +43,7 @@ DiagnosticHandler setDiagnosticHandler(DiagnosticHandler handler)
 
 void reportDiagnostic(std::string_view what, std::string_view subject, std::string_view why)
 {
-    std::string line = "mivra: ";
-    line += what;
-    for (const std::string_view part : {subject, why})
-    {
-        if (part.empty())
-            continue;
-        line += ": ";
-        line += part;
-    }
-
+    const std::string line = detail::diagnosticLine(what, subject, why);
     Sink& s = sink();
     const std::lock_guard lock(s.mutex);
     if (s.handler)

@@ -1,6 +1,7 @@
 #include "AudioTestSupport.hpp"
 #include "../Support/DiagnosticCapture.hpp"
 
+#include <mivra/Audio/Music.hpp>
 #include <mivra/Audio/SoundBuffer.hpp>
 #include <mivra/System/Diagnostics.hpp>
 #include <mivra/System/Exception.hpp>
@@ -279,4 +280,36 @@ TEST(SoundBuffer, FloatFilesClipAndRound)
     ASSERT_EQ(buffer.getSampleCount(), values.size());
     EXPECT_EQ(std::vector<std::int16_t>(buffer.getSamples(), buffer.getSamples() + buffer.getSampleCount()),
               (std::vector<std::int16_t>{0, 16384, -16384, 32767, -32768, 32767, -32768, 100, -101}));
+}
+
+// The throwing constructors' text is the line the loading functions report.
+TEST(SoundBuffer, ConstructorFailuresReadAsTheDiagnosticLine)
+{
+    const auto missing = scratchDirectory() / "missing.ogg";
+    std::string thrown;
+    try
+    {
+        mivra::SoundBuffer buffer(missing);
+        ADD_FAILURE() << "a missing sound loaded";
+    }
+    catch (const mivra::Exception& e)
+    {
+        thrown = e.what();
+    }
+    mivra::test::DiagnosticCapture diagnostics;
+    EXPECT_FALSE(mivra::SoundBuffer().loadFromFile(missing));
+    EXPECT_EQ(diagnostics.take(), std::vector<std::string>{thrown});
+    EXPECT_THAT(thrown, StartsWith("mivra: cannot load the sound: " + missing.string() + ": "));
+
+    try
+    {
+        mivra::Music music(missing);
+        ADD_FAILURE() << "a missing music opened";
+    }
+    catch (const mivra::Exception& e)
+    {
+        thrown = e.what();
+    }
+    EXPECT_FALSE(mivra::Music().openFromFile(missing));
+    EXPECT_EQ(diagnostics.take(), std::vector<std::string>{thrown});
 }

@@ -5,6 +5,8 @@
 #include <mivra/Window/ContextSettings.hpp>
 
 #include <memory>
+#include <optional>
+#include <string>
 
 namespace mivra
 {
@@ -44,6 +46,8 @@ public:
     [[nodiscard]] const Texture& getTexture() const { return m_texture; }
 
 private:
+    // resize() without the report: why the render texture cannot be made, if it cannot.
+    std::optional<std::string> tryResize(Vector2u size, const ContextSettings& settings);
     void destroyFramebuffers();
 
     std::unique_ptr<Context> m_context;

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
+#include <string>
 
 namespace mivra
 {
@@ -67,6 +69,9 @@ public:
 private:
     friend class RenderTexture;
     friend class RenderTarget;
+
+    // create() without the report: why the texture cannot be made, if it cannot.
+    std::optional<std::string> tryCreate(Vector2u size, bool sRgb);
 
     Vector2u m_size;
     unsigned int m_texture{};

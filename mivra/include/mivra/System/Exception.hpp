@@ -1,21 +1,26 @@
 #pragma once
 
-#include <filesystem>
 #include <stdexcept>
-#include <string>
+#include <string_view>
 
 namespace mivra
 {
-// Thrown by constructors that load a resource (font, image, texture, sound, shader) when it cannot
-// be loaded. The message names the file and the reason, ready to print as one line.
+/// @brief Thrown by the constructors that load or create a resource (font, image, texture, render
+/// texture, sound buffer, music, shader) when they cannot.
+///
+/// Its what() is the line the matching non-throwing function (`openFromFile`, `loadFromFile`,
+/// `resize`, ...) would report through the diagnostics sink in the same situation, for example
+/// `mivra: cannot load the font: /tmp/x.ttf: no such file`: ready to print as one line. A throwing
+/// constructor reports nothing through the sink itself; the exception carries the line instead.
+/// See @ref errors.
 class Exception : public std::runtime_error
 {
 public:
-    using std::runtime_error::runtime_error;
-
-    Exception(const std::filesystem::path& file, const std::string& reason)
-        : std::runtime_error("Failed to load \"" + file.string() + "\": " + reason)
-    {
-    }
+    /// @brief Makes the line "mivra: <what>: <subject>: <why>", as mivra::reportDiagnostic words it
+    /// (an empty subject or reason is left out with its colon).
+    /// @param what The failure, for example "cannot load the font".
+    /// @param subject The file or peer it concerns.
+    /// @param why The reason.
+    Exception(std::string_view what, std::string_view subject, std::string_view why);
 };
 } // namespace mivra
