@@ -14,17 +14,17 @@ namespace detail
 class SoundFileReader;
 }
 
-// Plays an audio file (WAV, OGG Vorbis, FLAC, MP3) streamed from disk, so its size does not bound
-// memory.
+/// Plays an audio file (WAV, OGG Vorbis, FLAC, MP3) streamed from disk, so its size does not bound
+/// memory.
 class Music : public SoundStream
 {
 public:
     Music();
-    // Opens a file; throws mivra::Exception naming the file and the reason when it cannot.
+    /// Opens a file; throws mivra::Exception naming the file and the reason when it cannot.
     explicit Music(const std::filesystem::path& filename);
     ~Music() override;
 
-    // On failure prints one line on stderr and returns false; the previous file is closed either way.
+    /// On failure prints one line on stderr and returns false; the previous file is closed either way.
     [[nodiscard]] bool openFromFile(const std::filesystem::path& filename);
     [[nodiscard]] Time getDuration() const { return m_duration; }
 

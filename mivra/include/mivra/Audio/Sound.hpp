@@ -13,7 +13,7 @@ class BufferVoice;
 class AudioDevice;
 } // namespace detail
 
-// Plays a SoundBuffer. Several sounds, of one buffer or of several, play at once.
+/// Plays a SoundBuffer. Several sounds, of one buffer or of several, play at once.
 class Sound : public SoundSource
 {
 public:
@@ -31,7 +31,7 @@ public:
     [[nodiscard]] const SoundBuffer* getBuffer() const { return m_buffer; }
     void setLooping(bool loop);
     [[nodiscard]] bool isLooping() const;
-    // Volume from 0 (silent) to 100 (unchanged, the default).
+    /// Volume from 0 (silent) to 100 (unchanged, the default).
     void setVolume(float volume);
     [[nodiscard]] float getVolume() const;
     void setPlayingOffset(Time offset);
@@ -39,7 +39,7 @@ public:
 
 private:
     friend class SoundBuffer;
-    // Called by the buffer when it goes away or changes under the sound.
+    /// Called by the buffer when it goes away or changes under the sound.
     void detachBuffer();
 
     const SoundBuffer* m_buffer{};

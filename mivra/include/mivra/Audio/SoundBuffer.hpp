@@ -14,24 +14,24 @@ namespace mivra
 {
 class Sound;
 
-// A whole sound decoded into memory as interleaved signed 16-bit samples.
-//
-// Files are read by content (WAV, OGG Vorbis, FLAC, MP3) and written by extension (.wav, .ogg,
-// .flac, .mp3). A buffer must outlive the sounds that play it; destroying or reloading it stops
-// them first.
+/// A whole sound decoded into memory as interleaved signed 16-bit samples.
+///
+/// Files are read by content (WAV, OGG Vorbis, FLAC, MP3) and written by extension (.wav, .ogg,
+/// .flac, .mp3). A buffer must outlive the sounds that play it; destroying or reloading it stops
+/// them first.
 class SoundBuffer
 {
 public:
     SoundBuffer() = default;
-    // Loads a file; throws mivra::Exception naming the file and the reason when it cannot.
+    /// Loads a file; throws mivra::Exception naming the file and the reason when it cannot.
     explicit SoundBuffer(const std::filesystem::path& filename);
     SoundBuffer(const SoundBuffer& other);
     SoundBuffer& operator=(const SoundBuffer& other);
     ~SoundBuffer();
 
-    // On failure these keep the previous contents, print one line on stderr and return false.
+    /// On failure these keep the previous contents, print one line on stderr and return false.
     [[nodiscard]] bool loadFromFile(const std::filesystem::path& filename);
-    // The bytes of a whole sound file, read the same way (the failure line names "memory").
+    /// The bytes of a whole sound file, read the same way (the failure line names "memory").
     [[nodiscard]] bool loadFromMemory(const void* data, std::size_t size);
     [[nodiscard]] bool loadFromSamples(const std::int16_t* samples, std::size_t sampleCount, unsigned int channelCount,
                                        unsigned int sampleRate, const std::vector<SoundChannel>& channelMap);

@@ -7,7 +7,7 @@
 
 namespace mivra
 {
-// Keeps every captured sample; after stop() the recording is in getBuffer().
+/// Keeps every captured sample; after stop() the recording is in getBuffer().
 class SoundBufferRecorder : public SoundRecorder
 {
 public:

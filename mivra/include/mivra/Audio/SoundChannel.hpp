@@ -2,8 +2,8 @@
 
 namespace mivra
 {
-// The speaker position a channel of a sound is meant for. A channel map lists one value per channel,
-// in the order the channels are interleaved.
+/// The speaker position a channel of a sound is meant for. A channel map lists one value per channel,
+/// in the order the channels are interleaved.
 enum class SoundChannel
 {
     Unspecified,

@@ -16,16 +16,16 @@ class CaptureSession;
 class AudioDevice;
 } // namespace detail
 
-// Records from a capture device and hands the samples to a derived class.
-//
-// start() opens the device, then calls onCaptureStart on the calling thread; from then on a capture
-// thread of the library hands every captured batch to onCapturedSamples, in order. The capture ends
-// when stop() is called or onCapturedSamples returns false; onCaptureStop then runs on the capture
-// thread, last. stop() returns once it has run, and does nothing when no capture is running. Hooks
-// of one recorder never run at the same time.
-//
-// A derived class must call stop() in its destructor, so that no hook runs on a half-destroyed
-// object.
+/// Records from a capture device and hands the samples to a derived class.
+///
+/// start() opens the device, then calls onCaptureStart on the calling thread; from then on a capture
+/// thread of the library hands every captured batch to onCapturedSamples, in order. The capture ends
+/// when stop() is called or onCapturedSamples returns false; onCaptureStop then runs on the capture
+/// thread, last. stop() returns once it has run, and does nothing when no capture is running. Hooks
+/// of one recorder never run at the same time.
+///
+/// A derived class must call stop() in its destructor, so that no hook runs on a half-destroyed
+/// object.
 class SoundRecorder
 {
 public:
@@ -37,17 +37,17 @@ public:
     [[nodiscard]] static std::vector<std::string> getAvailableDevices();
     [[nodiscard]] static std::string getDefaultDevice();
 
-    // Chooses the device of the next capture; false (with a line on stderr) for an unknown name or
-    // while capturing.
+    /// Chooses the device of the next capture; false (with a line on stderr) for an unknown name or
+    /// while capturing.
     [[nodiscard]] bool setDevice(const std::string& name);
     [[nodiscard]] const std::string& getDevice() const { return m_deviceName; }
-    // 1 (the default) or 2; takes effect at the next start.
+    /// 1 (the default) or 2; takes effect at the next start.
     void setChannelCount(unsigned int channelCount);
     [[nodiscard]] unsigned int getChannelCount() const { return m_channelCount; }
     [[nodiscard]] const std::vector<SoundChannel>& getChannelMap() const { return m_channelMap; }
 
-    // False, with a line on stderr, when the device cannot be opened or the rate is outside
-    // MinSampleRate to MaxSampleRate (AudioLimits.hpp); false too when onCaptureStart refuses.
+    /// False, with a line on stderr, when the device cannot be opened or the rate is outside
+    /// MinSampleRate to MaxSampleRate (AudioLimits.hpp); false too when onCaptureStart refuses.
     [[nodiscard]] bool start(unsigned int sampleRate = 44100);
     void stop();
     [[nodiscard]] unsigned int getSampleRate() const { return m_sampleRate; }

@@ -4,7 +4,7 @@
 
 namespace mivra
 {
-// Something that plays on the audio output: a Sound or a SoundStream.
+/// Something that plays on the audio output: a Sound or a SoundStream.
 class SoundSource
 {
 public:
@@ -17,10 +17,10 @@ public:
 
     virtual ~SoundSource() = default;
 
-    // Starts or resumes playback and returns at once; the output mixes the source on its own thread.
+    /// Starts or resumes playback and returns at once; the output mixes the source on its own thread.
     virtual void play() = 0;
     virtual void pause() = 0;
-    // Stops playback and rewinds to the start.
+    /// Stops playback and rewinds to the start.
     virtual void stop() = 0;
     [[nodiscard]] virtual Status getStatus() const = 0;
 

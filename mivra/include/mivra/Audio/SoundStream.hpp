@@ -18,15 +18,15 @@ class StreamVoice;
 class AudioDevice;
 } // namespace detail
 
-// A sound fed piece by piece by a derived class: audio from a file, a network, a generator.
-//
-// A streaming thread of the library calls onRequestData for more samples while the queued audio
-// runs low, and onSeekTo when the position changes; these hooks never run at the same time. play()
-// on a stopped stream seeks to the start first. The stream is Playing until onRequestData has
-// returned false and everything it handed over has been played.
-//
-// A derived class must call stop() in its destructor, so that no hook runs on a half-destroyed
-// object.
+/// A sound fed piece by piece by a derived class: audio from a file, a network, a generator.
+///
+/// A streaming thread of the library calls onRequestData for more samples while the queued audio
+/// runs low, and onSeekTo when the position changes; these hooks never run at the same time. play()
+/// on a stopped stream seeks to the start first. The stream is Playing until onRequestData has
+/// returned false and everything it handed over has been played.
+///
+/// A derived class must call stop() in its destructor, so that no hook runs on a half-destroyed
+/// object.
 class SoundStream : public SoundSource
 {
 public:
@@ -54,26 +54,26 @@ public:
     [[nodiscard]] Time getPlayingOffset() const;
     void setLooping(bool loop);
     [[nodiscard]] bool isLooping() const;
-    // Volume from 0 (silent) to 100 (unchanged, the default).
+    /// Volume from 0 (silent) to 100 (unchanged, the default).
     void setVolume(float volume);
     [[nodiscard]] float getVolume() const;
 
 protected:
     SoundStream();
 
-    // Sets the format of the samples the hooks deliver; stops the stream first. A rate outside
-    // MinSampleRate to MaxSampleRate or a channel count outside 1 to MaxChannelCount (AudioLimits.hpp)
-    // is refused with a diagnostic: false, and the stream keeps its previous format.
+    /// Sets the format of the samples the hooks deliver; stops the stream first. A rate outside
+    /// MinSampleRate to MaxSampleRate or a channel count outside 1 to MaxChannelCount (AudioLimits.hpp)
+    /// is refused with a diagnostic: false, and the stream keeps its previous format.
     bool initialize(unsigned int channelCount, unsigned int sampleRate, const std::vector<SoundChannel>& channelMap);
 
-    // Fills the chunk with the next samples (interleaved, whole frames); the samples must stay valid
-    // until the next call. Returns false when the stream has ended (a chunk filled on that call is
-    // still played).
+    /// Fills the chunk with the next samples (interleaved, whole frames); the samples must stay valid
+    /// until the next call. Returns false when the stream has ended (a chunk filled on that call is
+    /// still played).
     virtual bool onRequestData(Chunk& data) = 0;
-    // Moves the source to the given position.
+    /// Moves the source to the given position.
     virtual void onSeekTo(Time timeOffset) = 0;
-    // Called after onRequestData returned false: returns the sample offset playback goes on from, or
-    // nothing to end the stream. By default a looping stream seeks back to the start.
+    /// Called after onRequestData returned false: returns the sample offset playback goes on from, or
+    /// nothing to end the stream. By default a looping stream seeks back to the start.
     virtual std::optional<std::uint64_t> onLoop();
 
 private:

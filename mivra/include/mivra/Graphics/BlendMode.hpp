@@ -2,8 +2,8 @@
 
 namespace mivra
 {
-// How the colour of a drawn pixel (source) combines with the colour already there (destination):
-// result = equation(source * srcFactor, destination * dstFactor), for colour and alpha apart.
+/// How the colour of a drawn pixel (source) combines with the colour already there (destination):
+/// result = equation(source * srcFactor, destination * dstFactor), for colour and alpha apart.
 struct BlendMode
 {
     enum class Factor
@@ -52,16 +52,16 @@ struct BlendMode
     friend constexpr bool operator==(const BlendMode&, const BlendMode&) = default;
 };
 
-// Draws over what is there according to the source's alpha (the default).
+/// Draws over what is there according to the source's alpha (the default).
 inline constexpr BlendMode BlendAlpha{BlendMode::Factor::SrcAlpha, BlendMode::Factor::OneMinusSrcAlpha, BlendMode::Equation::Add,
                                       BlendMode::Factor::One, BlendMode::Factor::OneMinusSrcAlpha, BlendMode::Equation::Add};
-// Adds the source to what is there.
+/// Adds the source to what is there.
 inline constexpr BlendMode BlendAdd{BlendMode::Factor::SrcAlpha, BlendMode::Factor::One, BlendMode::Equation::Add,
                                     BlendMode::Factor::One, BlendMode::Factor::One, BlendMode::Equation::Add};
-// Multiplies what is there by the source.
+/// Multiplies what is there by the source.
 inline constexpr BlendMode BlendMultiply{BlendMode::Factor::DstColor, BlendMode::Factor::Zero, BlendMode::Equation::Add};
 inline constexpr BlendMode BlendMin{BlendMode::Factor::One, BlendMode::Factor::One, BlendMode::Equation::Min};
 inline constexpr BlendMode BlendMax{BlendMode::Factor::One, BlendMode::Factor::One, BlendMode::Equation::Max};
-// Overwrites what is there.
+/// Overwrites what is there.
 inline constexpr BlendMode BlendNone{BlendMode::Factor::One, BlendMode::Factor::Zero, BlendMode::Equation::Add};
 } // namespace mivra

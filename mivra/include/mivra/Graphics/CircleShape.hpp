@@ -4,8 +4,8 @@
 
 namespace mivra
 {
-// A regular polygon approximating a circle; its bounding box's top-left corner is the local origin,
-// so the centre is at (radius, radius).
+/// A regular polygon approximating a circle; its bounding box's top-left corner is the local origin,
+/// so the centre is at (radius, radius).
 class CircleShape : public Shape
 {
 public:
@@ -13,7 +13,7 @@ public:
 
     void setRadius(float radius);
     [[nodiscard]] float getRadius() const { return m_radius; }
-    // At least 3.
+    /// At least 3.
     void setPointCount(std::size_t count);
 
     [[nodiscard]] std::size_t getPointCount() const override { return m_pointCount; }

@@ -4,7 +4,7 @@
 
 namespace mivra
 {
-// An RGBA colour with one byte per channel.
+/// An RGBA colour with one byte per channel.
 struct Color
 {
     std::uint8_t r{};
@@ -17,7 +17,7 @@ struct Color
         : r(red), g(green), b(blue), a(alpha)
     {
     }
-    // From 0xRRGGBBAA.
+    /// From 0xRRGGBBAA.
     constexpr explicit Color(std::uint32_t rgba)
         : r(static_cast<std::uint8_t>(rgba >> 24)), g(static_cast<std::uint8_t>(rgba >> 16)),
           b(static_cast<std::uint8_t>(rgba >> 8)), a(static_cast<std::uint8_t>(rgba))
@@ -60,7 +60,7 @@ constexpr std::uint8_t saturate(int value)
 }
 } // namespace detail
 
-// Channel-wise sum and difference, clamped to [0, 255].
+/// Channel-wise sum and difference, clamped to [0, 255].
 [[nodiscard]] constexpr Color operator+(Color a, Color b)
 {
     return {detail::saturate(a.r + b.r), detail::saturate(a.g + b.g), detail::saturate(a.b + b.b), detail::saturate(a.a + b.a)};
@@ -69,7 +69,7 @@ constexpr std::uint8_t saturate(int value)
 {
     return {detail::saturate(a.r - b.r), detail::saturate(a.g - b.g), detail::saturate(a.b - b.b), detail::saturate(a.a - b.a)};
 }
-// Channel-wise modulation: each product is divided by 255.
+/// Channel-wise modulation: each product is divided by 255.
 [[nodiscard]] constexpr Color operator*(Color a, Color b)
 {
     return {static_cast<std::uint8_t>(a.r * b.r / 255), static_cast<std::uint8_t>(a.g * b.g / 255),

@@ -5,7 +5,7 @@ namespace mivra
 class RenderTarget;
 struct RenderStates;
 
-// Something that can draw itself into a render target.
+/// Something that can draw itself into a render target.
 class Drawable
 {
 public:

@@ -2,7 +2,7 @@
 
 namespace mivra
 {
-// How a sequence of vertices is assembled into primitives.
+/// How a sequence of vertices is assembled into primitives.
 enum class PrimitiveType
 {
     Points,

@@ -7,7 +7,7 @@
 
 namespace mivra
 {
-// An axis-aligned rectangle: its top-left position and its size.
+/// An axis-aligned rectangle: its top-left position and its size.
 template <typename T>
 struct Rect
 {
@@ -21,8 +21,8 @@ struct Rect
     {
     }
 
-    // True when the point lies inside; the right and bottom edges are excluded. Negative sizes
-    // are handled as the rectangle they span.
+    /// True when the point lies inside; the right and bottom edges are excluded. Negative sizes
+    /// are handled as the rectangle they span.
     [[nodiscard]] constexpr bool contains(Vector2<T> point) const
     {
         const T minX = std::min(position.x, static_cast<T>(position.x + size.x));

@@ -4,7 +4,7 @@
 
 namespace mivra
 {
-// An axis-aligned rectangle with its top-left corner at the local origin.
+/// An axis-aligned rectangle with its top-left corner at the local origin.
 class RectangleShape : public Shape
 {
 public:

@@ -9,7 +9,7 @@ namespace mivra
 class Shader;
 class Texture;
 
-// Everything besides the vertices that decides how a draw call paints.
+/// Everything besides the vertices that decides how a draw call paints.
 struct RenderStates
 {
     RenderStates() = default;

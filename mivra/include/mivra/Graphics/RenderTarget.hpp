@@ -17,10 +17,10 @@ namespace mivra
 class Drawable;
 class VertexBuffer;
 
-// Something that can be drawn into: a window or a texture.
-//
-// The target keeps track of the graphics state it set last (view, blend and stencil modes,
-// texture, transform) and only sends what changed from one draw call to the next.
+/// Something that can be drawn into: a window or a texture.
+///
+/// The target keeps track of the graphics state it set last (view, blend and stencil modes,
+/// texture, transform) and only sends what changed from one draw call to the next.
 class RenderTarget
 {
 public:
@@ -29,14 +29,14 @@ public:
     virtual ~RenderTarget() = default;
 
     void clear(Color color = Color::Black);
-    // Clears the colour and the whole stencil buffer.
+    /// Clears the colour and the whole stencil buffer.
     void clear(Color color, StencilValue stencilValue);
     void clearStencil(StencilValue stencilValue);
 
     void setView(const View& view);
     [[nodiscard]] const View& getView() const { return m_view; }
     [[nodiscard]] const View& getDefaultView() const { return m_defaultView; }
-    // The view's viewport in target pixels.
+    /// The view's viewport in target pixels.
     [[nodiscard]] IntRect getViewport(const View& view) const;
 
     [[nodiscard]] Vector2f mapPixelToCoords(Vector2i point) const { return mapPixelToCoords(point, m_view); }
@@ -47,29 +47,29 @@ public:
     void draw(const Drawable& drawable, const RenderStates& states = RenderStates::Default);
     void draw(const Vertex* vertices, std::size_t vertexCount, PrimitiveType type,
               const RenderStates& states = RenderStates::Default);
-    // The whole buffer, or vertexCount vertices from firstVertex on (clipped to the buffer).
+    /// The whole buffer, or vertexCount vertices from firstVertex on (clipped to the buffer).
     void draw(const VertexBuffer& vertexBuffer, const RenderStates& states = RenderStates::Default);
     void draw(const VertexBuffer& vertexBuffer, std::size_t firstVertex, std::size_t vertexCount,
               const RenderStates& states = RenderStates::Default);
 
     [[nodiscard]] virtual Vector2u getSize() const = 0;
     [[nodiscard]] virtual bool isSrgb() const { return false; }
-    // Makes this target the one the graphics calls go to on this thread.
+    /// Makes this target the one the graphics calls go to on this thread.
     virtual bool setActive(bool active = true) = 0;
 
-    // Forgets the cached graphics state and sets it all again; call after raw OpenGL calls.
+    /// Forgets the cached graphics state and sets it all again; call after raw OpenGL calls.
     void resetGLStates();
 
 protected:
     RenderTarget() = default;
-    // For targets that can move: views go along, the cached state is sent again on next use.
+    /// For targets that can move: views go along, the cached state is sent again on next use.
     RenderTarget(RenderTarget&& other) noexcept;
     RenderTarget& operator=(RenderTarget&& other) noexcept;
-    // Sets the default view (and the current view) to cover the whole target, and forgets the
-    // cached graphics state (a new window brings a new context).
+    /// Sets the default view (and the current view) to cover the whole target, and forgets the
+    /// cached graphics state (a new window brings a new context).
     void initialize();
-    // After a size change: the default view covers the new size, the current view is kept and
-    // its viewport is placed again.
+    /// After a size change: the default view covers the new size, the current view is kept and
+    /// its viewport is placed again.
     void updateDefaultView();
 
 private:
@@ -79,7 +79,7 @@ private:
     void applyTransform(const Transform& transform);
     void applyTexture(const Texture* texture);
     bool prepare();
-    // Sends what differs from the cached state; false when the target cannot be drawn to.
+    /// Sends what differs from the cached state; false when the target cannot be drawn to.
     bool setupDraw(const RenderStates& states);
 
     View m_defaultView;

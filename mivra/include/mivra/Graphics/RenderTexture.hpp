@@ -12,23 +12,23 @@ namespace mivra
 {
 class Context;
 
-// A render target whose pixels end up in a texture: draw, call display(), then use getTexture().
-//
-// It has a graphics context of its own (sharing textures with every other context), so it works
-// with no window at all. Depth and stencil buffers are made as the settings ask (a stencil buffer
-// comes with 24 depth bits and 8 stencil bits); antiAliasingLevel asks for multisampling.
+/// A render target whose pixels end up in a texture: draw, call display(), then use getTexture().
+///
+/// It has a graphics context of its own (sharing textures with every other context), so it works
+/// with no window at all. Depth and stencil buffers are made as the settings ask (a stencil buffer
+/// comes with 24 depth bits and 8 stencil bits); antiAliasingLevel asks for multisampling.
 class RenderTexture : public RenderTarget
 {
 public:
     RenderTexture();
-    // Throws mivra::Exception when the render texture cannot be made.
+    /// Throws mivra::Exception when the render texture cannot be made.
     explicit RenderTexture(Vector2u size, const ContextSettings& settings = {});
     ~RenderTexture() override;
     RenderTexture(RenderTexture&& other) noexcept;
     RenderTexture& operator=(RenderTexture&& other) noexcept;
 
-    // (Re)makes the render texture; its contents are undefined until cleared. False (with one
-    // line on stderr) when the size is zero or too large or the system lacks framebuffer objects.
+    /// (Re)makes the render texture; its contents are undefined until cleared. False (with one
+    /// line on stderr) when the size is zero or too large or the system lacks framebuffer objects.
     bool resize(Vector2u size, const ContextSettings& settings = {});
     bool create(Vector2u size, const ContextSettings& settings = {}) { return resize(size, settings); }
 
@@ -38,7 +38,7 @@ public:
     [[nodiscard]] bool isRepeated() const { return m_texture.isRepeated(); }
 
     bool setActive(bool active = true) override;
-    // Finishes the drawing so far into the texture.
+    /// Finishes the drawing so far into the texture.
     void display();
 
     [[nodiscard]] Vector2u getSize() const override { return m_texture.getSize(); }
@@ -46,7 +46,7 @@ public:
     [[nodiscard]] const Texture& getTexture() const { return m_texture; }
 
 private:
-    // resize() without the report: why the render texture cannot be made, if it cannot.
+    /// resize() without the report: why the render texture cannot be made, if it cannot.
     std::optional<std::string> tryResize(Vector2u size, const ContextSettings& settings);
     void destroyFramebuffers();
 

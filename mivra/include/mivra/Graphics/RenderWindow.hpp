@@ -5,8 +5,8 @@
 
 namespace mivra
 {
-// A window that is also a render target. Its default view follows the window's size; the current
-// view is kept on resize (set it again in the Resized handler to change what is shown).
+/// A window that is also a render target. Its default view follows the window's size; the current
+/// view is kept on resize (set it again in the Resized handler to change what is shown).
 class RenderWindow : public Window, public RenderTarget
 {
 public:

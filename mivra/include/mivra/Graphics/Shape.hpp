@@ -13,10 +13,10 @@ namespace mivra
 {
 class Texture;
 
-// A convex polygon with a fill and an outline. Derived classes give the points and call update()
-// whenever they change.
-//
-// The outline is drawn outside the points for a positive thickness (inside for a negative one).
+/// A convex polygon with a fill and an outline. Derived classes give the points and call update()
+/// whenever they change.
+///
+/// The outline is drawn outside the points for a positive thickness (inside for a negative one).
 class Shape : public Drawable, public Transformable
 {
 public:
@@ -36,7 +36,7 @@ public:
     [[nodiscard]] virtual Vector2f getPoint(std::size_t index) const = 0;
     [[nodiscard]] virtual Vector2f getGeometricCenter() const;
 
-    // Bounds with the outline, before and after the transform.
+    /// Bounds with the outline, before and after the transform.
     [[nodiscard]] FloatRect getLocalBounds() const { return m_bounds; }
     [[nodiscard]] FloatRect getGlobalBounds() const;
 

@@ -12,8 +12,8 @@ namespace mivra
 {
 class Texture;
 
-// A textured rectangle showing a part of a texture, tinted by a colour. The texture must outlive
-// the sprite.
+/// A textured rectangle showing a part of a texture, tinted by a colour. The texture must outlive
+/// the sprite.
 class Sprite : public Drawable, public Transformable
 {
 public:

@@ -14,11 +14,11 @@ namespace mivra
 {
 class Font;
 
-// A string drawn with a font. The first line's baseline lies characterSize pixels below the
-// position; lines are getLineSpacing(size) * lineSpacing apart.
-//
-// The geometry is rebuilt lazily, into buffers that keep their capacity, from glyphs the font
-// caches: changing the string to one of the same length and redrawing allocates nothing.
+/// A string drawn with a font. The first line's baseline lies characterSize pixels below the
+/// position; lines are getLineSpacing(size) * lineSpacing apart.
+///
+/// The geometry is rebuilt lazily, into buffers that keep their capacity, from glyphs the font
+/// caches: changing the string to one of the same length and redrawing allocates nothing.
 class Text : public Drawable, public Transformable
 {
 public:
@@ -31,7 +31,7 @@ public:
         StrikeThrough = 1 << 3
     };
 
-    // The font must outlive the text.
+    /// The font must outlive the text.
     Text(const Font& font, String string = {}, unsigned int characterSize = 30);
     Text(const Font&& font, String string = {}, unsigned int characterSize = 30) = delete;
 
@@ -56,11 +56,11 @@ public:
     [[nodiscard]] Color getOutlineColor() const { return m_outlineColor; }
     [[nodiscard]] float getOutlineThickness() const { return m_outlineThickness; }
 
-    // Where the character at index starts (the end of the string for an index past it): its left
-    // edge on the top of its line, in global coordinates.
+    /// Where the character at index starts (the end of the string for an index past it): its left
+    /// edge on the top of its line, in global coordinates.
     [[nodiscard]] Vector2f findCharacterPos(std::size_t index) const;
 
-    // Bounds of the glyphs (and outline) in local coordinates, and after the transform.
+    /// Bounds of the glyphs (and outline) in local coordinates, and after the transform.
     [[nodiscard]] FloatRect getLocalBounds() const;
     [[nodiscard]] FloatRect getGlobalBounds() const;
 

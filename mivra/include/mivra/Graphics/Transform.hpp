@@ -8,24 +8,24 @@
 
 namespace mivra
 {
-// A 2-D affine transform, a 3x3 matrix kept as the 4x4 column-major matrix OpenGL loads.
-//
-// Combining follows matrix products: a.combine(b) gives a transform that applies b first, then a.
-// So translate(p).rotate(r) rotates a point about the origin and then moves it by p.
+/// A 2-D affine transform, a 3x3 matrix kept as the 4x4 column-major matrix OpenGL loads.
+///
+/// Combining follows matrix products: a.combine(b) gives a transform that applies b first, then a.
+/// So translate(p).rotate(r) rotates a point about the origin and then moves it by p.
 class Transform
 {
 public:
     constexpr Transform() = default;
-    // The 3x3 matrix by rows.
+    /// The 3x3 matrix by rows.
     constexpr Transform(float a00, float a01, float a02, float a10, float a11, float a12, float a20, float a21, float a22)
         : m_matrix{a00, a10, 0.f, a20, a01, a11, 0.f, a21, 0.f, 0.f, 1.f, 0.f, a02, a12, 0.f, a22}
     {
     }
 
-    // 16 floats, column-major.
+    /// 16 floats, column-major.
     [[nodiscard]] constexpr const float* getMatrix() const { return m_matrix.data(); }
 
-    // The inverse, or the identity when the matrix cannot be inverted.
+    /// The inverse, or the identity when the matrix cannot be inverted.
     [[nodiscard]] Transform getInverse() const;
 
     [[nodiscard]] constexpr Vector2f transformPoint(Vector2f point) const
@@ -34,7 +34,7 @@ public:
                 m_matrix[1] * point.x + m_matrix[5] * point.y + m_matrix[13]};
     }
 
-    // The axis-aligned bounding rectangle of the transformed rectangle.
+    /// The axis-aligned bounding rectangle of the transformed rectangle.
     [[nodiscard]] FloatRect transformRect(const FloatRect& rectangle) const;
 
     Transform& combine(const Transform& other);

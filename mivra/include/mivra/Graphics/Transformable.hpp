@@ -5,9 +5,9 @@
 
 namespace mivra
 {
-// Position, rotation, scale and origin of an object, combined into its transform.
-// The origin is the point, in local coordinates, that the position places and about which the
-// object rotates and scales.
+/// Position, rotation, scale and origin of an object, combined into its transform.
+/// The origin is the point, in local coordinates, that the position places and about which the
+/// object rotates and scales.
 class Transformable
 {
 public:
@@ -20,7 +20,7 @@ public:
     void setOrigin(Vector2f origin);
 
     [[nodiscard]] Vector2f getPosition() const { return m_position; }
-    // Always in [0, 360) degrees.
+    /// Always in [0, 360) degrees.
     [[nodiscard]] Angle getRotation() const { return m_rotation; }
     [[nodiscard]] Vector2f getScale() const { return m_scale; }
     [[nodiscard]] Vector2f getOrigin() const { return m_origin; }

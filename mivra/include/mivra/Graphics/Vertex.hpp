@@ -5,7 +5,7 @@
 
 namespace mivra
 {
-// One point of a primitive: a position, a colour and texture coordinates in texture pixels.
+/// One point of a primitive: a position, a colour and texture coordinates in texture pixels.
 struct Vertex
 {
     Vector2f position{};

@@ -10,7 +10,7 @@
 
 namespace mivra
 {
-// A growable array of vertices drawn as one primitive type.
+/// A growable array of vertices drawn as one primitive type.
 class VertexArray : public Drawable
 {
 public:
@@ -28,7 +28,7 @@ public:
     void setPrimitiveType(PrimitiveType type) { m_primitiveType = type; }
     [[nodiscard]] PrimitiveType getPrimitiveType() const { return m_primitiveType; }
 
-    // The smallest rectangle holding every vertex position; empty when there are none.
+    /// The smallest rectangle holding every vertex position; empty when there are none.
     [[nodiscard]] FloatRect getBounds() const;
 
 protected:

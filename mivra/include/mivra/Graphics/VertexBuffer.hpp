@@ -11,45 +11,45 @@ namespace mivra
 class RenderTarget;
 struct RenderStates;
 
-// Vertices kept in graphics memory: filled once (or now and then) with update() and drawn many
-// times without sending them again.
+/// Vertices kept in graphics memory: filled once (or now and then) with update() and drawn many
+/// times without sending them again.
 class VertexBuffer : public Drawable
 {
 public:
-    // How often the contents are expected to change; a hint for the driver.
+    /// How often the contents are expected to change; a hint for the driver.
     enum class Usage
     {
-        Stream,  // every frame or so
-        Dynamic, // now and then
-        Static,  // rarely or never
+        Stream,  ///< every frame or so
+        Dynamic, ///< now and then
+        Static,  ///< rarely or never
     };
 
     VertexBuffer() = default;
     explicit VertexBuffer(PrimitiveType type);
     explicit VertexBuffer(Usage usage);
     VertexBuffer(PrimitiveType type, Usage usage);
-    // A copy has a buffer of its own with the same contents.
+    /// A copy has a buffer of its own with the same contents.
     VertexBuffer(const VertexBuffer& copy);
     VertexBuffer& operator=(const VertexBuffer& right);
     VertexBuffer(VertexBuffer&& other) noexcept;
     VertexBuffer& operator=(VertexBuffer&& other) noexcept;
     ~VertexBuffer() override;
 
-    // (Re)allocates room for vertexCount vertices, contents undefined. False when the driver
-    // could not allocate it (reported on stderr) or vertex buffers are unavailable.
+    /// (Re)allocates room for vertexCount vertices, contents undefined. False when the driver
+    /// could not allocate it (reported on stderr) or vertex buffers are unavailable.
     bool create(std::size_t vertexCount);
     [[nodiscard]] std::size_t getVertexCount() const { return m_size; }
 
-    // Copies getVertexCount() vertices from `vertices` to the start of the buffer.
+    /// Copies getVertexCount() vertices from `vertices` to the start of the buffer.
     bool update(const Vertex* vertices);
-    // Copies vertexCount vertices to the buffer from vertex `offset` on. The range must lie within
-    // the buffer, except that a range starting at 0 may grow the buffer (which then holds exactly
-    // vertexCount vertices).
+    /// Copies vertexCount vertices to the buffer from vertex `offset` on. The range must lie within
+    /// the buffer, except that a range starting at 0 may grow the buffer (which then holds exactly
+    /// vertexCount vertices).
     bool update(const Vertex* vertices, std::size_t vertexCount, unsigned int offset);
 
     void swap(VertexBuffer& other) noexcept;
 
-    // The OpenGL buffer's name; 0 before create().
+    /// The OpenGL buffer's name; 0 before create().
     [[nodiscard]] unsigned int getNativeHandle() const { return m_buffer; }
 
     void setPrimitiveType(PrimitiveType type) { m_primitiveType = type; }
@@ -57,9 +57,9 @@ public:
     void setUsage(Usage usage) { m_usage = usage; }
     [[nodiscard]] Usage getUsage() const { return m_usage; }
 
-    // Binds the buffer as the source of vertex arrays (nullptr: none).
+    /// Binds the buffer as the source of vertex arrays (nullptr: none).
     static void bind(const VertexBuffer* vertexBuffer);
-    // Whether the graphics driver supports vertex buffers.
+    /// Whether the graphics driver supports vertex buffers.
     [[nodiscard]] static bool isAvailable();
 
 protected:

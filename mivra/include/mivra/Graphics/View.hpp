@@ -6,8 +6,8 @@
 
 namespace mivra
 {
-// A 2-D camera: the region of the world (centre, size, rotation) shown in a render target, and the
-// part of the target (viewport, as fractions of its size) where it is shown.
+/// A 2-D camera: the region of the world (centre, size, rotation) shown in a render target, and the
+/// part of the target (viewport, as fractions of its size) where it is shown.
 class View
 {
 public:
@@ -30,7 +30,7 @@ public:
     void rotate(Angle angle) { setRotation(m_rotation + angle); }
     void zoom(float factor) { setSize(m_size * factor); }
 
-    // World coordinates to normalised device coordinates ([-1, 1], y up), and back.
+    /// World coordinates to normalised device coordinates ([-1, 1], y up), and back.
     [[nodiscard]] const Transform& getTransform() const;
     [[nodiscard]] const Transform& getInverseTransform() const;
 

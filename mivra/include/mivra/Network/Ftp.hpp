@@ -10,32 +10,32 @@
 
 namespace mivra
 {
-// An FTP client (RFC 959) over one control connection, with passive data connections. A data
-// connection always goes to the host the control connection reached: of a passive reply only the
-// port is used, so a server cannot direct transfers to a third host.
-//
-// Every operation returns a Response and never throws: server replies carry the server's code,
-// local failures one of the library's own codes (1000 and up). Every wait is bounded: connect's
-// time-out, or DefaultTimeout when it is zero, limits each wait for the server (a reply, a data
-// connection, the next piece of a transfer). After a time-out, a malformed reply or a lost control
-// connection the client hangs up; later operations answer ConnectionClosed until connect.
+/// An FTP client (RFC 959) over one control connection, with passive data connections. A data
+/// connection always goes to the host the control connection reached: of a passive reply only the
+/// port is used, so a server cannot direct transfers to a third host.
+///
+/// Every operation returns a Response and never throws: server replies carry the server's code,
+/// local failures one of the library's own codes (1000 and up). Every wait is bounded: connect's
+/// time-out, or DefaultTimeout when it is zero, limits each wait for the server (a reply, a data
+/// connection, the next piece of a transfer). After a time-out, a malformed reply or a lost control
+/// connection the client hangs up; later operations answer ConnectionClosed until connect.
 class Ftp
 {
 public:
     enum class TransferMode
     {
-        Binary, // bytes as they are (TYPE I)
-        Ascii,  // text: local line ends (LF) travel as CRLF and back (TYPE A)
-        Ebcdic  // TYPE E; the bytes go through unchanged, any conversion is the server's
+        Binary, ///< bytes as they are (TYPE I)
+        Ascii,  ///< text: local line ends (LF) travel as CRLF and back (TYPE A)
+        Ebcdic  ///< TYPE E; the bytes go through unchanged, any conversion is the server's
     };
 
-    // Time allowed for each wait when connect was given no time-out.
+    /// Time allowed for each wait when connect was given no time-out.
     static constexpr Time DefaultTimeout = seconds(30);
 
     class Response
     {
     public:
-        // Reply codes: the server's (RFC 959 §4.2.2), then the library's own.
+        /// Reply codes: the server's (RFC 959 §4.2.2), then the library's own.
         enum Status : int
         {
             RestartMarkerReply = 110,
@@ -83,19 +83,19 @@ public:
             NotEnoughMemory = 552,
             FilenameNotAllowed = 553,
 
-            InvalidResponse = 1000,  // the server's reply could not be understood
-            ConnectionFailed = 1001, // the control or data connection could not be made
-            ConnectionClosed = 1002, // the connection was lost, timed out, or was never made
-            InvalidFile = 1003       // a local file could not be read or written, or a bad name
+            InvalidResponse = 1000,  ///< the server's reply could not be understood
+            ConnectionFailed = 1001, ///< the control or data connection could not be made
+            ConnectionClosed = 1002, ///< the connection was lost, timed out, or was never made
+            InvalidFile = 1003       ///< a local file could not be read or written, or a bad name
         };
 
-        // The message is the reply's text as it follows the code, separator included: " Login
-        // successful." for the reply "230 Login successful.", so that code and message written
-        // side by side give back the reply. A multi-line reply keeps its further lines, joined
-        // with "\n". The library's own codes come with a message in the same form.
+        /// The message is the reply's text as it follows the code, separator included: " Login
+        /// successful." for the reply "230 Login successful.", so that code and message written
+        /// side by side give back the reply. A multi-line reply keeps its further lines, joined
+        /// with "\n". The library's own codes come with a message in the same form.
         explicit Response(Status status = InvalidResponse, std::string message = {});
 
-        // True for the server's positive replies (below 400).
+        /// True for the server's positive replies (below 400).
         [[nodiscard]] bool isOk() const { return m_status < 400; }
         [[nodiscard]] Status getStatus() const { return m_status; }
         [[nodiscard]] const std::string& getMessage() const { return m_message; }
@@ -105,8 +105,8 @@ public:
         std::string m_message;
     };
 
-    // The reply to PWD: the directory is the quoted path of a 257 reply, with doubled quotes
-    // undone ("a""b" is a"b); empty for any other reply.
+    /// The reply to PWD: the directory is the quoted path of a 257 reply, with doubled quotes
+    /// undone ("a""b" is a"b); empty for any other reply.
     class DirectoryResponse : public Response
     {
     public:
@@ -117,7 +117,7 @@ public:
         std::filesystem::path m_directory;
     };
 
-    // The reply to a listing, with the listing's lines (line ends removed, empty lines skipped).
+    /// The reply to a listing, with the listing's lines (line ends removed, empty lines skipped).
     class ListingResponse : public Response
     {
     public:
@@ -131,23 +131,23 @@ public:
     Ftp() = default;
     Ftp(const Ftp&) = delete;
     Ftp& operator=(const Ftp&) = delete;
-    // Closes the connection without a farewell (QUIT could wait on a dead server).
+    /// Closes the connection without a farewell (QUIT could wait on a dead server).
     ~Ftp() = default;
 
-    // Connects and reads the server's greeting. A zero time-out uses the system's blocking
-    // connect and DefaultTimeout for the waits that follow.
+    /// Connects and reads the server's greeting. A zero time-out uses the system's blocking
+    /// connect and DefaultTimeout for the waits that follow.
     Response connect(IpAddress server, unsigned short port = 21, Time timeout = Time::Zero);
-    // Says QUIT and closes the connection.
+    /// Says QUIT and closes the connection.
     Response disconnect();
 
-    // Anonymous login.
+    /// Anonymous login.
     Response login();
     Response login(const std::string& name, const std::string& password);
-    // Tells the server the client is still there (NOOP).
+    /// Tells the server the client is still there (NOOP).
     Response keepAlive();
 
     DirectoryResponse getWorkingDirectory();
-    // Names in a directory (the working directory for an empty string), one per line.
+    /// Names in a directory (the working directory for an empty string), one per line.
     ListingResponse getDirectoryListing(const std::string& directory = "");
     Response changeDirectory(const std::string& directory);
     Response parentDirectory();
@@ -156,19 +156,19 @@ public:
     Response renameFile(const std::filesystem::path& file, const std::filesystem::path& newName);
     Response deleteFile(const std::filesystem::path& name);
 
-    // Downloads a remote file into a local directory, under the remote file's name. The data is
-    // written beside it under a temporary name and renamed on success, replacing an older file;
-    // on any failure it is removed, and no file of that name is created or truncated.
-    // In binary mode a transfer cut short is detected from the size the server announced.
+    /// Downloads a remote file into a local directory, under the remote file's name. The data is
+    /// written beside it under a temporary name and renamed on success, replacing an older file;
+    /// on any failure it is removed, and no file of that name is created or truncated.
+    /// In binary mode a transfer cut short is detected from the size the server announced.
     Response download(const std::filesystem::path& remoteFile, const std::filesystem::path& localPath,
                       TransferMode mode = TransferMode::Binary);
-    // Uploads a local file into a remote directory (relative to the working directory, or empty
-    // for the working directory itself), under the local file's name; appends when asked.
+    /// Uploads a local file into a remote directory (relative to the working directory, or empty
+    /// for the working directory itself), under the local file's name; appends when asked.
     Response upload(const std::filesystem::path& localFile, const std::filesystem::path& remotePath,
                     TransferMode mode = TransferMode::Binary, bool append = false);
 
-    // Sends one command with an optional parameter and returns the reply. A command or parameter
-    // holding a line break is refused (InvalidFile) without sending anything.
+    /// Sends one command with an optional parameter and returns the reply. A command or parameter
+    /// holding a line break is refused (InvalidFile) without sending anything.
     Response sendCommand(const std::string& command, const std::string& parameter = "");
 
 private:
@@ -180,7 +180,7 @@ private:
     Response finishTransfer(Response failure);
 
     TcpSocket m_control;
-    std::string m_received; // control bytes received and not yet parsed
+    std::string m_received; ///< control bytes received and not yet parsed
     Time m_timeout{DefaultTimeout};
 };
 } // namespace mivra

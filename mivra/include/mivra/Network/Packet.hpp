@@ -9,22 +9,22 @@
 
 namespace mivra
 {
-// A buffer of bytes for sending structured data. Values are inserted and extracted in the order
-// they were written; numbers travel in network byte order (big-endian), floats as their IEEE-754
-// bits, strings as a 32-bit length followed by their bytes (a mivra::String as a 32-bit count
-// followed by its UTF-32 code points).
-//
-// Extraction reads from a position that starts at the beginning. Extracting past the end (or a
-// string whose length runs past the end) fails: the target is left unchanged, the packet becomes
-// invalid (false in a boolean context) and every later extraction fails too, until clear().
+/// A buffer of bytes for sending structured data. Values are inserted and extracted in the order
+/// they were written; numbers travel in network byte order (big-endian), floats as their IEEE-754
+/// bits, strings as a 32-bit length followed by their bytes (a mivra::String as a 32-bit count
+/// followed by its UTF-32 code points).
+///
+/// Extraction reads from a position that starts at the beginning. Extracting past the end (or a
+/// string whose length runs past the end) fails: the target is left unchanged, the packet becomes
+/// invalid (false in a boolean context) and every later extraction fails too, until clear().
 class Packet
 {
 public:
     Packet() = default;
 
-    // Appends raw bytes, as they are in memory (no byte-order conversion).
+    /// Appends raw bytes, as they are in memory (no byte-order conversion).
     void append(const void* data, std::size_t size);
-    // Empties the packet and makes it valid again with the read position at the start.
+    /// Empties the packet and makes it valid again with the read position at the start.
     void clear();
 
     [[nodiscard]] const void* getData() const { return m_data.empty() ? nullptr : m_data.data(); }
@@ -65,7 +65,7 @@ public:
 private:
     friend class TcpSocket;
 
-    // True when size more bytes can be read; otherwise marks the packet invalid.
+    /// True when size more bytes can be read; otherwise marks the packet invalid.
     bool checkSize(std::size_t size);
     template <typename Unsigned>
     bool readBigEndian(Unsigned& value);

@@ -2,21 +2,21 @@
 
 namespace mivra
 {
-// What every socket shares: the system handle, blocking mode and the status of operations.
-// Sockets are movable, not copyable; the destructor closes the handle.
+/// What every socket shares: the system handle, blocking mode and the status of operations.
+/// Sockets are movable, not copyable; the destructor closes the handle.
 class Socket
 {
 public:
     enum class Status
     {
-        Done,         // the operation succeeded
-        NotReady,     // non-blocking socket: nothing could be done yet, try again
-        Partial,      // non-blocking socket: part of the data was sent, send the rest later
-        Disconnected, // the peer closed the connection
-        Error         // the operation failed (the reason went to standard error)
+        Done,         ///< the operation succeeded
+        NotReady,     ///< non-blocking socket: nothing could be done yet, try again
+        Partial,      ///< non-blocking socket: part of the data was sent, send the rest later
+        Disconnected, ///< the peer closed the connection
+        Error         ///< the operation failed (the reason went to standard error)
     };
 
-    // The port value that lets the system choose a free one.
+    /// The port value that lets the system choose a free one.
     static constexpr unsigned short AnyPort = 0;
 
     virtual ~Socket();
@@ -25,12 +25,12 @@ public:
     Socket(Socket&& other) noexcept;
     Socket& operator=(Socket&& other) noexcept;
 
-    // Sockets block by default; a non-blocking socket returns NotReady or Partial instead of
-    // waiting. Applies to the current handle and to every handle the socket opens later.
+    /// Sockets block by default; a non-blocking socket returns NotReady or Partial instead of
+    /// waiting. Applies to the current handle and to every handle the socket opens later.
     void setBlocking(bool blocking);
     [[nodiscard]] bool isBlocking() const { return m_blocking; }
 
-    // The system's descriptor (-1 when closed), for waiting on it with poll and the like.
+    /// The system's descriptor (-1 when closed), for waiting on it with poll and the like.
     [[nodiscard]] int getNativeHandle() const { return m_handle; }
 
 protected:
@@ -42,10 +42,10 @@ protected:
 
     explicit Socket(Type type) : m_type(type) {}
 
-    // Opens a handle of this socket's type when none is open; false (reason on standard error)
-    // when the system refuses.
+    /// Opens a handle of this socket's type when none is open; false (reason on standard error)
+    /// when the system refuses.
     bool create();
-    // Takes over an existing descriptor (an accepted connection), closing the current one.
+    /// Takes over an existing descriptor (an accepted connection), closing the current one.
     void create(int handle);
     void close();
 

@@ -7,24 +7,24 @@ namespace mivra
 {
 class TcpSocket;
 
-// A socket that listens for TCP connections.
+/// A socket that listens for TCP connections.
 class TcpListener : public Socket
 {
 public:
     TcpListener();
 
-    // The port listened to; 0 when not listening.
+    /// The port listened to; 0 when not listening.
     [[nodiscard]] unsigned short getLocalPort() const;
 
-    // Starts listening on a port (AnyPort lets the system choose one; getLocalPort tells which)
-    // of one local address, or of all of them with IpAddress::Any. The address is reusable at once
-    // after a previous listener closed. Stops any previous listening first.
+    /// Starts listening on a port (AnyPort lets the system choose one; getLocalPort tells which)
+    /// of one local address, or of all of them with IpAddress::Any. The address is reusable at once
+    /// after a previous listener closed. Stops any previous listening first.
     Status listen(unsigned short port, IpAddress address = IpAddress::Any);
-    // Stops listening.
+    /// Stops listening.
     void close();
 
-    // Takes the next incoming connection into socket (closing what socket held); a blocking
-    // listener waits for one.
+    /// Takes the next incoming connection into socket (closing what socket held); a blocking
+    /// listener waits for one.
     Status accept(TcpSocket& socket);
 };
 } // namespace mivra

@@ -13,12 +13,12 @@ namespace mivra
 {
 class Packet;
 
-// A TCP connection.
-//
-// Packets travel framed: a 32-bit big-endian payload length, then the payload. receive(Packet&)
-// gives a packet whole or not at all. A packet longer than MaxPacketSize is refused on both ends
-// with Error: the sender does not send it, the receiver allocates nothing for it and closes the
-// connection (the stream can no longer be followed).
+/// A TCP connection.
+///
+/// Packets travel framed: a 32-bit big-endian payload length, then the payload. receive(Packet&)
+/// gives a packet whole or not at all. A packet longer than MaxPacketSize is refused on both ends
+/// with Error: the sender does not send it, the receiver allocates nothing for it and closes the
+/// connection (the stream can no longer be followed).
 class TcpSocket : public Socket
 {
 public:
@@ -26,35 +26,35 @@ public:
 
     TcpSocket();
 
-    // Local port of the connection; 0 when not connected.
+    /// Local port of the connection; 0 when not connected.
     [[nodiscard]] unsigned short getLocalPort() const;
-    // Address and port of the peer; empty / 0 when not connected.
+    /// Address and port of the peer; empty / 0 when not connected.
     [[nodiscard]] std::optional<IpAddress> getRemoteAddress() const;
     [[nodiscard]] unsigned short getRemotePort() const;
 
-    // Connects to a server, closing any current connection first. A positive time-out bounds the
-    // wait; zero (or negative) uses the system's blocking connect. Error when refused, unreachable
-    // or timed out.
+    /// Connects to a server, closing any current connection first. A positive time-out bounds the
+    /// wait; zero (or negative) uses the system's blocking connect. Error when refused, unreachable
+    /// or timed out.
     Status connect(IpAddress remoteAddress, unsigned short remotePort, Time timeout = Time::Zero);
-    // Closes the connection; harmless when not connected.
+    /// Closes the connection; harmless when not connected.
     void disconnect();
 
-    // Sends all the bytes. A blocking socket retries short writes and interrupted calls until
-    // everything is sent (Done) or the connection fails (Disconnected, Error). A non-blocking socket
-    // returns Partial after a short write: the overload with `sent` tells how far it got.
+    /// Sends all the bytes. A blocking socket retries short writes and interrupted calls until
+    /// everything is sent (Done) or the connection fails (Disconnected, Error). A non-blocking socket
+    /// returns Partial after a short write: the overload with `sent` tells how far it got.
     Status send(const void* data, std::size_t size);
     Status send(const void* data, std::size_t size, std::size_t& sent);
 
-    // Receives at most size bytes (blocking until at least one arrives, on a blocking socket);
-    // received holds the count. Disconnected when the peer has closed the connection.
+    /// Receives at most size bytes (blocking until at least one arrives, on a blocking socket);
+    /// received holds the count. Disconnected when the peer has closed the connection.
     Status receive(void* data, std::size_t size, std::size_t& received);
 
-    // Sends a packet with its length prefix. On a non-blocking socket a Partial send remembers its
-    // progress: call send again with the same packet until it returns Done.
+    /// Sends a packet with its length prefix. On a non-blocking socket a Partial send remembers its
+    /// progress: call send again with the same packet until it returns Done.
     Status send(Packet& packet);
-    // Receives one whole packet, replacing the packet's contents. On a non-blocking socket the
-    // bytes of an incomplete packet are kept until the rest arrives (NotReady meanwhile).
-    // Disconnected when the peer closes, also in the middle of a packet (whose bytes are dropped).
+    /// Receives one whole packet, replacing the packet's contents. On a non-blocking socket the
+    /// bytes of an incomplete packet are kept until the rest arrives (NotReady meanwhile).
+    /// Disconnected when the peer closes, also in the middle of a packet (whose bytes are dropped).
     Status receive(Packet& packet);
 
 private:
@@ -71,7 +71,7 @@ private:
     void resetPending();
 
     PendingPacket m_pendingReceive;
-    std::vector<std::byte> m_pendingSend; // framed packet being sent (non-blocking)
+    std::vector<std::byte> m_pendingSend; ///< framed packet being sent (non-blocking)
     std::size_t m_pendingSendOffset{};
 };
 } // namespace mivra

@@ -4,17 +4,17 @@
 
 namespace mivra
 {
-// What an OpenGL context is asked for, and (from getSettings) what it was given.
-//
-// The default request gives a compatibility-profile context of the highest version the driver
-// offers, so fixed-function state and GLSL 1.20 shaders both work.
+/// What an OpenGL context is asked for, and (from getSettings) what it was given.
+///
+/// The default request gives a compatibility-profile context of the highest version the driver
+/// offers, so fixed-function state and GLSL 1.20 shaders both work.
 struct ContextSettings
 {
     enum Attribute : std::uint32_t
     {
-        Default = 0,      // compatibility profile
-        Core = 1 << 0,    // core profile (version 3.2 and above)
-        Debug = 1 << 2,   // debug context
+        Default = 0,      ///< compatibility profile
+        Core = 1 << 0,    ///< core profile (version 3.2 and above)
+        Debug = 1 << 2,   ///< debug context
     };
 
     unsigned int depthBits{};

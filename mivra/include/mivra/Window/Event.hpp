@@ -14,7 +14,7 @@
 
 namespace mivra
 {
-// One window event. An event holds exactly one of the kinds below, with its data.
+/// One window event. An event holds exactly one of the kinds below, with its data.
 class Event
 {
 public:
@@ -63,30 +63,30 @@ public:
     struct MouseWheelScrolled
     {
         Mouse::Wheel wheel{};
-        float delta{}; // positive: up (vertical) or right (horizontal)
+        float delta{}; ///< positive: up (vertical) or right (horizontal)
         Vector2i position;
         friend bool operator==(const MouseWheelScrolled&, const MouseWheelScrolled&) = default;
     };
     struct MouseButtonPressed
     {
         Mouse::Button button{};
-        Vector2i position; // relative to the window
+        Vector2i position; ///< relative to the window
         friend bool operator==(const MouseButtonPressed&, const MouseButtonPressed&) = default;
     };
     struct MouseButtonReleased
     {
         Mouse::Button button{};
-        Vector2i position; // relative to the window
+        Vector2i position; ///< relative to the window
         friend bool operator==(const MouseButtonReleased&, const MouseButtonReleased&) = default;
     };
     struct MouseMoved
     {
-        Vector2i position; // relative to the window
+        Vector2i position; ///< relative to the window
         friend bool operator==(const MouseMoved&, const MouseMoved&) = default;
     };
     struct MouseMovedRaw
     {
-        Vector2i delta; // unaccelerated device motion
+        Vector2i delta; ///< unaccelerated device motion
         friend bool operator==(const MouseMovedRaw&, const MouseMovedRaw&) = default;
     };
     struct MouseEntered
@@ -113,7 +113,7 @@ public:
     {
         unsigned int joystickId{};
         Joystick::Axis axis{};
-        float position{}; // -100 to 100
+        float position{}; ///< -100 to 100
         friend bool operator==(const JoystickMoved&, const JoystickMoved&) = default;
     };
     struct JoystickConnected
@@ -129,19 +129,19 @@ public:
     struct TouchBegan
     {
         unsigned int finger{};
-        Vector2i position; // relative to the window
+        Vector2i position; ///< relative to the window
         friend bool operator==(const TouchBegan&, const TouchBegan&) = default;
     };
     struct TouchMoved
     {
         unsigned int finger{};
-        Vector2i position; // relative to the window
+        Vector2i position; ///< relative to the window
         friend bool operator==(const TouchMoved&, const TouchMoved&) = default;
     };
     struct TouchEnded
     {
         unsigned int finger{};
-        Vector2i position; // relative to the window
+        Vector2i position; ///< relative to the window
         friend bool operator==(const TouchEnded&, const TouchEnded&) = default;
     };
     struct SensorChanged
@@ -184,11 +184,11 @@ private:
     };
 
 public:
-    // Whether T is one of the kinds above.
+    /// Whether T is one of the kinds above.
     template <typename T>
     static constexpr bool isKind = IsAlternative<std::remove_cvref_t<T>, Data>::value;
 
-    // The number of kinds.
+    /// The number of kinds.
     static constexpr std::size_t KindCount = std::variant_size_v<Data>;
 
     template <typename T>
@@ -204,7 +204,7 @@ public:
         return std::holds_alternative<T>(m_data);
     }
 
-    // The held kind's data if it is a T, else nullptr.
+    /// The held kind's data if it is a T, else nullptr.
     template <typename T>
     [[nodiscard]] T* getIf()
     {
@@ -218,8 +218,8 @@ public:
         return std::get_if<T>(&m_data);
     }
 
-    // Calls visitor with the held kind's data, dispatching on the kind's index; the visitor
-    // must accept every kind (a generic fallback does) and return the same type for each.
+    /// Calls visitor with the held kind's data, dispatching on the kind's index; the visitor
+    /// must accept every kind (a generic fallback does) and return the same type for each.
     template <typename Visitor>
     decltype(auto) visit(Visitor&& visitor)
     {
@@ -231,7 +231,7 @@ public:
         return std::visit(std::forward<Visitor>(visitor), m_data);
     }
 
-    // The held kind's position in the list above (Closed is 0, SensorChanged is 22).
+    /// The held kind's position in the list above (Closed is 0, SensorChanged is 22).
     [[nodiscard]] std::size_t getKindIndex() const { return m_data.index(); }
 
     friend bool operator==(const Event&, const Event&) = default;

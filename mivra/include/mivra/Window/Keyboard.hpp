@@ -8,8 +8,8 @@ namespace mivra
 {
 class WindowBase;
 
-// The keyboard: key codes (keys by their meaning under the current layout), scancodes (physical
-// key positions), the live key state and the layout's names for keys.
+/// The keyboard: key codes (keys by their meaning under the current layout), scancodes (physical
+/// key positions), the live key state and the layout's names for keys.
 class Keyboard
 {
 public:
@@ -272,18 +272,18 @@ public:
     };
     static constexpr int ScanCount = 146;
 
-    // The live state of a key, apart from events.
+    /// The live state of a key, apart from events.
     [[nodiscard]] static bool isKeyPressed(Key key);
     [[nodiscard]] static bool isKeyPressed(Scan code);
 
-    // The key code the current layout gives the physical key, and the physical key that types a key code.
+    /// The key code the current layout gives the physical key, and the physical key that types a key code.
     [[nodiscard]] static Key localize(Scan code);
     [[nodiscard]] static Scan delocalize(Key key);
 
-    // A human-readable name of the physical key under the current layout ("Enter", "Left Shift", "Q").
+    /// A human-readable name of the physical key under the current layout ("Enter", "Left Shift", "Q").
     [[nodiscard]] static String getDescription(Scan code);
 
-    // Shows or hides the on-screen keyboard, where the platform has one.
+    /// Shows or hides the on-screen keyboard, where the platform has one.
     static void setVirtualKeyboardVisible(bool visible);
 };
 } // namespace mivra

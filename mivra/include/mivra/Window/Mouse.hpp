@@ -6,7 +6,7 @@ namespace mivra
 {
 class WindowBase;
 
-// The mouse: button state and pointer position, apart from events.
+/// The mouse: button state and pointer position, apart from events.
 class Mouse
 {
 public:
@@ -27,10 +27,10 @@ public:
     };
 
     [[nodiscard]] static bool isButtonPressed(Button button);
-    // Pointer position on the desktop.
+    /// Pointer position on the desktop.
     [[nodiscard]] static Vector2i getPosition();
-    // Pointer position relative to the window's top-left corner; negative or beyond the size
-    // when the pointer is outside the window.
+    /// Pointer position relative to the window's top-left corner; negative or beyond the size
+    /// when the pointer is outside the window.
     [[nodiscard]] static Vector2i getPosition(const WindowBase& relativeTo);
     static void setPosition(Vector2i position);
     static void setPosition(Vector2i position, const WindowBase& relativeTo);

@@ -6,18 +6,18 @@
 
 namespace mivra
 {
-// A window or screen size in pixels and its colour depth.
+/// A window or screen size in pixels and its colour depth.
 class VideoMode
 {
 public:
     VideoMode() = default;
     explicit VideoMode(Vector2u modeSize, unsigned int modeBitsPerPixel = 32);
 
-    // The desktop's current mode; 1024 x 768 x 32 when no display can be reached.
+    /// The desktop's current mode; 1024 x 768 x 32 when no display can be reached.
     [[nodiscard]] static VideoMode getDesktopMode();
-    // The modes a full-screen window may use, largest first.
+    /// The modes a full-screen window may use, largest first.
     [[nodiscard]] static const std::vector<VideoMode>& getFullscreenModes();
-    // Whether the mode is among the full-screen modes.
+    /// Whether the mode is among the full-screen modes.
     [[nodiscard]] bool isValid() const;
 
     friend bool operator==(const VideoMode&, const VideoMode&) = default;

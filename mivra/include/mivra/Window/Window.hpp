@@ -6,8 +6,8 @@
 
 namespace mivra
 {
-// A window with an OpenGL context, sharing its OpenGL objects with every other context of the
-// process, and a frame pacing of its own (vertical synchronisation or a frame-rate limit).
+/// A window with an OpenGL context, sharing its OpenGL objects with every other context of the
+/// process, and a frame pacing of its own (vertical synchronisation or a frame-rate limit).
 class Window : public WindowBase
 {
 public:
@@ -23,16 +23,16 @@ public:
     virtual void create(VideoMode mode, const String& title, std::uint32_t style, State state, const ContextSettings& settings);
     void close() override;
 
-    // The settings the context was actually given.
+    /// The settings the context was actually given.
     [[nodiscard]] const ContextSettings& getSettings() const;
-    // With vertical synchronisation on, display() waits for the screen's refresh; where the
-    // driver cannot wait, display() sleeps to the refresh rate instead.
+    /// With vertical synchronisation on, display() waits for the screen's refresh; where the
+    /// driver cannot wait, display() sleeps to the refresh rate instead.
     void setVerticalSyncEnabled(bool enabled);
-    // display() sleeps so that frames come at most `limit` times a second (0: no limit).
+    /// display() sleeps so that frames come at most `limit` times a second (0: no limit).
     void setFramerateLimit(unsigned int limit);
-    // Makes the window's context current on this thread (or releases it).
+    /// Makes the window's context current on this thread (or releases it).
     bool setActive(bool active = true) const;
-    // Shows the frame drawn since the last display and paces the loop.
+    /// Shows the frame drawn since the last display and paces the loop.
     void display();
 
 private:

@@ -4,7 +4,7 @@
 
 namespace mivra
 {
-// Window decoration flags, combined with |.
+/// Window decoration flags, combined with |.
 namespace Style
 {
 enum : std::uint32_t
