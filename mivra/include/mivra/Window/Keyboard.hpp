@@ -13,6 +13,7 @@ class WindowBase;
 class Keyboard
 {
 public:
+    /// Keys by their meaning under the current layout; Unknown for keys without a code.
     enum class Key : std::int32_t
     {
         Unknown = -1,
@@ -118,8 +119,10 @@ public:
         F15,
         Pause,
     };
+    /// The number of key codes, Unknown aside.
     static constexpr int KeyCount = 101;
 
+    /// Physical keys, by their position on a US keyboard; Unknown for keys without a scancode.
     enum class Scan : std::int32_t
     {
         Unknown = -1,
@@ -270,15 +273,21 @@ public:
         LaunchMail,
         LaunchMediaSelect,
     };
+    /// The number of scancodes, Unknown aside.
     static constexpr int ScanCount = 146;
 
-    /// The live state of a key, apart from events.
+    /// The live state of a key, apart from events: whether it is down now.
+    ///@{
     [[nodiscard]] static bool isKeyPressed(Key key);
     [[nodiscard]] static bool isKeyPressed(Scan code);
+    ///@}
 
-    /// The key code the current layout gives the physical key, and the physical key that types a key code.
+    /// The key code the current layout gives the physical key, and the physical key that types a key
+    /// code; Unknown when there is none.
+    ///@{
     [[nodiscard]] static Key localize(Scan code);
     [[nodiscard]] static Scan delocalize(Key key);
+    ///@}
 
     /// A human-readable name of the physical key under the current layout ("Enter", "Left Shift", "Q").
     [[nodiscard]] static String getDescription(Scan code);

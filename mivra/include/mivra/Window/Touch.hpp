@@ -11,6 +11,7 @@ class WindowBase;
 class Touch
 {
 public:
+    /// Whether the finger is on the screen.
     [[nodiscard]] static bool isDown(unsigned int finger);
     /// Position on the desktop.
     [[nodiscard]] static Vector2i getPosition(unsigned int finger);

@@ -10,7 +10,9 @@ namespace mivra
 class VideoMode
 {
 public:
+    /// A zero mode.
     VideoMode() = default;
+    /// A mode of that size, in pixels, and colour depth.
     explicit VideoMode(Vector2u modeSize, unsigned int modeBitsPerPixel = 32);
 
     /// The desktop's current mode; 1024 x 768 x 32 when no display can be reached.
@@ -20,9 +22,10 @@ public:
     /// Whether the mode is among the full-screen modes.
     [[nodiscard]] bool isValid() const;
 
+    /// Same size and depth.
     friend bool operator==(const VideoMode&, const VideoMode&) = default;
 
-    Vector2u size;
-    unsigned int bitsPerPixel{};
+    Vector2u size; ///< Width and height, in pixels.
+    unsigned int bitsPerPixel{}; ///< Colour depth.
 };
 } // namespace mivra

@@ -11,7 +11,10 @@ namespace mivra
 class Window : public WindowBase
 {
 public:
+    /// No window yet; create() opens one.
     Window();
+    /// Opens a window with an OpenGL context made as the settings ask; see create(). A window or
+    /// context that cannot be made is reported through the diagnostics sink, and isOpen() is false.
     Window(VideoMode mode,
            const String& title,
            std::uint32_t style = Style::Default,
@@ -19,8 +22,12 @@ public:
            const ContextSettings& settings = {});
     ~Window() override;
 
+    /// (Re)creates the window with default context settings.
     void create(VideoMode mode, const String& title, std::uint32_t style = Style::Default, State state = State::Windowed) override;
+    /// (Re)creates the window and its context. On failure one line goes to the diagnostics sink and
+    /// isOpen() is false.
     virtual void create(VideoMode mode, const String& title, std::uint32_t style, State state, const ContextSettings& settings);
+    /// Closes the window and releases its context.
     void close() override;
 
     /// The settings the context was actually given.
@@ -30,7 +37,8 @@ public:
     void setVerticalSyncEnabled(bool enabled);
     /// display() sleeps so that frames come at most `limit` times a second (0: no limit).
     void setFramerateLimit(unsigned int limit);
-    /// Makes the window's context current on this thread (or releases it).
+    /// Makes the window's context current on this thread (or releases it); false (reported through the
+    /// diagnostics sink) when the window is not open or the system refuses.
     bool setActive(bool active = true) const;
     /// Shows the frame drawn since the last display and paces the loop.
     void display();

@@ -20,22 +20,27 @@ class WindowImpl;
 
 /// A window on the desktop, without OpenGL: events, size, position, title, visibility.
 ///
-/// A window that failed to open reports why on stderr and is simply not open: isOpen() is false
-/// and pollEvent() gives nothing.
+/// A window that failed to open reports why through the diagnostics sink (see @ref errors) and is
+/// simply not open: isOpen() is false and pollEvent() gives nothing.
 class WindowBase
 {
 public:
+    /// No window yet; create() opens one.
     WindowBase();
+    /// Opens a window of the mode's size, with the title, decoration flags (mivra::Style) and state; see
+    /// create().
     WindowBase(VideoMode mode, const String& title, std::uint32_t style = Style::Default, State state = State::Windowed);
     virtual ~WindowBase();
 
     WindowBase(const WindowBase&) = delete;
     WindowBase& operator=(const WindowBase&) = delete;
 
-    /// (Re)creates the window; an open window is closed first.
+    /// (Re)creates the window; an open window is closed first. When the window cannot be opened
+    /// (no display, the system refuses), one line goes to the diagnostics sink and isOpen() is false.
     virtual void create(VideoMode mode, const String& title, std::uint32_t style = Style::Default, State state = State::Windowed);
     /// Removes the window from the screen and drops its pending events.
     virtual void close();
+    /// Whether the window exists: created successfully and not closed since.
     [[nodiscard]] bool isOpen() const;
 
     /// The next pending event, or nothing when the queue is drained or the window is closed.
@@ -43,19 +48,28 @@ public:
     /// Waits for the next event up to timeout (Time::Zero: no limit); nothing on timeout or close.
     [[nodiscard]] std::optional<Event> waitEvent(Time timeout = Time::Zero);
 
+    /// The position of the window's top-left corner on the desktop.
     [[nodiscard]] Vector2i getPosition() const;
+    /// Moves the window's top-left corner to the position on the desktop.
     void setPosition(Vector2i position);
     /// The client area's size as the last Resized event (or setSize) left it.
     [[nodiscard]] Vector2u getSize() const;
+    /// Resizes the client area; onResize() follows.
     void setSize(Vector2u size);
+    /// Changes the title bar's text.
     void setTitle(const String& title);
+    /// Shows or hides the window.
     void setVisible(bool visible);
+    /// Shows or hides the pointer over the window.
     void setMouseCursorVisible(bool visible);
+    /// Whether a held key keeps sending KeyPressed events (on by default).
     void setKeyRepeatEnabled(bool enabled);
     /// The smallest joystick axis move (0 to 100, 0.1 at start) reported as a JoystickMoved event.
     /// It holds for every window: joysticks belong to the process, not to one window.
     void setJoystickThreshold(float threshold);
+    /// Whether the window has the keyboard focus.
     [[nodiscard]] bool hasFocus() const;
+    /// Asks the window manager to give the window the focus; it may refuse.
     void requestFocus();
     /// The platform's id of the window (the X11 window id under X11), 0 when there is none.
     [[nodiscard]] std::uint64_t getNativeHandle() const;
@@ -67,6 +81,7 @@ protected:
     /// Called when an event or setSize changed the size; getSize() already gives the new size.
     virtual void onResize() {}
 
+    /// The platform window, for derived classes; nullptr when none is open.
     [[nodiscard]] detail::WindowImpl* getImpl() const { return m_impl.get(); }
     /// Installs a new platform window (closing the old one) and runs onCreate().
     void adopt(std::unique_ptr<detail::WindowImpl> impl);
