@@ -7,12 +7,14 @@ namespace mivra
 /// An RGBA colour with one byte per channel.
 struct Color
 {
-    std::uint8_t r{};
-    std::uint8_t g{};
-    std::uint8_t b{};
-    std::uint8_t a{255};
+    std::uint8_t r{}; ///< Red, 0 to 255.
+    std::uint8_t g{}; ///< Green, 0 to 255.
+    std::uint8_t b{}; ///< Blue, 0 to 255.
+    std::uint8_t a{255}; ///< Alpha (opacity), 0 (transparent) to 255 (opaque).
 
+    /// Opaque black.
     constexpr Color() = default;
+    /// The colour of those channels.
     constexpr Color(std::uint8_t red, std::uint8_t green, std::uint8_t blue, std::uint8_t alpha = 255)
         : r(red), g(green), b(blue), a(alpha)
     {
@@ -24,13 +26,17 @@ struct Color
     {
     }
 
+    /// As 0xRRGGBBAA.
     [[nodiscard]] constexpr std::uint32_t toInteger() const
     {
         return (std::uint32_t{r} << 24) | (std::uint32_t{g} << 16) | (std::uint32_t{b} << 8) | a;
     }
 
+    /// Every channel equal.
     friend constexpr bool operator==(const Color&, const Color&) = default;
 
+    /// Opaque primary and secondary colours, black, white, and fully transparent black.
+    ///@{
     static const Color Black;
     static const Color White;
     static const Color Red;
@@ -40,6 +46,7 @@ struct Color
     static const Color Magenta;
     static const Color Cyan;
     static const Color Transparent;
+    ///@}
 };
 
 inline constexpr Color Color::Black{0, 0, 0};
@@ -60,11 +67,12 @@ constexpr std::uint8_t saturate(int value)
 }
 } // namespace detail
 
-/// Channel-wise sum and difference, clamped to [0, 255].
+/// Channel-wise sum, clamped to [0, 255].
 [[nodiscard]] constexpr Color operator+(Color a, Color b)
 {
     return {detail::saturate(a.r + b.r), detail::saturate(a.g + b.g), detail::saturate(a.b + b.b), detail::saturate(a.a + b.a)};
 }
+/// Channel-wise difference, clamped to [0, 255].
 [[nodiscard]] constexpr Color operator-(Color a, Color b)
 {
     return {detail::saturate(a.r - b.r), detail::saturate(a.g - b.g), detail::saturate(a.b - b.b), detail::saturate(a.a - b.a)};
@@ -75,7 +83,10 @@ constexpr std::uint8_t saturate(int value)
     return {static_cast<std::uint8_t>(a.r * b.r / 255), static_cast<std::uint8_t>(a.g * b.g / 255),
             static_cast<std::uint8_t>(a.b * b.b / 255), static_cast<std::uint8_t>(a.a * b.a / 255)};
 }
+/// The same, in place.
+///@{
 constexpr Color& operator+=(Color& a, Color b) { return a = a + b; }
 constexpr Color& operator-=(Color& a, Color b) { return a = a - b; }
 constexpr Color& operator*=(Color& a, Color b) { return a = a * b; }
+///@}
 } // namespace mivra

@@ -9,10 +9,13 @@ struct RenderStates;
 class Drawable
 {
 public:
+    /// Destroys the object.
     virtual ~Drawable() = default;
 
 protected:
     friend class RenderTarget;
+    /// Draws the object into `target` with `states`, called by RenderTarget::draw. An override usually
+    /// combines its own transform into states.transform and draws its vertices or children.
     virtual void draw(RenderTarget& target, RenderStates states) const = 0;
 };
 } // namespace mivra

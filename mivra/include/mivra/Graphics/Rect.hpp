@@ -9,14 +9,19 @@ namespace mivra
 {
 /// An axis-aligned rectangle: its top-left position and its size.
 template <typename T>
+/// An axis-aligned rectangle: its top-left position and its size.
+/// @tparam T The coordinate type; mivra::IntRect and mivra::FloatRect name the usual ones.
 struct Rect
 {
-    Vector2<T> position{};
-    Vector2<T> size{};
+    Vector2<T> position{}; ///< The top-left corner.
+    Vector2<T> size{}; ///< Width and height.
 
+    /// An empty rectangle at (0, 0).
     constexpr Rect() = default;
+    /// The rectangle at `aPosition` of size `aSize`.
     constexpr Rect(Vector2<T> aPosition, Vector2<T> aSize) : position(aPosition), size(aSize) {}
     template <typename U>
+    /// Converts each coordinate of `other` with static_cast.
     constexpr explicit Rect(const Rect<U>& other) : position(Vector2<T>(other.position)), size(Vector2<T>(other.size))
     {
     }
@@ -32,6 +37,8 @@ struct Rect
         return point.x >= minX && point.x < maxX && point.y >= minY && point.y < maxY;
     }
 
+    /// The overlap of the two rectangles, with a positive size; empty when they do not overlap (touching
+    /// edges do not). Negative sizes are handled as the rectangle they span.
     [[nodiscard]] constexpr std::optional<Rect> findIntersection(const Rect& other) const
     {
         const T l1 = std::min(position.x, static_cast<T>(position.x + size.x));
@@ -51,11 +58,16 @@ struct Rect
         return std::nullopt;
     }
 
+    /// The centre, position + size / 2.
     [[nodiscard]] constexpr Vector2<T> getCenter() const { return position + size / static_cast<T>(2); }
 
+    /// Same position and size.
     friend constexpr bool operator==(const Rect&, const Rect&) = default;
 };
 
+/// Rectangles of int and float coordinates.
+///@{
 using IntRect = Rect<int>;
 using FloatRect = Rect<float>;
+///@}
 } // namespace mivra

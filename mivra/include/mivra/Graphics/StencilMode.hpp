@@ -32,15 +32,18 @@ enum class StencilUpdateOperation
 /// A negative integer keeps its two's-complement bits.
 struct StencilValue
 {
+    /// From a signed integer, keeping its two's-complement bits.
     constexpr StencilValue(int theValue) : value(static_cast<unsigned int>(theValue)) {}
+    /// From an unsigned integer.
     constexpr StencilValue(unsigned int theValue) : value(theValue) {}
     /// Other arithmetic types would convert silently (a float, a bool): refuse them.
     template <typename T>
         requires(!std::is_same_v<T, int> && !std::is_same_v<T, unsigned int>)
     StencilValue(T) = delete;
 
-    unsigned int value{};
+    unsigned int value{}; ///< The bits.
 
+    /// Same bits.
     friend constexpr bool operator==(const StencilValue&, const StencilValue&) = default;
 };
 
@@ -48,12 +51,13 @@ struct StencilValue
 /// stencil buffer unchanged. With stencilOnly set, only the stencil buffer is written, no colour.
 struct StencilMode
 {
-    StencilComparison stencilComparison{StencilComparison::Always};
-    StencilUpdateOperation stencilUpdateOperation{StencilUpdateOperation::Keep};
-    StencilValue stencilReference{0};
-    StencilValue stencilMask{~0u};
-    bool stencilOnly{false};
+    StencilComparison stencilComparison{StencilComparison::Always}; ///< When a pixel passes the test.
+    StencilUpdateOperation stencilUpdateOperation{StencilUpdateOperation::Keep}; ///< What a passing pixel does to the stored value.
+    StencilValue stencilReference{0}; ///< The value compared with, and stored by Replace.
+    StencilValue stencilMask{~0u}; ///< The bits the comparison looks at.
+    bool stencilOnly{false}; ///< Whether to write the stencil buffer only, leaving the colours alone.
 
+    /// Every field equal.
     friend constexpr bool operator==(const StencilMode&, const StencilMode&) = default;
 };
 } // namespace mivra

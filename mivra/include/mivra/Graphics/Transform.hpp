@@ -15,6 +15,7 @@ namespace mivra
 class Transform
 {
 public:
+    /// The identity.
     constexpr Transform() = default;
     /// The 3x3 matrix by rows.
     constexpr Transform(float a00, float a01, float a02, float a10, float a11, float a12, float a20, float a21, float a22)
@@ -28,6 +29,7 @@ public:
     /// The inverse, or the identity when the matrix cannot be inverted.
     [[nodiscard]] Transform getInverse() const;
 
+    /// The point, transformed.
     [[nodiscard]] constexpr Vector2f transformPoint(Vector2f point) const
     {
         return {m_matrix[0] * point.x + m_matrix[4] * point.y + m_matrix[12],
@@ -37,17 +39,26 @@ public:
     /// The axis-aligned bounding rectangle of the transformed rectangle.
     [[nodiscard]] FloatRect transformRect(const FloatRect& rectangle) const;
 
+    /// Makes this transform this · other (other applies first); returns *this.
     Transform& combine(const Transform& other);
+    /// Combines with a translation by `offset`; returns *this.
     Transform& translate(Vector2f offset);
+    /// Combines with a rotation about the origin, clockwise on screen; returns *this.
     Transform& rotate(Angle angle);
+    /// Combines with a rotation about `center`; returns *this.
     Transform& rotate(Angle angle, Vector2f center);
+    /// Combines with a scaling about the origin; returns *this.
     Transform& scale(Vector2f factors);
+    /// Combines with a scaling about `center`; returns *this.
     Transform& scale(Vector2f factors, Vector2f center);
 
+    /// Whether this is exactly the identity.
     [[nodiscard]] bool isIdentity() const { return *this == Identity; }
 
+    /// Exact equality of the matrices.
     friend constexpr bool operator==(const Transform&, const Transform&) = default;
 
+    /// The transform that changes nothing.
     static const Transform Identity;
 
 private:
@@ -56,7 +67,10 @@ private:
 
 inline constexpr Transform Transform::Identity{};
 
+/// left · right: right applies first.
 [[nodiscard]] inline Transform operator*(Transform left, const Transform& right) { return left.combine(right); }
+/// left = left · right.
 inline Transform& operator*=(Transform& left, const Transform& right) { return left.combine(right); }
+/// The point `right` transformed by `left`.
 [[nodiscard]] constexpr Vector2f operator*(const Transform& left, Vector2f right) { return left.transformPoint(right); }
 } // namespace mivra
