@@ -9,11 +9,14 @@ namespace mivra
 class CircleShape : public Shape
 {
 public:
+    /// A circle of that radius, approximated by `pointCount` points.
     explicit CircleShape(float radius = 0.f, std::size_t pointCount = 30);
 
+    /// Changes the radius; the centre moves to (radius, radius).
     void setRadius(float radius);
+    /// The radius.
     [[nodiscard]] float getRadius() const { return m_radius; }
-    /// At least 3.
+    /// The number of points approximating the circle; at least 3.
     void setPointCount(std::size_t count);
 
     [[nodiscard]] std::size_t getPointCount() const override { return m_pointCount; }

@@ -8,9 +8,12 @@ namespace mivra
 class RectangleShape : public Shape
 {
 public:
+    /// A rectangle of that size.
     explicit RectangleShape(Vector2f size = {});
 
+    /// Resizes the rectangle.
     void setSize(Vector2f size);
+    /// The size.
     [[nodiscard]] Vector2f getSize() const { return m_size; }
 
     [[nodiscard]] std::size_t getPointCount() const override { return 4; }

@@ -22,38 +22,57 @@ class Font;
 class Text : public Drawable, public Transformable
 {
 public:
+    /// Style flags, combined with |.
     enum Style : std::uint32_t
     {
-        Regular = 0,
-        Bold = 1 << 0,
-        Italic = 1 << 1,
-        Underlined = 1 << 2,
-        StrikeThrough = 1 << 3
+        Regular = 0, ///< Plain characters.
+        Bold = 1 << 0, ///< Bold characters.
+        Italic = 1 << 1, ///< Slanted characters.
+        Underlined = 1 << 2, ///< A line under each line of text.
+        StrikeThrough = 1 << 3 ///< A line through each line of text.
     };
 
     /// The font must outlive the text.
     Text(const Font& font, String string = {}, unsigned int characterSize = 30);
     Text(const Font&& font, String string = {}, unsigned int characterSize = 30) = delete;
 
+    /// The text; "\n" starts a new line.
     void setString(const String& string);
+    /// The font, which must outlive the text.
     void setFont(const Font& font);
     void setFont(const Font&& font) = delete;
+    /// The character size, in pixels (30 by default).
     void setCharacterSize(unsigned int size);
+    /// A factor of the font's line spacing (1 by default).
     void setLineSpacing(float spacingFactor);
+    /// A factor of the normal space between letters (1 by default).
     void setLetterSpacing(float spacingFactor);
+    /// Style flags (Text::Style), combined with |.
     void setStyle(std::uint32_t style);
+    /// The characters' colour (white by default).
     void setFillColor(Color color);
+    /// The outline's colour (black by default).
     void setOutlineColor(Color color);
+    /// The outline's thickness in pixels; 0 (the default) for none.
     void setOutlineThickness(float thickness);
 
+    /// The text.
     [[nodiscard]] const String& getString() const { return m_string; }
+    /// The font.
     [[nodiscard]] const Font& getFont() const { return *m_font; }
+    /// The character size.
     [[nodiscard]] unsigned int getCharacterSize() const { return m_characterSize; }
+    /// The letter spacing factor.
     [[nodiscard]] float getLetterSpacing() const { return m_letterSpacingFactor; }
+    /// The line spacing factor.
     [[nodiscard]] float getLineSpacing() const { return m_lineSpacingFactor; }
+    /// The style flags.
     [[nodiscard]] std::uint32_t getStyle() const { return m_style; }
+    /// The characters' colour.
     [[nodiscard]] Color getFillColor() const { return m_fillColor; }
+    /// The outline's colour.
     [[nodiscard]] Color getOutlineColor() const { return m_outlineColor; }
+    /// The outline's thickness.
     [[nodiscard]] float getOutlineThickness() const { return m_outlineThickness; }
 
     /// Where the character at index starts (the end of the string for an index past it): its left
@@ -61,8 +80,10 @@ public:
     [[nodiscard]] Vector2f findCharacterPos(std::size_t index) const;
 
     /// Bounds of the glyphs (and outline) in local coordinates, and after the transform.
+    ///@{
     [[nodiscard]] FloatRect getLocalBounds() const;
     [[nodiscard]] FloatRect getGlobalBounds() const;
+    ///@}
 
 protected:
     void draw(RenderTarget& target, RenderStates states) const override;
