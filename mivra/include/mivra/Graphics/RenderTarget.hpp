@@ -28,33 +28,51 @@ public:
     RenderTarget& operator=(const RenderTarget&) = delete;
     virtual ~RenderTarget() = default;
 
+    /// Fills the whole target (not only the viewport) with the colour.
     void clear(Color color = Color::Black);
     /// Clears the colour and the whole stencil buffer.
     void clear(Color color, StencilValue stencilValue);
+    /// Fills the whole stencil buffer with the value, leaving the colours.
     void clearStencil(StencilValue stencilValue);
 
+    /// The view that later draw calls go through; the target keeps a copy.
     void setView(const View& view);
+    /// The current view.
     [[nodiscard]] const View& getView() const { return m_view; }
+    /// The view that shows the target pixel for pixel, following its size.
     [[nodiscard]] const View& getDefaultView() const { return m_defaultView; }
     /// The view's viewport in target pixels.
     [[nodiscard]] IntRect getViewport(const View& view) const;
 
+    /// The world point shown at the target pixel, through the current view or `view`.
+    ///@{
     [[nodiscard]] Vector2f mapPixelToCoords(Vector2i point) const { return mapPixelToCoords(point, m_view); }
     [[nodiscard]] Vector2f mapPixelToCoords(Vector2i point, const View& view) const;
+    /// The target pixel where the world point shows, through the current view or `view`.
+    ///@{
     [[nodiscard]] Vector2i mapCoordsToPixel(Vector2f point) const { return mapCoordsToPixel(point, m_view); }
     [[nodiscard]] Vector2i mapCoordsToPixel(Vector2f point, const View& view) const;
+    ///@}
 
+    /// Draws the object, which draws itself with `states` (see Drawable::draw).
     void draw(const Drawable& drawable, const RenderStates& states = RenderStates::Default);
+    /// Draws `vertexCount` vertices as `type` with `states`. Nothing is drawn, and nothing reported
+    /// beyond what activating the target reports, when the target cannot be made active.
     void draw(const Vertex* vertices, std::size_t vertexCount, PrimitiveType type,
               const RenderStates& states = RenderStates::Default);
     /// The whole buffer, or vertexCount vertices from firstVertex on (clipped to the buffer).
+    ///@{
     void draw(const VertexBuffer& vertexBuffer, const RenderStates& states = RenderStates::Default);
     void draw(const VertexBuffer& vertexBuffer, std::size_t firstVertex, std::size_t vertexCount,
               const RenderStates& states = RenderStates::Default);
+    ///@}
 
+    /// The size of the target, in pixels.
     [[nodiscard]] virtual Vector2u getSize() const = 0;
+    /// Whether the target converts linear colours to sRGB when drawn to.
     [[nodiscard]] virtual bool isSrgb() const { return false; }
-    /// Makes this target the one the graphics calls go to on this thread.
+    /// Makes this target the one the graphics calls go to on this thread (or releases it); false,
+    /// reported through the diagnostics sink, when its context cannot be made current.
     virtual bool setActive(bool active = true) = 0;
 
     /// Forgets the cached graphics state and sets it all again; call after raw OpenGL calls.
@@ -63,8 +81,10 @@ public:
 protected:
     RenderTarget() = default;
     /// For targets that can move: views go along, the cached state is sent again on next use.
+    ///@{
     RenderTarget(RenderTarget&& other) noexcept;
     RenderTarget& operator=(RenderTarget&& other) noexcept;
+    ///@}
     /// Sets the default view (and the current view) to cover the whole target, and forgets the
     /// cached graphics state (a new window brings a new context).
     void initialize();

@@ -10,12 +10,17 @@ namespace mivra
 class RenderWindow : public Window, public RenderTarget
 {
 public:
+    /// No window yet; create() opens one.
     RenderWindow() = default;
+    /// Opens the window as Window does; a window that cannot open is reported through the diagnostics
+    /// sink and is not open.
     RenderWindow(VideoMode mode, const String& title, std::uint32_t style = Style::Default, State state = State::Windowed,
                  const ContextSettings& settings = {});
     ~RenderWindow() override;
 
+    /// The size of the window's client area.
     [[nodiscard]] Vector2u getSize() const override { return Window::getSize(); }
+    /// Whether the window's framebuffer converts linear colours to sRGB.
     [[nodiscard]] bool isSrgb() const override;
     bool setActive(bool active = true) override;
 

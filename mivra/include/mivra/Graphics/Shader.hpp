@@ -27,60 +27,87 @@ struct ShaderStage;
 class Shader
 {
 public:
+    /// A stage of the program.
     enum class Type
     {
-        Vertex,
-        Geometry,
-        Fragment
+        Vertex, ///< Transforms each vertex.
+        Geometry, ///< Makes primitives from primitives (needs isGeometryAvailable()).
+        Fragment ///< Colours each pixel.
     };
 
     /// Marks a sampler uniform that takes the texture of the object being drawn.
     struct CurrentTextureType
     {
     };
+    /// Pass to setUniform() for a sampler that takes the texture of the object being drawn.
     static inline constexpr CurrentTextureType CurrentTexture{};
 
+    /// No program: drawing with it uses the fixed pipeline.
     Shader();
-    /// Load as loadFromFile does; throw mivra::Exception naming the file and the reason.
+    /// Load as loadFromFile() does; throw mivra::Exception, whose what() is the line loadFromFile()
+    /// would report, when they cannot.
+    ///@{
     Shader(const std::filesystem::path& filename, Type type);
     Shader(const std::filesystem::path& vertexFile, const std::filesystem::path& fragmentFile);
     Shader(const std::filesystem::path& vertexFile, const std::filesystem::path& geometryFile,
            const std::filesystem::path& fragmentFile);
+    ///@}
     ~Shader();
+    /// Takes the other's program, which is left without one.
+    ///@{
     Shader(Shader&& other) noexcept;
     Shader& operator=(Shader&& other) noexcept;
+    ///@}
     Shader(const Shader&) = delete;
     Shader& operator=(const Shader&) = delete;
 
-    /// On a missing file, a compile or a link error: one message on stderr naming the file (with
-    /// the driver's log), false, and the shader left as it was.
+    /// Builds the program from the files of its stages. On a missing or unreadable file, a compile or
+    /// a link error, or when shaders are unavailable: false, the shader left as it was, and one line
+    /// through the diagnostics sink naming the file, with the driver's log on that line:
+    /// "mivra: cannot load the shader: <file>: <why>".
+    ///@{
     bool loadFromFile(const std::filesystem::path& filename, Type type);
     bool loadFromFile(const std::filesystem::path& vertexFile, const std::filesystem::path& fragmentFile);
     bool loadFromFile(const std::filesystem::path& vertexFile, const std::filesystem::path& geometryFile,
                       const std::filesystem::path& fragmentFile);
+    ///@}
+    /// Builds the program from the sources of its stages. On failure: false, the shader left as it
+    /// was, and one line through the diagnostics sink naming the stage, with the driver's log.
+    ///@{
     bool loadFromMemory(std::string_view source, Type type);
     bool loadFromMemory(std::string_view vertexSource, std::string_view fragmentSource);
     bool loadFromMemory(std::string_view vertexSource, std::string_view geometrySource, std::string_view fragmentSource);
+    ///@}
 
-    /// Uniforms the program does not have (or that the compiler removed) are ignored.
+    /// Sets a float, vec2, vec3, int or bool uniform. Uniforms the program does not have (or that
+    /// the compiler removed) are ignored.
+    ///@{
     void setUniform(std::string_view name, float x);
     void setUniform(std::string_view name, Vector2f vector);
     void setUniform(std::string_view name, float x, float y, float z);
     void setUniform(std::string_view name, int x);
     void setUniform(std::string_view name, bool x);
-    /// As a normalised vec4.
+    ///@}
+    /// Sets a vec4 uniform from the colour, each channel divided by 255.
     void setUniform(std::string_view name, Color color);
+    /// Sets a mat4 uniform from the transform's 4x4 matrix.
     void setUniform(std::string_view name, const Transform& matrix);
-    /// The texture must outlive the shader's use.
+    /// Sets a sampler uniform to the texture, which must outlive the shader's use. When every
+    /// texture unit is taken, the uniform is left as it was and one line goes to the diagnostics
+    /// sink.
     void setUniform(std::string_view name, const Texture& texture);
     void setUniform(std::string_view name, const Texture&& texture) = delete;
+    /// Makes the sampler take the texture of the object being drawn.
     void setUniform(std::string_view name, CurrentTextureType);
 
+    /// The OpenGL program's name; 0 when none is loaded.
     [[nodiscard]] unsigned int getNativeHandle() const { return m_program; }
 
     /// Makes the shader (or none) current for drawing outside the library.
     static void bind(const Shader* shader);
+    /// Whether the graphics driver supports shaders.
     [[nodiscard]] static bool isAvailable();
+    /// Whether it supports geometry shaders too.
     [[nodiscard]] static bool isGeometryAvailable();
 
 private:
