@@ -18,27 +18,36 @@ class Texture;
 class Font
 {
 public:
+    /// What the font file says about itself.
     struct Info
     {
-        std::string family;
+        std::string family; ///< The family name, for example "DejaVu Sans"; empty when the font is not loaded.
     };
 
+    /// No font yet; openFromFile() or openFromMemory() loads one.
     Font();
-    /// Loads the file; throws mivra::Exception naming the file and the reason when it cannot.
+    /// Loads the file as openFromFile() does; throws mivra::Exception, whose what() is the line
+    /// openFromFile() would report, when it cannot.
     explicit Font(const std::filesystem::path& filename);
     ~Font();
+    /// Takes the other's face and glyph cache; the other is left unloaded.
+    ///@{
     Font(Font&&) noexcept;
     Font& operator=(Font&&) noexcept;
+    ///@}
     Font(const Font&) = delete;
     Font& operator=(const Font&) = delete;
 
-    /// On failure prints one line naming the file on stderr and returns false.
+    /// Loads a TrueType or OpenType file. On failure returns false, leaves the font as it was and
+    /// reports one line through the diagnostics sink: "mivra: cannot load the font: <file>: <why>".
     bool openFromFile(const std::filesystem::path& filename);
-    /// The same from the bytes of a font file, which the font copies. On failure reports one line
-    /// naming "memory", returns false and leaves the font as it was.
+    /// The same from the bytes of a font file, which the font copies. On failure returns false, leaves
+    /// the font as it was and reports "mivra: cannot load the font: memory: <why>".
     bool openFromMemory(const void* data, std::size_t size);
 
+    /// What the font says about itself.
     [[nodiscard]] const Info& getInfo() const;
+    /// Whether the font has a glyph for the code point.
     [[nodiscard]] bool hasGlyph(char32_t codePoint) const;
 
     /// The glyph of the code point; characters the font lacks give its missing-glyph box.
@@ -48,16 +57,21 @@ public:
     [[nodiscard]] float getKerning(char32_t first, char32_t second, unsigned int characterSize, bool bold = false) const;
     /// Distance between two baselines, in pixels.
     [[nodiscard]] float getLineSpacing(unsigned int characterSize) const;
-    /// Offset of the underline below the baseline (positive is down), and its thickness.
+    /// Offset of the underline below the baseline (positive is down), and its thickness, in pixels.
+    ///@{
     [[nodiscard]] float getUnderlinePosition(unsigned int characterSize) const;
     [[nodiscard]] float getUnderlineThickness(unsigned int characterSize) const;
+    ///@}
 
     /// The atlas of that size, with every glyph rendered so far. Needs a graphics context.
     [[nodiscard]] const Texture& getTexture(unsigned int characterSize) const;
 
+    /// Whether glyphs are anti-aliased and their atlases smoothed (on by default).
     void setSmooth(bool smooth);
+    /// Whether glyphs are smoothed.
     [[nodiscard]] bool isSmooth() const;
 
+    /// Whether a font file was loaded.
     [[nodiscard]] bool isLoaded() const { return m_impl != nullptr; }
 
 private:

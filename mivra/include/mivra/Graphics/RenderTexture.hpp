@@ -20,22 +20,33 @@ class Context;
 class RenderTexture : public RenderTarget
 {
 public:
+    /// No render texture yet; resize() makes it.
     RenderTexture();
-    /// Throws mivra::Exception when the render texture cannot be made.
+    /// Makes it as resize() does; throws mivra::Exception, whose what() is the line resize() would
+    /// report, when it cannot.
     explicit RenderTexture(Vector2u size, const ContextSettings& settings = {});
     ~RenderTexture() override;
+    /// Takes the other's context, texture and framebuffers.
+    ///@{
     RenderTexture(RenderTexture&& other) noexcept;
     RenderTexture& operator=(RenderTexture&& other) noexcept;
+    ///@}
 
-    /// (Re)makes the render texture; its contents are undefined until cleared. False (with one
-    /// line on stderr) when the size is zero or too large or the system lacks framebuffer objects.
+    /// (Re)makes the render texture; its contents are undefined until cleared. False, with one line
+    /// through the diagnostics sink ("mivra: cannot create the render texture: <why>"), when the size
+    /// is zero or too large, no graphics context can be made or the system lacks framebuffer objects.
+    ///@{
     bool resize(Vector2u size, const ContextSettings& settings = {});
     bool create(Vector2u size, const ContextSettings& settings = {}) { return resize(size, settings); }
+    ///@}
 
+    /// Smoothing and repeating of the texture; see Texture::setSmooth() and Texture::setRepeated().
+    ///@{
     void setSmooth(bool smooth) { m_texture.setSmooth(smooth); }
     [[nodiscard]] bool isSmooth() const { return m_texture.isSmooth(); }
     void setRepeated(bool repeated) { m_texture.setRepeated(repeated); }
     [[nodiscard]] bool isRepeated() const { return m_texture.isRepeated(); }
+    ///@}
 
     bool setActive(bool active = true) override;
     /// Finishes the drawing so far into the texture.
@@ -43,6 +54,7 @@ public:
 
     [[nodiscard]] Vector2u getSize() const override { return m_texture.getSize(); }
     [[nodiscard]] bool isSrgb() const override { return m_texture.isSrgb(); }
+    /// The texture drawn into; its contents are those of the last display().
     [[nodiscard]] const Texture& getTexture() const { return m_texture; }
 
 private:
