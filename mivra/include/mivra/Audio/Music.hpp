@@ -19,13 +19,18 @@ class SoundFileReader;
 class Music : public SoundStream
 {
 public:
+    /// No file yet; openFromFile() opens one.
     Music();
-    /// Opens a file; throws mivra::Exception naming the file and the reason when it cannot.
+    /// Opens the file as openFromFile() does; throws mivra::Exception, whose what() is the line
+    /// openFromFile() would report, when it cannot.
     explicit Music(const std::filesystem::path& filename);
     ~Music() override;
 
-    /// On failure prints one line on stderr and returns false; the previous file is closed either way.
+    /// Opens a file for streaming; the previous file is closed either way. On failure returns false and
+    /// reports one line through the diagnostics sink: "mivra: cannot open the music: <file>: <why>". A
+    /// file that turns out damaged while playing ends there, with one line of its own.
     [[nodiscard]] bool openFromFile(const std::filesystem::path& filename);
+    /// The length of the open file; zero when none is open.
     [[nodiscard]] Time getDuration() const { return m_duration; }
 
 protected:

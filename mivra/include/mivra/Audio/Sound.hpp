@@ -17,24 +17,41 @@ class AudioDevice;
 class Sound : public SoundSource
 {
 public:
+    /// A stopped sound of the buffer, which must outlive it. When no audio output device can be
+    /// opened, the library reports that once through the diagnostics sink and sounds play on a silent
+    /// null output.
     explicit Sound(const SoundBuffer& buffer);
+    /// A stopped sound of the same buffer, with the same volume and looping.
+    ///@{
     Sound(const Sound& other);
     Sound& operator=(const Sound& other);
+    ///@}
     ~Sound() override;
 
+    /// Starts or resumes playback and returns at once; the output mixes the sound on its own thread.
     void play() override;
+    /// Pauses playback, keeping the position.
     void pause() override;
+    /// Stops playback and rewinds to the start.
     void stop() override;
+    /// Where playback stands; a sound that played to its end (not looping) is Stopped.
     [[nodiscard]] Status getStatus() const override;
 
+    /// Plays another buffer, which must outlive the sound; stops the sound first.
     void setBuffer(const SoundBuffer& buffer);
+    /// The buffer, or nullptr when it went away.
     [[nodiscard]] const SoundBuffer* getBuffer() const { return m_buffer; }
+    /// Whether playback starts again from the beginning at the end.
     void setLooping(bool loop);
+    /// Whether the sound loops.
     [[nodiscard]] bool isLooping() const;
     /// Volume from 0 (silent) to 100 (unchanged, the default).
     void setVolume(float volume);
+    /// The volume, 0 to 100.
     [[nodiscard]] float getVolume() const;
+    /// Moves the playing position; an offset past the end moves it to the end.
     void setPlayingOffset(Time offset);
+    /// The playing position from the start.
     [[nodiscard]] Time getPlayingOffset() const;
 
 private:

@@ -22,26 +22,45 @@ class Sound;
 class SoundBuffer
 {
 public:
+    /// An empty buffer: mono, 44100 Hz, no samples.
     SoundBuffer() = default;
-    /// Loads a file; throws mivra::Exception naming the file and the reason when it cannot.
+    /// Loads the file as loadFromFile() does; throws mivra::Exception, whose what() is the line
+    /// loadFromFile() would report, when it cannot.
     explicit SoundBuffer(const std::filesystem::path& filename);
+    /// Copies the samples and format. Assigning stops the sounds that play this buffer first.
+    ///@{
     SoundBuffer(const SoundBuffer& other);
     SoundBuffer& operator=(const SoundBuffer& other);
+    ///@}
     ~SoundBuffer();
 
-    /// On failure these keep the previous contents, print one line on stderr and return false.
+    /// Decodes a whole file. On failure keeps the previous contents, returns false and reports one line
+    /// through the diagnostics sink: "mivra: cannot load the sound: <file>: <why>".
     [[nodiscard]] bool loadFromFile(const std::filesystem::path& filename);
-    /// The bytes of a whole sound file, read the same way (the failure line names "memory").
+    /// The bytes of a whole sound file, read the same way; the failure line names "memory".
     [[nodiscard]] bool loadFromMemory(const void* data, std::size_t size);
+    /// Copies `sampleCount` interleaved samples of that channel count, rate and channel map. A count
+    /// that is not whole frames, a channel count outside 1 to MaxChannelCount, a map of another length
+    /// or an unsupported rate fails: the previous contents stay, false, and one line through the
+    /// diagnostics sink.
     [[nodiscard]] bool loadFromSamples(const std::int16_t* samples, std::size_t sampleCount, unsigned int channelCount,
                                        unsigned int sampleRate, const std::vector<SoundChannel>& channelMap);
+    /// Writes the buffer as WAV, OGG Vorbis, FLAC or MP3, chosen by the extension. On failure (an
+    /// unknown extension, a file that cannot be written, an encoder error) returns false and reports
+    /// one line: "mivra: cannot save the sound: <file>: <why>".
     [[nodiscard]] bool saveToFile(const std::filesystem::path& filename) const;
 
+    /// The interleaved samples.
     [[nodiscard]] const std::int16_t* getSamples() const { return m_samples.data(); }
+    /// The number of samples, all channels counted.
     [[nodiscard]] std::size_t getSampleCount() const { return m_samples.size(); }
+    /// Frames per second.
     [[nodiscard]] unsigned int getSampleRate() const { return m_sampleRate; }
+    /// The number of channels.
     [[nodiscard]] unsigned int getChannelCount() const { return m_channelCount; }
+    /// Which speaker each channel of a frame is for.
     [[nodiscard]] const std::vector<SoundChannel>& getChannelMap() const { return m_channelMap; }
+    /// How long the sound plays.
     [[nodiscard]] Time getDuration() const;
 
 private:

@@ -11,9 +11,12 @@ namespace mivra
 class SoundBufferRecorder : public SoundRecorder
 {
 public:
+    /// A recorder of the default device, mono.
     SoundBufferRecorder() = default;
+    /// Stops a capture still running.
     ~SoundBufferRecorder() override;
 
+    /// The last recording, complete once stop() has returned.
     [[nodiscard]] const SoundBuffer& getBuffer() const { return m_buffer; }
 
 protected:

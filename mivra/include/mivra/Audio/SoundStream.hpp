@@ -30,35 +30,50 @@ class AudioDevice;
 class SoundStream : public SoundSource
 {
 public:
+    /// Samples handed over by onRequestData().
     struct Chunk
     {
-        const std::int16_t* samples{};
-        std::size_t sampleCount{};
+        const std::int16_t* samples{}; ///< Interleaved samples, valid until the next onRequestData() call.
+        std::size_t sampleCount{}; ///< How many, all channels counted: whole frames.
     };
+    /// Another name for Chunk.
     using SampleChunk = Chunk;
 
     ~SoundStream() override;
     SoundStream(const SoundStream&) = delete;
     SoundStream& operator=(const SoundStream&) = delete;
 
+    /// Starts or resumes playback (from the start when stopped) and returns at once.
     void play() override;
+    /// Pauses playback, keeping the position.
     void pause() override;
+    /// Stops playback and the streaming thread; the next play() starts from the beginning.
     void stop() override;
+    /// Where playback stands.
     [[nodiscard]] Status getStatus() const override;
 
+    /// The channel count given to initialize().
     [[nodiscard]] unsigned int getChannelCount() const { return m_channelCount; }
+    /// The sample rate given to initialize().
     [[nodiscard]] unsigned int getSampleRate() const { return m_sampleRate; }
+    /// The channel map given to initialize().
     [[nodiscard]] const std::vector<SoundChannel>& getChannelMap() const { return m_channelMap; }
 
+    /// Moves playback to `offset` through onSeekTo().
     void setPlayingOffset(Time offset);
+    /// The position being heard, from the start.
     [[nodiscard]] Time getPlayingOffset() const;
+    /// Whether the stream starts again at its end (see onLoop()).
     void setLooping(bool loop);
+    /// Whether the stream loops.
     [[nodiscard]] bool isLooping() const;
     /// Volume from 0 (silent) to 100 (unchanged, the default).
     void setVolume(float volume);
+    /// The volume, 0 to 100.
     [[nodiscard]] float getVolume() const;
 
 protected:
+    /// A stream of no format yet: call initialize() before play().
     SoundStream();
 
     /// Sets the format of the samples the hooks deliver; stops the stream first. A rate outside
