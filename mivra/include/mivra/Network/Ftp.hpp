@@ -22,6 +22,7 @@ namespace mivra
 class Ftp
 {
 public:
+    /// How file contents travel.
     enum class TransferMode
     {
         Binary, ///< bytes as they are (TYPE I)
@@ -32,6 +33,7 @@ public:
     /// Time allowed for each wait when connect was given no time-out.
     static constexpr Time DefaultTimeout = seconds(30);
 
+    /// A reply: its code and its text.
     class Response
     {
     public:
@@ -97,7 +99,9 @@ public:
 
         /// True for the server's positive replies (below 400).
         [[nodiscard]] bool isOk() const { return m_status < 400; }
+        /// The reply code.
         [[nodiscard]] Status getStatus() const { return m_status; }
+        /// The reply's text, in the form the constructor describes.
         [[nodiscard]] const std::string& getMessage() const { return m_message; }
 
     private:
@@ -110,7 +114,9 @@ public:
     class DirectoryResponse : public Response
     {
     public:
+        /// Reads the directory out of a PWD reply.
         explicit DirectoryResponse(const Response& response);
+        /// The directory; empty unless the reply was a 257.
         [[nodiscard]] const std::filesystem::path& getDirectory() const { return m_directory; }
 
     private:
@@ -121,13 +127,16 @@ public:
     class ListingResponse : public Response
     {
     public:
+        /// The reply, with the listing received over the data connection split into lines.
         ListingResponse(const Response& response, const std::string& data);
+        /// The listing's lines.
         [[nodiscard]] const std::vector<std::string>& getListing() const { return m_listing; }
 
     private:
         std::vector<std::string> m_listing;
     };
 
+    /// A client not connected to any server.
     Ftp() = default;
     Ftp(const Ftp&) = delete;
     Ftp& operator=(const Ftp&) = delete;
@@ -142,18 +151,26 @@ public:
 
     /// Anonymous login.
     Response login();
+    /// Logs in with USER and, when the server asks for it, PASS.
     Response login(const std::string& name, const std::string& password);
     /// Tells the server the client is still there (NOOP).
     Response keepAlive();
 
+    /// Asks for the working directory (PWD).
     DirectoryResponse getWorkingDirectory();
     /// Names in a directory (the working directory for an empty string), one per line.
     ListingResponse getDirectoryListing(const std::string& directory = "");
+    /// Changes the working directory (CWD).
     Response changeDirectory(const std::string& directory);
+    /// Goes up to the parent directory (CDUP).
     Response parentDirectory();
+    /// Creates a directory (MKD).
     Response createDirectory(const std::string& name);
+    /// Removes an empty directory (RMD).
     Response deleteDirectory(const std::string& name);
+    /// Renames a file (RNFR, then RNTO).
     Response renameFile(const std::filesystem::path& file, const std::filesystem::path& newName);
+    /// Deletes a file (DELE).
     Response deleteFile(const std::filesystem::path& name);
 
     /// Downloads a remote file into a local directory, under the remote file's name. The data is

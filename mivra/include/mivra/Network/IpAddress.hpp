@@ -15,6 +15,7 @@ class IpAddress
 public:
     /// From the address's 32-bit value in host byte order (127.0.0.1 is 0x7F000001).
     constexpr explicit IpAddress(std::uint32_t address) : m_address(address) {}
+    /// From its four bytes, most significant first: IpAddress(127, 0, 0, 1).
     constexpr IpAddress(std::uint8_t byte0, std::uint8_t byte1, std::uint8_t byte2, std::uint8_t byte3)
         : m_address(static_cast<std::uint32_t>(byte0) << 24 | static_cast<std::uint32_t>(byte1) << 16 |
                     static_cast<std::uint32_t>(byte2) << 8 | byte3)
@@ -31,11 +32,16 @@ public:
     /// would leave from), without sending anything; empty when no such interface is configured.
     [[nodiscard]] static std::optional<IpAddress> getLocalAddress();
 
+    /// The dotted form, "192.168.1.2".
     [[nodiscard]] std::string toString() const;
+    /// The 32-bit value in host byte order.
     [[nodiscard]] constexpr std::uint32_t toInteger() const { return m_address; }
 
+    /// Addresses compare by their 32-bit values.
+    ///@{
     friend constexpr bool operator==(IpAddress, IpAddress) = default;
     friend constexpr auto operator<=>(IpAddress, IpAddress) = default;
+    ///@}
 
     static const IpAddress Any;       ///< 0.0.0.0: every local address
     static const IpAddress LocalHost; ///< 127.0.0.1

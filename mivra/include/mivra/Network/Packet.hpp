@@ -20,6 +20,7 @@ namespace mivra
 class Packet
 {
 public:
+    /// An empty, valid packet.
     Packet() = default;
 
     /// Appends raw bytes, as they are in memory (no byte-order conversion).
@@ -27,12 +28,20 @@ public:
     /// Empties the packet and makes it valid again with the read position at the start.
     void clear();
 
+    /// The bytes; nullptr when the packet is empty.
     [[nodiscard]] const void* getData() const { return m_data.empty() ? nullptr : m_data.data(); }
+    /// The number of bytes.
     [[nodiscard]] std::size_t getDataSize() const { return m_data.size(); }
+    /// How many bytes extraction has read so far.
     [[nodiscard]] std::size_t getReadPosition() const { return m_readPos; }
+    /// Whether every byte has been read.
     [[nodiscard]] bool endOfPacket() const { return m_readPos >= m_data.size(); }
+    /// Whether every extraction so far succeeded.
     [[nodiscard]] explicit operator bool() const { return m_isValid; }
 
+    /// Extracts the next value, in the format the class description gives. On failure the target is
+    /// left unchanged and the packet becomes invalid. A bool travels as one byte (non-zero is true).
+    ///@{
     Packet& operator>>(bool& data);
     Packet& operator>>(std::int8_t& data);
     Packet& operator>>(std::uint8_t& data);
@@ -46,7 +55,10 @@ public:
     Packet& operator>>(double& data);
     Packet& operator>>(std::string& data);
     Packet& operator>>(String& data);
+    ///@}
 
+    /// Appends a value, in the format the class description gives.
+    ///@{
     Packet& operator<<(bool data);
     Packet& operator<<(std::int8_t data);
     Packet& operator<<(std::uint8_t data);
@@ -61,6 +73,7 @@ public:
     Packet& operator<<(const std::string& data);
     Packet& operator<<(const char* data);
     Packet& operator<<(const String& data);
+    ///@}
 
 private:
     friend class TcpSocket;

@@ -7,46 +7,55 @@ namespace mivra
 class Socket
 {
 public:
+    /// The outcome of a socket operation.
     enum class Status
     {
         Done,         ///< the operation succeeded
         NotReady,     ///< non-blocking socket: nothing could be done yet, try again
         Partial,      ///< non-blocking socket: part of the data was sent, send the rest later
         Disconnected, ///< the peer closed the connection
-        Error         ///< the operation failed (the reason went to standard error)
+        Error ///< The operation failed; the reason went to the diagnostics sink, one line naming the peer or port.
     };
 
     /// The port value that lets the system choose a free one.
     static constexpr unsigned short AnyPort = 0;
 
+    /// Closes the handle.
     virtual ~Socket();
     Socket(const Socket&) = delete;
     Socket& operator=(const Socket&) = delete;
+    /// Takes the other's handle and blocking mode; the other is left closed.
+    ///@{
     Socket(Socket&& other) noexcept;
     Socket& operator=(Socket&& other) noexcept;
+    ///@}
 
     /// Sockets block by default; a non-blocking socket returns NotReady or Partial instead of
     /// waiting. Applies to the current handle and to every handle the socket opens later.
     void setBlocking(bool blocking);
+    /// Whether operations wait.
     [[nodiscard]] bool isBlocking() const { return m_blocking; }
 
     /// The system's descriptor (-1 when closed), for waiting on it with poll and the like.
     [[nodiscard]] int getNativeHandle() const { return m_handle; }
 
 protected:
+    /// The protocol of a socket.
     enum class Type
     {
-        Tcp,
-        Udp
+        Tcp, ///< A stream socket.
+        Udp ///< A datagram socket.
     };
 
+    /// A closed socket of that type.
     explicit Socket(Type type) : m_type(type) {}
 
-    /// Opens a handle of this socket's type when none is open; false (reason on standard error)
-    /// when the system refuses.
+    /// Opens a handle of this socket's type when none is open; false, with one line through the
+    /// diagnostics sink, when the system refuses.
     bool create();
     /// Takes over an existing descriptor (an accepted connection), closing the current one.
     void create(int handle);
+    /// Closes the handle; harmless when none is open.
     void close();
 
 private:

@@ -11,6 +11,7 @@ class TcpSocket;
 class TcpListener : public Socket
 {
 public:
+    /// A listener not listening yet, blocking.
     TcpListener();
 
     /// The port listened to; 0 when not listening.

@@ -22,14 +22,17 @@ class Packet;
 class TcpSocket : public Socket
 {
 public:
+    /// The largest packet payload sent or received, in bytes.
     static constexpr std::size_t MaxPacketSize = 16 * 1024 * 1024;
 
+    /// A socket not connected to anything, blocking.
     TcpSocket();
 
     /// Local port of the connection; 0 when not connected.
     [[nodiscard]] unsigned short getLocalPort() const;
     /// Address and port of the peer; empty / 0 when not connected.
     [[nodiscard]] std::optional<IpAddress> getRemoteAddress() const;
+    /// The peer's port; 0 when not connected.
     [[nodiscard]] unsigned short getRemotePort() const;
 
     /// Connects to a server, closing any current connection first. A positive time-out bounds the
@@ -42,8 +45,10 @@ public:
     /// Sends all the bytes. A blocking socket retries short writes and interrupted calls until
     /// everything is sent (Done) or the connection fails (Disconnected, Error). A non-blocking socket
     /// returns Partial after a short write: the overload with `sent` tells how far it got.
+    ///@{
     Status send(const void* data, std::size_t size);
     Status send(const void* data, std::size_t size, std::size_t& sent);
+    ///@}
 
     /// Receives at most size bytes (blocking until at least one arrives, on a blocking socket);
     /// received holds the count. Disconnected when the peer has closed the connection.

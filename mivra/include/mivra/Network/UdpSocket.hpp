@@ -18,6 +18,7 @@ public:
     /// The largest datagram UDP over IPv4 can carry: 65535 bytes minus the IP and UDP headers.
     static constexpr std::size_t MaxDatagramSize = 65507;
 
+    /// An unbound socket, blocking.
     UdpSocket();
 
     /// The local port; 0 when not bound.
@@ -26,6 +27,7 @@ public:
     /// Binds to a port (AnyPort: a free one) of one local address or of all (IpAddress::Any).
     /// A port another socket holds is refused (Error). Unbinds first.
     Status bind(unsigned short port, IpAddress address = IpAddress::Any);
+    /// Closes the socket; harmless when not bound.
     void unbind();
 
     /// Sends one datagram (at most MaxDatagramSize bytes). An unbound socket is first bound to a
@@ -38,9 +40,12 @@ public:
     Status receive(void* data, std::size_t size, std::size_t& received, std::optional<IpAddress>& remoteAddress,
                    unsigned short& remotePort);
 
-    /// A packet travels as one datagram holding exactly its bytes.
+    /// A packet travels as one datagram holding exactly its bytes; receiving replaces the packet's
+    /// contents.
+    ///@{
     Status send(Packet& packet, IpAddress remoteAddress, unsigned short remotePort);
     Status receive(Packet& packet, std::optional<IpAddress>& remoteAddress, unsigned short& remotePort);
+    ///@}
 
 private:
     std::vector<std::byte> m_buffer; ///< receive buffer for packets
