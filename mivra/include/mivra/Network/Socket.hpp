@@ -14,7 +14,7 @@ public:
         NotReady,     ///< non-blocking socket: nothing could be done yet, try again
         Partial,      ///< non-blocking socket: part of the data was sent, send the rest later
         Disconnected, ///< the peer closed the connection
-        Error ///< The operation failed; the reason went to the diagnostics sink, one line naming the peer or port.
+        Error         ///< the operation failed; the reason went to the diagnostics sink, naming the peer or port
     };
 
     /// The port value that lets the system choose a free one.
