@@ -1,6 +1,7 @@
 #include <mivra/Graphics/Font.hpp>
 #include <mivra/Graphics/Image.hpp>
 #include <mivra/Graphics/RenderTexture.hpp>
+#include <mivra/Graphics/Shader.hpp>
 #include <mivra/Graphics/Texture.hpp>
 #include <mivra/System/Exception.hpp>
 
@@ -42,7 +43,7 @@ void expectTheExceptionSaysTheDiagnosticLine(const std::function<void()>& throwi
 }
 } // namespace
 
-TEST(ThrowingConstructorTest, FontImageAndTextureFailuresReadAsTheirDiagnosticLines)
+TEST(ThrowingConstructorTest, FileFailuresReadAsTheirDiagnosticLines)
 {
     const auto font = missingFile("missing.ttf");
     expectTheExceptionSaysTheDiagnosticLine([&] { Font f(font); }, [&] { return Font().openFromFile(font); });
@@ -50,6 +51,11 @@ TEST(ThrowingConstructorTest, FontImageAndTextureFailuresReadAsTheirDiagnosticLi
     const auto image = missingFile("missing.png");
     expectTheExceptionSaysTheDiagnosticLine([&] { Image i(image); }, [&] { return Image().loadFromFile(image); });
     expectTheExceptionSaysTheDiagnosticLine([&] { Texture t(image); }, [&] { return Texture().loadFromFile(image); });
+
+    // A missing file fails before any graphics context is needed.
+    const auto shader = missingFile("missing.frag");
+    expectTheExceptionSaysTheDiagnosticLine([&] { Shader s(shader, Shader::Type::Fragment); },
+                                            [&] { return Shader().loadFromFile(shader, Shader::Type::Fragment); });
 
     // The words themselves, once: the line's form, with the file and the reason.
     try
