@@ -43,7 +43,8 @@ public:
     SoundStream(const SoundStream&) = delete;
     SoundStream& operator=(const SoundStream&) = delete;
 
-    /// Starts or resumes playback (from the start when stopped) and returns at once.
+    /// Starts or resumes playback (from the start when stopped) and returns at once. The stream
+    /// must have been given its format with initialize() (asserted).
     void play() override;
     /// Pauses playback, keeping the position.
     void pause() override;

@@ -44,14 +44,17 @@ public:
 
     /// Sends all the bytes. A blocking socket retries short writes and interrupted calls until
     /// everything is sent (Done) or the connection fails (Disconnected, Error). A non-blocking socket
-    /// returns Partial after a short write: the overload with `sent` tells how far it got.
+    /// returns Partial after a short write: the overload with `sent` tells how far it got. `data`
+    /// may be null only when `size` is 0 (asserted).
     ///@{
     Status send(const void* data, std::size_t size);
     Status send(const void* data, std::size_t size, std::size_t& sent);
     ///@}
 
     /// Receives at most size bytes (blocking until at least one arrives, on a blocking socket);
-    /// received holds the count. Disconnected when the peer has closed the connection.
+    /// received holds the count. Disconnected when the peer has closed the connection; Error,
+    /// reported through the diagnostics sink, when the connection fails. `data` must not be null
+    /// and `size` not 0 (asserted).
     Status receive(void* data, std::size_t size, std::size_t& received);
 
     /// Sends a packet with its length prefix. On a non-blocking socket a Partial send remembers its

@@ -31,12 +31,15 @@ public:
     void unbind();
 
     /// Sends one datagram (at most MaxDatagramSize bytes). An unbound socket is first bound to a
-    /// free port on every address, so that answers come back to it.
+    /// free port on every address, so that answers come back to it. `data` may be null only when
+    /// `size` is 0 (asserted). Error, reported through the diagnostics sink, when the system
+    /// refuses.
     Status send(const void* data, std::size_t size, IpAddress remoteAddress, unsigned short remotePort);
 
     /// Receives one datagram with its sender's address and port. A datagram longer than size cannot
     /// be delivered whole: it is dropped and the result is Error (the buffer then holds its first
-    /// size bytes, and received is size). The socket must be bound (or have sent).
+    /// size bytes, and received is size). The socket must be bound (or have sent). `data` must not
+    /// be null and `size` not 0 (asserted).
     Status receive(void* data, std::size_t size, std::size_t& received, std::optional<IpAddress>& remoteAddress,
                    unsigned short& remotePort);
 

@@ -24,7 +24,8 @@ public:
 
     /// (Re)creates the window with default context settings.
     void create(VideoMode mode, const String& title, std::uint32_t style = Style::Default, State state = State::Windowed) override;
-    /// (Re)creates the window and its context. On failure one line goes to the diagnostics sink and
+    /// (Re)creates the window and its context; the mode's size must not be zero (asserted). On
+    /// failure one line goes to the diagnostics sink and
     /// isOpen() is false.
     virtual void create(VideoMode mode, const String& title, std::uint32_t style, State state, const ContextSettings& settings);
     /// Closes the window and releases its context.
@@ -37,8 +38,8 @@ public:
     void setVerticalSyncEnabled(bool enabled);
     /// display() sleeps so that frames come at most `limit` times a second (0: no limit).
     void setFramerateLimit(unsigned int limit);
-    /// Makes the window's context current on this thread (or releases it); false (reported through the
-    /// diagnostics sink) when the window is not open or the system refuses.
+    /// Makes the window's context current on this thread (or releases it). False when the window
+    /// is not open, and false with one line through the diagnostics sink when the system refuses.
     bool setActive(bool active = true) const;
     /// Shows the frame drawn since the last display and paces the loop.
     void display();

@@ -27,16 +27,17 @@ class WindowBase
 public:
     /// No window yet; create() opens one.
     WindowBase();
-    /// Opens a window of the mode's size, with the title, decoration flags (mivra::Style) and state; see
-    /// create().
+    /// Opens a window of the mode's size, with the title, decoration flags (mivra::Style) and
+    /// state; see create().
     WindowBase(VideoMode mode, const String& title, std::uint32_t style = Style::Default, State state = State::Windowed);
     virtual ~WindowBase();
 
     WindowBase(const WindowBase&) = delete;
     WindowBase& operator=(const WindowBase&) = delete;
 
-    /// (Re)creates the window; an open window is closed first. When the window cannot be opened
-    /// (no display, the system refuses), one line goes to the diagnostics sink and isOpen() is false.
+    /// (Re)creates the window; an open window is closed first. The mode's size must not be zero
+    /// (asserted). When the window cannot be opened (no display, the system refuses), one line goes
+    /// to the diagnostics sink and isOpen() is false.
     virtual void create(VideoMode mode, const String& title, std::uint32_t style = Style::Default, State state = State::Windowed);
     /// Removes the window from the screen and drops its pending events.
     virtual void close();
@@ -54,7 +55,7 @@ public:
     void setPosition(Vector2i position);
     /// The client area's size as the last Resized event (or setSize) left it.
     [[nodiscard]] Vector2u getSize() const;
-    /// Resizes the client area; onResize() follows.
+    /// Resizes the client area; the size must not be zero (asserted). onResize() follows.
     void setSize(Vector2u size);
     /// Changes the title bar's text.
     void setTitle(const String& title);
