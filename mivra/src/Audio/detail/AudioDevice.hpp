@@ -20,7 +20,7 @@ namespace mivra::detail
 // would start over). SDL's audio subsystem is initialised here, reference-counted, and never its
 // video subsystem. When SDL's driver cannot open an output, the other compiled-in drivers are
 // tried; when none can, a null output consumes the mix in real time so that playing, status and
-// offsets behave the same, and a single line on stderr says so.
+// offsets behave the same, and a single line through the diagnostics sink says so.
 class AudioDevice
 {
 public:

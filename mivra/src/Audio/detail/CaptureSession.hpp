@@ -33,7 +33,8 @@ public:
     CaptureSession& operator=(const CaptureSession&) = delete;
     ~CaptureSession();
 
-    // Opens the device, paused. Prints one line on stderr and returns false when it cannot.
+    // Opens the device, paused. Reports one line through the diagnostics sink and returns false when
+    // it cannot.
     bool open(const std::string& deviceName, unsigned int sampleRate, unsigned int channelCount);
     // Starts capturing and the capture thread.
     void run();

@@ -27,7 +27,7 @@ void setNonBlocking(int handle, bool nonBlocking);
 // 0 when ready, 0 on time-out, -1 on failure (errno tells why).
 int waitUntilReady(int handle, short events, Time timeout);
 
-// One line on standard error: "mivra: <what>: <reason>".
+// One line through the diagnostics sink: "mivra: <what>: <reason>".
 void reportError(const std::string& what, int error);
 void reportError(const std::string& what);
 

@@ -45,7 +45,7 @@ class GlContext
 {
 public:
     // Creates the context (sharing with all others unless `shareWithOthers` is false) and makes
-    // it current; nothing on failure, reported on stderr.
+    // it current; nothing on failure, reported through the diagnostics sink.
     static std::unique_ptr<GlContext> create(const ContextSettings& request, bool shareWithOthers = true);
     ~GlContext();
     GlContext(const GlContext&) = delete;

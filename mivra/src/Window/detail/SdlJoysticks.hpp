@@ -17,7 +17,7 @@ namespace mivra::detail
 // Everything here runs on the thread that pumps the window events.
 
 // Starts SDL's joystick subsystem once for the process and takes in the devices already
-// present. False when SDL cannot handle joysticks (reported once on stderr).
+// present. False when SDL cannot handle joysticks (reported once through the diagnostics sink).
 bool ensureSdlJoysticks();
 
 // Whether the SDL event is about a joystick (device added or removed, axis, hat, button).

@@ -23,7 +23,7 @@ protected:
 };
 
 // A reference to SDL's video subsystem, which stays up while any reference lives. The first
-// reference initialises it; failures are reported once on stderr and leave isAvailable() false.
+// reference initialises it; failures are reported once through the diagnostics sink and leave isAvailable() false.
 class SdlVideo
 {
 public:
