@@ -11,7 +11,8 @@ namespace mivra
 /// Its what() is the line the matching non-throwing function (`openFromFile`, `loadFromFile`,
 /// `resize`, ...) would report through the diagnostics sink in the same situation, for example
 /// `mivra: cannot load the font: /tmp/x.ttf: no such file`: ready to print as one line. A throwing
-/// constructor reports nothing through the sink itself; the exception carries the line instead.
+/// constructor does not report its failure through the sink; the exception carries the line
+/// instead (a service it relies on, such as the graphics context, still reports its own failure).
 /// See @ref errors.
 class Exception : public std::runtime_error
 {
