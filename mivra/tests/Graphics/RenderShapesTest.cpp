@@ -1,4 +1,5 @@
 #include "RenderTestSupport.hpp"
+#include "../Support/DiagnosticCapture.hpp"
 
 #include <mivra/Graphics/CircleShape.hpp>
 #include <mivra/Graphics/Font.hpp>
@@ -9,7 +10,11 @@
 #include <mivra/Graphics/VertexBuffer.hpp>
 #include <mivra/System/Exception.hpp>
 
+#include <gmock/gmock.h>
+
 #include <fstream>
+#include <string>
+#include <vector>
 #include <unistd.h>
 
 using namespace mivra;
@@ -267,7 +272,24 @@ TEST_F(RenderTest, FailingRenderTextures)
 {
     RenderTexture target;
     EXPECT_FALSE(target.resize({0, 10}));
-    EXPECT_FALSE(target.resize({1u << 30, 10}));
+    {
+        // One failure, one line: the texture beneath does not add a line of its own.
+        test::DiagnosticCapture diagnostics;
+        EXPECT_FALSE(target.resize({1u << 30, 10}));
+        const std::vector<std::string> lines = diagnostics.take();
+        ASSERT_EQ(lines.size(), 1u);
+        EXPECT_THAT(lines[0], testing::StartsWith("mivra: cannot create the render texture: cannot make its texture: "));
+        try
+        {
+            RenderTexture tooLarge({1u << 30, 10});
+            ADD_FAILURE() << "a render texture too large for the driver was made";
+        }
+        catch (const Exception& e)
+        {
+            EXPECT_EQ(e.what(), lines[0]);
+        }
+        EXPECT_TRUE(diagnostics.take().empty());
+    }
     EXPECT_THROW(RenderTexture(Vector2u(0, 0)), Exception);
     EXPECT_TRUE(target.resize({8, 8}));
     EXPECT_EQ(target.getDefaultView().getSize(), Vector2f(8.f, 8.f));
