@@ -170,7 +170,7 @@ def case_generating():
 
     def press():
         while not stop.is_set():
-            session.xdotool("key", "--window", session.window, "Return")
+            session.key("Return")
             stop.wait(0.2)
 
     presser = threading.Thread(target=press)

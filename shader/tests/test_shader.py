@@ -1,4 +1,4 @@
-"""End-to-end test of the shader gallery under a private Xvfb: the five captions in turn with
+"""End-to-end test of the shader gallery on a private display server: the five captions in turn with
 Right and Left, the scenes behind them following the mouse, and Escape.
 
 Usage: test_shader.py <shader binary>
@@ -70,8 +70,9 @@ def move_mouse(x, y):
     """Moves the pointer to (x, y) in the window. A small relative move follows the absolute one:
     the library learns of pointer moves through raw motion, which absolute moves do not make."""
     session.mousemove(x, y)
-    session.xdotool("mousemove_relative", "--", "1", "1")
-    session.xdotool("mousemove_relative", "--", "-1", "-1")
+    # Towards the middle and back: the pointer stays over the window.
+    dx, dy = (1 if x < 400 else -1), (1 if y < 300 else -1)
+    session.mousemove_relative((dx, dy), (-dx, -dy))
 
 
 def distinct_colours(shot, box):
