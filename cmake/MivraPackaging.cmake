@@ -12,7 +12,7 @@ install(FILES ${PROJECT_BINARY_DIR}/MivraConfig.cmake ${PROJECT_BINARY_DIR}/Mivr
 # One pkg-config file per module. The libraries are static, so each file names the system
 # packages its module links privately.
 set(MIVRA_PC_Window_REQUIRES "mivra-system")
-set(MIVRA_PC_Window_PRIVATE "sdl2 x11 xi")
+set(MIVRA_PC_Window_PRIVATE "sdl2 x11 xi wayland-client")
 set(MIVRA_PC_Graphics_REQUIRES "mivra-window")
 set(MIVRA_PC_Graphics_PRIVATE "epoxy freetype2 sdl2 libpng libjpeg")
 set(MIVRA_PC_Graphics_LIBS_PRIVATE "-lstb") # image writing; stb ships no pkg-config file

@@ -16,9 +16,18 @@ TerrainView::TerrainView(const mivra::VertexBuffer& mesh, mivra::Shader& shader)
 {
 }
 
+namespace
+{
+// A closed window has no pixels: there is nothing to cache for it, and no texture can be made.
+bool isEmpty(mivra::Vector2u size)
+{
+    return size.x == 0 || size.y == 0;
+}
+} // namespace
+
 void TerrainView::prepare(const mivra::RenderTarget& target)
 {
-    if (m_cache.getSize() == target.getSize() || !m_cache.resize(target.getSize()))
+    if (isEmpty(target.getSize()) || m_cache.getSize() == target.getSize() || !m_cache.resize(target.getSize()))
         return;
     m_cached.reset();
     m_cache.clear(mivra::Color::Transparent);
@@ -39,6 +48,8 @@ void TerrainView::renderMesh(mivra::RenderTarget& target, float lightFactor)
 
 void TerrainView::draw(mivra::RenderTarget& target, float lightFactor)
 {
+    if (isEmpty(target.getSize()))
+        return;
     const mivra::View view = target.getView(); // a copy: the target's view is replaced below
     const Key key{lightFactor, target.getSize(), view.getTransform(), view.getViewport()};
     if (m_cached != key)

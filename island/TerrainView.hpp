@@ -35,7 +35,8 @@ public:
     void invalidate();
 
     // Draws the lit terrain onto the target with the target's current view. Where no texture can
-    // be made for the target, the terrain is drawn directly, as it would be without a cache.
+    // be made for the target, the terrain is drawn directly, as it would be without a cache. A
+    // target without pixels (a window closed in this frame) gets nothing.
     void draw(mivra::RenderTarget& target, float lightFactor);
 
     // How often the mesh has been rendered, into the cache or directly.

@@ -8,6 +8,8 @@ BUILD_PACKAGES=(
   cmake ninja-build g++ pkg-config
   libsdl2-dev libepoxy-dev libfreetype-dev libstb-dev libsndfile1-dev libx11-dev libxi-dev
   libgl1-mesa-dri
+  libwayland-dev  # wayland-client: raw mouse motion on Wayland, on the connection SDL holds
+  wayland-protocols libwayland-bin  # the relative-pointer protocol's description and wayland-scanner, which generates its client code
   libpng-dev libjpeg62-turbo-dev  # image decoding: fuzzed upstream, unlike the stb decoders for these formats
   fonts-liberation2  # Liberation Sans, installed as the programs' tuffy.ttf / Tuffy.ttf: narrow enough for their fixed layouts
   fonts-dejavu-core  # DejaVu Sans, the library's own font tests

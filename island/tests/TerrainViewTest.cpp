@@ -2,6 +2,8 @@
 #include "TerrainMesh.hpp"
 #include "TerrainView.hpp"
 
+#include "../../mivra/tests/Support/DiagnosticCapture.hpp"
+
 #include <mivra/Graphics.hpp>
 
 #include <gtest/gtest.h>
@@ -99,6 +101,28 @@ TEST_F(TerrainViewTest, ShowsWhatTheVertexBufferDrawsAfterEveryChange)
     mivra::RenderTexture larger({1000, 700});
     expectSamePixels(drawDirectly(larger.getSize(), 0.3f), drawThrough(view, larger, 0.3f), "a larger target");
     EXPECT_EQ(view.renderCount(), 4u);
+}
+
+// The frame in which the window closes still draws, onto a target of 0 x 0 pixels.
+TEST_F(TerrainViewTest, DrawsNothingAndSaysNothingOnATargetWithoutPixels)
+{
+    generate(TerrainSettings{});
+    TerrainView view(buffer, shader);
+    mivra::RenderTexture window({gridWidth, gridHeight});
+    drawThrough(view, window, 0.7f);
+    ASSERT_EQ(view.renderCount(), 1u);
+
+    mivra::test::DiagnosticCapture diagnostics;
+    mivra::RenderTexture closed;
+    ASSERT_EQ(closed.getSize(), mivra::Vector2u(0, 0));
+    view.draw(closed, 0.7f);
+    view.prepare(closed);
+    EXPECT_EQ(view.renderCount(), 1u);
+    EXPECT_EQ(diagnostics.take(), std::vector<std::string>());
+
+    // The cache still serves the window it was made for.
+    expectSamePixels(drawDirectly(window.getSize(), 0.7f), drawThrough(view, window, 0.7f), "after the empty target");
+    EXPECT_EQ(view.renderCount(), 1u);
 }
 
 TEST_F(TerrainViewTest, FollowsTheTargetsView)

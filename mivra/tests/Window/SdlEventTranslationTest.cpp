@@ -1,6 +1,7 @@
 #include "detail/SdlEventTranslation.hpp"
 #include "detail/TouchState.hpp"
-#include "detail/X11RawMouse.hpp"
+#include "detail/RawMouse.hpp"
+#include "detail/WaylandRawMouse.hpp"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -238,4 +239,20 @@ TEST(RawMotion, FractionsAccumulateIntoWholeUnits)
     // Motion back the other way uses up the remainder first instead of jumping a unit.
     EXPECT_EQ(takeWholeUnits(rx, ry, -0.1, 0.2), Vector2i(0, 0));
     EXPECT_EQ(takeWholeUnits(rx, ry, -3, 2), Vector2i(-3, 2));
+}
+
+TEST(RawMotion, WaylandFixedPointMotionGivesWholeUnits)
+{
+    // The compositor's relative motion comes in 24.8 fixed point (256 per unit).
+    double rx = 0;
+    double ry = 0;
+    using mivra::detail::takeFixedPointMotion;
+    EXPECT_EQ(takeFixedPointMotion(rx, ry, 5 * 256, 0), Vector2i(5, 0));
+    EXPECT_EQ(takeFixedPointMotion(rx, ry, -3 * 256, 7 * 256), Vector2i(-3, 7));
+    // Half units add up to a whole one on the second event.
+    EXPECT_EQ(takeFixedPointMotion(rx, ry, 128, -128), Vector2i(0, 0));
+    EXPECT_EQ(takeFixedPointMotion(rx, ry, 128, -128), Vector2i(1, -1));
+    EXPECT_EQ(takeFixedPointMotion(rx, ry, 64, 0), Vector2i(0, 0));
+    EXPECT_NEAR(rx, 0.25, 1e-9);
+    EXPECT_NEAR(ry, 0.0, 1e-9);
 }

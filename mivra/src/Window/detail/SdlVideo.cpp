@@ -3,9 +3,11 @@
 #include <mivra/System/Diagnostics.hpp>
 
 #include "SdlJoysticks.hpp"
+#include "WaylandRawMouse.hpp"
 #include "X11RawMouse.hpp"
 
 #include <SDL.h>
+#include <SDL_syswm.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -30,7 +32,7 @@ bool failureReported = false;
 struct Router
 {
     std::map<std::uint32_t, SdlEventReceiver*> windows;
-    std::unique_ptr<X11RawMouse> rawMouse;
+    std::unique_ptr<RawMouse> rawMouse;
     std::vector<Vector2i> rawDeltas;
     std::vector<Event> joystickEvents;
 };
@@ -64,6 +66,20 @@ std::uint32_t windowIdOf(const SDL_Event& event)
         case SDL_FINGERUP:
         case SDL_FINGERMOTION: return event.tfinger.windowID;
         default: return 0;
+    }
+}
+// Raw motion as the display server under SDL gives it; nothing where it gives none.
+std::unique_ptr<RawMouse> openRawMouse(std::uint32_t windowId)
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWindowWMInfo(SDL_GetWindowFromID(windowId), &info) != SDL_TRUE)
+        return nullptr;
+    switch (info.subsystem)
+    {
+        case SDL_SYSWM_X11: return X11RawMouse::open();
+        case SDL_SYSWM_WAYLAND: return WaylandRawMouse::open(info.info.wl.display);
+        default: return nullptr;
     }
 }
 } // namespace
@@ -126,9 +142,8 @@ void registerSdlWindow(std::uint32_t windowId, SdlEventReceiver* window)
     Router& r = router();
     r.windows[windowId] = window;
     ensureSdlJoysticks(); // joystick events flow from the first window on
-    const char* driver = SDL_GetCurrentVideoDriver();
-    if (!r.rawMouse && driver && std::strcmp(driver, "x11") == 0)
-        r.rawMouse = X11RawMouse::open();
+    if (!r.rawMouse)
+        r.rawMouse = openRawMouse(windowId);
 }
 
 void unregisterSdlWindow(std::uint32_t windowId)

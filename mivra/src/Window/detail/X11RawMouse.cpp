@@ -5,8 +5,6 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/XInput2.h>
 
-#include <cmath>
-
 namespace mivra::detail
 {
 std::unique_ptr<X11RawMouse> X11RawMouse::open()
@@ -85,16 +83,5 @@ void X11RawMouse::read(std::vector<Vector2i>& deltas)
         }
         XFreeEventData(display, cookie);
     }
-}
-
-Vector2i takeWholeUnits(double& remainderX, double& remainderY, double dx, double dy)
-{
-    remainderX += dx;
-    remainderY += dy;
-    const double wholeX = std::trunc(remainderX);
-    const double wholeY = std::trunc(remainderY);
-    remainderX -= wholeX;
-    remainderY -= wholeY;
-    return {static_cast<int>(wholeX), static_cast<int>(wholeY)};
 }
 } // namespace mivra::detail

@@ -1,27 +1,24 @@
 #pragma once
 
-#include <mivra/System/Vector2.hpp>
+#include "RawMouse.hpp"
 
 #include <memory>
-#include <vector>
 
 namespace mivra::detail
 {
 // Unaccelerated mouse motion from XInput2 raw events, read on a connection of its own to the
 // X server (the root window's raw motion is selected there), so the pointer is neither grabbed
 // nor hidden and the toolkit's own connection is left alone.
-class X11RawMouse
+class X11RawMouse : public RawMouse
 {
 public:
     // Nothing when the display or XInput 2 is unavailable.
     static std::unique_ptr<X11RawMouse> open();
-    ~X11RawMouse();
+    ~X11RawMouse() override;
     X11RawMouse(const X11RawMouse&) = delete;
     X11RawMouse& operator=(const X11RawMouse&) = delete;
 
-    // Appends one delta per pending raw motion event, without blocking. Fractions are carried
-    // over to later events; events that move less than one unit in total give nothing.
-    void read(std::vector<Vector2i>& deltas);
+    void read(std::vector<Vector2i>& deltas) override;
 
 private:
     X11RawMouse(void* display, int opcode) : m_display(display), m_opcode(opcode) {}
@@ -31,7 +28,4 @@ private:
     double m_remainderX{};
     double m_remainderY{};
 };
-
-// The integer part of the accumulated motion; the fraction stays in the remainder.
-Vector2i takeWholeUnits(double& remainderX, double& remainderY, double dx, double dy);
 } // namespace mivra::detail
