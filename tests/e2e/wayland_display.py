@@ -51,18 +51,22 @@ def write_invisible_cursor_theme(directory):
 
 def compositor_user():
     """The unprivileged user the compositor runs as: (uid, gid), the user created if missing."""
-    try:
-        entry = pwd.getpwnam(USER)
-    except KeyError:
-        # A test beside this one may be creating it too: its success is as good as ours.
-        subprocess.run(["useradd", "--system", "--no-create-home", "--home-dir", "/nonexistent",
-                        "--shell", "/usr/sbin/nologin", USER],
-                       stdin=subprocess.DEVNULL, capture_output=True, timeout=60)
+    deadline = time.monotonic() + 30
+    while True:
         try:
             entry = pwd.getpwnam(USER)
+            return entry.pw_uid, entry.pw_gid
         except KeyError:
+            pass
+        if time.monotonic() > deadline:
             raise RuntimeError(f"cannot create the user {USER} the compositor runs as (is this root?)")
-    return entry.pw_uid, entry.pw_gid
+        # A test beside this one may be creating it at the same moment, holding the lock on the
+        # user database: useradd then fails, and the next round finds the user or tries again.
+        created = subprocess.run(["useradd", "--system", "--no-create-home", "--home-dir", "/nonexistent",
+                                  "--shell", "/usr/sbin/nologin", USER],
+                                 stdin=subprocess.DEVNULL, capture_output=True, timeout=60)
+        if created.returncode != 0:
+            time.sleep(0.2)
 
 
 class WaylandDisplay:
