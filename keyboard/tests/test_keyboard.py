@@ -113,6 +113,9 @@ def text():
         s.key("eacute")
         shot = expect_columns(s, "text", text=["Text Entered", "", "\u00e9", "U+00e9"])
         e2e.save_shot(shot, "keyboard-text.png")
+        # Typed text, a capital letter: Shift with the letter's key.
+        s.type_text("E")
+        expect_columns(s, "typed", text=["Text Entered", "", "E", "U+0045"])
         s.close_and_expect_exit()
 
 

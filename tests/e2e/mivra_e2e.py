@@ -107,7 +107,7 @@ class Session:
 
     @property
     def display_server(self):
-        """"x11" or "wayland"."""
+        """The display server: "x11" or "wayland"."""
         return self.display.name
 
     def _collect(self):
@@ -218,6 +218,10 @@ class Session:
         yield
         for key in reversed(keys):
             self.key_up(key)
+
+    def type_text(self, text):
+        """Types the text as keys of the current layout (with Shift where a character needs it)."""
+        self.display.type_text(self.window, text)
 
     def mousemove(self, x, y):
         """Moves the pointer to (x, y) relative to the window's top-left corner."""

@@ -20,16 +20,30 @@ BUTTON_BITS = {1: 0x01, 2: 0x02, 3: 0x04, 4: 0x08, 5: 0x10}
 _xkbcommon = None
 
 
-def keysym(name):
-    """The X keysym of a key name as xdotool takes it ("Return", "a", "eacute", "Shift_L")."""
+def xkbcommon():
     global _xkbcommon
     if _xkbcommon is None:
         _xkbcommon = ctypes.CDLL(ctypes.util.find_library("xkbcommon") or "libxkbcommon.so.0")
         _xkbcommon.xkb_keysym_from_name.argtypes = [ctypes.c_char_p, ctypes.c_int]
         _xkbcommon.xkb_keysym_from_name.restype = ctypes.c_uint32
-    value = _xkbcommon.xkb_keysym_from_name(name.encode(), 0)
+        _xkbcommon.xkb_utf32_to_keysym.argtypes = [ctypes.c_uint32]
+        _xkbcommon.xkb_utf32_to_keysym.restype = ctypes.c_uint32
+    return _xkbcommon
+
+
+def keysym(name):
+    """The X keysym of a key name as xdotool takes it ("Return", "a", "eacute", "Shift_L")."""
+    value = xkbcommon().xkb_keysym_from_name(name.encode(), 0)
     if value == 0:
         raise ValueError(f"no keysym is named {name!r}")
+    return value
+
+
+def character_keysym(character):
+    """The X keysym that types a character."""
+    value = xkbcommon().xkb_utf32_to_keysym(ord(character))
+    if value == 0:
+        raise ValueError(f"no keysym types {character!r}")
     return value
 
 
@@ -79,7 +93,10 @@ class RfbClient:
         self.pointer(x, y)
 
     def key(self, name, down):
-        self.sock.sendall(struct.pack(">BBxxI", KEY_EVENT, 1 if down else 0, keysym(name)))
+        self.key_symbol(keysym(name), down)
+
+    def key_symbol(self, symbol, down):
+        self.sock.sendall(struct.pack(">BBxxI", KEY_EVENT, 1 if down else 0, symbol))
 
     def close(self):
         self.sock.close()

@@ -19,7 +19,7 @@ import time
 
 from PIL import Image
 
-from rfb_client import RfbClient
+from rfb_client import RfbClient, character_keysym
 
 USER = "mivra-e2e"
 WIDTH, HEIGHT = 1280, 800
@@ -253,6 +253,11 @@ class WaylandDisplay:
 
     def key_up(self, window, key):
         self.rfb.key(key, False)
+
+    def type_text(self, window, text):
+        for character in text:
+            self.rfb.key_symbol(character_keysym(character), True)
+            self.rfb.key_symbol(character_keysym(character), False)
 
     def _pointer_to(self, x, y):
         if not (0 <= x < WIDTH and 0 <= y < HEIGHT):

@@ -115,6 +115,9 @@ class X11Display:
     def key_up(self, window, key):
         self.xdotool("keyup", "--window", window, key)
 
+    def type_text(self, window, text):
+        self.xdotool("type", "--window", window, text)
+
     def move(self, window, positions):
         # All moves in one xdotool call, so that they reach the program within a frame or two.
         args = []
