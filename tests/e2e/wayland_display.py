@@ -50,7 +50,10 @@ def write_invisible_cursor_theme(directory):
 
 
 def compositor_user():
-    """The unprivileged user the compositor runs as: (uid, gid), the user created if missing."""
+    """The unprivileged user the compositor runs as: (uid, gid), the user created if missing.
+    A test not run by root runs the compositor as its own user."""
+    if os.geteuid() != 0:
+        return os.geteuid(), os.getegid()
     deadline = time.monotonic() + 30
     while True:
         try:
@@ -94,7 +97,8 @@ class WaylandDisplay:
             for name in [""] + files:
                 os.chown(os.path.join(folder, name), uid, gid)
         os.chmod(self.dir, 0o700)
-        as_user = ["setpriv", f"--reuid={uid}", f"--regid={gid}", "--clear-groups", "env", "-i",
+        switch_user = ["setpriv", f"--reuid={uid}", f"--regid={gid}", "--clear-groups"] if os.geteuid() == 0 else []
+        as_user = switch_user + ["env", "-i",
                    f"HOME={self.dir}", f"XDG_RUNTIME_DIR={self.dir}", "PATH=/usr/bin:/bin",
                    f"XCURSOR_PATH={self.cursors}", "XCURSOR_THEME=invisible"]
         self._spawn("sway", as_user + ["WLR_BACKENDS=headless", "WLR_RENDERER=pixman",
@@ -115,7 +119,7 @@ class WaylandDisplay:
 
     def _spawn(self, name, command):
         log = open(os.path.join(self.dir, name + ".log"), "wb")
-        self.procs.append(subprocess.Popen(command, stdin=subprocess.DEVNULL, stdout=log, stderr=log))
+        self.procs.append((name, subprocess.Popen(command, stdin=subprocess.DEVNULL, stdout=log, stderr=log)))
         log.close()
 
     def _wait_for(self, probe, what, timeout=20):
@@ -124,9 +128,9 @@ class WaylandDisplay:
             value = probe()
             if value:
                 return value
-            for proc in self.procs:
+            for name, proc in self.procs:
                 if proc.poll() is not None:
-                    raise RuntimeError(f"{proc.args[-1]} ended at start: {self._logs()}")
+                    raise RuntimeError(f"{name} ended at start: {self._logs()}")
             if time.monotonic() > deadline:
                 raise RuntimeError(f"no {what} within {timeout} s: {self._logs()}")
             time.sleep(0.02)
@@ -181,7 +185,7 @@ class WaylandDisplay:
     def stop(self):
         if self.rfb:
             self.rfb.close()
-        for proc in reversed(self.procs):
+        for _, proc in reversed(self.procs):
             if proc.poll() is None:
                 proc.terminate()
                 try:
