@@ -1,4 +1,4 @@
-"""End-to-end tests of the island program under a private Xvfb.
+"""End-to-end tests of the island program on a private display server (Xvfb or headless Wayland).
 
 Usage: test_island.py <island binary> <island-panelshot binary> <case> [<scratch resource directory>]
 Cases: start (terrain, default panel, Escape), generating (the message while Enter regenerates),
