@@ -2,8 +2,6 @@
 
 #include "detail/GlContext.hpp"
 
-#include <SDL.h>
-
 namespace mivra
 {
 namespace
@@ -36,7 +34,7 @@ const ContextSettings& Context::getSettings() const
 
 bool Context::ensureActive()
 {
-    if (SDL_WasInit(SDL_INIT_VIDEO) != 0 && SDL_GL_GetCurrentContext() != nullptr)
+    if (detail::isAnyGlContextCurrent())
         return true;
     auto& context = threadContext();
     if (!context)
@@ -46,13 +44,13 @@ bool Context::ensureActive()
 
 bool Context::isExtensionAvailable(const char* name)
 {
-    return ensureActive() && SDL_GL_ExtensionSupported(name) == SDL_TRUE;
+    return ensureActive() && detail::isGlExtensionSupported(name);
 }
 
 Context::GlFunctionPointer Context::getFunction(const char* name)
 {
     if (!ensureActive())
         return nullptr;
-    return reinterpret_cast<GlFunctionPointer>(SDL_GL_GetProcAddress(name));
+    return detail::getGlProcAddress(name);
 }
 } // namespace mivra

@@ -1,8 +1,6 @@
 #include <mivra/Window/VideoMode.hpp>
 
-#include "detail/SdlVideo.hpp"
-
-#include <SDL.h>
+#include "detail/WindowBackend.hpp"
 
 #include <algorithm>
 
@@ -14,30 +12,16 @@ VideoMode::VideoMode(Vector2u modeSize, unsigned int modeBitsPerPixel) : size(mo
 
 VideoMode VideoMode::getDesktopMode()
 {
-    SDL_DisplayMode mode;
-    if (!detail::ensureSdlVideo() || SDL_GetDesktopDisplayMode(0, &mode) != 0)
-        return VideoMode({1024, 768}, 32);
-    return VideoMode({static_cast<unsigned int>(mode.w), static_cast<unsigned int>(mode.h)},
-                     SDL_BYTESPERPIXEL(mode.format) * 8u);
+    return detail::platform().getDesktopMode().value_or(VideoMode({1024, 768}, 32));
 }
 
 const std::vector<VideoMode>& VideoMode::getFullscreenModes()
 {
     static const std::vector<VideoMode> modes = [] {
         std::vector<VideoMode> result;
-        if (!detail::ensureSdlVideo())
-            return result;
-        const int count = SDL_GetNumDisplayModes(0);
-        for (int i = 0; i < count; ++i)
-        {
-            SDL_DisplayMode mode;
-            if (SDL_GetDisplayMode(0, i, &mode) != 0)
-                continue;
-            const VideoMode videoMode({static_cast<unsigned int>(mode.w), static_cast<unsigned int>(mode.h)},
-                                      SDL_BYTESPERPIXEL(mode.format) * 8u);
-            if (std::find(result.begin(), result.end(), videoMode) == result.end())
-                result.push_back(videoMode);
-        }
+        for (const VideoMode& mode : detail::platform().getDisplayModes())
+            if (std::find(result.begin(), result.end(), mode) == result.end())
+                result.push_back(mode);
         std::stable_sort(result.begin(), result.end(), [](const VideoMode& a, const VideoMode& b) {
             if (a.bitsPerPixel != b.bitsPerPixel)
                 return a.bitsPerPixel > b.bitsPerPixel;

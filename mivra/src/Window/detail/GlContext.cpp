@@ -42,6 +42,21 @@ bool keepGlLibraryLoaded()
     return loaded;
 }
 
+bool isAnyGlContextCurrent()
+{
+    return SDL_WasInit(SDL_INIT_VIDEO) != 0 && SDL_GL_GetCurrentContext() != nullptr;
+}
+
+bool isGlExtensionSupported(const char* name)
+{
+    return SDL_GL_ExtensionSupported(name) == SDL_TRUE;
+}
+
+void (*getGlProcAddress(const char* name))()
+{
+    return reinterpret_cast<void (*)()>(SDL_GL_GetProcAddress(name));
+}
+
 void applyContextAttributes(const ContextSettings& request)
 {
     SDL_GL_ResetAttributes();

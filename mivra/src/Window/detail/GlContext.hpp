@@ -21,6 +21,12 @@ void applyContextAttributes(const ContextSettings& request);
 // The settings of the context current on this thread, as the driver reports them.
 ContextSettings queryCurrentContextSettings();
 
+// Whether some OpenGL context is current on this thread (a window's or a hidden one).
+bool isAnyGlContextCurrent();
+// For the context current on this thread.
+bool isGlExtensionSupported(const char* name);
+void (*getGlProcAddress(const char* name))();
+
 // While alive, the next context SDL creates shares its objects with every other context: the
 // process's shared root context (created on first need on a hidden window) is current and SDL
 // is told to share with it. Context creation is serialised by the lock held meanwhile.

@@ -15,7 +15,7 @@ union SDL_Event;
 
 namespace mivra::detail
 {
-// A window of SDL's video subsystem (X11 underneath on the desktop).
+// A window of SDL's video subsystem (X11 or Wayland underneath, as SDL chose).
 class SdlWindowImpl : public WindowImpl, public SdlEventReceiver
 {
 public:

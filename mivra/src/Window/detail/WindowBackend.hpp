@@ -1,19 +1,35 @@
 #pragma once
 
-#include "WindowImpl.hpp"
+#include "Platform.hpp"
 
-#include <mivra/System/String.hpp>
-#include <mivra/Window/ContextSettings.hpp>
-#include <mivra/Window/VideoMode.hpp>
-#include <mivra/Window/WindowEnums.hpp>
-
-#include <cstdint>
 #include <memory>
+#include <span>
+#include <string_view>
 
 namespace mivra::detail
 {
-// Opens a window on the backend this process uses, with an OpenGL context when `settings` is
-// given. Nothing when the window cannot be opened; the backend has said why.
+// One backend the window module can run on.
+struct BackendEntry
+{
+    std::string_view id;                  // the name MIVRA_WINDOW_BACKEND gives it
+    std::unique_ptr<Platform> (*connect)(); // nothing when the backend cannot serve this process
+    bool onRequestOnly;                   // never picked unless named
+};
+
+// Every backend, in the order they are tried.
+std::span<const BackendEntry> backendTable();
+
+// The backend for a request: the entry of that id, or, for an empty request or one that names
+// no backend, the first that connects among those not kept for requests. Nothing when none does.
+const BackendEntry* chooseBackend(std::string_view requested);
+
+// The platform of the backend MIVRA_WINDOW_BACKEND names (the default when unset), connected on
+// first use and kept for the process. The variable is read at each call, so a test can put a
+// single window on the null backend.
+Platform& platform();
+
+// Opens a window on platform(), with an OpenGL context when `settings` is given. Nothing when
+// the window cannot be opened; the backend has said why.
 std::unique_ptr<WindowImpl> createWindowImpl(VideoMode mode,
                                              const String& title,
                                              std::uint32_t style,
