@@ -62,12 +62,19 @@ function(mivra_add_gtest name)
   endif()
 endfunction()
 
-# mivra_add_e2e_test(<name> SCRIPT <python file> [ARGS <args...>] [LABELS <labels>] [TIMEOUT <s>] [NETNS])
-# An end-to-end test: a Python script (Debian's /usr/bin/python3) using tests/e2e/mivra_e2e.py.
+# mivra_add_e2e_test(<name> SCRIPT <python file> [ARGS <args...>] [LABELS <labels>] [TIMEOUT <s>] [NETNS]
+#                    [DISPLAYS <x11|wayland>...] [RESOURCE_LOCK <name>])
+# An end-to-end test: a Python script (Debian's /usr/bin/python3) using tests/e2e/mivra_e2e.py or
+# tests/e2e/mivra_console.py. ARGS may hold generator expressions ($<TARGET_FILE:...>).
 # NETNS runs it in a private network namespace with only loopback up (needs root, as the test
 # suite runs), for programs whose ports are fixed and may be taken on a shared machine.
+# DISPLAYS, for a window program, runs the same script once per display server: <name> on a
+# private Xvfb (label x11) and <name>.wayland on a private headless Wayland compositor (label
+# wayland, so that `ctest -L wayland` runs that set). RESOURCE_LOCK keeps tests that share a
+# scratch directory (compiled into a program, the same for both display servers) from running
+# side by side.
 function(mivra_add_e2e_test name)
-  cmake_parse_arguments(ARG "NETNS" "SCRIPT;TIMEOUT" "ARGS;LABELS" ${ARGN})
+  cmake_parse_arguments(ARG "NETNS" "SCRIPT;TIMEOUT;RESOURCE_LOCK" "ARGS;LABELS;DISPLAYS" ${ARGN})
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 120)
   endif()
@@ -75,11 +82,35 @@ function(mivra_add_e2e_test name)
   if(ARG_NETNS)
     set(command unshare -n sh -c "ip link set lo up && exec \"$@\"" sh ${command})
   endif()
-  add_test(NAME ${name} COMMAND ${command})
-  set_tests_properties(${name} PROPERTIES
-    LABELS "e2e;${ARG_LABELS}"
-    TIMEOUT ${ARG_TIMEOUT}
-    ENVIRONMENT "PYTHONPATH=${PROJECT_SOURCE_DIR}/tests/e2e;MIVRA_TOOLS=${PROJECT_BINARY_DIR}/tools;MIVRA_RESOURCE_DIR=${MIVRA_RESOURCE_DIR};MIVRA_BIN=${PROJECT_BINARY_DIR}/bin;MIVRA_SHOTS=${PROJECT_BINARY_DIR}/screenshots")
+  set(environment
+      "PYTHONPATH=${PROJECT_SOURCE_DIR}/tests/e2e"
+      "MIVRA_TOOLS=${PROJECT_BINARY_DIR}/tools"
+      "MIVRA_RESOURCE_DIR=${MIVRA_RESOURCE_DIR}"
+      "MIVRA_BIN=${PROJECT_BINARY_DIR}/bin"
+      "MIVRA_SHOTS=${PROJECT_BINARY_DIR}/screenshots")
+  set(test_names)
+  if(NOT ARG_DISPLAYS)
+    add_test(NAME ${name} COMMAND ${command})
+    set_tests_properties(${name} PROPERTIES LABELS "e2e;${ARG_LABELS}" TIMEOUT ${ARG_TIMEOUT}
+                                            ENVIRONMENT "${environment}")
+    set(test_names ${name})
+  endif()
+  foreach(display IN LISTS ARG_DISPLAYS)
+    if(display STREQUAL "x11")
+      set(test_name ${name})
+    elseif(display STREQUAL "wayland")
+      set(test_name ${name}.wayland)
+    else()
+      message(FATAL_ERROR "mivra_add_e2e_test(${name}): unknown display server ${display}")
+    endif()
+    add_test(NAME ${test_name} COMMAND ${command})
+    set_tests_properties(${test_name} PROPERTIES LABELS "e2e;${display};${ARG_LABELS}" TIMEOUT ${ARG_TIMEOUT}
+                                                 ENVIRONMENT "${environment};MIVRA_E2E_DISPLAY=${display}")
+    list(APPEND test_names ${test_name})
+  endforeach()
+  if(ARG_RESOURCE_LOCK)
+    set_tests_properties(${test_names} PROPERTIES RESOURCE_LOCK ${ARG_RESOURCE_LOCK})
+  endif()
 endfunction()
 
 # mivra_add_benchmark(<target> TEST <test name> SOURCES <files> LIBRARIES <targets> [ARGS <args...>]

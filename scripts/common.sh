@@ -18,6 +18,8 @@ BUILD_PACKAGES=(
 TEST_PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-apps imagemagick python3-pil
+  sway wayvnc grim  # the window tests' Wayland runs: a headless compositor, a virtual pointer and keyboard driven over RFB, screenshots
+  libxkbcommon0  # X keysym names for those runs' key events, looked up through ctypes
   python3-pyftpdlib iproute2 procps
   sox libsox-fmt-mp3  # the audio load benchmark compares SoundBuffer with sox decoding the same files
   clang-14 libclang-rt-14-dev  # the sanitizer build and its libFuzzer targets

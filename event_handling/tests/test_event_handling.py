@@ -1,4 +1,4 @@
-"""End-to-end: the event handling demo under a private X server, driven with xdotool."""
+"""End-to-end: the event handling demo on a private display server, driven by keys, clicks and pointer moves."""
 
 import os
 import sys
@@ -31,19 +31,11 @@ def assert_same(session, reference, box, what):
                  f"(see /tmp/event_handling_{what}_*.png)")
 
 
-def mouse_moves(session, positions):
-    """All moves in one xdotool call, so they reach the program within a frame or two."""
-    args = []
-    for x, y in positions:
-        args += ["mousemove", "--window", str(session.window), str(x), str(y)]
-    session.xdotool(*args)
-
-
 def test_start_screen_and_thirty_moves(session):
     assert_same(session, expected(session, [], "Classic"), (0, 0, 800, 600), "start")
 
     positions = [(100 + 7 * i, 120 + 3 * i) for i in range(30)]
-    mouse_moves(session, positions)
+    session.mousemoves(positions)
     session.settle()
     lines = [f"Mouse Moved: ({x}, {y})" for x, y in positions[6:]]
     assert_same(session, expected(session, lines, "Classic"), LOG_BOX, "thirty_moves")
@@ -68,10 +60,10 @@ def test_styles_log_alike(session):
         session.mousemove(20, 20)
         session.settle(0.2)
         session.key("a")
-        session.xdotool("click", "--window", str(session.window), "1")
-        mouse_moves(session, sequence_positions[:20])
+        session.click(1)
+        session.mousemoves(sequence_positions[:20])
         session.key("b")
-        mouse_moves(session, sequence_positions[20:])
+        session.mousemoves(sequence_positions[20:])
         session.settle(0.4)
         lines = (["Key Pressed: A", "Mouse Pressed"]
                  + [f"Mouse Moved: ({x}, {y})" for x, y in sequence_positions[:20]]

@@ -5,6 +5,7 @@ Port 21 is fixed in the program, so this runs inside a private network namespace
 CMakeLists.txt), where the port is free. Usage: test_ftp_client.py <ftp_client> <ftp_server.py> <case>
 """
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -26,9 +27,9 @@ GOODBYE = "Disconnecting from server...\n221 Goodbye.\nPress enter to exit...\n"
 check, compare = console.check, console.compare
 
 
-def Run(stdin_text, cwd, close_stdin=True):
+def Run(stdin_text, cwd, close_stdin=True, stderr_lines=()):
     """One run of the program with a given input, in a working directory of its own."""
-    return console.Run([PROGRAM], stdin_text, close_stdin, cwd=cwd)
+    return console.Run([PROGRAM], stdin_text, close_stdin, cwd=cwd, stderr_lines=stderr_lines)
 
 
 class Server:
@@ -181,7 +182,8 @@ def input_ends(root, local):
 
 
 def no_server(root, local):
-    status, output = Run("127.0.0.1\n", local).finish()
+    refused = re.compile(r"mivra: cannot connect to 127\.0\.0\.1:21: .*")
+    status, output = Run("127.0.0.1\n", local, stderr_lines=[refused]).finish()
     compare("no server", output, ADDRESS + "1001 Cannot connect to 127.0.0.1:21\n")
     check(status == 1, f"no server: exit status {status}")
 

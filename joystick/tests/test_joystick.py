@@ -1,4 +1,4 @@
-"""End-to-end tests of the joystick inspector under a private Xvfb (no joystick attached).
+"""End-to-end tests of the joystick inspector on a private display server (no joystick attached).
 
 Usage: test_joystick.py <case>, case one of: start, threshold.
 
@@ -7,6 +7,7 @@ as two multi-line texts, labels at x = 5 and values at x = 80."""
 
 import os
 import sys
+import time
 
 import mivra_e2e as e2e
 from PIL import ImageChops
@@ -56,7 +57,7 @@ def shown_threshold(session, shot):
     Pixels 24 to 62 of the value column hold only the threshold line (row 2). Candidates are
     drawn 51 at a time on one canvas, each as "\n\n" + line so that it lands on row 2 of a
     60-pixel cell exactly as in the program."""
-    band = shot.crop((79, 23, 401, 63))
+    band = threshold_band(shot)
     candidates = [f"{tenths / 10:.2f}" for tenths in range(2, 1001)]
     per_canvas = 3 * 17
     for first in range(0, len(candidates), per_canvas):
@@ -73,20 +74,41 @@ def shown_threshold(session, shot):
 
 
 def start_session(session):
+    """The window shown, focused, and the start screen drawn."""
     session.wait_window("Joystick")
     session.focus()
-    session.settle(1.0)
+    ok, shot = session.eventually(lambda shot: matches(session, shot, "0.10"))
+    e2e.save_shot(shot, "joystick-start.png")
+    if not ok:
+        e2e.save_shot(expected_screen(session, "0.10"), "joystick-start-expected.png")
+        e2e.fail("the start screen differs from <Not Connected>, 0.10 and N/A everywhere")
+    return shot
+
+
+def threshold_band(shot):
+    return shot.crop((79, 23, 401, 63))
+
+
+def steady_shot(session, timeout=15):
+    """A screenshot once the threshold line has stopped changing (two screenshots a few frames
+    apart agree): the program has seen the key released."""
+    deadline = time.monotonic() + timeout
+    last = session.screenshot()
+    while True:
+        session.settle(0.2)
+        shot = session.screenshot()
+        if threshold_band(shot).tobytes() == threshold_band(last).tobytes():
+            return shot
+        if time.monotonic() > deadline:
+            e2e.fail(f"the threshold line still changed {timeout} s after the key was released")
+        last = shot
 
 
 def start():
     with e2e.Session(PROGRAM) as s:
         start_session(s)
-        ok, shot = s.eventually(lambda shot: matches(s, shot, "0.10"))
-        e2e.save_shot(shot, "joystick-start.png")
-        if not ok:
-            e2e.save_shot(expected_screen(s, "0.10"), "joystick-start-expected.png")
-            e2e.fail("the start screen differs from <Not Connected>, 0.10 and N/A everywhere")
-        # Down at the lower bound changes nothing.
+        # Down at the lower bound changes nothing. The key is held for a while (the program polls
+        # it every frame), and the screen watched for a moment after: nothing is expected to show.
         with s.hold_keys("Down"):
             s.settle(0.5)
         s.settle(0.3)
@@ -98,19 +120,19 @@ def start():
 def threshold():
     with e2e.Session(PROGRAM) as s:
         start_session(s)
+        # Up is held until the threshold has risen.
         with s.hold_keys("Up"):
-            s.settle(0.5)
-        s.settle(0.5)
-        shot = s.screenshot()
+            s.wait_for(lambda shot: not matches(s, shot, "0.10"), "the threshold rising while Up is held")
+        shot = steady_shot(s)
         e2e.save_shot(shot, "joystick-threshold.png")
-        if matches(s, shot, "0.10"):
-            e2e.fail("holding Up left the threshold at 0.10")
         value = shown_threshold(s, shot)
         if value is None:
             e2e.fail("the threshold line shows no value from 0.20 to 100.00")
-        # It stays there once the key is up.
+        if not matches(s, shot, value):
+            e2e.fail(f"the screen differs from the start screen with the threshold {value}")
+        # It stays there once the key is up (the screen watched for a moment).
         s.settle(0.5)
-        if not s.eventually(lambda shot: matches(s, shot, value))[0]:
+        if not matches(s, s.screenshot(), value):
             e2e.fail(f"the threshold moved on from {value} without a key")
         s.close_and_expect_exit()
 

@@ -1,4 +1,4 @@
-"""End-to-end test of the shader gallery under a private Xvfb: the five captions in turn with
+"""End-to-end test of the shader gallery on a private display server: the five captions in turn with
 Right and Left, the scenes behind them following the mouse, and Escape.
 
 Usage: test_shader.py <shader binary>
@@ -70,8 +70,9 @@ def move_mouse(x, y):
     """Moves the pointer to (x, y) in the window. A small relative move follows the absolute one:
     the library learns of pointer moves through raw motion, which absolute moves do not make."""
     session.mousemove(x, y)
-    session.xdotool("mousemove_relative", "--", "1", "1")
-    session.xdotool("mousemove_relative", "--", "-1", "-1")
+    # Towards the middle and back: the pointer stays over the window.
+    dx, dy = (1 if x < 400 else -1), (1 if y < 300 else -1)
+    session.mousemove_relative((dx, dy), (-dx, -dy))
 
 
 def distinct_colours(shot, box):
@@ -79,45 +80,51 @@ def distinct_colours(shot, box):
     return len({color_at(shot, x, y) for y in range(y0, y1) for x in range(x0, x1)})
 
 
+def wait_scene(name, refs, scene_ok=lambda shot: True):
+    """The first screenshot whose caption reads name and whose scene passes scene_ok."""
+    _, shot = session.eventually(lambda shot: caption_reads(shot, name, refs)[0] and scene_ok(shot), timeout=10)
+    expect_caption(shot, name, refs)
+    return shot
+
+
 with mivra_e2e.Session(PROGRAM) as session:
     session.wait_window("Mivra Shader")
-    move_mouse(0, 0)
-    session.settle(0.8)
     refs = references()
 
-    shot = session.screenshot()
+    # Pixelation follows the mouse: sharp with the pointer at the top left, coarse at the bottom right.
+    move_mouse(0, 0)
+    shot = wait_scene("Pixelate", refs, lambda shot: distinct_colours(shot, (200, 40, 260, 100)) > 20)
     mivra_e2e.save_shot(shot, "shader-pixelate.png")
-    expect_caption(shot, "Pixelate", refs)
     sharp = distinct_colours(shot, (200, 40, 260, 100))
     move_mouse(799, 599)
-    session.settle(0.5)
-    coarse = distinct_colours(session.screenshot(), (200, 40, 260, 100))
+    shot = wait_scene("Pixelate", refs, lambda shot: distinct_colours(shot, (200, 40, 260, 100)) <= 9)
+    coarse = distinct_colours(shot, (200, 40, 260, 100))
     if not (sharp > 20 and coarse <= 9):
         fail(f"pixelation does not follow the mouse: {sharp} colours at the top left, {coarse} at the bottom right")
     move_mouse(0, 0)
 
+    # The scene follows the caption within its frame.
+    scene_checks = {
+        "Edge Post-effect": (lambda shot: min(color_at(shot, 3, 3)) >= 245,
+                             "the edge effect's window should be white at (3, 3)"),
+        "Wave + Blur": (lambda shot: max(abs(a - b) for a, b in zip(color_at(shot, 5, 510), GREY)) <= 2,
+                        "the background behind the paragraph should be (50, 50, 50) at (5, 510)"),
+    }
     for index in range(1, 5):
         session.key("Right")
         name = NAMES[index]
-        wait_caption(name, refs)
-        session.settle(0.3)  # the scene follows the caption within its frame; let a few pass
-        shot = session.screenshot()
+        scene_ok, problem = scene_checks.get(name, (lambda shot: True, ""))
+        shot = wait_scene(name, refs, scene_ok)
         mivra_e2e.save_shot(shot, "shader-" + name.split()[0].lower() + ".png")
-        expect_caption(shot, name, refs)
-        corner = color_at(shot, 3, 3)
-        if name == "Edge Post-effect":
-            if min(corner) < 245:
-                fail(f"the edge effect's window should be white, is {corner} at (3, 3)")
-        elif name == "Wave + Blur":
-            if max(abs(a - b) for a, b in zip(color_at(shot, 5, 510), GREY)) > 2:
-                fail(f"the background behind the paragraph should be (50, 50, 50), is {color_at(shot, 5, 510)}")
+        if not scene_ok(shot):
+            fail(f"{problem}; it is {color_at(shot, 3, 3)} at (3, 3), {color_at(shot, 5, 510)} at (5, 510)")
 
     # Right from the last effect wraps to the first; Left from the first to the last.
     session.key("Right")
     wait_caption("Pixelate", refs)
     session.key("Left")
     wait_caption("Geometry Shader Billboards", refs)
-    # Any other key leaves the effect as it is.
+    # Any other key leaves the effect as it is (the screen watched for a moment after it).
     session.key("space")
     session.settle(0.4)
     expect_caption(session.screenshot(), "Geometry Shader Billboards", refs)

@@ -4,6 +4,7 @@ one instance against a peer written here, their whole output compared line by li
 Port 50001 is fixed in the program, so this runs inside a private network namespace (see
 CMakeLists.txt), where the port is free. Usage: test_sockets.py <sockets> <case>
 """
+import re
 import socket
 import sys
 import threading
@@ -23,8 +24,8 @@ UDP_LISTENING = "Server is listening to port 50001, waiting for a message... \n"
 check, compare = console.check, console.compare
 
 
-def Run(stdin_text, close_stdin=False):
-    return console.Run([PROGRAM], stdin_text, close_stdin)
+def Run(stdin_text, close_stdin=False, stderr_lines=()):
+    return console.Run([PROGRAM], stdin_text, close_stdin, stderr_lines=stderr_lines)
 
 
 def finish(run):
@@ -126,7 +127,7 @@ def udp_peer_texts():
 
 def no_server():
     """A TCP client with no server ends its routine silently; only the exit prompt follows."""
-    client = Run("t\nc\n127.0.0.1\n")
+    client = Run("t\nc\n127.0.0.1\n", stderr_lines=[re.compile(r"mivra: cannot connect to 127\.0\.0\.1:50001: .*")])
     output = waits_for_enter("no server", client)
     compare("no server", output, QUESTIONS + ADDRESS + EXIT)
 

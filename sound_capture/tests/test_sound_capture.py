@@ -55,6 +55,7 @@ with tempfile.TemporaryDirectory() as tmp:
         status, out, err = converse(start(tmp, samples),
                                     [(0, "44100\n\n"), (1.5, "\n"), (0.2, "s\n"), (0, name + "\n"), (0, "\n")])
         check(status == 0, "exit status %d: %s" % (status, err))
+        console.check_stderr("save", err, console.SDL_DISK_DRIVER_LINES)
         match = re.fullmatch(HEADER + RATE_PROMPT + RECORDING + "Choose the file to create: " + END, out)
         check(match is not None, "transcript:\n%r" % out)
         if match:
@@ -69,6 +70,7 @@ with tempfile.TemporaryDirectory() as tmp:
     elif case == "play":
         status, out, err = converse(start(tmp, samples), [(0, "22050\n\n"), (1.5, "\n"), (0.2, "p\n"), (0, "\n")])
         check(status == 0, "exit status %d: %s" % (status, err))
+        console.check_stderr("play", err, console.SDL_DISK_DRIVER_LINES)
         match = re.fullmatch(HEADER + RATE_PROMPT + RECORDING +
                              "(?P<progress>(?:\rPlaying\\.\\.\\. [0-9.e+-]+ sec {8})+)" + END, out)
         check(match is not None, "transcript:\n%r" % out)

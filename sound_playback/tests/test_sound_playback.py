@@ -35,6 +35,7 @@ with tempfile.TemporaryDirectory() as tmp:
     # Real time, so that the progress lines count up in tenths of a second.
     result = run(tmp, b"\n")
     check(result.returncode == 0, "exit status %d" % result.returncode)
+    console.check_stderr("playback", result.stderr, console.SDL_DISK_DRIVER_LINES)
     text = result.stdout.decode()
     match = re.fullmatch("(%s){4}Press enter to exit\\.\\.\\.\n" % block, text)
     check(match is not None, "transcript does not have the expected shape:\n%r" % text)

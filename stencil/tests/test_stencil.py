@@ -50,17 +50,24 @@ def expected_colour(x, y):
     return colour
 
 
+SPOTS = {"blue over green": (149, 445), "red hides blue": (458, 445), "blue over background": (300, 445)}
+
+
+def drawn(shot):
+    """Whether the picture is there: the named spots have their colours."""
+    return all(e2e.color_at(shot, x, y) == expected_colour(x, y) for x, y in SPOTS.values())
+
+
 with e2e.Session(PROGRAM) as session:
     session.wait_window("Mivra Stencil")
-    session.settle()
     shot = session.screenshot()
-    e2e.save_shot(shot, "stencil.png")
     if shot.size != (600, 600):
         e2e.fail(f"window size {shot.size}")
+    ok, shot = session.eventually(drawn)
+    e2e.save_shot(shot, "stencil.png")
 
     # The named spots first, then every fourth pixel of the window.
-    spots = {"blue over green": (149, 445), "red hides blue": (458, 445), "blue over background": (300, 445)}
-    for what, (x, y) in spots.items():
+    for what, (x, y) in SPOTS.items():
         want = expected_colour(x, y)
         got = e2e.color_at(shot, x, y)
         if got != want:
@@ -86,6 +93,7 @@ with e2e.Session(PROGRAM) as session:
     if not crossing or any(e2e.color_at(shot, x, y) != GREEN for x, y in crossing):
         e2e.fail("green is not on top where red and green cross")
 
+    # Escape is no way out here: the program is watched for a moment after it.
     session.key("Escape")
     session.settle(0.3)
     if session.proc.poll() is not None:

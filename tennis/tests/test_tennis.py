@@ -1,4 +1,4 @@
-"""End-to-end tests of the tennis game under a private Xvfb.
+"""End-to-end tests of the tennis game on a private display server.
 
 Usage: test_tennis.py <case>, case one of: serve, close."""
 
@@ -11,6 +11,7 @@ PROGRAM = os.path.join(os.environ["MIVRA_BIN"], "tennis")
 BACKGROUND = (50, 50, 50)
 PLAYER = (100, 100, 200)
 COMPUTER = (200, 100, 100)
+LOGO_BALL = (205, 225, 60)
 
 
 def pixels_of(image, color, box=None):
@@ -21,41 +22,49 @@ def pixels_of(image, color, box=None):
 
 
 def start(session):
+    """The window shown, focused, and the welcome screen drawn (a loaded machine may take longer
+    than any fixed pause)."""
     session.wait_window("Mivra Tennis")
     session.focus()
-    session.wait_first_frame()  # a loaded machine may take longer than any fixed pause
-    session.settle(0.5)
+    return session.wait_for(lambda shot: welcome_problem(shot) is None, "the welcome screen")
+
+
+def welcome_problem(shot):
+    """What keeps the shot from being the welcome (or game over) screen, or None."""
+    # The logo (the ball on its badge) at (170, 50) and the white banner text under it.
+    if e2e.color_at(shot, 170 + 70, 50 + 70) != LOGO_BALL:
+        return f"no logo: {e2e.color_at(shot, 240, 120)} at its ball"
+    if e2e.ink_box(shot.crop((160, 200, 800, 420)), BACKGROUND) is None:
+        return "no banner text"
+    if pixels_of(shot, PLAYER) or pixels_of(shot, COMPUTER):
+        return "paddles are shown before the game"
+    return None
 
 
 def check_welcome(shot, name):
-    # The logo (the ball on its badge) at (170, 50) and the white banner text under it.
-    if e2e.color_at(shot, 170 + 70, 50 + 70) != (205, 225, 60):
-        e2e.fail(f"{name}: no logo: {e2e.color_at(shot, 240, 120)} at its ball")
-    banner = e2e.ink_box(shot.crop((160, 200, 800, 420)), BACKGROUND)
-    if banner is None:
-        e2e.fail(f"{name}: no banner text")
-    if pixels_of(shot, PLAYER) or pixels_of(shot, COMPUTER):
-        e2e.fail(f"{name}: paddles are shown before the game")
+    problem = welcome_problem(shot)
+    if problem:
+        e2e.fail(f"{name}: {problem}")
+
+
+def player_paddle(shot):
+    return pixels_of(shot, PLAYER, (0, 0, 60, 600))
 
 
 def serve():
     with e2e.Session(PROGRAM) as s:
-        start(s)
-        shot_welcome = s.screenshot()
+        shot_welcome = start(s)
         e2e.save_shot(shot_welcome, "tennis-welcome.png")
-        check_welcome(shot_welcome, "welcome")
-        # Up and Down do nothing before the serve.
+        # Up and Down do nothing before the serve. (Nothing to wait for: the screen is only
+        # watched for a moment.)
         s.key("Up")
         s.settle(0.3)
         check_welcome(s.screenshot(), "after Up")
 
         s.key("space")
-        s.settle(0.3)
-        shot = s.screenshot()
+        shot = s.wait_for(lambda shot: player_paddle(shot), "the player's paddle after the serve")
         e2e.save_shot(shot, "tennis-playing.png")
-        player = pixels_of(shot, PLAYER, (0, 0, 60, 600))
-        if not player:
-            e2e.fail("no player paddle after the serve")
+        player = player_paddle(shot)
         xs = [x for x, _ in player]
         ys = [y for _, y in player]
         # 22 x 97 filled inside a 3-pixel outline, centred on (22.5, 300).
@@ -65,36 +74,24 @@ def serve():
             e2e.fail("no computer paddle after the serve")
         if len(pixels_of(shot, (255, 255, 255), (40, 0, 760, 600))) < 50:
             e2e.fail("no ball after the serve")
-        if e2e.color_at(shot, 240, 120) == (205, 225, 60):
+        if e2e.color_at(shot, 240, 120) == LOGO_BALL:
             e2e.fail("the logo is still shown while playing")
 
         # An idle player's game ends within seconds; the banner comes back with another message.
         welcome_banner = shot_welcome.crop((160, 200, 800, 420))
-        for _ in range(100):
-            s.settle(0.2)
-            shot = s.screenshot()
-            if not pixels_of(shot, PLAYER, (0, 0, 60, 600)):
-                break
-        else:
-            e2e.fail("the game did not end")
-        s.settle(0.3)
-        shot = s.screenshot()
+
+        def game_over(shot):
+            return (welcome_problem(shot) is None
+                    and e2e.region_difference(shot.crop((160, 200, 800, 420)), welcome_banner, (0, 0, 640, 220)) >= 100)
+
+        shot = s.wait_for(game_over, "the end of the game: the logo and another banner", timeout=30)
         e2e.save_shot(shot, "tennis-ended.png")
-        if e2e.color_at(shot, 240, 120) != (205, 225, 60):
-            e2e.fail("no logo after the game")
-        if e2e.region_difference(shot.crop((160, 200, 800, 420)), welcome_banner, (0, 0, 640, 220)) < 100:
-            e2e.fail("the banner still shows the welcome text after the game")
 
         # Serving again with Up held: the paddle starts at the centre and climbs at once.
         with s.hold_keys("Up"):
             s.key("space")
-            s.settle(0.2)
-            shot = s.screenshot()
-        moved = pixels_of(shot, PLAYER, (0, 0, 60, 600))
-        if not moved:
-            e2e.fail("no player paddle after the second serve")
-        if min(y for _, y in moved) >= 240:
-            e2e.fail(f"Up did not move the paddle (top at {min(y for _, y in moved)})")
+            shot = s.wait_for(lambda shot: player_paddle(shot) and min(y for _, y in player_paddle(shot)) < 240,
+                              "the paddle climbing with Up held after the second serve")
 
         s.end_with_key("Escape")
 

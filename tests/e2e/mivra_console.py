@@ -9,10 +9,14 @@ process through its standard input while its output is read in the background.
     status, output = run.finish()
     console.compare("session", output, expected)
     console.report()
+
+A run's standard error must hold only the lines the program means to print (Run's stderr_lines):
+finish() records a failure for any other line.
 """
 
 import os
 import random
+import re
 import subprocess
 import sys
 import threading
@@ -36,6 +40,30 @@ def compare(name, actual, expected):
             failures.append(f"{name}: line {number} is {a!r}, expected {b!r}")
             return
     failures.append(f"{name}: {len(got)} lines, expected {len(want)}; last lines {got[-3:]!r} vs {want[-3:]!r}")
+
+
+# SDL's disk audio driver announces itself on standard error: the test's choice of driver, not
+# the program's words.
+SDL_DISK_DRIVER_LINES = [
+    "CRITICAL: You are using the SDL disk i/o audio driver!",
+    re.compile(r"CRITICAL:  (Writing to|Reading from) file \[.*\]\."),
+]
+
+
+def unexpected_lines(text, allowed):
+    """The lines of text that match none of the allowed entries (exact strings or compiled regular
+    expressions matching the whole line)."""
+    def expected(line):
+        return any(line == entry if isinstance(entry, str) else entry.fullmatch(line) for entry in allowed)
+    return [line for line in text.splitlines() if not expected(line)]
+
+
+def check_stderr(name, text, allowed=()):
+    """Records a failure unless every line of text (a program's standard error) is allowed."""
+    if isinstance(text, bytes):
+        text = text.decode(errors="replace")
+    unexpected = unexpected_lines(text, allowed)
+    check(not unexpected, f"{name}: unexpected lines on standard error: {unexpected!r}")
 
 
 def report():
@@ -63,11 +91,16 @@ def nonzero_samples(count, seed):
 
 class Run:
     """One run of a program with standard input from the test; its standard output (and its
-    standard error, unless sent elsewhere) read in the background."""
+    standard error, unless sent elsewhere) read in the background. stderr_lines: the lines the
+    program means to write on standard error in this run (strings, or compiled regular
+    expressions for the whole line); finish() records a failure for any other."""
 
     def __init__(self, command, stdin_text="", close_stdin=False, cwd=None, env=None,
-                 stderr=subprocess.PIPE, preexec_fn=None):
+                 stderr=subprocess.PIPE, preexec_fn=None, stderr_lines=()):
         self.command = command
+        self.stderr_lines = list(stderr_lines)
+        if (env or {}).get("SDL_AUDIODRIVER") == "disk":
+            self.stderr_lines += SDL_DISK_DRIVER_LINES
         self.process = subprocess.Popen(command, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                                         stderr=stderr, cwd=cwd, env=env, preexec_fn=preexec_fn)
         self.output = b""
@@ -129,6 +162,7 @@ class Run:
         self.reader.join(5)
         if self.error_reader:
             self.error_reader.join(5)
+            check_stderr(os.path.basename(self.command[0]), self.errors, self.stderr_lines)
         return status, self.output.decode(errors="replace")
 
     def kill(self):

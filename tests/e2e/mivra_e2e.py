@@ -1,8 +1,12 @@
 """Shared harness for the end-to-end tests of the window programs.
 
-Starts a private Xvfb (a free display found through -displayfd, so tests can run side by side),
-runs a program in it, drives it with xdotool, takes screenshots of its window and asks it to close
-the way a window manager does (a WM_DELETE_WINDOW client message).
+Runs a program on a private display server, drives it with keys, text and pointer moves, takes
+screenshots of its window and asks it to close the way a window manager does. The same scenario
+runs on either display server, chosen by MIVRA_E2E_DISPLAY (set by CTest):
+
+- "x11" (the default): a private Xvfb, xdotool, xwd (x11_display.py);
+- "wayland": a private headless sway, wayvnc's virtual pointer and keyboard driven by an RFB client
+  of ours, grim (wayland_display.py).
 
 Usage from a test script:
 
@@ -12,12 +16,13 @@ Usage from a test script:
         shot = s.screenshot()              # PIL image of the window's content
         s.close_and_expect_exit()          # or s.end_with_key("Escape")
 
-Paths come from the environment set by CTest: MIVRA_TOOLS (the directory of mivra-wmclose and
-mivra-textshot).
+Both endings also check that the program wrote nothing to standard error but the lines it means
+to print (Session's stderr_lines). Paths come from the environment set by CTest: MIVRA_TOOLS (the
+directory of mivra-wmclose and mivra-textshot).
 """
 
 import os
-import select
+import re
 import signal
 import subprocess
 import sys
@@ -28,6 +33,7 @@ from contextlib import contextmanager
 from PIL import Image, ImageChops
 
 TOOLS = os.environ.get("MIVRA_TOOLS", "")
+DISPLAY_SERVER = os.environ.get("MIVRA_E2E_DISPLAY", "x11")
 
 
 def default_signals():
@@ -38,69 +44,57 @@ def default_signals():
     signal.signal(signal.SIGTERM, signal.SIG_DFL)
 
 
-class Xvfb:
-    def __init__(self, width=1280, height=1024):
-        read_fd, write_fd = os.pipe()
-        self.proc = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", f"{width}x{height}x24",
-             "-nolisten", "tcp", "-noreset"],
-            pass_fds=(write_fd,), stdin=subprocess.DEVNULL,
-            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        os.close(write_fd)
-        number = b""
-        deadline = time.monotonic() + 30
-        while not number.endswith(b"\n"):
-            ready, _, _ = select.select([read_fd], [], [], max(0.0, deadline - time.monotonic()))
-            if not ready:
-                self.proc.kill()
-                raise RuntimeError("Xvfb did not start")
-            chunk = os.read(read_fd, 16)
-            if not chunk:
-                raise RuntimeError("Xvfb exited at start")
-            number += chunk
-        os.close(read_fd)
-        self.display = ":" + number.decode().strip()
-
-    def stop(self):
-        if self.proc.poll() is None:
-            self.proc.terminate()
-            try:
-                self.proc.wait(10)
-            except subprocess.TimeoutExpired:
-                self.proc.kill()
-                self.proc.wait()
+def open_display(layout=None):
+    """A private display server of the kind this run tests, with the keyboard layout given (an
+    XKB layout name)."""
+    if DISPLAY_SERVER == "wayland":
+        from wayland_display import WaylandDisplay
+        return WaylandDisplay(layout)
+    if DISPLAY_SERVER == "x11":
+        from x11_display import X11Display
+        return X11Display(layout)
+    raise SystemExit(f"MIVRA_E2E_DISPLAY={DISPLAY_SERVER!r}: expected x11 or wayland")
 
 
 class Session:
-    """One program under a private X server."""
+    """One program on a private display server.
 
-    def __init__(self, program, args=(), env=None, cwd=None):
+    stderr_lines: what the program means to write on standard error in this run, one entry per
+    line, each a string (the whole line) or a compiled regular expression; anything else on
+    standard error fails the ending checks."""
+
+    def __init__(self, program, args=(), env=None, cwd=None, layout=None, stderr_lines=()):
         self.program = program
         self.args = list(args)
         self.extra_env = env or {}
         self.cwd = cwd
+        self.layout = layout
+        self.stderr_lines = list(stderr_lines)
         self.window = None
         self.proc = None
-        self.xvfb = None
+        self.display = None
         self.stdout = ""
         self.stderr = ""
 
     # -- life cycle -----------------------------------------------------------------------------
 
     def __enter__(self):
-        self.xvfb = Xvfb()
+        self.display = open_display(self.layout)
         self.env = dict(os.environ)
-        self.env.update({"DISPLAY": self.xvfb.display, "SDL_AUDIODRIVER": "dummy"})
-        self.env.pop("WAYLAND_DISPLAY", None)
+        self.env["SDL_AUDIODRIVER"] = "dummy"
+        self.display.program_environment(self.env)
         self.env.update(self.extra_env)
-        # The pointer starts in the middle of the screen, where a centred window would catch it.
-        self.run("xdotool", "mousemove", "0", "0")
+        self.display.prepare(self.env)
         self.start_time = time.monotonic()
         self._out = tempfile.TemporaryFile()
         self._err = tempfile.TemporaryFile()
-        self.proc = subprocess.Popen([self.program] + self.args, env=self.env, cwd=self.cwd,
-                                     stdin=subprocess.DEVNULL, stdout=self._out, stderr=self._err,
-                                     preexec_fn=default_signals)
+        try:
+            self.proc = subprocess.Popen([self.program] + self.args, env=self.env, cwd=self.cwd,
+                                         stdin=subprocess.DEVNULL, stdout=self._out, stderr=self._err,
+                                         preexec_fn=default_signals)
+        except BaseException:
+            self.display.stop()
+            raise
         return self
 
     def __exit__(self, *exc):
@@ -108,8 +102,13 @@ class Session:
             self.proc.kill()
             self.proc.wait()
         self._collect()
-        self.xvfb.stop()
+        self.display.stop()
         return False
+
+    @property
+    def display_server(self):
+        """The display server: "x11" or "wayland"."""
+        return self.display.name
 
     def _collect(self):
         for name in ("_out", "_err"):
@@ -130,29 +129,19 @@ class Session:
         self._collect()
         return status
 
-    # -- X helpers ------------------------------------------------------------------------------
-
-    def run(self, *cmd, check=True):
-        result = subprocess.run(list(cmd), env=self.env, stdin=subprocess.DEVNULL,
-                                capture_output=True, text=True, timeout=30)
-        if check and result.returncode != 0:
-            raise AssertionError(f"{cmd} failed: {result.stderr}")
-        return result.stdout
-
-    def xdotool(self, *args):
-        return self.run("xdotool", *[str(a) for a in args])
+    # -- windows --------------------------------------------------------------------------------
 
     def wait_window(self, title, timeout=20):
-        """Waits until a visible window with this exact title exists and returns its id."""
+        """Waits until a visible window of the program with this exact title exists and returns
+        its handle (an X window id, or a sway container id)."""
         deadline = time.monotonic() + timeout
         while time.monotonic() < deadline:
             if self.proc.poll() is not None:
                 self._collect()
                 raise AssertionError(f"{self.program} ended early ({self.proc.returncode}): {self.stderr}")
-            out = self.run("xdotool", "search", "--onlyvisible", "--name", f"^{title}$", check=False)
-            ids = out.split()
-            if ids:
-                self.window = int(ids[0])
+            window = self.display.find_window(title, self.proc.pid)
+            if window is not None:
+                self.window = window
                 self.window_seen = time.monotonic() - self.start_time
                 return self.window
             time.sleep(0.05)
@@ -179,71 +168,115 @@ class Session:
                 return False, shot
             time.sleep(0.2)
 
+    def wait_for(self, check, what, timeout=15):
+        """Like eventually, but fails the test (naming what was awaited) unless check comes to
+        hold; returns the screenshot where it did."""
+        ok, shot = self.eventually(check, timeout)
+        if not ok:
+            save_shot(shot, "failed-" + re.sub(r"\W+", "-", what) + ".png")
+            fail(f"{what}: not shown within {timeout} s")
+        return shot
+
     def settle(self, seconds=0.5):
         """Gives the program time to handle queued input and draw a few frames."""
         time.sleep(seconds)
 
     def window_geometry(self):
-        out = self.run("xdotool", "getwindowgeometry", "--shell", str(self.window))
-        values = dict(line.split("=", 1) for line in out.split() if "=" in line)
-        return int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"])
+        return self.display.geometry(self.window)
 
     def screenshot(self, path=None):
         """The window's content as an RGB PIL image (also written to path when given)."""
-        xwd = subprocess.run(["xwd", "-silent", "-id", str(self.window)], env=self.env,
-                             capture_output=True, timeout=30, check=True).stdout
-        png = subprocess.run(["convert", "xwd:-", "png:-"], input=xwd, capture_output=True,
-                             timeout=30, check=True).stdout
-        tmp = tempfile.NamedTemporaryFile(suffix=".png", delete=False)
-        tmp.write(png)
-        tmp.close()
-        image = Image.open(tmp.name).convert("RGB")
-        image.load()
-        os.unlink(tmp.name)
+        image = self.display.screenshot(self.window)
         if path:
             image.save(path)
         return image
 
-    def key(self, *keys):
-        self.xdotool("key", "--window", self.window, *keys)
-
     def focus(self):
-        self.xdotool("windowfocus", "--sync", self.window)
-
-    def mousemove(self, x, y):
-        """Moves the pointer to (x, y) relative to the window's top-left corner."""
-        self.xdotool("mousemove", "--window", self.window, x, y)
+        self.display.focus(self.window)
 
     def close_window(self):
-        self.run(os.path.join(TOOLS, "mivra-wmclose"), str(self.window))
+        self.display.close(self.window)
 
-    def close_and_expect_exit(self, timeout=20):
-        """Asks the window to close, waits for the program to end and fails unless it exits with 0."""
-        self.close_window()
-        self.expect_exit("close", timeout)
+    # -- input ----------------------------------------------------------------------------------
 
-    def end_with_key(self, key, timeout=20):
-        """Presses a key that ends the program and fails unless it exits with 0.
+    def key(self, *keys):
+        """Presses and releases each key in turn (X keysym names: "Return", "a", "Shift_L")."""
+        self.display.key(self.window, keys)
 
-        Only the press is sent: the program may end on it and destroy its window before a release
-        could reach it, and xdotool would then fail on the missing window (BadWindow)."""
-        self.xdotool("keydown", "--window", self.window, key)
-        self.expect_exit(key, timeout)
+    def key_down(self, key):
+        self.display.key_down(self.window, key)
 
-    def expect_exit(self, what, timeout=20):
-        status = self.wait(timeout)
-        if status != 0:
-            fail(f"{what}: exit status {status}: {self.stderr}")
+    def key_up(self, key):
+        self.display.key_up(self.window, key)
 
     @contextmanager
     def hold_keys(self, *keys):
         """Holds the keys down (pressed in order) for the body of the with block, then releases
         them in reverse order."""
         for key in keys:
-            self.xdotool("keydown", "--window", self.window, key)
+            self.key_down(key)
         yield
         for key in reversed(keys):
-            self.xdotool("keyup", "--window", self.window, key)
+            self.key_up(key)
+
+    def type_text(self, text):
+        """Types the text as keys of the current layout (with Shift where a character needs it)."""
+        self.display.type_text(self.window, text)
+
+    def mousemove(self, x, y):
+        """Moves the pointer to (x, y) relative to the window's top-left corner."""
+        self.display.move(self.window, [(x, y)])
+
+    def mousemoves(self, positions):
+        """Moves the pointer through the positions (window coordinates) at once, so that the moves
+        reach the program within a frame or two."""
+        self.display.move(self.window, positions)
+
+    def mousemove_relative(self, *deltas):
+        """Moves the pointer by each (dx, dy) in turn, as a mouse does. Under Wayland the pointer
+        must stay over the window for the program to see the motion."""
+        self.display.move_relative(deltas)
+
+    def click(self, button=1):
+        """Presses and releases a pointer button where the pointer is (1 left, 3 right, 4/5 wheel)."""
+        self.display.click(self.window, button)
+
+    # -- ending ---------------------------------------------------------------------------------
+
+    def close_and_expect_exit(self, timeout=20):
+        """Asks the window to close, waits for the program to end and fails unless it exits with 0
+        and wrote nothing unexpected on standard error."""
+        self.close_window()
+        self.expect_exit("close", timeout)
+
+    def end_with_key(self, key, timeout=20):
+        """Presses a key that ends the program and fails unless it exits with 0 (and wrote nothing
+        unexpected on standard error).
+
+        Only the press is sent: the program may end on it and destroy its window before a release
+        could reach it, and xdotool would then fail on the missing window (BadWindow)."""
+        self.key_down(key)
+        self.expect_exit(key, timeout)
+
+    def expect_exit(self, what, timeout=20):
+        status = self.wait(timeout)
+        if status != 0:
+            fail(f"{what}: exit status {status}: {self.stderr}")
+        self.expect_stderr()
+
+    def expect_stderr(self):
+        """Fails unless every line on standard error is one the program means to print."""
+        unexpected = unexpected_lines(self.stderr, self.stderr_lines)
+        if unexpected:
+            fail(f"{self.display_server}: unexpected lines on standard error: {unexpected!r}")
+
+
+def unexpected_lines(text, allowed):
+    """The lines of text that match none of the allowed entries (exact strings or compiled regular
+    expressions matching the whole line)."""
+    def expected(line):
+        return any(line == entry if isinstance(entry, str) else entry.fullmatch(line) for entry in allowed)
+    return [line for line in text.splitlines() if not expected(line)]
 
 
 class TextItem:
@@ -271,9 +304,12 @@ def render_texts(items, width, height, background=(0, 0, 0), env=None):
 
 
 def save_shot(image, name):
-    """Keeps a screenshot in the build tree (build/screenshots) for the README and for debugging."""
+    """Keeps a screenshot in the build tree (build/screenshots, and its wayland/ folder for the
+    Wayland runs) for the README and for debugging."""
     directory = os.environ.get("MIVRA_SHOTS")
     if directory:
+        if DISPLAY_SERVER != "x11":
+            directory = os.path.join(directory, DISPLAY_SERVER)
         os.makedirs(directory, exist_ok=True)
         image.save(os.path.join(directory, name))
 

@@ -88,6 +88,8 @@ def window_program(signum):
             e2e.fail(f"{PROGRAM} still ran {GONE_WITHIN} s after {name}")
         if status not in (0, -signum):
             e2e.fail(f"{PROGRAM} ended with status {status} after {name}")
+    # A signal is an ordinary way out: it leaves nothing on standard error.
+    s.expect_stderr()
 
 
 def console_program(tmp, signum):

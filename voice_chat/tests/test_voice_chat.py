@@ -4,6 +4,7 @@ fixed): a client and a server as two processes, and each role against a scripted
 usage: test_voice_chat.py <voice_chat binary> stream|client_packets|malformed|no_server|port_in_use
 """
 import os
+import re
 import socket
 import struct
 import sys
@@ -20,12 +21,13 @@ check, nonzero_samples = console.check, console.nonzero_samples
 class Program(console.Run):
     """A voice_chat process on SDL's disk audio driver, capturing the given samples."""
 
-    def __init__(self, tmp, name, input_samples=(), delay="2"):
+    def __init__(self, tmp, name, input_samples=(), delay="2", stderr_lines=()):
         self.out_file = os.path.join(tmp, name + "-out.raw")
         in_file = os.path.join(tmp, name + "-in.raw")
         with open(in_file, "wb") as f:
             f.write(struct.pack("<%dh" % len(input_samples), *input_samples))
-        super().__init__([program], cwd=tmp, env=console.disk_audio(self.out_file, in_file, delay))
+        super().__init__([program], cwd=tmp, env=console.disk_audio(self.out_file, in_file, delay),
+                         stderr_lines=stderr_lines)
 
     wait_for = console.Run.wait_for_output
     send = console.Run.write
@@ -156,7 +158,8 @@ with tempfile.TemporaryDirectory() as tmp:
         listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
         listener.bind(("127.0.0.1", PORT))
         listener.listen(1)
-        client = Program(tmp, "client", nonzero_samples(44100, 6), delay="20")
+        client = Program(tmp, "client", nonzero_samples(44100, 6), delay="20",
+                         stderr_lines=["Failed to send end-of-stream packet"])
         client.send("c\n127.0.0.1\n\n")
         connection, _ = listener.accept()
         connection.recv(1000)
@@ -184,7 +187,9 @@ with tempfile.TemporaryDirectory() as tmp:
             ("disconnect", [b"\x01" + good_bytes], False, False),
         ]
         for name, packets, invalid, complete in cases:
-            server = Program(tmp, "server-" + name.replace(" ", "-"), delay="5")
+            refused = [re.compile(r"mivra: refused a packet of \d+ bytes from the TCP peer: .*")]
+            server = Program(tmp, "server-" + name.replace(" ", "-"), delay="5",
+                             stderr_lines=refused if name == "over the cap" else [])
             server.send("s\n")
             if not server.wait_for(LISTENING):
                 check(False, "%s: server not listening" % name)
@@ -215,7 +220,9 @@ with tempfile.TemporaryDirectory() as tmp:
                   (name, len(audible), len(good)))
 
     elif case == "no_server":
-        client = Program(tmp, "client", nonzero_samples(1000, 4))
+        client = Program(tmp, "client", nonzero_samples(1000, 4),
+                         stderr_lines=[re.compile(r"mivra: cannot connect to 127\.0\.0\.1:2435: .*"),
+                                       "Failed to start recorder"])
         # After the answer "client" the rest of the word, "lient", is the first (unresolvable) address.
         client.send("client 127.0.0.1\n\n\n")
         status = client.finish()
@@ -233,7 +240,7 @@ with tempfile.TemporaryDirectory() as tmp:
         blocker = socket.socket()
         blocker.bind(("0.0.0.0", PORT))
         blocker.listen(1)
-        server = Program(tmp, "server")
+        server = Program(tmp, "server", stderr_lines=[re.compile(r"mivra: cannot listen on 0\.0\.0\.0:2435: .*")])
         server.send("s\n")
         check(server.wait_for(REPLAY, timeout=20), "no replay prompt: %r" % server.text)
         server.send("\n\n")
