@@ -2,7 +2,11 @@
 
 #include <mivra/Audio/AudioLimits.hpp>
 
+#include "System/detail/FileReading.hpp"
+#include "System/detail/ReplacingFile.hpp"
+
 #include <sndfile.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
@@ -97,14 +101,12 @@ std::uint64_t mp3PromisedFrames(const std::vector<unsigned char>& head)
     return 0;
 }
 
-std::uint64_t mp3PromisedFrames(const std::filesystem::path& filename)
+// The same from the start of an open file, leaving its position where it is.
+std::uint64_t mp3PromisedFrames(int handle)
 {
-    std::FILE* file = std::fopen(filename.c_str(), "rb");
-    if (!file)
-        return 0;
     std::vector<unsigned char> head(mp3HeadSize);
-    head.resize(std::fread(head.data(), 1, head.size(), file));
-    std::fclose(file);
+    const ssize_t got = ::pread(handle, head.data(), head.size(), 0);
+    head.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
     return mp3PromisedFrames(head);
 }
 
@@ -177,8 +179,13 @@ bool SoundFileReader::open(const std::filesystem::path& filename, std::string& e
 {
     m_name = filename.string();
     close();
+    // Opened here rather than by libsndfile, so that a device or a FIFO is refused before it is read
+    // (/dev/zero would decode as endless raw audio). Music streams files of any length: no size cap.
+    ReadableFile source = openRegularFile(filename, std::numeric_limits<std::uint64_t>::max(), error);
+    if (!source.isOpen())
+        return false;
     SF_INFO info{};
-    SNDFILE* file = sf_open(filename.c_str(), SFM_READ, &info);
+    SNDFILE* file = sf_open_fd(source.handle(), SFM_READ, &info, SF_FALSE);
     if (!file)
     {
         error = sf_strerror(nullptr);
@@ -187,7 +194,8 @@ bool SoundFileReader::open(const std::filesystem::path& filename, std::string& e
     if (!adopt(file, &info, error))
         return false;
     if ((info.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_MPEG)
-        m_promisedFrames = mp3PromisedFrames(filename);
+        m_promisedFrames = mp3PromisedFrames(source.handle());
+    m_source = std::move(source);
     return true;
 }
 
@@ -226,6 +234,7 @@ void SoundFileReader::close()
         sf_close(reinterpret_cast<SNDFILE*>(m_file));
     m_file = nullptr;
     m_memory.reset();
+    m_source = ReadableFile();
 }
 
 bool SoundFileReader::adopt(sf_private_tag* handle, const void* header, std::string& error)
@@ -383,7 +392,14 @@ bool writeSoundFile(const std::filesystem::path& filename, const std::int16_t* s
                 std::to_string(sampleRate) + " samples per second";
         return false;
     }
-    SNDFILE* file = sf_open(filename.c_str(), SFM_WRITE, &info);
+    // Written beside the target and renamed over it once complete: a failure leaves the old file.
+    ReplacingFile target(filename);
+    if (!target.isOpen())
+    {
+        error = target.failure();
+        return false;
+    }
+    SNDFILE* file = sf_open_fd(target.handle(), SFM_WRITE, &info, SF_FALSE);
     if (!file)
     {
         error = sf_strerror(nullptr);
@@ -412,14 +428,23 @@ bool writeSoundFile(const std::filesystem::path& filename, const std::int16_t* s
     {
         written = sf_writef_short(file, samples, frames);
     }
-    const bool complete = written == frames;
-    if (!complete)
-        error = sf_strerror(file);
-    if (sf_close(file) != 0 && complete)
+    if (written != frames)
     {
-        error = "closing the file failed";
+        error = std::string("cannot write the file: ") + sf_strerror(file);
+        sf_close(file);
         return false;
     }
-    return complete;
+    // Closing writes the header's final sizes and what the encoder still holds.
+    if (const int closed = sf_close(file); closed != 0)
+    {
+        error = std::string("cannot write the file: ") + sf_error_number(closed);
+        return false;
+    }
+    if (!target.commit())
+    {
+        error = target.failure();
+        return false;
+    }
+    return true;
 }
 } // namespace mivra::detail
