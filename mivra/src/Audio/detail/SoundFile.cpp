@@ -6,9 +6,11 @@
 #include "System/detail/ReplacingFile.hpp"
 
 #include <sndfile.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
@@ -153,6 +155,57 @@ sf_count_t memoryWrite(const void*, sf_count_t, void*)
 sf_count_t memoryTell(void* user)
 {
     return static_cast<MemoryFile*>(user)->position;
+}
+
+// libsndfile's virtual I/O over a file being written. Some of its encoders (MP3) drop write errors,
+// so every write goes through here and the first failure is kept for after the close.
+struct WrittenFile
+{
+    int handle{-1};
+    int error{0};
+};
+
+sf_count_t writtenLength(void* user)
+{
+    struct stat status{};
+    return ::fstat(static_cast<WrittenFile*>(user)->handle, &status) == 0 ? status.st_size : -1;
+}
+
+sf_count_t writtenSeek(sf_count_t offset, int whence, void* user)
+{
+    return ::lseek(static_cast<WrittenFile*>(user)->handle, offset, whence);
+}
+
+sf_count_t writtenRead(void* destination, sf_count_t count, void* user)
+{
+    const ssize_t got = ::read(static_cast<WrittenFile*>(user)->handle, destination, static_cast<std::size_t>(count));
+    return got < 0 ? 0 : got;
+}
+
+sf_count_t writtenWrite(const void* source, sf_count_t count, void* user)
+{
+    auto& file = *static_cast<WrittenFile*>(user);
+    const auto* bytes = static_cast<const char*>(source);
+    sf_count_t done = 0;
+    while (done < count)
+    {
+        const ssize_t written = ::write(file.handle, bytes + done, static_cast<std::size_t>(count - done));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+        {
+            if (file.error == 0)
+                file.error = written < 0 ? errno : ENOSPC;
+            break;
+        }
+        done += written;
+    }
+    return done;
+}
+
+sf_count_t writtenTell(void* user)
+{
+    return ::lseek(static_cast<WrittenFile*>(user)->handle, 0, SEEK_CUR);
 }
 } // namespace
 
@@ -399,47 +452,48 @@ bool writeSoundFile(const std::filesystem::path& filename, const std::int16_t* s
         error = target.failure();
         return false;
     }
-    SNDFILE* file = sf_open_fd(target.handle(), SFM_WRITE, &info, SF_FALSE);
+    WrittenFile written{target.handle()};
+    SF_VIRTUAL_IO io{writtenLength, writtenSeek, writtenRead, writtenWrite, writtenTell};
+    SNDFILE* file = sf_open_virtual(&io, SFM_WRITE, &info, &written);
     if (!file)
     {
         error = sf_strerror(nullptr);
         return false;
     }
     const auto frames = static_cast<sf_count_t>(sampleCount / channelCount);
-    sf_count_t written = 0;
+    sf_count_t framesWritten = 0;
     if (throughFloat)
     {
         constexpr sf_count_t block = 4096;
         std::vector<float> converted;
-        while (written < frames)
+        while (framesWritten < frames)
         {
-            const sf_count_t count = std::min(block, frames - written);
+            const sf_count_t count = std::min(block, frames - framesWritten);
             converted.resize(static_cast<std::size_t>(count) * channelCount);
-            const std::int16_t* from = samples + static_cast<std::size_t>(written) * channelCount;
+            const std::int16_t* from = samples + static_cast<std::size_t>(framesWritten) * channelCount;
             for (std::size_t i = 0; i < converted.size(); ++i)
                 converted[i] = static_cast<float>(from[i]) / 32768.f;
             const sf_count_t done = sf_writef_float(file, converted.data(), count);
             if (done != count)
                 break;
-            written += done;
+            framesWritten += done;
         }
     }
     else
     {
-        written = sf_writef_short(file, samples, frames);
+        framesWritten = sf_writef_short(file, samples, frames);
     }
-    if (written != frames)
-    {
+    const bool complete = framesWritten == frames;
+    if (!complete)
         error = std::string("cannot write the file: ") + sf_strerror(file);
-        sf_close(file);
-        return false;
-    }
     // Closing writes the header's final sizes and what the encoder still holds.
-    if (const int closed = sf_close(file); closed != 0)
-    {
+    const int closed = sf_close(file);
+    if (written.error != 0)
+        error = "cannot write the file: " + describeError(written.error);
+    else if (closed != 0 && complete)
         error = std::string("cannot write the file: ") + sf_error_number(closed);
+    if (!error.empty())
         return false;
-    }
     if (!target.commit())
     {
         error = target.failure();
