@@ -2,7 +2,8 @@
 // the metrics a text layout uses. The input starts with the parameters: three character sizes
 // (16 bits each, little-endian, taken modulo 257: a size of a thousand pixels costs a second a run,
 // and glyphs too large for the atlas are covered by the unit tests) and an outline thickness (a
-// 32-bit float, any value at all); the font file follows. A failed load must leave the font loaded
+// 32-bit float: values the font refuses, non-finite or wider than an atlas page, as they are; the
+// others taken modulo 32, for the same reason); the font file follows. A failed load must leave the font loaded
 // before as it was.
 #include <mivra/Graphics/Font.hpp>
 #include <mivra/System/Diagnostics.hpp>
@@ -44,6 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         sizes[i] = (data[2 * i] | (unsigned{data[2 * i + 1]} << 8)) % 257;
     float outline = 0.f;
     std::memcpy(&outline, data + 6, sizeof outline);
+    if (std::isfinite(outline) && std::abs(outline) <= 8192.f)
+        outline = std::fmod(outline, 32.f);
     data += ParameterBytes;
     size -= ParameterBytes;
 
