@@ -1,5 +1,6 @@
 // Image decoding of any bytes, in every format Image reads. A success must give a whole image of a
-// sane size; the pixels are all read so that the sanitizers see any that were never written.
+// sane size; the pixels are all read so that the sanitizers see any that were never written. A
+// failure must leave the image that was loaded before exactly as it was.
 #include <mivra/Graphics/Image.hpp>
 #include <mivra/System/Diagnostics.hpp>
 
@@ -10,10 +11,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     static const bool silenced = (mivra::setDiagnosticHandler({}), true);
     (void)silenced;
-    mivra::Image image;
+    const mivra::Color before(12, 34, 56, 78);
+    mivra::Image image({3, 2}, before);
+    image.setPixel({2, 1}, mivra::Color::Red);
     if (!image.loadFromMemory(data, size))
     {
-        if (image.getSize() != mivra::Vector2u() || image.getPixelsPtr() != nullptr)
+        if (image.getSize() != mivra::Vector2u(3, 2) || image.getPixel({0, 0}) != before ||
+            image.getPixel({2, 1}) != mivra::Color::Red)
             std::abort();
         return 0;
     }

@@ -7,6 +7,9 @@
 #include "detail/FrameTime.hpp"
 #include "detail/SoundFile.hpp"
 
+#include <algorithm>
+#include <cstdint>
+#include <limits>
 #include <optional>
 
 
@@ -33,22 +36,48 @@ std::optional<DecodedSound> decode(Open open, std::string& error)
     std::vector<std::int16_t>& samples = sound.samples;
     const unsigned int channelCount = sound.channelCount;
 
+    // Refuse at once what the header says is too long; a header that says nothing, or too little,
+    // is held to the same cap while decoding.
+    const std::uint64_t maxFrames = MaxSoundBufferSamples / channelCount;
+    const auto tooLong = [&] {
+        return "the sound is longer than a sound buffer holds (more than " + std::to_string(MaxSoundBufferSamples) +
+               " samples; Music streams longer sounds)";
+    };
+    const bool lengthKnown = reader.frameCount() < static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
+    if (lengthKnown && reader.frameCount() > maxFrames)
+    {
+        error = tooLong();
+        return std::nullopt;
+    }
+
     // Size the buffer once from the header, so that decoding writes straight into its final place;
-    // a damaged header must not make us reserve gigabytes, and compressed formats may run a little
-    // past their announced length, so read on in blocks after it.
-    constexpr std::uint64_t maxPlannedFrames = 1ull << 25;
+    // a damaged header must not make us reserve much before anything decodes, and compressed formats
+    // may run a little past their announced length, so read on in blocks after it.
+    constexpr std::uint64_t maxPlannedSamples = std::uint64_t{1} << 25;
     constexpr std::size_t blockFrames = 65536;
-    const auto planned = static_cast<std::size_t>(std::min(reader.frameCount(), maxPlannedFrames));
+    const auto planned = static_cast<std::size_t>(std::min(reader.frameCount(), maxPlannedSamples / channelCount));
     samples.reserve((planned + blockFrames) * channelCount);
     samples.resize(planned * channelCount);
     std::size_t frames = planned > 0 ? reader.read(samples.data(), planned, error) : 0;
     bool more = frames == planned;
-    while (more && error.empty())
+    // Up to one frame past the cap is read, to tell a sound that ends at the cap from one that goes on.
+    while (more && error.empty() && frames <= maxFrames)
     {
-        samples.resize((frames + blockFrames) * channelCount);
-        const std::size_t got = reader.read(samples.data() + frames * channelCount, blockFrames, error);
+        const auto block = static_cast<std::size_t>(std::min<std::uint64_t>(blockFrames, maxFrames + 1 - frames));
+        // Grow by doubling, but never past the cap: a bomb must not cost twice the cap in memory.
+        const std::size_t needed = (frames + block) * channelCount;
+        if (needed > samples.capacity())
+            samples.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(
+                std::max(needed, 2 * samples.capacity()), (maxFrames + 1) * channelCount)));
+        samples.resize(needed);
+        const std::size_t got = reader.read(samples.data() + frames * channelCount, block, error);
         frames += got;
-        more = got == blockFrames;
+        more = got == block;
+    }
+    if (error.empty() && frames > maxFrames)
+    {
+        error = tooLong();
+        return std::nullopt;
     }
     if (!error.empty())
     {

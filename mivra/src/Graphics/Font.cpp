@@ -3,6 +3,8 @@
 #include <mivra/System/Diagnostics.hpp>
 #include <mivra/System/Exception.hpp>
 
+#include "System/detail/FileReading.hpp"
+
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_GLYPH_H
@@ -29,6 +31,9 @@ constexpr unsigned int GlyphPadding = 2;
 constexpr unsigned int InitialPageSize = 128;
 // Larger atlases are possible, but a page this big means something is wrong with the sizes asked.
 constexpr unsigned int MaximumPageSize = 8192;
+// Font files larger than this are refused before they are read; the largest CJK collections take
+// about half of it.
+constexpr std::uint64_t MaximumFontFileSize = 256 * 1024 * 1024;
 
 std::uint64_t glyphKey(char32_t codePoint, bool bold, float outlineThickness)
 {
@@ -104,16 +109,15 @@ struct Font::Impl
 
     Page& page(unsigned int characterSize) { return pages[characterSize]; }
 
-    // The one way a font file is opened, for the throwing constructor and for openFromFile;
-    // why it failed, if it did.
-    std::optional<std::string> open(const std::filesystem::path& filename);
-    // Opens the face from `filename`, or from `bytes` when the name is empty.
-    std::optional<std::string> openFace(const std::filesystem::path& filename);
+    // Reads a font file and opens it from its bytes; why it failed, if it did.
+    std::optional<std::string> openFile(const std::filesystem::path& filename);
+    // Opens the face from the bytes of a font file, which the face keeps; why it failed, if it did.
+    std::optional<std::string> openBytes(std::vector<FT_Byte> fileBytes);
 
     IntRect findGlyphRect(Page& page, Vector2u size);
     Glyph loadGlyph(Page& page, char32_t codePoint, unsigned int characterSize, bool bold, float outlineThickness);
 
-    std::vector<FT_Byte> bytes; // the font file, when it was opened from memory
+    std::vector<FT_Byte> bytes; // the font file, which FreeType reads for as long as the face lives
     FT_Library library{};
     FT_Face face{};
     FT_Stroker stroker{};
@@ -123,14 +127,12 @@ struct Font::Impl
     std::map<unsigned int, Page> pages;
 };
 
-std::optional<std::string> Font::Impl::open(const std::filesystem::path& filename)
+std::optional<std::string> Font::Impl::openFile(const std::filesystem::path& filename)
 {
-    std::error_code ec;
-    if (!std::filesystem::exists(filename, ec))
-        return "no such file";
-    if (std::filesystem::is_directory(filename, ec))
-        return "is a directory";
-    return openFace(filename);
+    detail::FileContents file = detail::readWholeFile(filename, MaximumFontFileSize);
+    if (!file)
+        return file.failure;
+    return openBytes(std::move(file.bytes));
 }
 
 IntRect Font::Impl::findGlyphRect(Page& page, Vector2u size)
@@ -185,6 +187,10 @@ Glyph Font::Impl::loadGlyph(Page& page, char32_t codePoint, unsigned int charact
     if (!setCurrentSize(characterSize))
         return glyph;
 
+    // FreeType takes the thickness in fixed point; one wider than the atlas could not be shown anyway.
+    if (!std::isfinite(outlineThickness) || std::abs(outlineThickness) > static_cast<float>(MaximumPageSize))
+        return glyph;
+
     FT_Int32 flags = FT_LOAD_TARGET_NORMAL | FT_LOAD_FORCE_AUTOHINT;
     if (outlineThickness != 0.f)
         flags |= FT_LOAD_NO_BITMAP;
@@ -205,11 +211,33 @@ Glyph Font::Impl::loadGlyph(Page& page, char32_t codePoint, unsigned int charact
         {
             FT_Stroker_Set(stroker, static_cast<FT_Fixed>(outlineThickness * 64.f), FT_STROKER_LINECAP_ROUND,
                            FT_STROKER_LINEJOIN_ROUND, 0);
-            FT_Glyph_Stroke(&glyphDesc, stroker, true);
+            if (FT_Glyph_Stroke(&glyphDesc, stroker, true) != 0)
+            {
+                FT_Done_Glyph(glyphDesc);
+                return glyph;
+            }
         }
     }
 
-    FT_Glyph_To_Bitmap(&glyphDesc, smooth ? FT_RENDER_MODE_NORMAL : FT_RENDER_MODE_MONO, nullptr, true);
+    // A glyph larger than the largest atlas page could never be placed: refuse it before FreeType
+    // allocates its bitmap (a huge character size would take gigabytes).
+    FT_BBox box{};
+    FT_Glyph_Get_CBox(glyphDesc, FT_GLYPH_BBOX_PIXELS, &box);
+    if (box.xMax - box.xMin > static_cast<FT_Pos>(MaximumPageSize) ||
+        box.yMax - box.yMin > static_cast<FT_Pos>(MaximumPageSize))
+    {
+        reportDiagnostic("cannot add a glyph to the font atlas", info.family, "the glyph is larger than an atlas page");
+        FT_Done_Glyph(glyphDesc);
+        return glyph;
+    }
+
+    // On failure the glyph is left as it was, an outline: reading it as a bitmap would read past it.
+    if (FT_Glyph_To_Bitmap(&glyphDesc, smooth ? FT_RENDER_MODE_NORMAL : FT_RENDER_MODE_MONO, nullptr, true) != 0 ||
+        glyphDesc->format != FT_GLYPH_FORMAT_BITMAP)
+    {
+        FT_Done_Glyph(glyphDesc);
+        return glyph;
+    }
     auto* bitmapGlyph = reinterpret_cast<FT_BitmapGlyph>(glyphDesc);
     FT_Bitmap& bitmap = bitmapGlyph->bitmap;
     if (!outline && bold)
@@ -261,15 +289,16 @@ Glyph Font::Impl::loadGlyph(Page& page, char32_t codePoint, unsigned int charact
 
 Font::Font() = default;
 
-std::optional<std::string> Font::Impl::openFace(const std::filesystem::path& filename)
+std::optional<std::string> Font::Impl::openBytes(std::vector<FT_Byte> fileBytes)
 {
+    if (fileBytes.empty())
+        return "no data";
+    if (fileBytes.size() > static_cast<std::size_t>(std::numeric_limits<FT_Long>::max()))
+        return "the font is too large";
+    bytes = std::move(fileBytes);
     if (FT_Init_FreeType(&library) != 0)
         return "FreeType cannot start";
-    const FT_Error opened =
-        filename.empty()
-            ? FT_New_Memory_Face(library, bytes.data(), static_cast<FT_Long>(bytes.size()), 0, &face)
-            : FT_New_Face(library, filename.c_str(), 0, &face);
-    if (opened != 0)
+    if (FT_New_Memory_Face(library, bytes.data(), static_cast<FT_Long>(bytes.size()), 0, &face) != 0)
         return "not a font file FreeType can read";
     if (FT_Select_Charmap(face, FT_ENCODING_UNICODE) != 0)
         return "the font has no Unicode character map";
@@ -284,23 +313,17 @@ std::optional<std::string> Font::Impl::openFace(const std::filesystem::path& fil
 Font::Font(const std::filesystem::path& filename)
 {
     auto impl = std::make_unique<Impl>();
-    if (auto reason = impl->open(filename))
+    if (auto reason = impl->openFile(filename))
         throw Exception("cannot load the font", filename.string(), *reason);
     m_impl = std::move(impl);
 }
 
 bool Font::openFromMemory(const void* data, std::size_t size)
 {
-    if (!data || size == 0 || size > static_cast<std::size_t>(std::numeric_limits<FT_Long>::max()))
-    {
-        reportDiagnostic("cannot load the font", "memory", "no data");
-        return false;
-    }
     auto impl = std::make_unique<Impl>();
     // FreeType reads the face's tables lazily, for as long as the face lives: it gets its own copy.
     const auto* bytes = static_cast<const FT_Byte*>(data);
-    impl->bytes.assign(bytes, bytes + size);
-    if (auto reason = impl->openFace({}))
+    if (auto reason = impl->openBytes(data ? std::vector<FT_Byte>(bytes, bytes + size) : std::vector<FT_Byte>()))
     {
         reportDiagnostic("cannot load the font", "memory", *reason);
         return false;
@@ -316,7 +339,7 @@ Font& Font::operator=(Font&&) noexcept = default;
 bool Font::openFromFile(const std::filesystem::path& filename)
 {
     auto impl = std::make_unique<Impl>();
-    if (auto reason = impl->open(filename))
+    if (auto reason = impl->openFile(filename))
     {
         reportDiagnostic("cannot load the font", filename.string(), *reason);
         return false;

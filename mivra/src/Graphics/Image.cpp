@@ -3,14 +3,14 @@
 #include <mivra/System/Exception.hpp>
 
 #include "detail/ImageDecoder.hpp"
+#include "System/detail/FileReading.hpp"
+#include "System/detail/ReplacingFile.hpp"
 
 #include <stb_image_write.h>
 
 #include <algorithm>
 #include <cassert>
 #include <cctype>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <string>
 
@@ -34,15 +34,6 @@ std::string lowerExtension(const std::filesystem::path& path)
     return ext;
 }
 
-bool readWholeFile(const std::filesystem::path& filename, std::vector<std::uint8_t>& bytes)
-{
-    std::ifstream file(filename, std::ios::binary);
-    if (!file)
-        return false;
-    bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    return !file.bad();
-}
-
 // Decodes `size` bytes into `image`; why it failed, if it did.
 std::optional<std::string> decodeInto(const std::uint8_t* data, std::size_t size, Image& image)
 {
@@ -57,15 +48,18 @@ std::optional<std::string> decodeInto(const std::uint8_t* data, std::size_t size
 // The one way an image file is read, for the throwing constructor and for loadFromFile.
 std::optional<std::string> loadFile(const std::filesystem::path& filename, Image& image)
 {
-    std::error_code ec;
-    if (!std::filesystem::exists(filename, ec))
-        return "no such file";
-    if (std::filesystem::is_directory(filename, ec))
-        return "is a directory";
-    std::vector<std::uint8_t> bytes;
-    if (!readWholeFile(filename, bytes))
-        return "cannot read the file";
-    return decodeInto(bytes.data(), bytes.size(), image);
+    const detail::FileContents file = detail::readWholeFile(filename, detail::maxImageFileSize);
+    if (!file)
+        return file.failure;
+    return decodeInto(file.bytes.data(), file.bytes.size(), image);
+}
+
+// stb_image_write hands its output here piece by piece.
+void appendBytes(void* context, void* data, int size)
+{
+    auto* bytes = static_cast<std::vector<std::uint8_t>*>(context);
+    const auto* begin = static_cast<const std::uint8_t*>(data);
+    bytes->insert(bytes->end(), begin, begin + size);
 }
 } // namespace
 
@@ -148,23 +142,32 @@ bool Image::saveToFile(const std::filesystem::path& filename) const
     const int w = static_cast<int>(m_size.x);
     const int h = static_cast<int>(m_size.y);
     const std::string ext = lowerExtension(filename);
+    // Encoded in memory first, so that the file is written with every write checked and only
+    // replaces the old one once whole.
+    std::vector<std::uint8_t> encoded;
     int ok = 0;
     if (ext == ".png")
-        ok = stbi_write_png(filename.c_str(), w, h, 4, m_pixels.data(), w * 4);
+        ok = stbi_write_png_to_func(appendBytes, &encoded, w, h, 4, m_pixels.data(), w * 4);
     else if (ext == ".bmp")
-        ok = stbi_write_bmp(filename.c_str(), w, h, 4, m_pixels.data());
+        ok = stbi_write_bmp_to_func(appendBytes, &encoded, w, h, 4, m_pixels.data());
     else if (ext == ".tga")
-        ok = stbi_write_tga(filename.c_str(), w, h, 4, m_pixels.data());
+        ok = stbi_write_tga_to_func(appendBytes, &encoded, w, h, 4, m_pixels.data());
     else if (ext == ".jpg" || ext == ".jpeg")
-        ok = stbi_write_jpg(filename.c_str(), w, h, 4, m_pixels.data(), 90);
+        ok = stbi_write_jpg_to_func(appendBytes, &encoded, w, h, 4, m_pixels.data(), 90);
     else
     {
         reportDiagnostic("cannot save the image", filename.string(), "unsupported format \"" + ext + "\"");
         return false;
     }
-    if (!ok)
+    if (!ok || encoded.empty())
     {
-        reportDiagnostic("cannot save the image", filename.string(), "cannot write the file");
+        reportDiagnostic("cannot save the image", filename.string(), "cannot encode the image");
+        return false;
+    }
+    detail::ReplacingFile file(filename);
+    if (!file.isOpen() || !file.write(encoded.data(), encoded.size()) || !file.commit())
+    {
+        reportDiagnostic("cannot save the image", filename.string(), file.failure());
         return false;
     }
     return true;

@@ -5,12 +5,11 @@
 #include <mivra/Window/Context.hpp>
 
 #include "Graphics/detail/GlSavers.hpp"
+#include "System/detail/FileReading.hpp"
 
 #include <epoxy/gl.h>
 
-#include <fstream>
 #include <optional>
-#include <sstream>
 #include <utility>
 #include <vector>
 
@@ -34,19 +33,15 @@ struct Failure
     std::string reason;
 };
 
+// Shader sources are text of a few kilobytes; a file far larger is not one.
+constexpr std::uint64_t maxShaderFileSize = 16 * 1024 * 1024;
+
 std::optional<Failure> readSource(const std::filesystem::path& path, std::string& out)
 {
-    std::error_code ec;
-    if (!std::filesystem::exists(path, ec))
-        return Failure{path, "no such file"};
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return Failure{path, "cannot open the file"};
-    std::ostringstream contents;
-    contents << in.rdbuf();
-    if (in.bad())
-        return Failure{path, "cannot read the file"};
-    out = contents.str();
+    const detail::FileContents file = detail::readWholeFile(path, maxShaderFileSize);
+    if (!file)
+        return Failure{path, file.failure};
+    out.assign(file.bytes.begin(), file.bytes.end());
     return std::nullopt;
 }
 

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -146,6 +147,27 @@ TEST_F(FontTextTest, GlyphsAreCachedPerSizeBoldAndOutline)
 
     const Glyph& big = font.getGlyph(U'A', 60, false);
     EXPECT_NEAR(big.advance, 2 * a.advance, 2.f);
+}
+
+// A glyph larger than an atlas page could never be placed: it is refused with one line before
+// FreeType renders it (at 20000 pixels that took a bitmap of hundreds of megabytes first). An
+// outline thickness FreeType cannot take gives an empty glyph rather than undefined arithmetic.
+TEST_F(FontTextTest, GlyphsTooLargeForTheAtlasAndUnusableOutlinesGiveEmptyGlyphs)
+{
+    mivra::test::DiagnosticCapture diagnostics;
+    const Glyph& huge = font.getGlyph(U'W', 20000, false);
+    EXPECT_EQ(huge.textureRect, IntRect());
+    EXPECT_EQ(diagnostics.take(), std::vector<std::string>{
+        "mivra: cannot add a glyph to the font atlas: DejaVu Sans: the glyph is larger than an atlas page"});
+
+    for (const float thickness : {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(), 1e30f})
+    {
+        const Glyph& glyph = font.getGlyph(U'A', 30, false, thickness);
+        EXPECT_EQ(glyph.textureRect, IntRect()) << thickness;
+    }
+    EXPECT_TRUE(diagnostics.take().empty());
+    // The font still renders what it can.
+    EXPECT_GT(font.getGlyph(U'W', 30, false).textureRect.size.x, 0);
 }
 
 TEST_F(FontTextTest, AtlasGrowthKeepsEarlierGlyphs)

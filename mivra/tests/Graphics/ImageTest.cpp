@@ -118,7 +118,8 @@ TEST_F(ImageTest, FailingLoadsAndSavesNameTheFile)
     EXPECT_THAT(lines[0], ::testing::StartsWith("mivra: cannot load the image: " + corrupt.string() + ": "));
     EXPECT_THAT(lines[1], ::testing::StartsWith("mivra: cannot load the image from memory: "));
     EXPECT_EQ(lines[2], "mivra: cannot save the image: " + (dir / "picture.xyz").string() + ": unsupported format \".xyz\"");
-    EXPECT_EQ(lines[3], "mivra: cannot save the image: " + (dir / "no-such-dir" / "picture.png").string() + ": cannot write the file");
+    EXPECT_EQ(lines[3], "mivra: cannot save the image: " + (dir / "no-such-dir" / "picture.png").string() +
+                            ": cannot create a file beside it: no such file");
 }
 
 TEST_F(ImageTest, EveryWrittenFormatReadsBack)

@@ -76,7 +76,6 @@ public:
 
 private:
     struct Impl;
-    // Opens the face of a file, or of the bytes held in impl when the name is empty; returns why not.
 
     std::unique_ptr<Impl> m_impl;
 };

@@ -2,9 +2,15 @@
 
 #include <mivra/Audio/AudioLimits.hpp>
 
+#include "System/detail/FileReading.hpp"
+#include "System/detail/ReplacingFile.hpp"
+
 #include <sndfile.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
@@ -97,14 +103,12 @@ std::uint64_t mp3PromisedFrames(const std::vector<unsigned char>& head)
     return 0;
 }
 
-std::uint64_t mp3PromisedFrames(const std::filesystem::path& filename)
+// The same from the start of an open file, leaving its position where it is.
+std::uint64_t mp3PromisedFrames(int handle)
 {
-    std::FILE* file = std::fopen(filename.c_str(), "rb");
-    if (!file)
-        return 0;
     std::vector<unsigned char> head(mp3HeadSize);
-    head.resize(std::fread(head.data(), 1, head.size(), file));
-    std::fclose(file);
+    const ssize_t got = ::pread(handle, head.data(), head.size(), 0);
+    head.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
     return mp3PromisedFrames(head);
 }
 
@@ -152,6 +156,57 @@ sf_count_t memoryTell(void* user)
 {
     return static_cast<MemoryFile*>(user)->position;
 }
+
+// libsndfile's virtual I/O over a file being written. Some of its encoders (MP3) drop write errors,
+// so every write goes through here and the first failure is kept for after the close.
+struct WrittenFile
+{
+    int handle{-1};
+    int error{0};
+};
+
+sf_count_t writtenLength(void* user)
+{
+    struct stat status{};
+    return ::fstat(static_cast<WrittenFile*>(user)->handle, &status) == 0 ? status.st_size : -1;
+}
+
+sf_count_t writtenSeek(sf_count_t offset, int whence, void* user)
+{
+    return ::lseek(static_cast<WrittenFile*>(user)->handle, offset, whence);
+}
+
+sf_count_t writtenRead(void* destination, sf_count_t count, void* user)
+{
+    const ssize_t got = ::read(static_cast<WrittenFile*>(user)->handle, destination, static_cast<std::size_t>(count));
+    return got < 0 ? 0 : got;
+}
+
+sf_count_t writtenWrite(const void* source, sf_count_t count, void* user)
+{
+    auto& file = *static_cast<WrittenFile*>(user);
+    const auto* bytes = static_cast<const char*>(source);
+    sf_count_t done = 0;
+    while (done < count)
+    {
+        const ssize_t written = ::write(file.handle, bytes + done, static_cast<std::size_t>(count - done));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+        {
+            if (file.error == 0)
+                file.error = written < 0 ? errno : ENOSPC;
+            break;
+        }
+        done += written;
+    }
+    return done;
+}
+
+sf_count_t writtenTell(void* user)
+{
+    return ::lseek(static_cast<WrittenFile*>(user)->handle, 0, SEEK_CUR);
+}
 } // namespace
 
 std::vector<SoundChannel> defaultChannelMap(unsigned int channelCount)
@@ -177,8 +232,13 @@ bool SoundFileReader::open(const std::filesystem::path& filename, std::string& e
 {
     m_name = filename.string();
     close();
+    // Opened here rather than by libsndfile, so that a device or a FIFO is refused before it is read
+    // (/dev/zero would decode as endless raw audio). Music streams files of any length: no size cap.
+    ReadableFile source = openRegularFile(filename, std::numeric_limits<std::uint64_t>::max(), error);
+    if (!source.isOpen())
+        return false;
     SF_INFO info{};
-    SNDFILE* file = sf_open(filename.c_str(), SFM_READ, &info);
+    SNDFILE* file = sf_open_fd(source.handle(), SFM_READ, &info, SF_FALSE);
     if (!file)
     {
         error = sf_strerror(nullptr);
@@ -187,7 +247,8 @@ bool SoundFileReader::open(const std::filesystem::path& filename, std::string& e
     if (!adopt(file, &info, error))
         return false;
     if ((info.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_MPEG)
-        m_promisedFrames = mp3PromisedFrames(filename);
+        m_promisedFrames = mp3PromisedFrames(source.handle());
+    m_source = std::move(source);
     return true;
 }
 
@@ -226,6 +287,7 @@ void SoundFileReader::close()
         sf_close(reinterpret_cast<SNDFILE*>(m_file));
     m_file = nullptr;
     m_memory.reset();
+    m_source = ReadableFile();
 }
 
 bool SoundFileReader::adopt(sf_private_tag* handle, const void* header, std::string& error)
@@ -383,43 +445,60 @@ bool writeSoundFile(const std::filesystem::path& filename, const std::int16_t* s
                 std::to_string(sampleRate) + " samples per second";
         return false;
     }
-    SNDFILE* file = sf_open(filename.c_str(), SFM_WRITE, &info);
+    // Written beside the target and renamed over it once complete: a failure leaves the old file.
+    ReplacingFile target(filename);
+    if (!target.isOpen())
+    {
+        error = target.failure();
+        return false;
+    }
+    WrittenFile written{target.handle()};
+    SF_VIRTUAL_IO io{writtenLength, writtenSeek, writtenRead, writtenWrite, writtenTell};
+    SNDFILE* file = sf_open_virtual(&io, SFM_WRITE, &info, &written);
     if (!file)
     {
         error = sf_strerror(nullptr);
         return false;
     }
     const auto frames = static_cast<sf_count_t>(sampleCount / channelCount);
-    sf_count_t written = 0;
+    sf_count_t framesWritten = 0;
     if (throughFloat)
     {
         constexpr sf_count_t block = 4096;
         std::vector<float> converted;
-        while (written < frames)
+        while (framesWritten < frames)
         {
-            const sf_count_t count = std::min(block, frames - written);
+            const sf_count_t count = std::min(block, frames - framesWritten);
             converted.resize(static_cast<std::size_t>(count) * channelCount);
-            const std::int16_t* from = samples + static_cast<std::size_t>(written) * channelCount;
+            const std::int16_t* from = samples + static_cast<std::size_t>(framesWritten) * channelCount;
             for (std::size_t i = 0; i < converted.size(); ++i)
                 converted[i] = static_cast<float>(from[i]) / 32768.f;
             const sf_count_t done = sf_writef_float(file, converted.data(), count);
             if (done != count)
                 break;
-            written += done;
+            framesWritten += done;
         }
     }
     else
     {
-        written = sf_writef_short(file, samples, frames);
+        framesWritten = sf_writef_short(file, samples, frames);
     }
-    const bool complete = written == frames;
+    const bool complete = framesWritten == frames;
     if (!complete)
-        error = sf_strerror(file);
-    if (sf_close(file) != 0 && complete)
+        error = std::string("cannot write the file: ") + sf_strerror(file);
+    // Closing writes the header's final sizes and what the encoder still holds.
+    const int closed = sf_close(file);
+    if (written.error != 0)
+        error = "cannot write the file: " + describeError(written.error);
+    else if (closed != 0 && complete)
+        error = std::string("cannot write the file: ") + sf_error_number(closed);
+    if (!error.empty())
+        return false;
+    if (!target.commit())
     {
-        error = "closing the file failed";
+        error = target.failure();
         return false;
     }
-    return complete;
+    return true;
 }
 } // namespace mivra::detail

@@ -2,6 +2,8 @@
 
 #include <mivra/Audio/SoundChannel.hpp>
 
+#include "System/detail/FileReading.hpp"
+
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -56,6 +58,7 @@ private:
     bool adopt(sf_private_tag* file, const void* info, std::string& error);
 
     std::unique_ptr<MemoryFile> m_memory;
+    ReadableFile m_source; // the file libsndfile reads, when opened by name
     std::string m_name;
     sf_private_tag* m_file{};
     unsigned int m_channelCount{};

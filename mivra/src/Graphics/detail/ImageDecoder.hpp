@@ -12,6 +12,9 @@ namespace mivra::detail
 // claim gigapixels, and nothing this library draws needs more.
 constexpr std::uint32_t maxImageSide = 16384;
 constexpr std::uint64_t maxImagePixels = std::uint64_t{1} << 26;
+// Image files larger than this are refused before they are read: even uncompressed at 16 bits per
+// channel, the largest image accepted takes half of it.
+constexpr std::uint64_t maxImageFileSize = std::uint64_t{1} << 30;
 
 struct DecodedImage
 {
