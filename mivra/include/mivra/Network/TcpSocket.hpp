@@ -64,6 +64,7 @@ private:
     {
         std::uint8_t sizeBytes[4]{};
         std::size_t sizeReceived{};
+        std::size_t payloadSize{}; // as announced; payload grows towards it as bytes arrive
         std::vector<std::byte> payload;
         std::size_t payloadReceived{};
     };
