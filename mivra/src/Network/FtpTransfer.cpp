@@ -83,7 +83,7 @@ Ftp::ListingResponse Ftp::getDirectoryListing(const std::string& directory)
         return ListingResponse(finishTransfer(*failure), "");
     response = getFinalResponse(operationDeadline());
     if (!response.isOk())
-        listing.clear();
+        listing = std::string(); // its memory too
     return ListingResponse(response, std::move(listing));
 }
 
