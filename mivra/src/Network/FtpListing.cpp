@@ -47,9 +47,9 @@ FtpListing::Iterator FtpListing::end() const
 
 FtpListing::Iterator::Iterator(const char* position, const char* end) : m_end(end)
 {
-    const auto* lineEnd =
-        position == end ? nullptr
-                        : static_cast<const char*>(std::memchr(position, '\n', static_cast<std::size_t>(end - position)));
+    // Every name ends in a line feed, so only the end position has none after it.
+    const std::size_t left = static_cast<std::size_t>(end - position);
+    const auto* lineEnd = left == 0 ? nullptr : static_cast<const char*>(std::memchr(position, '\n', left));
     m_name = std::string_view(position, lineEnd ? static_cast<std::size_t>(lineEnd - position) : 0);
 }
 

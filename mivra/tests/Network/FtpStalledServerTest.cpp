@@ -37,11 +37,11 @@ using mivra::test::ScriptedServer;
 using mivra::test::Session;
 using Clock = std::chrono::steady_clock;
 
-const mivra::Time clientTimeout = mivra::seconds(1);
+const mivra::Time clientTimeout = mivra::seconds(2);
 // Well past the client's time-out and well short of the scripted servers' patience.
-constexpr auto bounded = std::chrono::seconds(5);
+constexpr auto bounded = std::chrono::seconds(6);
 // How long a scripted server keeps a client held before it gives up by itself.
-constexpr auto patience = std::chrono::seconds(12);
+constexpr auto patience = std::chrono::seconds(15);
 
 std::size_t entriesIn(const fs::path& directory)
 {
@@ -119,7 +119,8 @@ void ignoreSignal(int)
 
 TEST(FtpStalledServerTest, SignalsDoNotRestartTheWait)
 {
-    // A signal every 200 ms, more often than the time-out: a wait restarted after each never ends.
+    // A signal every 200 ms, far more often than the time-out: a wait restarted after each never
+    // ends.
     struct sigaction action{};
     action.sa_handler = ignoreSignal;
     struct sigaction previous{};
@@ -196,8 +197,9 @@ TEST(FtpStalledServerTest, TransferBelowTheFloorRateEnds)
 {
     // 50 bytes a second: always moving, never fast enough to count as a transfer.
     const mivra::test::TempDir local;
-    const std::size_t size = 600;
-    ScriptedServer server = downloadServer(size, [](Session& s) { sendPaced(s, 600, 10, std::chrono::milliseconds(200)); });
+    const std::size_t size = 750;
+    ScriptedServer server =
+        downloadServer(size, [size](Session& s) { sendPaced(s, size, 10, std::chrono::milliseconds(200)); });
     Ftp ftp;
     connectAndLogin(ftp, server.port());
     const auto start = Clock::now();
@@ -209,9 +211,9 @@ TEST(FtpStalledServerTest, TransferBelowTheFloorRateEnds)
 
 TEST(FtpStalledServerTest, SlowButMovingTransferGoesOn)
 {
-    // 16 KiB a second for three time-outs: slow, but above the floor.
+    // 16 KiB a second for two time-outs: slow, but above the floor.
     const mivra::test::TempDir local;
-    const std::size_t size = 48 * 1024;
+    const std::size_t size = 64 * 1024;
     ScriptedServer server =
         downloadServer(size, [size](Session& s) { sendPaced(s, size, 4096, std::chrono::milliseconds(250)); });
     Ftp ftp;
