@@ -113,6 +113,42 @@ TEST(FtpStalledServerTest, AFewPreliminaryRepliesAreFine)
     EXPECT_EQ(ftp.connect(IpAddress::LocalHost, server.port(), clientTimeout).getStatus(), Status::ServiceReady);
 }
 
+TEST(FtpStalledServerTest, PreliminaryReplyAfterATransferIsNotItsEnd)
+{
+    // "150" again once the data has come: only the 226 after it confirms the transfer, and a
+    // flood of such replies fails it.
+    for (const int extra : {1, 50})
+    {
+        ScriptedServer server = greetingServer([extra](Session& s) {
+            if (s.nextCommand() != "PASV")
+                return;
+            s.say("227 Entering Passive Mode " + s.openPassive() + ".\r\n");
+            if (!s.acceptData() || s.nextCommand() != "NLST")
+                return;
+            s.say("150 Here it comes.\r\n");
+            s.data.send("name\r\n", 6);
+            s.data.disconnect();
+            for (int i = 0; i < extra; ++i)
+                s.say("150 Still busy.\r\n");
+            s.say("226 Done.\r\n");
+            s.drain();
+        });
+        Ftp ftp;
+        connectAndLogin(ftp, server.port());
+        const Ftp::ListingResponse listing = ftp.getDirectoryListing();
+        if (extra == 1)
+        {
+            EXPECT_EQ(listing.getStatus(), Status::ClosingDataConnection) << listing.getMessage();
+            EXPECT_EQ(listing.getListing().size(), 1u);
+        }
+        else
+        {
+            EXPECT_EQ(listing.getStatus(), Status::InvalidResponse) << listing.getMessage();
+            EXPECT_TRUE(listing.getListing().empty());
+        }
+    }
+}
+
 void ignoreSignal(int)
 {
 }
