@@ -16,6 +16,7 @@
 #include <iostream>
 #include <optional>
 #include <string>
+#include <string_view>
 
 std::ostream& operator<<(std::ostream& stream, const mivra::Ftp::Response& response)
 {
@@ -113,7 +114,7 @@ int main()
             {
                 const mivra::Ftp::ListingResponse response = server.getDirectoryListing("");
                 std::cout << response << '\n';
-                for (const std::string& name : response.getListing())
+                for (const std::string_view name : response.getListing())
                     std::cout << name << '\n';
                 std::cout << std::flush;
                 break;

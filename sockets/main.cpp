@@ -33,6 +33,27 @@ std::string receivedText(const char* buffer, std::size_t received)
     return std::string(buffer, ::strnlen(buffer, received));
 }
 
+// A greeting received over UDP, with where it came from.
+struct Datagram
+{
+    mivra::IpAddress sender;
+    unsigned short senderPort;
+    std::string text;
+};
+
+// Receives one datagram into a zeroed 128-byte buffer; empty when receiving fails.
+std::optional<Datagram> receiveDatagram(mivra::UdpSocket& socket)
+{
+    char in[128];
+    std::memset(in, 0, sizeof(in));
+    std::size_t received = 0;
+    std::optional<mivra::IpAddress> sender;
+    unsigned short senderPort = 0;
+    if (socket.receive(in, sizeof(in), received, sender, senderPort) != mivra::Socket::Status::Done)
+        return std::nullopt;
+    return Datagram{*sender, senderPort, receivedText(in, received)};
+}
+
 // Asks until the answer is an address or a name that resolves; empty when the input has ended.
 std::optional<mivra::IpAddress> askServerAddress()
 {
@@ -103,17 +124,14 @@ void runUdpServer(unsigned short port)
         return;
     std::cout << "Server is listening to port " << port << ", waiting for a message... " << std::endl;
 
-    char in[128];
-    std::memset(in, 0, sizeof(in));
-    std::size_t received = 0;
-    std::optional<mivra::IpAddress> sender;
-    unsigned short senderPort = 0;
-    if (socket.receive(in, sizeof(in), received, sender, senderPort) != mivra::Socket::Status::Done)
+    const std::optional<Datagram> message = receiveDatagram(socket);
+    if (!message)
         return;
-    std::cout << "Message received from client " << *sender << ": " << std::quoted(receivedText(in, received))
+    std::cout << "Message received from client " << message->sender << ": " << std::quoted(message->text)
               << std::endl;
 
-    if (socket.send(serverGreeting.data(), serverGreeting.size(), *sender, senderPort) != mivra::Socket::Status::Done)
+    if (socket.send(serverGreeting.data(), serverGreeting.size(), message->sender, message->senderPort) !=
+        mivra::Socket::Status::Done)
         return;
     std::cout << "Message sent to the client: " << std::quoted(serverGreeting) << std::endl;
 }
@@ -130,14 +148,10 @@ void runUdpClient(unsigned short port)
         return;
     std::cout << "Message sent to the server: " << std::quoted(clientGreeting) << std::endl;
 
-    char in[128];
-    std::memset(in, 0, sizeof(in));
-    std::size_t received = 0;
-    std::optional<mivra::IpAddress> sender;
-    unsigned short senderPort = 0;
-    if (socket.receive(in, sizeof(in), received, sender, senderPort) != mivra::Socket::Status::Done)
+    const std::optional<Datagram> message = receiveDatagram(socket);
+    if (!message)
         return;
-    std::cout << "Message received from " << *sender << ": " << std::quoted(receivedText(in, received)) << std::endl;
+    std::cout << "Message received from " << message->sender << ": " << std::quoted(message->text) << std::endl;
 }
 } // namespace
 

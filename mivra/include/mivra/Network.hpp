@@ -3,6 +3,7 @@
 #include <mivra/System.hpp>
 
 #include <mivra/Network/Ftp.hpp>
+#include <mivra/Network/FtpListing.hpp>
 #include <mivra/Network/IpAddress.hpp>
 #include <mivra/Network/Packet.hpp>
 #include <mivra/Network/Socket.hpp>

@@ -38,21 +38,9 @@ Ftp::DirectoryResponse::DirectoryResponse(const Response& response) : Response(r
     // No closing quote: not a path the server vouched for.
 }
 
-Ftp::ListingResponse::ListingResponse(const Response& response, const std::string& data) : Response(response)
+Ftp::ListingResponse::ListingResponse(const Response& response, std::string data)
+    : Response(response), m_listing(std::move(data))
 {
-    std::size_t start = 0;
-    while (start < data.size())
-    {
-        std::size_t end = data.find('\n', start);
-        if (end == std::string::npos)
-            end = data.size();
-        std::string line = data.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        if (!line.empty())
-            m_listing.push_back(std::move(line));
-        start = end + 1;
-    }
 }
 
 Ftp::Response Ftp::connect(IpAddress server, unsigned short port, Time timeout)
@@ -60,12 +48,13 @@ Ftp::Response Ftp::connect(IpAddress server, unsigned short port, Time timeout)
     m_control.disconnect();
     m_received.clear();
     m_timeout = timeout > Time::Zero ? timeout : DefaultTimeout;
+    const Deadline deadline = operationDeadline();
+    // Commands are sent without blocking, so that a server that stops reading cannot hold them.
+    m_control.setBlocking(false);
     if (m_control.connect(server, port, timeout) != Socket::Status::Done)
         return Response(Response::ConnectionFailed, " Cannot connect to " + detail::describe(server, port));
 
-    Response greeting = getResponse();
-    while (greeting.getStatus() == Response::ServiceReadySoon)
-        greeting = getResponse();
+    Response greeting = getFinalResponse(deadline);
     if (!greeting.isOk())
     {
         m_control.disconnect();
@@ -91,9 +80,10 @@ Ftp::Response Ftp::login()
 
 Ftp::Response Ftp::login(const std::string& name, const std::string& password)
 {
-    Response response = sendCommand("USER", name);
+    const Deadline deadline = operationDeadline();
+    Response response = command("USER", name, deadline);
     if (response.getStatus() == Response::NeedPassword)
-        response = sendCommand("PASS", password);
+        response = command("PASS", password, deadline);
     return response;
 }
 
@@ -129,10 +119,11 @@ Ftp::Response Ftp::deleteDirectory(const std::string& name)
 
 Ftp::Response Ftp::renameFile(const std::filesystem::path& file, const std::filesystem::path& newName)
 {
-    Response response = sendCommand("RNFR", file.string());
+    const Deadline deadline = operationDeadline();
+    Response response = command("RNFR", file.string(), deadline);
     if (response.getStatus() != Response::NeedInformation)
         return response;
-    return sendCommand("RNTO", newName.string());
+    return command("RNTO", newName.string(), deadline);
 }
 
 Ftp::Response Ftp::deleteFile(const std::filesystem::path& name)

@@ -10,6 +10,17 @@
 
 namespace mivra
 {
+namespace
+{
+// A server may say "wait" (1xx) a few times before its final reply; more is a server that stalls.
+constexpr int MaxPreliminaryReplies = 3;
+} // namespace
+
+Ftp::Deadline Ftp::operationDeadline() const
+{
+    return detail::deadlineAfter(m_timeout);
+}
+
 Ftp::Response Ftp::fail(Response::Status status, const std::string& message)
 {
     m_control.disconnect();
@@ -17,7 +28,7 @@ Ftp::Response Ftp::fail(Response::Status status, const std::string& message)
     return Response(status, message);
 }
 
-Ftp::Response Ftp::getResponse()
+Ftp::Response Ftp::getResponse(Deadline deadline)
 {
     char buffer[4096];
     for (;;)
@@ -44,11 +55,16 @@ Ftp::Response Ftp::getResponse()
 
         if (m_control.getNativeHandle() == -1)
             return detail::notConnected();
-        if (detail::waitUntilReady(m_control.getNativeHandle(), POLLIN, m_timeout) <= 0)
+        // The reply as a whole must be in by the deadline: bytes trickling in do not extend it.
+        const int ready = detail::waitUntil(m_control.getNativeHandle(), POLLIN, deadline);
+        if (ready == 0)
             return fail(Response::ConnectionClosed,
-                        " No reply from the server within " + detail::secondsText(m_timeout));
+                        " No complete reply from the server within " + detail::secondsText(m_timeout));
         std::size_t received = 0;
-        const Socket::Status status = m_control.receive(buffer, sizeof(buffer), received);
+        const Socket::Status status =
+            ready < 0 ? Socket::Status::Error : m_control.receive(buffer, sizeof(buffer), received);
+        if (status == Socket::Status::NotReady)
+            continue;
         if (status == Socket::Status::Disconnected)
             return fail(Response::ConnectionClosed, " The server closed the connection");
         if (status != Socket::Status::Done)
@@ -57,15 +73,48 @@ Ftp::Response Ftp::getResponse()
     }
 }
 
-Ftp::Response Ftp::sendCommand(const std::string& command, const std::string& parameter)
+Ftp::Response Ftp::getFinalResponse(Deadline deadline)
+{
+    for (int preliminary = 0;; ++preliminary)
+    {
+        Response response = getResponse(deadline);
+        if (!detail::isPreliminary(response))
+            return response;
+        if (preliminary == MaxPreliminaryReplies)
+            return fail(Response::InvalidResponse, " The server sent more than " +
+                                                       std::to_string(MaxPreliminaryReplies) +
+                                                       " preliminary replies in a row");
+    }
+}
+
+Ftp::Response Ftp::command(const std::string& command, const std::string& parameter, Deadline deadline)
 {
     if (command.find_first_of("\r\n") != std::string::npos || parameter.find_first_of("\r\n") != std::string::npos)
         return Response(Response::InvalidFile, " A command or name must not contain a line break");
     if (m_control.getNativeHandle() == -1)
         return detail::notConnected();
     const std::string line = (parameter.empty() ? command : command + ' ' + parameter) + "\r\n";
-    if (m_control.send(line.data(), line.size()) != Socket::Status::Done)
-        return fail(Response::ConnectionClosed, " The connection to the server was lost");
-    return getResponse();
+    // The control socket does not block: a server that stops reading holds a command no longer
+    // than the operation's deadline.
+    std::size_t offset = 0;
+    while (offset < line.size())
+    {
+        std::size_t sent = 0;
+        const Socket::Status status = m_control.send(line.data() + offset, line.size() - offset, sent);
+        offset += sent;
+        if (status == Socket::Status::Done)
+            break;
+        if (status != Socket::Status::Partial && status != Socket::Status::NotReady)
+            return fail(Response::ConnectionClosed, " The connection to the server was lost");
+        if (detail::waitUntil(m_control.getNativeHandle(), POLLOUT, deadline) <= 0)
+            return fail(Response::ConnectionClosed,
+                        " The server did not take the command within " + detail::secondsText(m_timeout));
+    }
+    return getResponse(deadline);
+}
+
+Ftp::Response Ftp::sendCommand(const std::string& command, const std::string& parameter)
+{
+    return this->command(command, parameter, operationDeadline());
 }
 } // namespace mivra

@@ -5,6 +5,7 @@
 #include "Network/detail/LineEnds.hpp"
 #include "Network/detail/SocketImpl.hpp"
 #include "Network/detail/TransferFiles.hpp"
+#include "Network/detail/TransferPace.hpp"
 
 #include <poll.h>
 #include <sys/sendfile.h>
@@ -30,7 +31,7 @@ Ftp::Response Ftp::finishTransfer(Response failure)
 {
     if (m_control.getNativeHandle() == -1)
         return failure;
-    const Response reply = getResponse();
+    const Response reply = getFinalResponse(operationDeadline());
     if (!reply.isOk() && reply.getStatus() < Response::InvalidResponse)
         return reply;
     return failure;
@@ -38,50 +39,52 @@ Ftp::Response Ftp::finishTransfer(Response failure)
 
 Ftp::ListingResponse Ftp::getDirectoryListing(const std::string& directory)
 {
-    Response response = setType(TransferMode::Ascii);
+    const Deadline deadline = operationDeadline();
+    Response response = setType(TransferMode::Ascii, deadline);
     if (!response.isOk())
         return ListingResponse(response, "");
     TcpSocket data;
-    response = openDataConnection(data);
+    response = openDataConnection(data, deadline);
     if (!response.isOk())
         return ListingResponse(response, "");
-    response = sendCommand("NLST", directory);
+    response = command("NLST", directory, deadline);
     if (!detail::isPreliminary(response))
         return ListingResponse(detail::unexpectedReply("NLST", response), "");
 
+    // The text as it arrives, made into the listing in place: no string per name, no second copy.
     std::string listing;
     char buffer[65536];
+    detail::TransferPace pace(m_timeout, MinimumTransferRate);
     std::optional<Response> failure;
-    for (;;)
+    while (!failure)
     {
-        if (detail::waitUntilReady(data.getNativeHandle(), POLLIN, m_timeout) <= 0)
-        {
-            failure =
-                Response(Response::ConnectionClosed, " The listing stalled for " + detail::secondsText(m_timeout));
-            break;
-        }
+        const int ready = detail::waitUntil(data.getNativeHandle(), POLLIN, pace.periodEnd());
         std::size_t received = 0;
-        const Socket::Status status = data.receive(buffer, sizeof(buffer), received);
+        const Socket::Status status =
+            ready < 0 ? Socket::Status::Error
+                      : ready == 0 ? Socket::Status::NotReady : data.receive(buffer, sizeof(buffer), received);
         if (status == Socket::Status::Disconnected)
             break;
-        if (status != Socket::Status::Done)
-        {
+        if (status == Socket::Status::Error)
             failure = Response(Response::ConnectionClosed, " The data connection failed");
-            break;
-        }
-        if (listing.size() + received > MaxListingSize)
-        {
+        else if (listing.size() + received > MaxListingSize)
             failure = Response(Response::InvalidResponse,
                                " The listing exceeds " + std::to_string(MaxListingSize) + " bytes");
-            break;
+        else
+        {
+            listing.append(buffer, received);
+            pace.add(received);
+            if (!pace.check())
+                failure = Response(Response::ConnectionClosed, pace.failure());
         }
-        listing.append(buffer, received);
     }
     data.disconnect();
     if (failure)
         return ListingResponse(finishTransfer(*failure), "");
-    response = getResponse();
-    return ListingResponse(response, response.isOk() ? listing : std::string());
+    response = getFinalResponse(operationDeadline());
+    if (!response.isOk())
+        listing = std::string(); // its memory too
+    return ListingResponse(response, std::move(listing));
 }
 
 Ftp::Response Ftp::download(const std::filesystem::path& remoteFile, const std::filesystem::path& localPath,
@@ -93,7 +96,8 @@ Ftp::Response Ftp::download(const std::filesystem::path& remoteFile, const std::
     if (filename.empty() || filename == "." || filename == "..")
         return Response(Response::InvalidFile, detail::quoted(remoteFile).insert(0, 1, ' ') + " does not name a file");
 
-    Response response = setType(mode);
+    const Deadline deadline = operationDeadline();
+    Response response = setType(mode, deadline);
     if (!response.isOk())
         return response;
 
@@ -102,7 +106,7 @@ Ftp::Response Ftp::download(const std::filesystem::path& remoteFile, const std::
     std::optional<std::uint64_t> expectedSize;
     if (mode == TransferMode::Binary)
     {
-        const Response size = sendCommand("SIZE", remoteFile.string());
+        const Response size = command("SIZE", remoteFile.string(), deadline);
         if (size.getStatus() >= Response::InvalidResponse)
             return size;
         if (size.getStatus() == Response::FileStatus)
@@ -116,35 +120,41 @@ Ftp::Response Ftp::download(const std::filesystem::path& remoteFile, const std::
                                                    std::strerror(file.error()));
 
     TcpSocket data;
-    response = openDataConnection(data);
+    response = openDataConnection(data, deadline);
     if (!response.isOk())
         return response;
-    response = sendCommand("RETR", remoteFile.string());
+    response = command("RETR", remoteFile.string(), deadline);
     if (!detail::isPreliminary(response))
         return detail::unexpectedReply("RETR", response);
 
     std::vector<char> buffer(TransferBufferSize);
     detail::AsciiDecoder decoder;
+    detail::TransferPace pace(m_timeout, MinimumTransferRate);
     std::uint64_t receivedTotal = 0;
     std::optional<Response> failure;
-    for (;;)
+    while (!failure)
     {
-        if (detail::waitUntilReady(data.getNativeHandle(), POLLIN, m_timeout) <= 0)
-        {
-            failure =
-                Response(Response::ConnectionClosed, " The transfer stalled for " + detail::secondsText(m_timeout));
-            break;
-        }
+        const int ready = detail::waitUntil(data.getNativeHandle(), POLLIN, pace.periodEnd());
         std::size_t received = 0;
-        const Socket::Status status = data.receive(buffer.data(), buffer.size(), received);
+        const Socket::Status status =
+            ready < 0 ? Socket::Status::Error
+                      : ready == 0 ? Socket::Status::NotReady : data.receive(buffer.data(), buffer.size(), received);
         if (status == Socket::Status::Disconnected)
             break;
-        if (status != Socket::Status::Done)
+        if (status == Socket::Status::Error)
         {
             failure = Response(Response::ConnectionClosed, " The data connection failed");
             break;
         }
         receivedTotal += received;
+        // More than announced is refused as it arrives, before it reaches the disk: the server
+        // could otherwise fill the disk under the pretence of a small file.
+        if (expectedSize && receivedTotal > *expectedSize)
+        {
+            failure = Response(Response::InvalidResponse, " The server sent more than the " +
+                                                              std::to_string(*expectedSize) + " bytes it announced");
+            break;
+        }
         const std::string_view bytes = mode == TransferMode::Ascii ? decoder.convert(buffer.data(), received)
                                                                    : std::string_view(buffer.data(), received);
         if (!file.write(bytes))
@@ -153,6 +163,9 @@ Ftp::Response Ftp::download(const std::filesystem::path& remoteFile, const std::
                                " Cannot write " + detail::quoted(file.path()) + ": " + std::strerror(file.error()));
             break;
         }
+        pace.add(received);
+        if (!pace.check())
+            failure = Response(Response::ConnectionClosed, pace.failure());
     }
     data.disconnect();
     if (!failure && mode == TransferMode::Ascii && !file.write(decoder.finish()))
@@ -161,7 +174,7 @@ Ftp::Response Ftp::download(const std::filesystem::path& remoteFile, const std::
     if (failure)
         return finishTransfer(*failure);
 
-    response = getResponse();
+    response = getFinalResponse(operationDeadline());
     if (!response.isOk())
         return response;
     if (expectedSize && receivedTotal != *expectedSize)
@@ -178,6 +191,8 @@ Ftp::Response Ftp::upload(const std::filesystem::path& localFile, const std::fil
 {
     if (m_control.getNativeHandle() == -1)
         return detail::notConnected();
+    // Opening does not wait (a FIFO would wait for a writer), and what is not a regular file is
+    // refused before anything is read from it.
     const detail::FileReader file(localFile);
     struct stat status{};
     if (file.handle() == -1 || ::fstat(file.handle(), &status) == -1)
@@ -187,34 +202,43 @@ Ftp::Response Ftp::upload(const std::filesystem::path& localFile, const std::fil
     }
     if (!S_ISREG(status.st_mode))
         return Response(Response::InvalidFile, detail::quoted(localFile).insert(0, 1, ' ') + " is not a regular file");
+    detail::setNonBlocking(file.handle(), false);
 
     std::string remoteName = remotePath.string();
     if (!remoteName.empty() && remoteName.back() != '/')
         remoteName += '/';
     remoteName += localFile.filename().string();
 
-    Response response = setType(mode);
+    const Deadline deadline = operationDeadline();
+    Response response = setType(mode, deadline);
     if (!response.isOk())
         return response;
     TcpSocket data;
-    response = openDataConnection(data);
+    response = openDataConnection(data, deadline);
     if (!response.isOk())
         return response;
-    response = sendCommand(append ? "APPE" : "STOR", remoteName);
+    response = command(append ? "APPE" : "STOR", remoteName, deadline);
     if (!detail::isPreliminary(response))
         return detail::unexpectedReply(append ? "APPE" : "STOR", response);
 
     // Non-blocking, so that a server that stops reading cannot hold the client forever.
     data.setBlocking(false);
     std::optional<Response> failure;
-    const auto waitForRoom = [&] {
-        if (detail::waitUntilReady(data.getNativeHandle(), POLLOUT, m_timeout) > 0)
-            return true;
-        failure = Response(Response::ConnectionClosed, " The transfer stalled for " + detail::secondsText(m_timeout));
-        return false;
-    };
+    detail::TransferPace pace(m_timeout, MinimumTransferRate);
     const auto connectionLost = [&] {
         failure = Response(Response::ConnectionClosed, " The data connection closed during the transfer");
+    };
+    const auto waitForRoom = [&] {
+        for (;;)
+        {
+            const int ready = detail::waitUntil(data.getNativeHandle(), POLLOUT, pace.periodEnd());
+            if (ready < 0)
+                connectionLost();
+            else if (!pace.check())
+                failure = Response(Response::ConnectionClosed, pace.failure());
+            if (failure || ready > 0)
+                return;
+        }
     };
 
     // Bytes that need no conversion go straight from the file to the socket inside the kernel.
@@ -226,7 +250,10 @@ Ftp::Response Ftp::upload(const std::filesystem::path& localFile, const std::fil
         {
             const ssize_t sent = ::sendfile(data.getNativeHandle(), file.handle(), nullptr, 4 * TransferBufferSize);
             if (sent > 0)
+            {
+                pace.add(static_cast<std::uint64_t>(sent));
                 continue;
+            }
             if (sent == 0)
             {
                 sentWhole = true;
@@ -269,6 +296,7 @@ Ftp::Response Ftp::upload(const std::filesystem::path& localFile, const std::fil
             std::size_t sent = 0;
             const Socket::Status sendStatus = data.send(bytes.data(), bytes.size(), sent);
             bytes.remove_prefix(sent);
+            pace.add(sent);
             if (sendStatus == Socket::Status::Done)
                 break;
             if (sendStatus == Socket::Status::Partial || sendStatus == Socket::Status::NotReady)
@@ -280,6 +308,6 @@ Ftp::Response Ftp::upload(const std::filesystem::path& localFile, const std::fil
     data.disconnect();
     if (failure)
         return finishTransfer(*failure);
-    return getResponse();
+    return getFinalResponse(operationDeadline());
 }
 } // namespace mivra

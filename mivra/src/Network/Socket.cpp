@@ -73,6 +73,28 @@ void Socket::create(int handle)
     }
 }
 
+Socket::Status Socket::openBound(IpAddress address, unsigned short port)
+{
+    close();
+    if (!create())
+        return Status::Error;
+    if (m_type == Type::Tcp)
+    {
+        const int yes = 1;
+        ::setsockopt(m_handle, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof(yes));
+    }
+    if (!detail::bindHandle(m_handle, address, port) || (m_type == Type::Tcp && ::listen(m_handle, SOMAXCONN) == -1))
+    {
+        const int error = errno; // before building the message, which may allocate
+        detail::reportError((m_type == Type::Tcp ? "cannot listen on " : "cannot bind a UDP socket to ") +
+                                detail::describe(address, port),
+                            error);
+        close();
+        return Status::Error;
+    }
+    return Status::Done;
+}
+
 void Socket::close()
 {
     if (m_handle != -1)

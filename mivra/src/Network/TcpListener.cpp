@@ -20,20 +20,7 @@ unsigned short TcpListener::getLocalPort() const
 
 Socket::Status TcpListener::listen(unsigned short port, IpAddress address)
 {
-    close();
-    if (!create())
-        return Status::Error;
-    const int yes = 1;
-    ::setsockopt(getNativeHandle(), SOL_SOCKET, SO_REUSEADDR, &yes, sizeof(yes));
-
-    if (!detail::bindHandle(getNativeHandle(), address, port) || ::listen(getNativeHandle(), SOMAXCONN) == -1)
-    {
-        const int error = errno; // before building the message, which may allocate
-        detail::reportError("cannot listen on " + detail::describe(address, port), error);
-        close();
-        return Status::Error;
-    }
-    return Status::Done;
+    return openBound(address, port);
 }
 
 void TcpListener::close()

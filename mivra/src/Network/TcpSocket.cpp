@@ -6,12 +6,20 @@
 #include <poll.h>
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <cassert>
 #include <cerrno>
 #include <cstring>
 
 namespace mivra
 {
+namespace
+{
+// The first piece of a packet's payload is received into this much room, each further one into as
+// much as has arrived so far.
+constexpr std::size_t MinimumReceiveStep = 64 * 1024;
+} // namespace
+
 TcpSocket::TcpSocket() : Socket(Type::Tcp)
 {
 }
@@ -232,12 +240,20 @@ Socket::Status TcpSocket::receive(Packet& packet)
                 disconnect();
                 return Status::Error;
             }
-            pending.payload.resize(size);
+            pending.payloadSize = size;
         }
     }
 
-    while (pending.payloadReceived < pending.payload.size())
+    while (pending.payloadReceived < pending.payloadSize)
     {
+        // Room for what may come next, never much more than has come: a peer that announces a large
+        // packet and then trickles (or stops) holds no more memory than it has sent.
+        if (pending.payloadReceived == pending.payload.size())
+        {
+            const std::size_t step = std::max(MinimumReceiveStep, pending.payloadReceived);
+            const std::size_t left = pending.payloadSize - pending.payloadReceived;
+            pending.payload.resize(pending.payloadReceived + std::min(step, left));
+        }
         const Status status = receive(pending.payload.data() + pending.payloadReceived,
                                       pending.payload.size() - pending.payloadReceived, received);
         if (status != Status::Done)

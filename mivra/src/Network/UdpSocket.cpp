@@ -34,17 +34,7 @@ unsigned short UdpSocket::getLocalPort() const
 
 Socket::Status UdpSocket::bind(unsigned short port, IpAddress address)
 {
-    unbind();
-    if (!create())
-        return Status::Error;
-    if (!detail::bindHandle(getNativeHandle(), address, port))
-    {
-        const int error = errno; // before building the message, which may allocate
-        detail::reportError("cannot bind a UDP socket to " + detail::describe(address, port), error);
-        unbind();
-        return Status::Error;
-    }
-    return Status::Done;
+    return openBound(address, port);
 }
 
 void UdpSocket::unbind()

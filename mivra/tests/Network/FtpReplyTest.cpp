@@ -2,6 +2,8 @@
 
 #include "Network/detail/FtpReply.hpp"
 
+#include "ListingNames.hpp"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -257,9 +259,20 @@ TEST(FtpResponseTest, DirectoryFromA257Reply)
 TEST(FtpResponseTest, ListingLines)
 {
     const Ftp::ListingResponse listing(Ftp::Response(Ftp::Response::ClosingDataConnection), "a.txt\r\nsub dir\r\n\r\nlast\n");
-    EXPECT_EQ(listing.getListing(), (std::vector<std::string>{"a.txt", "sub dir", "last"}));
+    EXPECT_EQ(mivra::test::names(listing.getListing()), (std::vector<std::string>{"a.txt", "sub dir", "last"}));
     const Ftp::ListingResponse unterminated(Ftp::Response(Ftp::Response::ClosingDataConnection), "only");
-    EXPECT_EQ(unterminated.getListing(), (std::vector<std::string>{"only"}));
+    EXPECT_EQ(mivra::test::names(unterminated.getListing()), (std::vector<std::string>{"only"}));
     EXPECT_TRUE(Ftp::ListingResponse(Ftp::Response(Ftp::Response::ClosingDataConnection), "").getListing().empty());
+
+    // Only a CR that ends a line goes; one inside a name stays, and lines of nothing but line
+    // ends are skipped.
+    const char oddText[] = "\r\n\n\r\na\rb\r\n\rc\nd\r\r\n\0e\r";
+    const mivra::FtpListing odd(std::string(oddText, sizeof(oddText) - 1));
+    EXPECT_EQ(odd.size(), 4u);
+    EXPECT_FALSE(odd.empty());
+    EXPECT_EQ(mivra::test::names(odd), (std::vector<std::string>{"a\rb", "\rc", "d\r", std::string("\0e", 2)}));
+    const mivra::FtpListing onlyLineEnds("\r\n\r\n\n");
+    EXPECT_TRUE(onlyLineEnds.empty());
+    EXPECT_EQ(onlyLineEnds.begin(), onlyLineEnds.end());
 }
 } // namespace

@@ -4,6 +4,8 @@
 
 #include "FtpServerProcess.hpp"
 
+#include "ListingNames.hpp"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -30,7 +32,7 @@ void writeFile(const fs::path& path, const std::string& contents)
     std::ofstream(path, std::ios::binary) << contents;
 }
 
-bool contains(const std::vector<std::string>& listing, const std::string& name)
+bool contains(const mivra::FtpListing& listing, std::string_view name)
 {
     return std::find(listing.begin(), listing.end(), name) != listing.end();
 }
@@ -107,7 +109,7 @@ TEST_F(FtpTest, SessionAndDirectoryOperations)
     EXPECT_EQ(ftp.renameFile("a.txt", "sub dir/b.txt").getStatus(), Status::FileActionOk);
     EXPECT_EQ(readFile(serverRoot() / "sub dir" / "b.txt"), "hello\n");
     EXPECT_EQ(ftp.renameFile("a.txt", "c.txt").getStatus(), Status::FileUnavailable);
-    EXPECT_EQ(ftp.getDirectoryListing("sub dir").getListing(), std::vector<std::string>{"b.txt"});
+    EXPECT_EQ(mivra::test::names(ftp.getDirectoryListing("sub dir").getListing()), std::vector<std::string>{"b.txt"});
 
     EXPECT_EQ(ftp.deleteDirectory("sub dir").getStatus(), Status::FileUnavailable); // not empty
     EXPECT_EQ(ftp.deleteFile("sub dir/b.txt").getStatus(), Status::FileActionOk);

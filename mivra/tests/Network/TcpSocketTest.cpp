@@ -3,6 +3,8 @@
 #include <mivra/Network/TcpSocket.hpp>
 #include <mivra/System/Clock.hpp>
 
+#include "ProcessMemory.hpp"
+
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
@@ -11,6 +13,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <memory>
 #include <numeric>
 #include <thread>
 #include <vector>
@@ -357,6 +360,56 @@ TEST(TcpSocketTest, LargestPacketIsAcceptedAndLargerOneNotSent)
     ASSERT_EQ(c.server.receive(received), Status::Done);
     sender.join();
     EXPECT_EQ(received.getDataSize(), TcpSocket::MaxPacketSize);
+}
+
+TEST(TcpSocketTest, PacketMemoryGrowsWithTheBytesThatArrive)
+{
+    // Peers that announce the largest packet and then trickle: each receiver holds what arrived,
+    // not what was announced.
+    constexpr int peers = 8;
+    std::vector<std::unique_ptr<Connection>> connections;
+    const std::uint32_t length = TcpSocket::MaxPacketSize;
+    const std::uint8_t start[] = {static_cast<std::uint8_t>(length >> 24), static_cast<std::uint8_t>(length >> 16),
+                                  static_cast<std::uint8_t>(length >> 8), static_cast<std::uint8_t>(length), 1, 2, 3};
+    const std::size_t before = mivra::test::residentBytes();
+    for (int i = 0; i < peers; ++i)
+    {
+        connections.push_back(std::make_unique<Connection>());
+        Connection& c = *connections.back();
+        ASSERT_EQ(c.client.send(start, sizeof(start)), Status::Done);
+        c.server.setBlocking(false);
+        Packet packet;
+        Status status = Status::Done;
+        // The header and the first bytes may arrive apart: receive until both have been seen.
+        for (int attempt = 0; attempt < 100 && status != Status::Error; ++attempt)
+        {
+            status = c.server.receive(packet);
+            if (status == Status::NotReady && attempt > 10)
+                break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        EXPECT_EQ(status, Status::NotReady);
+    }
+    if (mivra::test::residentSizesAreMeaningful)
+        EXPECT_LT(mivra::test::residentBytes() - before, TcpSocket::MaxPacketSize * peers / 8)
+            << "resident " << (before >> 20) << " MiB, then " << (mivra::test::residentBytes() >> 20) << " MiB";
+
+    // The packet still arrives whole once the rest comes.
+    Connection& first = *connections.front();
+    const std::vector<std::uint8_t> rest(length - 3, 7);
+    std::thread sender([&] { EXPECT_EQ(first.client.send(rest.data(), rest.size()), Status::Done); });
+    Packet packet;
+    Status status = Status::NotReady;
+    while (status == Status::NotReady)
+        status = first.server.receive(packet);
+    sender.join();
+    ASSERT_EQ(status, Status::Done);
+    ASSERT_EQ(packet.getDataSize(), length);
+    const auto* bytes = static_cast<const std::uint8_t*>(packet.getData());
+    EXPECT_EQ(bytes[0], 1);
+    EXPECT_EQ(bytes[2], 3);
+    EXPECT_EQ(bytes[3], 7);
+    EXPECT_EQ(bytes[length - 1], 7);
 }
 
 TEST(TcpSocketTest, PeerClosingInTheMiddleOfAPacket)

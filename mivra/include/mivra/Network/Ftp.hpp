@@ -1,12 +1,14 @@
 #pragma once
 
+#include <mivra/Network/FtpListing.hpp>
 #include <mivra/Network/IpAddress.hpp>
 #include <mivra/Network/TcpSocket.hpp>
 #include <mivra/System/Time.hpp>
 
+#include <chrono>
+#include <cstddef>
 #include <filesystem>
 #include <string>
-#include <vector>
 
 namespace mivra
 {
@@ -15,10 +17,14 @@ namespace mivra
 /// port is used, so a server cannot direct transfers to a third host.
 ///
 /// Every operation returns a Response and never throws: server replies carry the server's code,
-/// local failures one of the library's own codes (1000 and up). Every wait is bounded: connect's
-/// time-out, or DefaultTimeout when it is zero, limits each wait for the server (a reply, a data
-/// connection, the next piece of a transfer). After a time-out, a malformed reply or a lost control
-/// connection the client hangs up; later operations answer ConnectionClosed until connect.
+/// local failures one of the library's own codes (1000 and up). Every operation is bounded by the
+/// time-out given to connect (DefaultTimeout when it is zero), counted from the operation's start:
+/// its commands must be taken and its replies complete by then, however slowly the server trickles
+/// them, and at most a few preliminary (1xx) replies may precede a final one. A transfer is bounded
+/// by its progress instead: it ends when it moves less than MinimumTransferRate bytes a second over
+/// a whole time-out (nothing at all included), and the final reply after it has a time-out of its
+/// own. After a time-out, a malformed reply or a lost control connection the client hangs up; later
+/// operations answer ConnectionClosed until connect.
 class Ftp
 {
 public:
@@ -30,8 +36,11 @@ public:
         Ebcdic  ///< TYPE E; the bytes go through unchanged, any conversion is the server's
     };
 
-    /// Time allowed for each wait when connect was given no time-out.
+    /// Time allowed for each operation when connect was given no time-out.
     static constexpr Time DefaultTimeout = seconds(30);
+    /// The slowest a transfer may go, in bytes per second averaged over a time-out, before it is
+    /// given up as stalled.
+    static constexpr std::size_t MinimumTransferRate = 1024;
 
     /// A reply: its code and its text.
     class Response
@@ -127,13 +136,11 @@ public:
     class ListingResponse : public Response
     {
     public:
-        /// The reply, with the listing received over the data connection split into lines.
-        ListingResponse(const Response& response, const std::string& data);
-        /// The listing's lines.
-        [[nodiscard]] const std::vector<std::string>& getListing() const { return m_listing; }
+        ListingResponse(const Response& response, std::string data);
+        [[nodiscard]] const FtpListing& getListing() const { return m_listing; }
 
     private:
-        std::vector<std::string> m_listing;
+        FtpListing m_listing;
     };
 
     /// A client not connected to any server.
@@ -144,7 +151,7 @@ public:
     ~Ftp() = default;
 
     /// Connects and reads the server's greeting. A zero time-out uses the system's blocking
-    /// connect and DefaultTimeout for the waits that follow.
+    /// connect, and DefaultTimeout for the greeting and every later operation.
     Response connect(IpAddress server, unsigned short port = 21, Time timeout = Time::Zero);
     /// Says QUIT and closes the connection.
     Response disconnect();
@@ -189,11 +196,18 @@ public:
     Response sendCommand(const std::string& command, const std::string& parameter = "");
 
 private:
-    Response getResponse();
+    using Deadline = std::chrono::steady_clock::time_point;
+
+    // When an operation that starts now must be over.
+    [[nodiscard]] Deadline operationDeadline() const;
+    Response command(const std::string& command, const std::string& parameter, Deadline deadline);
+    Response getResponse(Deadline deadline);
+    // The reply that ends a command, past at most a few preliminary (1xx) ones.
+    Response getFinalResponse(Deadline deadline);
     Response fail(Response::Status status, const std::string& message);
-    Response setType(TransferMode mode);
-    Response openDataConnection(TcpSocket& data);
-    Response connectData(unsigned short port, TcpSocket& data);
+    Response setType(TransferMode mode, Deadline deadline);
+    Response openDataConnection(TcpSocket& data, Deadline deadline);
+    Response connectData(unsigned short port, TcpSocket& data, Deadline deadline);
     Response finishTransfer(Response failure);
 
     TcpSocket m_control;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <mivra/Network/IpAddress.hpp>
+
 namespace mivra
 {
 /// What every socket shares: the system handle, blocking mode and the status of operations.
@@ -55,6 +57,10 @@ protected:
     bool create();
     /// Takes over an existing descriptor (an accepted connection), closing the current one.
     void create(int handle);
+    /// Opens a new handle bound to a local address and port, closing the current one first. A TCP
+    /// socket is bound to listen: its address is reusable at once after a previous listener closed,
+    /// and it starts listening. Error (reported, no handle left open) when the system refuses.
+    Status openBound(IpAddress address, unsigned short port);
     /// Closes the handle; harmless when none is open.
     void close();
 

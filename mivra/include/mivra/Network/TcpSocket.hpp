@@ -18,7 +18,9 @@ class Packet;
 /// Packets travel framed: a 32-bit big-endian payload length, then the payload. receive(Packet&)
 /// gives a packet whole or not at all. A packet longer than MaxPacketSize is refused on both ends
 /// with Error: the sender does not send it, the receiver allocates nothing for it and closes the
-/// connection (the stream can no longer be followed).
+/// connection (the stream can no longer be followed). A packet's memory grows as its bytes arrive,
+/// so that a peer announcing a large one and then sending slowly, or not at all, holds no more than
+/// it has sent.
 class TcpSocket : public Socket
 {
 public:
@@ -72,6 +74,7 @@ private:
     {
         std::uint8_t sizeBytes[4]{};
         std::size_t sizeReceived{};
+        std::size_t payloadSize{}; // as announced; payload grows towards it as bytes arrive
         std::vector<std::byte> payload;
         std::size_t payloadReceived{};
     };

@@ -58,19 +58,53 @@ void setNonBlocking(int handle, bool nonBlocking)
         ::fcntl(handle, F_SETFL, nonBlocking ? (flags | O_NONBLOCK) : (flags & ~O_NONBLOCK));
 }
 
+Deadline deadlineAfter(Time timeout)
+{
+    // Clamped, so that a time-out of weeks cannot overflow the clock.
+    const std::int64_t us = std::min<std::int64_t>(timeout.asMicroseconds(), std::int64_t{1} << 50);
+    return std::chrono::steady_clock::now() + std::chrono::microseconds(us);
+}
+
+Time remainingUntil(Deadline deadline)
+{
+    using std::chrono::microseconds;
+    const auto left = std::chrono::duration_cast<microseconds>(deadline - std::chrono::steady_clock::now());
+    return left.count() > 0 ? mivra::microseconds(left.count()) : Time::Zero;
+}
+
+namespace
+{
+// Milliseconds for poll: rounded up, so that a short wait still waits; clamped, since poll takes
+// an int. -1 waits without limit.
+int pollMilliseconds(std::int64_t us)
+{
+    return static_cast<int>(std::min<std::int64_t>(us / 1000 + (us % 1000 != 0), INT_MAX));
+}
+
+int pollOnce(int handle, short events, int waitMs)
+{
+    pollfd entry{handle, events, 0};
+    return ::poll(&entry, 1, waitMs);
+}
+} // namespace
+
+int waitUntil(int handle, short events, Deadline deadline)
+{
+    for (;;)
+    {
+        const int ready = pollOnce(handle, events, pollMilliseconds(remainingUntil(deadline).asMicroseconds()));
+        if (ready != -1 || errno != EINTR)
+            return ready;
+    }
+}
+
 int waitUntilReady(int handle, short events, Time timeout)
 {
-    // Rounded up, so that a short time-out still waits; clamped, since poll takes an int.
-    int waitMs = -1;
     if (timeout > Time::Zero)
-    {
-        const std::int64_t us = timeout.asMicroseconds();
-        waitMs = static_cast<int>(std::min<std::int64_t>(us / 1000 + (us % 1000 != 0), INT_MAX));
-    }
-    pollfd entry{handle, events, 0};
+        return waitUntil(handle, events, deadlineAfter(timeout));
     int ready = 0;
     do
-        ready = ::poll(&entry, 1, waitMs);
+        ready = pollOnce(handle, events, -1);
     while (ready == -1 && errno == EINTR);
     return ready;
 }

@@ -6,6 +6,7 @@
 
 #include <netinet/in.h>
 
+#include <chrono>
 #include <string>
 
 namespace mivra::detail
@@ -22,9 +23,18 @@ Socket::Status statusFromErrno(int error);
 
 void setNonBlocking(int handle, bool nonBlocking);
 
-// Waits until the handle is ready for events (or has failed), at most timeout; a zero or negative
-// time-out waits without limit. A signal does not cut the wait short. Returns poll's result: above
-// 0 when ready, 0 on time-out, -1 on failure (errno tells why).
+using Deadline = std::chrono::steady_clock::time_point;
+
+// The moment a time-out starts now ends.
+Deadline deadlineAfter(Time timeout);
+// What is left until the deadline; zero once it has passed.
+Time remainingUntil(Deadline deadline);
+
+// Waits until the handle is ready for events (or has failed), at most until the deadline; once it
+// has passed, only looks. A signal neither cuts the wait short nor moves the deadline. Returns
+// poll's result: above 0 when ready, 0 on time-out, -1 on failure (errno tells why).
+int waitUntil(int handle, short events, Deadline deadline);
+// The same for a time-out from now; a zero or negative time-out waits without limit.
 int waitUntilReady(int handle, short events, Time timeout);
 
 // One line through the diagnostics sink: "mivra: <what>: <reason>".

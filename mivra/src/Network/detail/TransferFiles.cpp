@@ -74,7 +74,8 @@ bool PartialFile::commit()
     return true;
 }
 
-FileReader::FileReader(const std::filesystem::path& path) : m_handle(::open(path.c_str(), O_RDONLY | O_CLOEXEC))
+FileReader::FileReader(const std::filesystem::path& path)
+    : m_handle(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK))
 {
 }
 

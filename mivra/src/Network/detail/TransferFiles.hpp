@@ -34,6 +34,8 @@ private:
 };
 
 // A file opened for reading, closed with its owner; handle() is -1 when it could not be opened.
+// Opening does not wait: a FIFO without a writer opens at once, non-blocking, for the owner to
+// refuse it.
 class FileReader
 {
 public:
