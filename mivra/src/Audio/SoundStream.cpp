@@ -10,6 +10,7 @@
 #include <cassert>
 #include <chrono>
 #include <string>
+#include <vector>
 
 namespace mivra
 {
@@ -195,13 +196,17 @@ void SoundStream::streamingLoop()
         lock.unlock();
         Chunk chunk;
         const bool more = onRequestData(chunk);
+        // Copied before the lock is taken: the mixer holds it on the output's thread.
+        std::vector<std::int16_t> queued;
+        if (chunk.samples && chunk.sampleCount > 0)
+            queued.assign(chunk.samples, chunk.samples + chunk.sampleCount);
         lock.lock();
         if (voice.stopRequested)
             break;
         if (voice.pendingSeek)
             continue; // the chunk belongs to the old position
-        if (chunk.samples && chunk.sampleCount > 0)
-            voice.push(chunk.samples, chunk.sampleCount);
+        if (!queued.empty())
+            voice.push(std::move(queued));
         if (more)
             continue;
 
