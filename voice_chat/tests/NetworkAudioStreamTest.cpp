@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <memory>
@@ -114,6 +115,33 @@ TEST(NetworkAudioStream, SeekStaysWithinWhatHasArrived)
     EXPECT_FALSE(stream.request(chunk));
     stream.seek(mivra::microseconds(-5000));
     EXPECT_EQ(drain(stream).size(), 600u);
+}
+
+// Three seconds of audio taken in at once, as the replay finds them: they go to the library in
+// chunks of at most a tenth of a second that point into the recording itself, and still in order.
+TEST(NetworkAudioStream, ReplayHandsTheRecordingInShortChunks)
+{
+    DrivenStream stream;
+    std::vector<std::vector<std::int16_t>> batches;
+    for (int i = 0; i < 3 * 44100 / 1000; ++i)
+        batches.push_back(ramp(1000, i * 1000));
+    testing::internal::CaptureStdout();
+    serve(stream, batches);
+    testing::internal::GetCapturedStdout();
+
+    std::vector<std::int16_t> played;
+    std::size_t largest = 0;
+    std::size_t chunks = 0;
+    NetworkAudioStream::Chunk chunk;
+    while (stream.request(chunk))
+    {
+        largest = std::max(largest, chunk.sampleCount);
+        chunks += chunk.sampleCount > 0;
+        played.insert(played.end(), chunk.samples, chunk.samples + chunk.sampleCount);
+    }
+    EXPECT_EQ(played, ramp(132000, 0));
+    EXPECT_LE(largest, 4410u) << "a chunk is copied again by the library: it must stay short";
+    EXPECT_GE(chunks, 30u);
 }
 
 TEST(NetworkAudioStream, DestroyedWhileWaitingForData)
