@@ -28,12 +28,28 @@ void NetworkAudioStream::finish()
 
 void NetworkAudioStream::listenAndPlay(std::uint16_t port)
 {
+    if (listen(port))
+        acceptAndPlay();
+}
+
+bool NetworkAudioStream::listen(std::uint16_t port)
+{
     if (listener.listen(port, mivra::IpAddress::Any) != mivra::Socket::Status::Done)
     {
         finish();
-        return;
+        return false;
     }
-    std::cout << "Server is listening to port " << port << ", waiting for connections... " << std::endl;
+    return true;
+}
+
+std::uint16_t NetworkAudioStream::listeningPort() const
+{
+    return listener.getLocalPort();
+}
+
+void NetworkAudioStream::acceptAndPlay()
+{
+    std::cout << "Server is listening to port " << listener.getLocalPort() << ", waiting for connections... " << std::endl;
 
     if (listener.accept(client) != mivra::Socket::Status::Done)
     {

@@ -28,6 +28,11 @@ public:
     // Listens, accepts one client, starts playback and receives until the data ends. When no
     // reception takes place, or it fails, the data counts as ended too, so playback always stops.
     void listenAndPlay(std::uint16_t port);
+    // The two halves of listenAndPlay: listening (false when the port cannot be had, and the data
+    // then counts as ended), then the rest. Port 0 lets the system choose; listeningPort tells which.
+    bool listen(std::uint16_t port);
+    [[nodiscard]] std::uint16_t listeningPort() const;
+    void acceptAndPlay();
     void receivePackets();
 
 protected:

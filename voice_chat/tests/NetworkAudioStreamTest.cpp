@@ -1,4 +1,3 @@
-#include "ConnectWhenListening.hpp"
 #include "NetworkAudioStream.hpp"
 #include "VoicePacket.hpp"
 
@@ -38,14 +37,6 @@ protected:
     void onSeekTo(mivra::Time) override {}
 };
 
-unsigned short freePort()
-{
-    mivra::TcpListener probe;
-    if (probe.listen(0, mivra::IpAddress::LocalHost) != mivra::Socket::Status::Done)
-        return 0;
-    return probe.getLocalPort();
-}
-
 std::vector<std::int16_t> ramp(std::size_t count, int from)
 {
     std::vector<std::int16_t> samples(count);
@@ -57,12 +48,13 @@ std::vector<std::int16_t> ramp(std::size_t count, int from)
 // Runs the stream's server side on a thread and sends it these batches and an end-of-stream packet.
 void serve(NetworkAudioStream& stream, const std::vector<std::vector<std::int16_t>>& batches)
 {
-    const unsigned short port = freePort();
-    ASSERT_NE(port, 0);
-    std::thread server([&] { stream.listenAndPlay(port); });
+    // Listening on a port of the system's choice before the server's thread starts: no other
+    // program can take it in between, and the client's connect cannot come too early.
+    ASSERT_TRUE(stream.listen(0));
+    const unsigned short port = stream.listeningPort();
+    std::thread server([&] { stream.acceptAndPlay(); });
     mivra::TcpSocket client;
-    const bool connected = connectWhenListening(client, port);
-    EXPECT_TRUE(connected);
+    EXPECT_EQ(client.connect(mivra::IpAddress::LocalHost, port, mivra::seconds(5)), mivra::Socket::Status::Done);
     for (const auto& batch : batches)
     {
         mivra::Packet packet;
