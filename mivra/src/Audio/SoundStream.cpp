@@ -132,24 +132,14 @@ Time SoundStream::getPlayingOffset() const
     return microseconds(detail::microsecondsAt(frame, m_sampleRate));
 }
 
-void SoundStream::setLooping(bool loop)
+detail::AudioDevice& SoundStream::outputDevice() const
 {
-    detail::setVoiceLooping(*m_device, *m_voice, loop);
+    return *m_device;
 }
 
-bool SoundStream::isLooping() const
+detail::Voice& SoundStream::mixerVoice() const
 {
-    return detail::isVoiceLooping(*m_device, *m_voice);
-}
-
-void SoundStream::setVolume(float volume)
-{
-    detail::setVoiceVolume(*m_device, *m_voice, volume);
-}
-
-float SoundStream::getVolume() const
-{
-    return detail::voiceVolume(*m_device, *m_voice);
+    return *m_voice;
 }
 
 std::optional<std::uint64_t> SoundStream::onLoop()

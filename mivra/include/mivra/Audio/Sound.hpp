@@ -29,16 +29,13 @@ public:
 
     void setBuffer(const SoundBuffer& buffer);
     [[nodiscard]] const SoundBuffer* getBuffer() const { return m_buffer; }
-    void setLooping(bool loop);
-    [[nodiscard]] bool isLooping() const;
-    // Volume from 0 (silent) to 100 (unchanged, the default).
-    void setVolume(float volume);
-    [[nodiscard]] float getVolume() const;
     void setPlayingOffset(Time offset);
     [[nodiscard]] Time getPlayingOffset() const;
 
 private:
     friend class SoundBuffer;
+    [[nodiscard]] detail::AudioDevice& outputDevice() const override;
+    [[nodiscard]] detail::Voice& mixerVoice() const override;
     // Called by the buffer when it goes away or changes under the sound.
     void detachBuffer();
 

@@ -52,11 +52,6 @@ public:
 
     void setPlayingOffset(Time offset);
     [[nodiscard]] Time getPlayingOffset() const;
-    void setLooping(bool loop);
-    [[nodiscard]] bool isLooping() const;
-    // Volume from 0 (silent) to 100 (unchanged, the default).
-    void setVolume(float volume);
-    [[nodiscard]] float getVolume() const;
 
 protected:
     SoundStream();
@@ -77,6 +72,8 @@ protected:
     virtual std::optional<std::uint64_t> onLoop();
 
 private:
+    [[nodiscard]] detail::AudioDevice& outputDevice() const override;
+    [[nodiscard]] detail::Voice& mixerVoice() const override;
     void streamingLoop();
     void joinStreamingThread();
 
