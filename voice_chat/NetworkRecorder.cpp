@@ -6,9 +6,10 @@
 
 #include <iostream>
 
-NetworkRecorder::NetworkRecorder(mivra::IpAddress serverAddress, std::uint16_t serverPort)
+NetworkRecorder::NetworkRecorder(mivra::IpAddress serverAddress, std::uint16_t serverPort, mivra::Time sendTimeout)
     : serverAddress(serverAddress),
-      serverPort(serverPort)
+      serverPort(serverPort),
+      sendTimeout(sendTimeout)
 {
 }
 

@@ -15,9 +15,10 @@ public:
     // audio, being full already) counts as gone and ends the capture. Short enough that Enter still
     // ends a recording within two seconds: stop() waits for the send under way, at most one more
     // and the end-of-stream packet, and the first time-out closes the connection.
-    static constexpr mivra::Time sendTimeout = mivra::milliseconds(500);
+    static constexpr mivra::Time defaultSendTimeout = mivra::milliseconds(500);
 
-    NetworkRecorder(mivra::IpAddress serverAddress, std::uint16_t serverPort);
+    NetworkRecorder(mivra::IpAddress serverAddress, std::uint16_t serverPort,
+                    mivra::Time sendTimeout = defaultSendTimeout);
     ~NetworkRecorder() override;
 
 protected:
@@ -29,4 +30,5 @@ private:
     mivra::IpAddress serverAddress;
     std::uint16_t serverPort;
     mivra::TcpSocket socket;
+    mivra::Time sendTimeout;
 };

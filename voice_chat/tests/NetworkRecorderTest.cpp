@@ -113,11 +113,11 @@ std::string programErrors(const std::string& captured)
     return kept;
 }
 
-void expectTimeOutLines(const std::vector<std::string>& lines, unsigned short port)
+void expectTimeOutLines(const std::vector<std::string>& lines, unsigned short port, int timeoutMs = 500)
 {
     // The drop line shows when the capture, faster than real time here, outran the stalled send.
     const std::string timedOut = "mivra: cannot send to the TCP peer 127.0.0.1:" + std::to_string(port) +
-                                 ": timed out after 500 ms; connection closed";
+                                 ": timed out after " + std::to_string(timeoutMs) + " ms; connection closed";
     EXPECT_THAT(lines, testing::Contains(timedOut));
     for (const auto& line : lines)
         EXPECT_TRUE(line == timedOut || line.starts_with("mivra: captured audio dropped: ")) << line;
@@ -152,7 +152,9 @@ TEST(NetworkRecorder, StopWhileASendIsStalledReturns)
 {
     StalledServer server;
     mivra::test::DiagnosticCapture diagnostics;
-    WatchedRecorder recorder(mivra::IpAddress::LocalHost, server.port());
+    // A longer time-out than the program's, so that a loaded machine cannot make the test miss the
+    // stall it waits for: a time-out ends it, and there is only one.
+    WatchedRecorder recorder(mivra::IpAddress::LocalHost, server.port(), mivra::seconds(3));
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
     ASSERT_TRUE(recorder.start(44100));
@@ -187,5 +189,5 @@ TEST(NetworkRecorder, StopWhileASendIsStalledReturns)
     testing::internal::GetCapturedStdout();
     std::printf("stop() with a stalled send took %lld ms\n", static_cast<long long>(took));
     EXPECT_EQ(programErrors(testing::internal::GetCapturedStderr()), "Failed to send end-of-stream packet\n");
-    expectTimeOutLines(diagnostics.take(), server.port());
+    expectTimeOutLines(diagnostics.take(), server.port(), 3000);
 }
