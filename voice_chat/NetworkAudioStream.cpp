@@ -28,12 +28,28 @@ void NetworkAudioStream::finish()
 
 void NetworkAudioStream::listenAndPlay(std::uint16_t port)
 {
+    if (listen(port))
+        acceptAndPlay();
+}
+
+bool NetworkAudioStream::listen(std::uint16_t port)
+{
     if (listener.listen(port, mivra::IpAddress::Any) != mivra::Socket::Status::Done)
     {
         finish();
-        return;
+        return false;
     }
-    std::cout << "Server is listening to port " << port << ", waiting for connections... " << std::endl;
+    return true;
+}
+
+std::uint16_t NetworkAudioStream::listeningPort() const
+{
+    return listener.getLocalPort();
+}
+
+void NetworkAudioStream::acceptAndPlay()
+{
+    std::cout << "Server is listening to port " << listener.getLocalPort() << ", waiting for connections... " << std::endl;
 
     if (listener.accept(client) != mivra::Socket::Status::Done)
     {
@@ -94,36 +110,24 @@ void NetworkAudioStream::receivePackets()
 
 bool NetworkAudioStream::append(const std::vector<std::int16_t>& samples)
 {
-    if (receivedSamples.capacity() - receivedSamples.size() >= samples.size())
-    {
-        std::lock_guard lock(mutex);
-        receivedSamples.insert(receivedSamples.end(), samples.begin(), samples.end());
-        return true;
-    }
-    // Growing means copying the whole recording. This thread is the only one that changes
-    // receivedSamples, so it may read it without the lock: the copy is made outside it and only the
-    // exchange is locked, so the streaming thread is never held for a copy. The block doubles (up to
-    // the limit), so each sample is copied a bounded number of times over the whole recording.
-    std::vector<std::int16_t> larger;
     try
     {
-        const std::size_t needed = receivedSamples.size() + samples.size();
-        larger.reserve(std::max(needed, std::min(maxSamples, 2 * receivedSamples.capacity())));
+        std::lock_guard lock(mutex);
+        receivedSamples.append(samples.data(), samples.size());
+        return true;
     }
     catch (const std::bad_alloc&)
     {
-        std::cerr << "Out of memory for the recording after " << receivedSamples.size()
-                  << " samples; the rest of the data is ignored" << std::endl;
-        finish();
-        return false;
     }
-    larger.insert(larger.end(), receivedSamples.begin(), receivedSamples.end());
-    larger.insert(larger.end(), samples.begin(), samples.end());
+    std::size_t kept = 0;
     {
         std::lock_guard lock(mutex);
-        receivedSamples.swap(larger);
+        kept = receivedSamples.size();
     }
-    return true; // the old block is freed here, outside the lock
+    std::cerr << "Out of memory for the recording after " << kept << " samples; the rest of the data is ignored"
+              << std::endl;
+    finish();
+    return false;
 }
 
 bool NetworkAudioStream::onRequestData(Chunk& chunk)
@@ -145,13 +149,13 @@ bool NetworkAudioStream::onRequestData(Chunk& chunk)
         }
         lock.lock();
     }
-    // The receiver may grow receivedSamples (and move it) at any time: hand out a copy.
-    chunkBuffer.assign(receivedSamples.begin() + static_cast<std::ptrdiff_t>(readOffset), receivedSamples.end());
+    // The run stays where it is while the receiver appends: the library may read it unlocked.
+    const voice_chat::SampleBlocks::Run run = receivedSamples.run(readOffset, maxChunkSamples);
     lock.unlock();
 
-    chunk.samples = chunkBuffer.data();
-    chunk.sampleCount = chunkBuffer.size();
-    readOffset += chunkBuffer.size();
+    chunk.samples = run.samples;
+    chunk.sampleCount = run.count;
+    readOffset += run.count;
     return true;
 }
 

@@ -6,9 +6,10 @@
 
 #include <iostream>
 
-NetworkRecorder::NetworkRecorder(mivra::IpAddress serverAddress, std::uint16_t serverPort)
+NetworkRecorder::NetworkRecorder(mivra::IpAddress serverAddress, std::uint16_t serverPort, mivra::Time sendTimeout)
     : serverAddress(serverAddress),
-      serverPort(serverPort)
+      serverPort(serverPort),
+      sendTimeout(sendTimeout)
 {
 }
 
@@ -31,14 +32,16 @@ bool NetworkRecorder::onCapturedSamples(const std::int16_t* samples, std::size_t
     mivra::Packet packet;
     packet << static_cast<std::uint8_t>(VoicePacketType::AudioSamples);
     packet.append(samples, sampleCount * sizeof(std::int16_t));
-    return socket.send(packet) == mivra::Socket::Status::Done;
+    return socket.send(packet, sendTimeout) == mivra::Socket::Status::Done;
 }
 
 void NetworkRecorder::onCaptureStop()
 {
     mivra::Packet packet;
     packet << static_cast<std::uint8_t>(VoicePacketType::EndOfStream);
-    if (socket.send(packet) != mivra::Socket::Status::Done)
+    // A send that timed out has closed the connection already: nothing can go out on it.
+    const bool connected = socket.getNativeHandle() != -1;
+    if (!connected || socket.send(packet, sendTimeout) != mivra::Socket::Status::Done)
         std::cerr << "Failed to send end-of-stream packet" << std::endl;
     socket.disconnect();
 }

@@ -11,7 +11,14 @@
 class NetworkRecorder : public mivra::SoundRecorder
 {
 public:
-    NetworkRecorder(mivra::IpAddress serverAddress, std::uint16_t serverPort);
+    // A server that has not taken a packet within this time (the kernel's send buffer, seconds of
+    // audio, being full already) counts as gone and ends the capture. Short enough that Enter still
+    // ends a recording within two seconds: stop() waits for the send under way, at most one more
+    // and the end-of-stream packet, and the first time-out closes the connection.
+    static constexpr mivra::Time defaultSendTimeout = mivra::milliseconds(500);
+
+    NetworkRecorder(mivra::IpAddress serverAddress, std::uint16_t serverPort,
+                    mivra::Time sendTimeout = defaultSendTimeout);
     ~NetworkRecorder() override;
 
 protected:
@@ -23,4 +30,5 @@ private:
     mivra::IpAddress serverAddress;
     std::uint16_t serverPort;
     mivra::TcpSocket socket;
+    mivra::Time sendTimeout;
 };

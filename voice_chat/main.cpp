@@ -3,7 +3,9 @@
 // the whole recording afterwards.
 //
 // The server keeps at most two hours of audio (about 635 MB): a recording that goes past that ends
-// there, as if the client had sent its end, with one line on standard error.
+// there, as if the client had sent its end, with one line on standard error. The client takes a
+// server that has not taken a packet within half a second (its send buffer, seconds of audio, being
+// full already) as gone: the capture ends, and Enter is answered at once whatever the server does.
 #include "ClientRole.hpp"
 #include "ServerRole.hpp"
 #include "VoicePacket.hpp"

@@ -18,22 +18,55 @@ program, case = sys.argv[1], sys.argv[2]
 check, nonzero_samples = console.check, console.nonzero_samples
 
 
+# Silence after the input: SDL reads the file through a 4 KiB stdio buffer, so once the program's
+# position in the file has reached its end, the device has handed over all but the last few KiB of
+# it — all of the samples when the last 16 KiB are silence.
+PADDING = 8192
+
+
 def start(tmp, input_samples, driver="disk"):
     with open(os.path.join(tmp, "in.raw"), "wb") as f:
-        f.write(struct.pack("<%dh" % len(input_samples), *input_samples))
+        f.write(struct.pack("<%dh" % len(input_samples), *input_samples) + b"\0\0" * PADDING)
     env = console.disk_audio(os.path.join(tmp, "out.raw"), os.path.join(tmp, "in.raw"), delay=2, driver=driver)
-    return subprocess.Popen([program], stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
-                            env=env, cwd=tmp)
+    process = subprocess.Popen([program], stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                               env=env, cwd=tmp)
+    process.tmp = tmp
+    return process
+
+
+def input_read(process):
+    """Whether the capture device has read the whole input file: the position of the program's
+    descriptor on it has reached its end."""
+    path = os.path.join(process.tmp, "in.raw")
+    size = os.path.getsize(path)
+    fds = "/proc/%d/fd" % process.pid
+    try:
+        for fd in os.listdir(fds):
+            if os.readlink(os.path.join(fds, fd)) == path:
+                with open("/proc/%d/fdinfo/%s" % (process.pid, fd)) as info:
+                    pos = int(next(line for line in info if line.startswith("pos:")).split()[1])
+                if pos >= size:
+                    return True
+    except (OSError, StopIteration):
+        pass  # the file was closed or the process ended meanwhile
+    return False
 
 
 def converse(process, answers):
-    """Writes the answers, waiting the given seconds before each; returns (status, stdout, stderr)."""
-    for pause, line in answers:
-        time.sleep(pause)
+    """Writes the answers in turn; an answer marked INPUT waits until the capture has read the whole
+    input (Enter then stops a recording that holds it all). Returns (status, stdout, stderr)."""
+    for wait, line in answers:
+        if wait == INPUT:
+            deadline = time.monotonic() + 30
+            while not input_read(process) and process.poll() is None and time.monotonic() < deadline:
+                time.sleep(0.01)
         process.stdin.write(line.encode())
         process.stdin.flush()
     out, err = process.communicate(timeout=60)
     return process.returncode, out.decode(), err.decode()
+
+
+INPUT = "input"
 
 
 HEADER = "Available capture devices:\n\n0: (?P<device>[^\n]+)\n\n"
@@ -45,15 +78,14 @@ RECORDING = ("Press enter to start recording audio"
              "What do you want to do with captured sound \\(p = play, s = save\\) \\? ")
 END = "\nDone!\nPress enter to exit...\n"
 
-# Half a second of input, read by the device at about ten times real time; a second's wait before
-# Enter leaves it plenty of time under load.
+# Half a second of input, read by the device at about ten times real time.
 samples = nonzero_samples(22050, 5)
 
 with tempfile.TemporaryDirectory() as tmp:
     if case == "save":
         name = "my recording.wav"
         status, out, err = converse(start(tmp, samples),
-                                    [(0, "44100\n\n"), (1.5, "\n"), (0.2, "s\n"), (0, name + "\n"), (0, "\n")])
+                                    [(None, "44100\n\n"), (INPUT, "\n"), (None, "s\n"), (None, name + "\n"), (None, "\n")])
         check(status == 0, "exit status %d: %s" % (status, err))
         console.check_stderr("save", err, console.SDL_DISK_DRIVER_LINES)
         match = re.fullmatch(HEADER + RATE_PROMPT + RECORDING + "Choose the file to create: " + END, out)
@@ -68,7 +100,7 @@ with tempfile.TemporaryDirectory() as tmp:
         check(all(s == 0 for s in recorded[len(samples):]), "the file holds more than the input and silence")
 
     elif case == "play":
-        status, out, err = converse(start(tmp, samples), [(0, "22050\n\n"), (1.5, "\n"), (0.2, "p\n"), (0, "\n")])
+        status, out, err = converse(start(tmp, samples), [(None, "22050\n\n"), (INPUT, "\n"), (None, "p\n"), (None, "\n")])
         check(status == 0, "exit status %d: %s" % (status, err))
         console.check_stderr("play", err, console.SDL_DISK_DRIVER_LINES)
         match = re.fullmatch(HEADER + RATE_PROMPT + RECORDING +
@@ -92,7 +124,7 @@ with tempfile.TemporaryDirectory() as tmp:
 
         # At the output's own rate the samples come out exactly.
         with tempfile.TemporaryDirectory() as tmp2:
-            status, out, err = converse(start(tmp2, samples), [(0, "44100\n\n"), (1.5, "\n"), (0.2, "x\n"), (0, "\n")])
+            status, out, err = converse(start(tmp2, samples), [(None, "44100\n\n"), (INPUT, "\n"), (None, "x\n"), (None, "\n")])
             check(status == 0, "exit status %d at 44100: %s" % (status, err))
             with open(os.path.join(tmp2, "out.raw"), "rb") as f:
                 raw = f.read()
@@ -102,14 +134,14 @@ with tempfile.TemporaryDirectory() as tmp:
     elif case == "failures":
         # A save that fails still ends normally.
         status, out, err = converse(start(tmp, samples),
-                                    [(0, "44100\n\n"), (0.5, "\n"), (0.1, "s\n"), (0, "/no/such/dir/x.wav\n"), (0, "\n")])
+                                    [(None, "44100\n\n"), (INPUT, "\n"), (None, "s\n"), (None, "/no/such/dir/x.wav\n"), (None, "\n")])
         check(status == 0, "failed save: exit status %d" % status)
         check("Could not save sound buffer to file\n" in err, "failed save: stderr %r" % err)
         check(out.endswith(END), "failed save: %r" % out)
 
         # A sampling rate of 0 (or a word instead of a number) cannot start a capture.
         for answer in ("0\n", "abc\n"):
-            status, out, err = converse(start(tmp, samples), [(0, answer + "\n")])
+            status, out, err = converse(start(tmp, samples), [(None, answer + "\n")])
             check(status == 1, "rate %r: exit status %d" % (answer, status))
             check("Failed to start recorder\n" in err, "rate %r: stderr %r" % (answer, err))
             check("Press enter to exit" not in out, "rate %r: exit prompt shown" % answer)

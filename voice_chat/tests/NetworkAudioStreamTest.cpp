@@ -1,4 +1,3 @@
-#include "ConnectWhenListening.hpp"
 #include "NetworkAudioStream.hpp"
 #include "VoicePacket.hpp"
 
@@ -9,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <memory>
@@ -37,14 +37,6 @@ protected:
     void onSeekTo(mivra::Time) override {}
 };
 
-unsigned short freePort()
-{
-    mivra::TcpListener probe;
-    if (probe.listen(0, mivra::IpAddress::LocalHost) != mivra::Socket::Status::Done)
-        return 0;
-    return probe.getLocalPort();
-}
-
 std::vector<std::int16_t> ramp(std::size_t count, int from)
 {
     std::vector<std::int16_t> samples(count);
@@ -56,12 +48,13 @@ std::vector<std::int16_t> ramp(std::size_t count, int from)
 // Runs the stream's server side on a thread and sends it these batches and an end-of-stream packet.
 void serve(NetworkAudioStream& stream, const std::vector<std::vector<std::int16_t>>& batches)
 {
-    const unsigned short port = freePort();
-    ASSERT_NE(port, 0);
-    std::thread server([&] { stream.listenAndPlay(port); });
+    // Listening on a port of the system's choice before the server's thread starts: no other
+    // program can take it in between, and the client's connect cannot come too early.
+    ASSERT_TRUE(stream.listen(0));
+    const unsigned short port = stream.listeningPort();
+    std::thread server([&] { stream.acceptAndPlay(); });
     mivra::TcpSocket client;
-    const bool connected = connectWhenListening(client, port);
-    EXPECT_TRUE(connected);
+    EXPECT_EQ(client.connect(mivra::IpAddress::LocalHost, port, mivra::seconds(5)), mivra::Socket::Status::Done);
     for (const auto& batch : batches)
     {
         mivra::Packet packet;
@@ -114,6 +107,33 @@ TEST(NetworkAudioStream, SeekStaysWithinWhatHasArrived)
     EXPECT_FALSE(stream.request(chunk));
     stream.seek(mivra::microseconds(-5000));
     EXPECT_EQ(drain(stream).size(), 600u);
+}
+
+// Three seconds of audio taken in at once, as the replay finds them: they go to the library in
+// chunks of at most a tenth of a second that point into the recording itself, and still in order.
+TEST(NetworkAudioStream, ReplayHandsTheRecordingInShortChunks)
+{
+    DrivenStream stream;
+    std::vector<std::vector<std::int16_t>> batches;
+    for (int i = 0; i < 3 * 44100 / 1000; ++i)
+        batches.push_back(ramp(1000, i * 1000));
+    testing::internal::CaptureStdout();
+    serve(stream, batches);
+    testing::internal::GetCapturedStdout();
+
+    std::vector<std::int16_t> played;
+    std::size_t largest = 0;
+    std::size_t chunks = 0;
+    NetworkAudioStream::Chunk chunk;
+    while (stream.request(chunk))
+    {
+        largest = std::max(largest, chunk.sampleCount);
+        chunks += chunk.sampleCount > 0;
+        played.insert(played.end(), chunk.samples, chunk.samples + chunk.sampleCount);
+    }
+    EXPECT_EQ(played, ramp(132000, 0));
+    EXPECT_LE(largest, 4410u) << "a chunk is copied again by the library: it must stay short";
+    EXPECT_GE(chunks, 30u);
 }
 
 TEST(NetworkAudioStream, DestroyedWhileWaitingForData)

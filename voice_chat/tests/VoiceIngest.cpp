@@ -5,7 +5,6 @@
 // the return of the receive loop after the end-of-stream packet; the recording's memory is fresh
 // on every run (first-touch regime). Taking in grows linearly when the six-minute run costs about
 // six times the one-minute run (goal: six minutes in under a second).
-#include "ConnectWhenListening.hpp"
 #include "NetworkAudioStream.hpp"
 #include "VoicePacket.hpp"
 
@@ -26,25 +25,17 @@ namespace
 {
 constexpr std::size_t batchSamples = 512;
 
-unsigned short freePort()
-{
-    mivra::TcpListener probe;
-    if (probe.listen(0, mivra::IpAddress::LocalHost) != mivra::Socket::Status::Done)
-        return 0;
-    return probe.getLocalPort();
-}
-
 // Seconds from the first packet to the end of reception of `minutes` of audio; negative on failure.
 double ingest(double minutes)
 {
-    const unsigned short port = freePort();
-    if (port == 0)
-        return -1;
     NetworkAudioStream stream;
-    std::thread server([&] { stream.listenAndPlay(port); });
+    if (!stream.listen(0))
+        return -1;
+    const unsigned short port = stream.listeningPort();
+    std::thread server([&] { stream.acceptAndPlay(); });
 
     mivra::TcpSocket client;
-    const bool connected = connectWhenListening(client, port);
+    const bool connected = client.connect(mivra::IpAddress::LocalHost, port, mivra::seconds(5)) == mivra::Socket::Status::Done;
     if (!connected)
     {
         server.detach();

@@ -77,14 +77,6 @@ protected:
 private:
     std::uint64_t m_total{};
 };
-
-unsigned short freePort()
-{
-    mivra::TcpListener probe;
-    if (probe.listen(0, mivra::IpAddress::LocalHost) != mivra::Socket::Status::Done)
-        return 0;
-    return probe.getLocalPort();
-}
 } // namespace
 
 int main(int argc, char** argv)
@@ -106,15 +98,15 @@ int main(int argc, char** argv)
     ::setenv("SDL_DISKAUDIOFILEIN", (directory / "in.raw").c_str(), 1);
     ::unsetenv("SDL_DISKAUDIODELAY"); // real time on both sides
 
-    const unsigned short port = freePort();
-    if (port == 0)
-    {
-        std::cerr << "no free port" << std::endl;
-        return 1;
-    }
     std::cout.setstate(std::ios::failbit); // the routines' own messages are not figures
     TimedStream stream;
-    std::thread server([&] { stream.listenAndPlay(port); });
+    if (!stream.listen(0))
+    {
+        std::cerr << "cannot listen" << std::endl;
+        return 1;
+    }
+    const unsigned short port = stream.listeningPort();
+    std::thread server([&] { stream.acceptAndPlay(); });
     {
         TimedRecorder recorder(mivra::IpAddress::LocalHost, port);
         bool started = false;

@@ -1,7 +1,7 @@
 """voice_chat through SDL's disk audio driver, inside a private network namespace (port 2435 is
 fixed): a client and a server as two processes, and each role against a scripted peer.
 
-usage: test_voice_chat.py <voice_chat binary> stream|client_packets|malformed|no_server|port_in_use
+usage: test_voice_chat.py <voice_chat binary> stream|client_packets|server_gone|stalled_server|malformed|no_server|port_in_use
 """
 import os
 import re
@@ -58,6 +58,42 @@ def wait_for_port():
     return None
 
 
+def wait_until(condition, timeout=30):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        if condition():
+            return True
+        time.sleep(0.02)
+    return False
+
+
+def sample_bytes(data):
+    """Sample bytes in the whole packets at the start of data."""
+    total = 0
+    while len(data) >= 4:
+        (size,) = struct.unpack(">I", data[:4])
+        if len(data) < 4 + size:
+            break
+        total += max(size - 1, 0)
+        data = data[4 + size:]
+    return total
+
+
+def send_queue(local_port):
+    """Bytes queued for sending on this namespace's TCP socket bound to the local port (0 if none)."""
+    with open("/proc/net/tcp") as table:
+        for line in table.readlines()[1:]:
+            fields = line.split()
+            if int(fields[1].split(":")[1], 16) == local_port:
+                return int(fields[4].split(":")[0], 16)
+    return 0
+
+
+def program_errors(stderr):
+    """Standard error without the notices of SDL's disk driver, which a real device does not print."""
+    return [line for line in stderr.splitlines() if not line.startswith("CRITICAL: ")]
+
+
 def audible_left(samples):
     return [s for s in samples[0::2] if s != 0]
 
@@ -89,7 +125,9 @@ with tempfile.TemporaryDirectory() as tmp:
         check(client.wait_for("Press enter to start recording audio"), "client: %r" % client.text)
         client.send("\n")
         check(client.wait_for("Recording... press enter to stop"), "client: %r" % client.text)
-        time.sleep(1.5)  # the device reads the input in about 0.2 s; then silence follows
+        # Every captured sample has crossed once the server has played them all.
+        check(wait_until(lambda: len(audible_left(server.output_samples())) >= len(samples)),
+              "the server never played the whole input")
         client.send("\n")
         check(client.wait_for(EXIT), "client: %r" % client.text)
         client.send("\n")
@@ -124,15 +162,19 @@ with tempfile.TemporaryDirectory() as tmp:
         client.send("c\nno-such-host.invalid\n127.0.0.1\n\n")
         connection, _ = listener.accept()
         check(client.wait_for("Recording... press enter to stop"), "client: %r" % client.text)
-        time.sleep(1.0)
-        client.send("\n\n")
         data = b""
         connection.settimeout(30)
+        # Enter once the whole input has arrived.
+        pressed = False
         while True:
+            if not pressed and sample_bytes(data) >= 2 * len(samples):
+                client.send("\n\n")
+                pressed = True
             chunk = connection.recv(65536)
             if not chunk:
                 break
             data += chunk
+        check(pressed, "the connection closed before the input had arrived")
         packets = []
         while len(data) >= 4:
             (size,) = struct.unpack(">I", data[:4])
@@ -167,12 +209,56 @@ with tempfile.TemporaryDirectory() as tmp:
         connection.close()  # a reset: the client's next sends fail
         listener.close()
         check(client.wait_for("Recording... press enter to stop"), "client: %r" % client.text)
-        time.sleep(1.0)
+        # Whether the capture ended on a failed send already or ends now, nothing more goes out.
         client.send("\n\n")
         status = client.finish()
         check(status == 0, "exit status %d" % status)
         check(client.text.endswith("Recording... press enter to stop" + EXIT), "transcript %r" % client.text)
         check("Failed to send end-of-stream packet\n" in client.stderr, "stderr %r" % client.stderr)
+
+    elif case == "stalled_server":
+        # A server that takes the connection and never reads it. Capturing faster than real time,
+        # the client fills the kernel's buffers in seconds; then a send times out, the capture ends,
+        # and Enter brings the exit prompt at once instead of never.
+        listener = socket.socket()
+        listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+        listener.bind(("127.0.0.1", PORT))
+        listener.listen(1)
+        client = Program(tmp, "client", nonzero_samples(44100, 7), delay="1")
+        client.send("c\n127.0.0.1\n\n")
+        connection, _ = listener.accept()
+        check(client.wait_for("Recording... press enter to stop"), "client: %r" % client.text)
+        # Stalled: the client's send queue, full behind the server's, has stopped growing.
+        client_port = connection.getpeername()[1]
+        last, since = -1, time.monotonic()
+        deadline = since + 60
+        while time.monotonic() < deadline:
+            waiting = send_queue(client_port)
+            if waiting != last:
+                last, since = waiting, time.monotonic()
+            elif waiting > 0 and time.monotonic() - since > 0.3:
+                break
+            time.sleep(0.02)
+        check(last > 0, "nothing arrived")
+        pressed = time.monotonic()
+        client.send("\n")
+        ended = client.wait_for(EXIT, timeout=20)
+        took = time.monotonic() - pressed
+        print("Enter to the exit prompt: %.2f s" % took)
+        check(ended, "Enter did not end the recording: %r" % client.text)
+        check(took < 2, "Enter took %.2f s to end the recording" % took)
+        client.send("\n")
+        status = client.finish()
+        check(status == 0, "exit status %s" % status)
+        check(client.text.endswith("Recording... press enter to stop" + EXIT), "transcript %r" % client.text)
+        errors = program_errors(client.stderr)
+        timed_out = "mivra: cannot send to the TCP peer 127.0.0.1:2435: timed out after 500 ms; connection closed"
+        check(timed_out in errors and "Failed to send end-of-stream packet" in errors, "stderr %r" % errors)
+        # Besides those two, only the line saying that captured audio was dropped while a send waited.
+        check(all(line in (timed_out, "Failed to send end-of-stream packet") or
+                  line.startswith("mivra: captured audio dropped: ") for line in errors), "stderr %r" % errors)
+        connection.close()
+        listener.close()
 
     elif case == "malformed":
         good = nonzero_samples(3000, 3)
@@ -201,7 +287,11 @@ with tempfile.TemporaryDirectory() as tmp:
                     peer.sendall(struct.pack(">I", 0x7FFFFFF0) + b"\x01" * 64)
                 else:
                     peer.sendall(frame(payload))
-            time.sleep(0.2)
+            # The server has read everything once it says how the data ended (silent cases: at once).
+            if invalid:
+                check(server.wait_for("Invalid packet received...\n"), "%s: %r" % (name, server.text))
+            elif complete:
+                check(server.wait_for("Audio data has been 100% received!\n"), "%s: %r" % (name, server.text))
             peer.close()
             ok = server.wait_for(REPLAY, timeout=30)
             check(ok, "%s: playback never ended: %r" % (name, server.text))

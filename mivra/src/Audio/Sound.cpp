@@ -118,24 +118,14 @@ SoundSource::Status Sound::getStatus() const
     return detail::voiceStatus(*m_device, *m_voice);
 }
 
-void Sound::setLooping(bool loop)
+detail::AudioDevice& Sound::outputDevice() const
 {
-    detail::setVoiceLooping(*m_device, *m_voice, loop);
+    return *m_device;
 }
 
-bool Sound::isLooping() const
+detail::Voice& Sound::mixerVoice() const
 {
-    return detail::isVoiceLooping(*m_device, *m_voice);
-}
-
-void Sound::setVolume(float volume)
-{
-    detail::setVoiceVolume(*m_device, *m_voice, volume);
-}
-
-float Sound::getVolume() const
-{
-    return detail::voiceVolume(*m_device, *m_voice);
+    return *m_voice;
 }
 
 void Sound::setPlayingOffset(Time offset)

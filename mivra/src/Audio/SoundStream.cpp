@@ -10,6 +10,7 @@
 #include <cassert>
 #include <chrono>
 #include <string>
+#include <vector>
 
 namespace mivra
 {
@@ -131,24 +132,14 @@ Time SoundStream::getPlayingOffset() const
     return microseconds(detail::microsecondsAt(frame, m_sampleRate));
 }
 
-void SoundStream::setLooping(bool loop)
+detail::AudioDevice& SoundStream::outputDevice() const
 {
-    detail::setVoiceLooping(*m_device, *m_voice, loop);
+    return *m_device;
 }
 
-bool SoundStream::isLooping() const
+detail::Voice& SoundStream::mixerVoice() const
 {
-    return detail::isVoiceLooping(*m_device, *m_voice);
-}
-
-void SoundStream::setVolume(float volume)
-{
-    detail::setVoiceVolume(*m_device, *m_voice, volume);
-}
-
-float SoundStream::getVolume() const
-{
-    return detail::voiceVolume(*m_device, *m_voice);
+    return *m_voice;
 }
 
 std::optional<std::uint64_t> SoundStream::onLoop()
@@ -195,13 +186,17 @@ void SoundStream::streamingLoop()
         lock.unlock();
         Chunk chunk;
         const bool more = onRequestData(chunk);
+        // Copied before the lock is taken: the mixer holds it on the output's thread.
+        std::vector<std::int16_t> queued;
+        if (chunk.samples && chunk.sampleCount > 0)
+            queued.assign(chunk.samples, chunk.samples + chunk.sampleCount);
         lock.lock();
         if (voice.stopRequested)
             break;
         if (voice.pendingSeek)
             continue; // the chunk belongs to the old position
-        if (chunk.samples && chunk.sampleCount > 0)
-            voice.push(chunk.samples, chunk.sampleCount);
+        if (!queued.empty())
+            voice.push(std::move(queued));
         if (more)
             continue;
 

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cassert>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 
 namespace mivra
@@ -210,6 +211,65 @@ Socket::Status TcpSocket::send(Packet& packet)
         m_pendingSendOffset = 0;
     }
     return status;
+}
+
+Socket::Status TcpSocket::send(Packet& packet, Time timeout)
+{
+    if (timeout <= Time::Zero || !isBlocking() || !m_pendingSend.empty() || getNativeHandle() == -1)
+        return send(packet);
+    const std::size_t size = packet.getDataSize();
+    if (size > MaxPacketSize)
+        return send(packet); // refused there, with its own line
+
+    std::vector<std::byte> frame(4 + size);
+    const auto length = static_cast<std::uint32_t>(size);
+    for (int i = 0; i < 4; ++i)
+        frame[static_cast<std::size_t>(i)] = static_cast<std::byte>(length >> (24 - 8 * i));
+    if (size > 0)
+        std::memcpy(frame.data() + 4, packet.getData(), size);
+
+    // The socket stays blocking for every other call: each write here is a non-blocking one, made
+    // once poll says there is room, until the deadline.
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::microseconds(timeout.asMicroseconds());
+    std::size_t sent = 0;
+    while (sent < frame.size())
+    {
+        const ssize_t result = ::send(getNativeHandle(), frame.data() + sent, frame.size() - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (result >= 0)
+        {
+            sent += static_cast<std::size_t>(result);
+            continue;
+        }
+        const int error = errno;
+        if (error == EINTR)
+            continue;
+        if (error != EAGAIN && error != EWOULDBLOCK)
+        {
+            const Status status = detail::statusFromErrno(error);
+            if (status == Status::Error)
+                detail::reportError("cannot send to the TCP peer", error);
+            return status;
+        }
+        const auto left = std::chrono::duration_cast<std::chrono::microseconds>(deadline - Clock::now());
+        const int ready = left.count() > 0 ? detail::waitUntilReady(getNativeHandle(), POLLOUT, microseconds(left.count())) : 0;
+        if (ready == 0)
+        {
+            const std::optional<IpAddress> peer = getRemoteAddress();
+            detail::reportError("cannot send to the TCP peer " +
+                                (peer ? detail::describe(*peer, getRemotePort()) : std::string("(unknown)")) +
+                                ": timed out after " + std::to_string(timeout.asMilliseconds()) +
+                                " ms; connection closed");
+            disconnect();
+            return Status::Error;
+        }
+        if (ready == -1)
+        {
+            detail::reportError("cannot send to the TCP peer", errno);
+            return Status::Error;
+        }
+    }
+    return Status::Done;
 }
 
 Socket::Status TcpSocket::receive(Packet& packet)

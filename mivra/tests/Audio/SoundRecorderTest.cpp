@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <atomic>
 #include <csignal>
+#include <cstdlib>
 #include <limits>
 #include <mutex>
 #include <set>
@@ -220,6 +221,70 @@ TEST(SoundRecorder, DevicesAndInvalidRequests)
                     "mivra: cannot start capture: " + devices.front() + ": this recorder is already capturing",
                     "mivra: cannot change the capture device: " + devices.front() + ": the recorder is capturing"));
     recorder.stop();
+}
+
+namespace
+{
+// A hook that takes a quarter of its batch's duration: fast enough for a microphone, but slower
+// than the test's device, which captures about six times faster than real time.
+class SlowRecorder : public mivra::SoundRecorder
+{
+public:
+    ~SlowRecorder() override { stop(); }
+
+    std::atomic<std::size_t> calls{0};
+    std::atomic<std::size_t> largestBatch{0};
+    std::atomic<bool> stopping{false};
+    std::atomic<std::size_t> callsWhileStopping{0};
+    std::atomic<bool> stopHookRan{false};
+
+protected:
+    bool onCapturedSamples(const std::int16_t*, std::size_t sampleCount) override
+    {
+        if (stopping)
+            ++callsWhileStopping;
+        largestBatch = std::max<std::size_t>(largestBatch, sampleCount);
+        ++calls;
+        mivra::sleep(mivra::microseconds(static_cast<std::int64_t>(sampleCount) * 1'000'000 / (4 * 44100) + 1000));
+        return true;
+    }
+    void onCaptureStop() override { stopHookRan = true; }
+};
+} // namespace
+
+// A hook that cannot keep up: the waiting audio stays within two seconds (the rest is dropped, with
+// one line), and stop() ends after at most one more batch instead of chasing a device that never
+// stops delivering.
+TEST(SoundRecorder, SlowHookKeepsABoundedBacklogAndStopEnds)
+{
+    writeInput(distinctSamples(44100, 24));
+    mivra::test::DiagnosticCapture diagnostics;
+    SlowRecorder recorder;
+    ASSERT_TRUE(recorder.start(44100));
+    // The backlog grows by half with every batch until it reaches its bound; a few batches more.
+    ASSERT_TRUE(waitUntil([&] { return recorder.largestBatch >= std::size_t{2} * 44100; }));
+    const std::size_t calls = recorder.calls;
+    ASSERT_TRUE(waitUntil([&] { return recorder.calls >= calls + 2; }));
+
+    recorder.stopping = true;
+    std::atomic<bool> stopped{false};
+    std::thread stopper([&] {
+        recorder.stop();
+        stopped = true;
+    });
+    if (!waitUntil([&] { return stopped.load(); }, mivra::seconds(20)))
+    {
+        ADD_FAILURE() << "stop() did not return within 20 seconds";
+        std::_Exit(1); // the stuck thread would keep the process from ending
+    }
+    stopper.join();
+    EXPECT_TRUE(recorder.stopHookRan);
+    EXPECT_LE(recorder.callsWhileStopping, 2u) << "the call under way and the last backlog";
+    EXPECT_EQ(recorder.largestBatch, std::size_t{2} * 44100) << "two seconds of audio at most";
+    const auto lines = diagnostics.take();
+    ASSERT_EQ(lines.size(), 1u) << "one line per capture however much is dropped";
+    EXPECT_EQ(lines[0], "mivra: captured audio dropped: default capture device: the recorder's processing is "
+                        "slower than real time; what comes beyond 2 s of waiting audio is lost");
 }
 
 // The buffer recorder keeps every sample, with the rate and channel count it captured at.

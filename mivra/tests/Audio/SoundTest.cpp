@@ -2,6 +2,7 @@
 
 #include <mivra/Audio/Sound.hpp>
 #include <mivra/Audio/SoundBuffer.hpp>
+#include <mivra/Audio/SoundStream.hpp>
 #include <mivra/System/Sleep.hpp>
 
 #include <gtest/gtest.h>
@@ -163,4 +164,58 @@ TEST(Sound, DestroyingTheBufferStopsItsSounds)
     EXPECT_EQ(sound.getBuffer(), nullptr);
     sound.play(); // nothing to play
     EXPECT_EQ(sound.getStatus(), Status::Stopped);
+}
+
+namespace
+{
+// A stream that never has data; only its settings are looked at.
+class IdleStream : public mivra::SoundStream
+{
+public:
+    IdleStream() { initialize(1, 44100, {mivra::SoundChannel::Mono}); }
+    ~IdleStream() override { stop(); }
+
+protected:
+    bool onRequestData(Chunk&) override { return false; }
+    void onSeekTo(mivra::Time) override {}
+};
+} // namespace
+
+// Volume and looping are settings of every source, kept in one place: the same through the base
+// class for a sound and for a stream.
+TEST(SoundSource, VolumeAndLoopingAreSharedByEverySource)
+{
+    const mivra::SoundBuffer buffer = monoBuffer(distinctSamples(100, 3), 44100);
+    mivra::Sound sound(buffer);
+    IdleStream stream;
+    for (mivra::SoundSource* source : {static_cast<mivra::SoundSource*>(&sound), static_cast<mivra::SoundSource*>(&stream)})
+    {
+        EXPECT_FLOAT_EQ(source->getVolume(), 100.f);
+        EXPECT_FALSE(source->isLooping());
+        source->setVolume(40.f);
+        EXPECT_FLOAT_EQ(source->getVolume(), 40.f);
+        source->setVolume(-3.f);
+        EXPECT_FLOAT_EQ(source->getVolume(), 0.f);
+        source->setVolume(250.f);
+        EXPECT_FLOAT_EQ(source->getVolume(), 100.f);
+        source->setLooping(true);
+        EXPECT_TRUE(source->isLooping());
+        source->setLooping(false);
+        EXPECT_FALSE(source->isLooping());
+    }
+}
+
+// Half the volume halves every sample the output gets.
+TEST(Sound, VolumeScalesTheOutput)
+{
+    std::vector<std::int16_t> samples = distinctSamples(20000, 9);
+    for (auto& sample : samples)
+        sample = static_cast<std::int16_t>(sample / 2 * 2 == 0 ? 2 : sample / 2 * 2); // even, so halves are exact
+    const mivra::SoundBuffer buffer = monoBuffer(samples, 44100);
+    mivra::Sound sound(buffer);
+    static_cast<mivra::SoundSource&>(sound).setVolume(50.f);
+    const auto output = playAndCapture(sound, samples.size());
+    std::vector<std::int16_t> halves(samples.size());
+    std::transform(samples.begin(), samples.end(), halves.begin(), [](std::int16_t s) { return static_cast<std::int16_t>(s / 2); });
+    EXPECT_EQ(audibleChannel(output, 0), halves);
 }

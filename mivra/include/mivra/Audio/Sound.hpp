@@ -41,14 +41,6 @@ public:
     void setBuffer(const SoundBuffer& buffer);
     /// The buffer, or nullptr when it went away.
     [[nodiscard]] const SoundBuffer* getBuffer() const { return m_buffer; }
-    /// Whether playback starts again from the beginning at the end.
-    void setLooping(bool loop);
-    /// Whether the sound loops.
-    [[nodiscard]] bool isLooping() const;
-    /// Volume from 0 (silent) to 100 (unchanged, the default).
-    void setVolume(float volume);
-    /// The volume, 0 to 100.
-    [[nodiscard]] float getVolume() const;
     /// Moves the playing position; an offset past the end moves it to the end.
     void setPlayingOffset(Time offset);
     /// The playing position from the start.
@@ -56,6 +48,8 @@ public:
 
 private:
     friend class SoundBuffer;
+    [[nodiscard]] detail::AudioDevice& outputDevice() const override;
+    [[nodiscard]] detail::Voice& mixerVoice() const override;
     /// Called by the buffer when it goes away or changes under the sound.
     void detachBuffer();
 

@@ -21,8 +21,14 @@ class AudioDevice;
 /// start() opens the device, then calls onCaptureStart on the calling thread; from then on a capture
 /// thread of the library hands every captured batch to onCapturedSamples, in order. The capture ends
 /// when stop() is called or onCapturedSamples returns false; onCaptureStop then runs on the capture
-/// thread, last. stop() returns once it has run, and does nothing when no capture is running. Hooks
-/// of one recorder never run at the same time.
+/// thread, last. stop() ends the device's capture at once, hands what it had captured to
+/// onCapturedSamples in one last batch, and returns once onCaptureStop has run: after the hook call
+/// under way, at most one more and the stop hook, however far behind the hooks are. It does nothing
+/// when no capture is running. Hooks of one recorder never run at the same time.
+///
+/// At most two seconds of captured audio wait for onCapturedSamples (a batch is never longer): when
+/// the hook is slower than real time, what the device captures beyond that is dropped, and one
+/// diagnostic line per capture says so.
 ///
 /// A derived class must call stop() in its destructor, so that no hook runs on a half-destroyed
 /// object.

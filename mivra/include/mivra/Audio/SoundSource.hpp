@@ -4,6 +4,12 @@
 
 namespace mivra
 {
+namespace detail
+{
+class AudioDevice;
+class Voice;
+} // namespace detail
+
 /// Something that plays on the audio output: a Sound or a SoundStream.
 class SoundSource
 {
@@ -28,7 +34,21 @@ public:
     /// Where playback stands.
     [[nodiscard]] virtual Status getStatus() const = 0;
 
+    /// Whether playback starts over from the beginning when it reaches the end (off by default).
+    void setLooping(bool loop);
+    /// Whether the source loops.
+    [[nodiscard]] bool isLooping() const;
+    /// Volume from 0 (silent) to 100 (unchanged, the default); values outside are clamped.
+    void setVolume(float volume);
+    /// The volume, 0 to 100.
+    [[nodiscard]] float getVolume() const;
+
 protected:
     SoundSource() = default;
+
+private:
+    // The output and this source's voice in its mixer, which the settings above change.
+    [[nodiscard]] virtual detail::AudioDevice& outputDevice() const = 0;
+    [[nodiscard]] virtual detail::Voice& mixerVoice() const = 0;
 };
 } // namespace mivra

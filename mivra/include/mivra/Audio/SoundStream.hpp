@@ -64,14 +64,6 @@ public:
     void setPlayingOffset(Time offset);
     /// The position being heard, from the start.
     [[nodiscard]] Time getPlayingOffset() const;
-    /// Whether the stream starts again at its end (see onLoop()).
-    void setLooping(bool loop);
-    /// Whether the stream loops.
-    [[nodiscard]] bool isLooping() const;
-    /// Volume from 0 (silent) to 100 (unchanged, the default).
-    void setVolume(float volume);
-    /// The volume, 0 to 100.
-    [[nodiscard]] float getVolume() const;
 
 protected:
     /// A stream of no format yet: call initialize() before play().
@@ -93,6 +85,8 @@ protected:
     virtual std::optional<std::uint64_t> onLoop();
 
 private:
+    [[nodiscard]] detail::AudioDevice& outputDevice() const override;
+    [[nodiscard]] detail::Voice& mixerVoice() const override;
     void streamingLoop();
     void joinStreamingThread();
 

@@ -62,6 +62,11 @@ public:
     /// Sends a packet with its length prefix. On a non-blocking socket a Partial send remembers its
     /// progress: call send again with the same packet until it returns Done.
     Status send(Packet& packet);
+    /// Sends a packet on a blocking socket, giving up when the peer has not taken all of it within
+    /// `timeout`, counted from the call: Error, with one diagnostic line, and the connection is closed,
+    /// since the rest of a half-sent packet could no longer follow. A zero or negative time-out, or a
+    /// non-blocking socket, sends as send(Packet&) does.
+    Status send(Packet& packet, Time timeout);
     /// Receives one whole packet, replacing the packet's contents. On a non-blocking socket the
     /// bytes of an incomplete packet are kept until the rest arrives (NotReady meanwhile).
     /// Disconnected when the peer closes, also in the middle of a packet (whose bytes are dropped).

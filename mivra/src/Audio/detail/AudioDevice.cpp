@@ -1,11 +1,15 @@
 #include "AudioDevice.hpp"
 
+#include "AlsaMessages.hpp"
+
 #include <mivra/System/Diagnostics.hpp>
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 namespace mivra::detail
 {
@@ -16,6 +20,16 @@ void SDLCALL outputCallback(void* userdata, Uint8* stream, int length)
     auto* device = static_cast<AudioDevice*>(userdata);
     const std::size_t frameBytes = device->format().channelCount * sizeof(std::int16_t);
     device->mix(reinterpret_cast<std::int16_t*>(stream), static_cast<std::size_t>(length) / frameBytes);
+}
+
+// With no sndio server to answer, libsndio opens the ALSA device itself and prints its failure on
+// standard error, which the library cannot intercept; SDL's ALSA driver has tried that device
+// already. So the sndio driver is tried only where a server may answer: one that AUDIODEVICE names,
+// or a local one, whose sockets live in /tmp/sndio.
+bool sndioServerMayAnswer()
+{
+    std::error_code ignored;
+    return SDL_getenv("AUDIODEVICE") != nullptr || std::filesystem::exists("/tmp/sndio", ignored);
 }
 } // namespace
 
@@ -33,6 +47,7 @@ AudioDevice::AudioDevice()
     // Starting audio brings SDL's event queue up, and with it handlers that turn SIGINT and SIGTERM
     // into a quit event; a console program reads no events, so Ctrl+C would no longer end it.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    silenceAlsaMessages();
     m_sdlAudio = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
     std::string reason = m_sdlAudio ? std::string() : SDL_GetError();
     if (m_sdlAudio && !openSdlOutput())
@@ -87,7 +102,7 @@ bool AudioDevice::openSdlOutput()
     for (int i = 0; i < SDL_GetNumAudioDrivers(); ++i)
     {
         const std::string name = SDL_GetAudioDriver(i);
-        if (name == original || name == "disk" || name == "dummy")
+        if (name == original || name == "disk" || name == "dummy" || (name == "sndio" && !sndioServerMayAnswer()))
             continue;
         if (SDL_AudioInit(name.c_str()) == 0 && open())
             return true;

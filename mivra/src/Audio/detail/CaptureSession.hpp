@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <atomic>
+#include <cstddef>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -25,9 +26,16 @@ inline std::string captureDeviceLabel(const std::string& name)
 
 // One capture: an SDL capture device whose callback collects samples, and the capture thread that
 // hands them to the recorder's hooks in order.
+//
+// The samples waiting for the hook are bounded (MaxBacklogSeconds of audio): a hook slower than real
+// time loses what the device captures beyond that, with one diagnostic line per capture, instead of
+// letting the backlog grow without limit. A stop closes the device first, so that it ends after at
+// most the hook call under way, one call with the backlog, and the stop hook.
 class CaptureSession
 {
 public:
+    static constexpr unsigned int MaxBacklogSeconds = 2;
+
     explicit CaptureSession(SoundRecorder& recorder) : m_recorder(recorder) {}
     CaptureSession(const CaptureSession&) = delete;
     CaptureSession& operator=(const CaptureSession&) = delete;
@@ -47,12 +55,19 @@ private:
     static void SDLCALL callback(void* userdata, Uint8* stream, int length);
     void captureLoop();
     void closeDevice();
+    // Takes the backlog into batch; with the mutex held.
+    void takePending(std::vector<std::int16_t>& batch);
+    void reportDropsOnce();
 
     SoundRecorder& m_recorder;
     SDL_AudioDeviceID m_id{0};
     std::mutex m_mutex;
     std::condition_variable m_arrived;
     std::vector<std::int16_t> m_pending;
+    std::size_t m_maxPending{};
+    std::size_t m_dropped{}; // samples the callback found no room for; guarded by m_mutex
+    bool m_dropsReported{false}; // capture thread only
+    std::string m_deviceLabel;
     bool m_stopRequested{false};
     std::atomic<bool> m_finished{false};
     std::thread m_thread;

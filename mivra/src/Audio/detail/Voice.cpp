@@ -266,21 +266,19 @@ bool BufferVoice::exhausted() const
     return position >= frameCount && !(loop && frameCount > 0);
 }
 
-void StreamVoice::push(const std::int16_t* samples, std::size_t sampleCount)
+void StreamVoice::push(std::vector<std::int16_t>&& samples)
 {
     const std::size_t channels = channelCount();
-    std::vector<std::int16_t> chunk;
-    chunk.reserve(m_partial.size() + sampleCount);
-    chunk.insert(chunk.end(), m_partial.begin(), m_partial.end());
-    if (sampleCount > 0)
-        chunk.insert(chunk.end(), samples, samples + sampleCount);
-    const std::size_t whole = chunk.size() - chunk.size() % channels;
-    m_partial.assign(chunk.begin() + static_cast<std::ptrdiff_t>(whole), chunk.end());
-    chunk.resize(whole);
-    if (chunk.empty())
+    // Only a stream that broke a frame across chunks leaves a partial frame to put in front.
+    if (!m_partial.empty())
+        samples.insert(samples.begin(), m_partial.begin(), m_partial.end());
+    const std::size_t whole = samples.size() - samples.size() % channels;
+    m_partial.assign(samples.begin() + static_cast<std::ptrdiff_t>(whole), samples.end());
+    samples.resize(whole);
+    if (samples.empty())
         return;
     queuedFrames += whole / channels;
-    m_chunks.push_back(std::move(chunk));
+    m_chunks.push_back(std::move(samples));
 }
 
 void StreamVoice::clearQueue()

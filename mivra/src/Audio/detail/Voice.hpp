@@ -107,8 +107,10 @@ protected:
 class StreamVoice : public Voice
 {
 public:
-    // Queues whole frames; a trailing partial frame waits for the next push.
-    void push(const std::int16_t* samples, std::size_t sampleCount);
+    // Queues whole frames, taking over the block; a trailing partial frame waits for the next push.
+    // The caller copies a chunk into the block before taking the output's lock, so that the mixer
+    // never waits for a large copy.
+    void push(std::vector<std::int16_t>&& samples);
     void clearQueue();
     // Also drops the queue: what it holds belongs to the previous position.
     void restartAt(std::uint64_t sourceFrame) override;
