@@ -116,8 +116,10 @@ endfunction()
 # mivra_add_benchmark(<target> TEST <test name> SOURCES <files> LIBRARIES <targets> [ARGS <args...>]
 #                     [ENVIRONMENT <k=v>...] [TIMEOUT <s>] [TIMED_TOOL])
 # A benchmark: built into tools/ and run by CTest under the label `benchmark` (besides the
-# directory's labels). It uses Google Benchmark unless TIMED_TOOL says it is a program of its own
-# that times its work and prints the figures. Speed is never a pass/fail condition.
+# directory's labels), alone (RUN_SERIAL: no test or other benchmark shares the cores with it, even
+# under ctest -j; ./test runs them in a stage of their own after the tests). It uses Google
+# Benchmark unless TIMED_TOOL says it is a program of its own that times its work and prints the
+# figures. Speed is never a pass/fail condition.
 function(mivra_add_benchmark name)
   cmake_parse_arguments(ARG "TIMED_TOOL" "TEST;TIMEOUT" "SOURCES;LIBRARIES;ARGS;ENVIRONMENT" ${ARGN})
   if(NOT ARG_TEST)
@@ -133,7 +135,7 @@ function(mivra_add_benchmark name)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/tools)
   if(MIVRA_BUILD_TESTS)
     add_test(NAME ${ARG_TEST} COMMAND ${name} ${ARG_ARGS})
-    set_tests_properties(${ARG_TEST} PROPERTIES LABELS benchmark)
+    set_tests_properties(${ARG_TEST} PROPERTIES LABELS benchmark RUN_SERIAL TRUE)
     if(ARG_TIMEOUT)
       set_tests_properties(${ARG_TEST} PROPERTIES TIMEOUT ${ARG_TIMEOUT})
     endif()

@@ -24,6 +24,7 @@ TEST_PACKAGES=(
   sox libsox-fmt-mp3  # the audio load benchmark compares SoundBuffer with sox decoding the same files
   clang-14 libclang-rt-14-dev  # the sanitizer build and its libFuzzer targets
   doxygen  # the API reference (the docs target) and the test that it builds without a warning
+  clang-format-14  # scripts/check-format.sh, the first check of ./test
 )
 
 # The demo programs' names, from programs.txt (the list CMake builds from too).

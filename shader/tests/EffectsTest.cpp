@@ -2,6 +2,7 @@
 // driver gives the graphics context).
 #include "Effects.hpp"
 #include "Gallery.hpp"
+#include "Support/TempDir.hpp"
 
 #include <mivra/Graphics.hpp>
 
@@ -49,20 +50,17 @@ class ResourcesWithout
 {
 public:
     explicit ResourcesWithout(const std::string& missing)
-        : m_directory(std::filesystem::temp_directory_path() / ("shader-test-" + std::to_string(::getpid()) + "-" + missing))
     {
-        std::filesystem::create_directories(m_directory);
         for (const char* name : {"background.jpg", "pixelate.frag", "wave.vert", "blur.frag", "storm.vert", "blink.frag",
                                  "mivra.png", "devices.png", "edge.frag", "logo.png", "billboard.vert", "billboard.geom",
                                  "billboard.frag"})
             if (name != missing)
-                std::filesystem::copy_file(resources / name, m_directory / name, std::filesystem::copy_options::overwrite_existing);
+                std::filesystem::copy_file(resources / name, m_scratch.path() / name, std::filesystem::copy_options::overwrite_existing);
     }
-    ~ResourcesWithout() { std::filesystem::remove_all(m_directory); }
-    const std::filesystem::path& path() const { return m_directory; }
+    const std::filesystem::path& path() const { return m_scratch.path(); }
 
 private:
-    std::filesystem::path m_directory;
+    const mivra::test::TempDir m_scratch;
 };
 
 TEST(ShaderEffects, EachMissingFileTakesOnlyItsOwnEffect)

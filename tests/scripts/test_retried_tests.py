@@ -1,5 +1,6 @@
 """The list of retried tests that ./test prints, read from saved CTest output."""
 import os
+import subprocess
 import sys
 import tempfile
 
@@ -53,6 +54,46 @@ found = retried_tests.from_logs([saved, absent])
 check(found == [("e2e.flaky.once [ctest-retry]", True), ("unit.broken [ctest-retry]", False)],
       f"with a missing log: {found}")
 check(retried_tests.missing([saved, absent]) == [absent], f"missing: {retried_tests.missing([saved, absent])}")
+
+# Only end-to-end tests may need their second run. A real run where CTest reported success: a
+# GoogleTest case failed once and passed again, beside an end-to-end test that did the same.
+unit_retry = os.path.join(HERE, "ctest-unit-retry.log")
+with open(unit_retry) as log:
+    lines = log.read().splitlines()
+check("100% tests passed" in "\n".join(lines), "the saved log is not one CTest called a success")
+found = retried_tests.retried(lines)
+check(found == [("e2e.flaky.once", True), ("Sound.PlaysOnce", True)], f"retried: {found}")
+check(retried_tests.forbidden(found) == "Not end-to-end tests, so a failure even where the second run passed: "
+      "Sound.PlaysOnce", f"forbidden: {retried_tests.forbidden(found)}")
+check(retried_tests.forbidden([("e2e.flaky.once", True), ("e2e.tennis.serve", False)]) is None,
+      "an end-to-end retry was refused")
+# A test that failed twice is named too, and a log's name in brackets does not hide a test's kind.
+check(retried_tests.forbidden(retried_tests.from_logs([saved, unit_retry])) ==
+      "Not end-to-end tests, so a failure even where the second run passed: "
+      "unit.broken [ctest-retry], Sound.PlaysOnce [ctest-unit-retry]",
+      f"forbidden: {retried_tests.forbidden(retried_tests.from_logs([saved, unit_retry]))}")
+
+
+def run_script(*logs):
+    return subprocess.run([sys.executable, os.path.join(HERE, "..", "..", "scripts", "retried_tests.py"), *logs],
+                          capture_output=True, text=True, timeout=60)
+
+
+# As ./test calls it: the summary on standard output, the refusal on standard error and in the
+# exit status.
+result = run_script(unit_retry, absent)
+check(result.returncode == 1, f"exit status {result.returncode} with a unit test retried")
+check(result.stdout.splitlines() == [
+    "Tests that needed a second run: e2e.flaky.once [ctest-unit-retry], Sound.PlaysOnce [ctest-unit-retry]",
+    f"No test log {absent}: that stage ran no tests"], f"stdout: {result.stdout!r}")
+check(result.stderr == "Not end-to-end tests, so a failure even where the second run passed: "
+      "Sound.PlaysOnce [ctest-unit-retry]\n", f"stderr: {result.stderr!r}")
+with tempfile.NamedTemporaryFile("w", suffix=".log") as e2e_only:
+    e2e_only.write("\n".join(line for line in lines if "Sound.PlaysOnce" not in line) + "\n")
+    e2e_only.flush()
+    result = run_script(e2e_only.name)
+    check(result.returncode == 0 and result.stderr == "", f"an end-to-end retry failed the run: {result}")
+    check(result.stdout == "Tests that needed a second run: e2e.flaky.once\n", f"stdout: {result.stdout!r}")
 
 for failure in failures:
     print("FAIL:", failure, file=sys.stderr)

@@ -7,6 +7,8 @@
 // got back from the previous load: this is the warm regime of repeated loads.
 #include <mivra/Audio/SoundBuffer.hpp>
 
+#include "../Support/TempDir.hpp"
+
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -28,12 +30,8 @@ constexpr double seconds = 60.0;
 
 const std::filesystem::path& directory()
 {
-    static const std::filesystem::path dir = [] {
-        auto path = std::filesystem::temp_directory_path() / ("mivra-audio-bench-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(path);
-        return path;
-    }();
-    return dir;
+    static const mivra::test::TempDir dir;
+    return dir.path();
 }
 
 // A minute of music-like stereo: a few drifting partials per channel and a little noise, so that
@@ -136,7 +134,5 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    std::error_code ignored;
-    std::filesystem::remove_all(directory(), ignored);
     return 0;
 }

@@ -1,4 +1,5 @@
 #include "AudioTestSupport.hpp"
+#include "../Support/DiagnosticCapture.hpp"
 
 #include <mivra/Audio/AudioLimits.hpp>
 #include <mivra/Audio/Sound.hpp>
@@ -21,21 +22,6 @@ using testing::HasSubstr;
 
 namespace
 {
-// Collects the library's diagnostics for the life of the object.
-class Diagnostics
-{
-public:
-    Diagnostics()
-        : m_previous(mivra::setDiagnosticHandler([this](std::string_view line) { lines.emplace_back(line); }))
-    {
-    }
-    ~Diagnostics() { mivra::setDiagnosticHandler(m_previous); }
-    std::vector<std::string> lines;
-
-private:
-    mivra::DiagnosticHandler m_previous;
-};
-
 const unsigned int unsupportedRates[] = {0, 1, mivra::MinSampleRate - 1, mivra::MaxSampleRate + 1, 4'294'967'295u};
 
 // Endless silence in the format it is given.
@@ -83,15 +69,16 @@ TEST(AudioLimits, RecorderRefusesUnsupportedRatesWithOneLineEach)
     mivra::SoundBufferRecorder recorder;
     for (const unsigned int rate : unsupportedRates)
     {
-        Diagnostics diagnostics;
+        mivra::test::DiagnosticCapture diagnostics;
         EXPECT_FALSE(recorder.start(rate)) << rate;
-        ASSERT_EQ(diagnostics.lines.size(), 1u) << rate;
-        EXPECT_THAT(diagnostics.lines[0], HasSubstr("mivra: cannot start capture: "));
-        EXPECT_THAT(diagnostics.lines[0], HasSubstr(std::to_string(rate) + " Hz is outside the supported 1000 to 768000 Hz"));
+        const std::vector<std::string> lines = diagnostics.take();
+        ASSERT_EQ(lines.size(), 1u) << rate;
+        EXPECT_THAT(lines[0], HasSubstr("mivra: cannot start capture: "));
+        EXPECT_THAT(lines[0], HasSubstr(std::to_string(rate) + " Hz is outside the supported 1000 to 768000 Hz"));
         EXPECT_FALSE(recorder.isCapturing());
     }
     // The lowest rate works, and stopping it does not wait for a device that sleeps per buffer.
-    audiotest::writeInput(audiotest::distinctSamples(500, 3));
+    mivra::test::writeInput(mivra::test::distinctSamples(500, 3));
     ASSERT_TRUE(recorder.start(mivra::MinSampleRate));
     recorder.stop();
     EXPECT_EQ(recorder.getBuffer().getSampleRate(), mivra::MinSampleRate);
@@ -103,16 +90,18 @@ TEST(AudioLimits, StreamsRefuseUnsupportedFormatsAndKeepTheirOwn)
     ASSERT_TRUE(stream.initialize(2, 22050, {mivra::SoundChannel::FrontLeft, mivra::SoundChannel::FrontRight}));
     for (const unsigned int rate : unsupportedRates)
     {
-        Diagnostics diagnostics;
+        mivra::test::DiagnosticCapture diagnostics;
         EXPECT_FALSE(stream.initialize(1, rate, {mivra::SoundChannel::Mono})) << rate;
-        ASSERT_EQ(diagnostics.lines.size(), 1u);
-        EXPECT_THAT(diagnostics.lines[0], HasSubstr("mivra: cannot set the format of a sound stream: "));
+        const std::vector<std::string> lines = diagnostics.take();
+        ASSERT_EQ(lines.size(), 1u);
+        EXPECT_THAT(lines[0], HasSubstr("mivra: cannot set the format of a sound stream: "));
     }
-    Diagnostics diagnostics;
+    mivra::test::DiagnosticCapture diagnostics;
     EXPECT_FALSE(stream.initialize(0, 44100, {}));
     EXPECT_FALSE(stream.initialize(mivra::MaxChannelCount + 1, 44100, {}));
     EXPECT_FALSE(stream.initialize(4'294'967'295u, 44100, {}));
-    EXPECT_EQ(diagnostics.lines.size(), 3u);
+    const std::vector<std::string> lines = diagnostics.take();
+    EXPECT_EQ(lines.size(), 3u);
     EXPECT_EQ(stream.getChannelCount(), 2u);
     EXPECT_EQ(stream.getSampleRate(), 22050u);
 }
@@ -124,22 +113,24 @@ TEST(AudioLimits, BuffersRefuseUnsupportedFormats)
     ASSERT_TRUE(buffer.loadFromSamples(samples, 4, 1, 8000, {mivra::SoundChannel::Mono}));
     for (const unsigned int rate : unsupportedRates)
     {
-        Diagnostics diagnostics;
+        mivra::test::DiagnosticCapture diagnostics;
         EXPECT_FALSE(buffer.loadFromSamples(samples, 2, 1, rate, {mivra::SoundChannel::Mono})) << rate;
-        ASSERT_EQ(diagnostics.lines.size(), 1u);
-        EXPECT_THAT(diagnostics.lines[0], HasSubstr("mivra: cannot load a sound buffer from samples: "));
+        const std::vector<std::string> lines = diagnostics.take();
+        ASSERT_EQ(lines.size(), 1u);
+        EXPECT_THAT(lines[0], HasSubstr("mivra: cannot load a sound buffer from samples: "));
     }
     {
-        Diagnostics diagnostics;
+        mivra::test::DiagnosticCapture diagnostics;
         const std::vector<mivra::SoundChannel> wide(mivra::MaxChannelCount + 1, mivra::SoundChannel::Unspecified);
         EXPECT_FALSE(buffer.loadFromSamples(nullptr, 0, mivra::MaxChannelCount + 1, 44100, wide));
-        EXPECT_EQ(diagnostics.lines.size(), 1u);
+        const std::vector<std::string> lines = diagnostics.take();
+        EXPECT_EQ(lines.size(), 1u);
     }
     EXPECT_EQ(buffer.getSampleCount(), 4u) << "a refused load keeps the previous contents";
     EXPECT_EQ(buffer.getSampleRate(), 8000u);
 
     // A file at a rate of 1 Hz (valid as a WAV file) is refused when read, naming the file.
-    const auto path = audiotest::scratchDirectory() / "one-hertz.wav";
+    const auto path = mivra::test::scratchDirectory() / "one-hertz.wav";
     {
         std::ofstream file(path, std::ios::binary);
         writeWavHeader(file, 1, 1, 8);
@@ -154,10 +145,10 @@ TEST(AudioLimits, BuffersSaveAndReloadAtTheBoundRates)
 {
     for (const unsigned int rate : {mivra::MinSampleRate, mivra::MaxSampleRate})
     {
-        const auto samples = audiotest::distinctSamples(2000, rate);
+        const auto samples = mivra::test::distinctSamples(2000, rate);
         mivra::SoundBuffer buffer;
         ASSERT_TRUE(buffer.loadFromSamples(samples.data(), samples.size(), 1, rate, {mivra::SoundChannel::Mono}));
-        const auto path = audiotest::scratchDirectory() / ("bound-" + std::to_string(rate) + ".wav");
+        const auto path = mivra::test::scratchDirectory() / ("bound-" + std::to_string(rate) + ".wav");
         ASSERT_TRUE(buffer.saveToFile(path));
         const mivra::SoundBuffer loaded(path);
         EXPECT_EQ(loaded.getSampleRate(), rate);
@@ -177,7 +168,7 @@ TEST(AudioLimits, FarOffsetsDoNotOverflow)
     EXPECT_LE(offset, far + mivra::seconds(60));
     stream.stop();
 
-    const auto samples = audiotest::distinctSamples(768, 9);
+    const auto samples = mivra::test::distinctSamples(768, 9);
     mivra::SoundBuffer buffer;
     ASSERT_TRUE(buffer.loadFromSamples(samples.data(), samples.size(), 1, mivra::MaxSampleRate, {mivra::SoundChannel::Mono}));
     mivra::Sound sound(buffer);

@@ -1,4 +1,5 @@
 #include "AudioTestSupport.hpp"
+#include "../Support/TempDir.hpp"
 
 #include <mivra/System/Clock.hpp>
 
@@ -10,20 +11,19 @@
 
 #include <unistd.h>
 
-namespace audiotest
+namespace mivra::test
 {
 namespace
 {
 struct Setup
 {
-    std::filesystem::path directory;
+    TempDir scratch;
+    std::filesystem::path directory = scratch.path();
     std::filesystem::path output;
     std::filesystem::path input;
 
     Setup()
     {
-        directory = std::filesystem::temp_directory_path() / ("mivra-audio-test-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(directory);
         output = directory / "output.raw";
         input = directory / "input.raw";
         std::ofstream(input, std::ios::binary).flush();
@@ -32,11 +32,6 @@ struct Setup
         ::setenv("SDL_DISKAUDIOFILEIN", input.c_str(), 1);
         // About ten times faster than real time.
         ::setenv("SDL_DISKAUDIODELAY", "2", 1);
-    }
-    ~Setup()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(directory, ignored);
     }
 };
 
@@ -161,4 +156,4 @@ double toneShare(const std::vector<std::int16_t>& samples, unsigned int channels
     // A pure tone of N frames gives power N^2 A^2 / 4 and energy N A^2 / 2.
     return power / (energy * static_cast<double>(frames) / 2.0);
 }
-} // namespace audiotest
+} // namespace mivra::test

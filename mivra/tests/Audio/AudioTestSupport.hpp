@@ -8,7 +8,7 @@
 #include <functional>
 #include <vector>
 
-namespace audiotest
+namespace mivra::test
 {
 // The files SDL's disk driver writes the output to and reads the capture input from; unique to
 // this process. Set up before any test runs.
@@ -38,4 +38,4 @@ std::vector<std::int16_t> sineFrames(std::size_t frames, unsigned int sampleRate
 // Power of one frequency in one channel of interleaved samples (Goertzel), relative to the total.
 double toneShare(const std::vector<std::int16_t>& samples, unsigned int channels, unsigned int channel,
                  unsigned int sampleRate, double frequency);
-} // namespace audiotest
+} // namespace mivra::test

@@ -9,7 +9,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-using namespace audiotest;
+using namespace mivra::test;
 using Status = mivra::SoundSource::Status;
 
 namespace

@@ -12,7 +12,7 @@
 #include <fstream>
 #include <string>
 
-using namespace audiotest;
+using namespace mivra::test;
 using testing::HasSubstr;
 using testing::StartsWith;
 
@@ -193,9 +193,7 @@ TEST(SoundBuffer, CorruptAndTruncatedFilesFailNamingTheFile)
 TEST(SoundBuffer, LoadFromMemoryMatchesLoadingTheFile)
 {
     const mivra::SoundBuffer good = makeBuffer({440.0, 660.0}, 22050, 11025);
-    std::vector<std::string> lines;
-    const mivra::DiagnosticHandler previous =
-        mivra::setDiagnosticHandler([&](std::string_view line) { lines.emplace_back(line); });
+    mivra::test::DiagnosticCapture diagnostics;
     for (const FormatCase& format : formats)
     {
         SCOPED_TRACE(format.extension);
@@ -214,19 +212,19 @@ TEST(SoundBuffer, LoadFromMemoryMatchesLoadingTheFile)
         if (std::string(format.extension) == ".wav" || std::string(format.extension) == ".mp3")
         {
             const std::string half = bytes.substr(0, bytes.size() / 2);
-            lines.clear();
+            diagnostics.take();
             EXPECT_FALSE(fromMemory.loadFromMemory(half.data(), half.size()));
+            const std::vector<std::string> lines = diagnostics.take();
             ASSERT_EQ(lines.size(), 1u);
             EXPECT_THAT(lines[0], HasSubstr("mivra: cannot load the sound: memory: the file is cut short"));
             EXPECT_EQ(fromMemory.getSampleCount(), fromFile.getSampleCount()); // kept
         }
     }
-    lines.clear();
+    diagnostics.take();
     mivra::SoundBuffer buffer;
     EXPECT_FALSE(buffer.loadFromMemory("RIFF", 4));
     EXPECT_FALSE(buffer.loadFromMemory(nullptr, 0));
-    mivra::setDiagnosticHandler(previous);
-    EXPECT_EQ(lines.size(), 2u);
+    EXPECT_EQ(diagnostics.take().size(), 2u);
 }
 
 TEST(SoundBuffer, SaveRefusesUnknownFormatsAndUnwritablePlaces)

@@ -18,7 +18,7 @@
 #include <string>
 #include <thread>
 
-using namespace audiotest;
+using namespace mivra::test;
 
 namespace
 {

@@ -12,7 +12,7 @@
 #include <string>
 #include <thread>
 
-using namespace audiotest;
+using namespace mivra::test;
 using Status = mivra::SoundSource::Status;
 
 namespace

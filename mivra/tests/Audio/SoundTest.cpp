@@ -11,7 +11,7 @@
 #include <cmath>
 #include <memory>
 
-using namespace audiotest;
+using namespace mivra::test;
 using Status = mivra::SoundSource::Status;
 
 namespace

@@ -4,6 +4,7 @@
 #include <mivra/System/Exception.hpp>
 
 #include "../Support/DiagnosticCapture.hpp"
+#include "../Support/TempDir.hpp"
 #include "AllocationCounter.hpp"
 
 #include <cstdlib>
@@ -37,8 +38,8 @@ protected:
 
 TEST(FontLoadTest, FailuresThrowWithTheFileAndReason)
 {
-    const std::filesystem::path dir = std::filesystem::temp_directory_path() / ("mivra-font-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
+    const mivra::test::TempDir scratch;
+    const std::filesystem::path& dir = scratch.path();
     const auto missing = dir / "missing.ttf";
     try
     {
@@ -74,7 +75,6 @@ TEST(FontLoadTest, FailuresThrowWithTheFileAndReason)
               std::vector<std::string>{"mivra: cannot load the font: " + corrupt.string() + ": not a font file FreeType can read"});
     EXPECT_TRUE(font.openFromFile(fontPath()));
     EXPECT_EQ(font.getInfo().family, "DejaVu Sans");
-    std::filesystem::remove_all(dir);
 }
 
 TEST(FontLoadTest, OpensFromBytesThatMayGoAwayAfterwards)
@@ -99,12 +99,11 @@ TEST(FontLoadTest, OpensFromBytesThatMayGoAwayAfterwards)
     EXPECT_EQ(glyph.bounds, expected.bounds);
     EXPECT_GT(glyph.bounds.size.x, 0.f);
 
-    std::vector<std::string> lines;
-    const DiagnosticHandler previous = setDiagnosticHandler([&](std::string_view line) { lines.emplace_back(line); });
+    mivra::test::DiagnosticCapture diagnostics;
     const std::string junk = "this is not a font either";
     EXPECT_FALSE(font.openFromMemory(junk.data(), junk.size()));
     EXPECT_FALSE(font.openFromMemory(nullptr, 0));
-    setDiagnosticHandler(previous);
+    const std::vector<std::string> lines = diagnostics.take();
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0], "mivra: cannot load the font: memory: not a font file FreeType can read");
     EXPECT_EQ(font.getInfo().family, "DejaVu Sans"); // unchanged

@@ -3,6 +3,7 @@
 #include <mivra/System/Exception.hpp>
 
 #include "../Support/DiagnosticCapture.hpp"
+#include "../Support/TempDir.hpp"
 
 #include <algorithm>
 #include <cstdlib>
@@ -24,9 +25,6 @@ namespace
 class ImageTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { std::filesystem::create_directories(dir); }
-    void TearDown() override { std::filesystem::remove_all(dir); }
-
     static std::vector<std::uint8_t> readBytes(const std::filesystem::path& file)
     {
         std::ifstream in(file, std::ios::binary);
@@ -36,16 +34,13 @@ protected:
     // Loads from memory and returns the diagnostics it reported.
     static std::vector<std::string> loadCapturing(Image& image, const std::vector<std::uint8_t>& bytes, bool& loaded)
     {
-        std::vector<std::string> lines;
-        const DiagnosticHandler previous = setDiagnosticHandler([&](std::string_view line) { lines.emplace_back(line); });
+        mivra::test::DiagnosticCapture diagnostics;
         loaded = image.loadFromMemory(bytes.data(), bytes.size());
-        setDiagnosticHandler(previous);
-        return lines;
+        return diagnostics.take();
     }
 
-    const std::filesystem::path dir =
-        std::filesystem::temp_directory_path() / ("mivra-image-" + std::to_string(::getpid()) + "-" +
-                                                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    const mivra::test::TempDir scratch;
+    const std::filesystem::path& dir = scratch.path();
 };
 } // namespace
 

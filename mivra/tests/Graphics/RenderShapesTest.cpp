@@ -1,5 +1,6 @@
 #include "RenderTestSupport.hpp"
 #include "../Support/DiagnosticCapture.hpp"
+#include "../Support/TempDir.hpp"
 
 #include <mivra/Graphics/CircleShape.hpp>
 #include <mivra/Graphics/Font.hpp>
@@ -217,10 +218,10 @@ TEST_F(RenderTest, ManyTextsThroughOneObjectAndASavedPicture)
         EXPECT_GT(lit, 50u) << "line " << i;
     }
 
-    const auto file = std::filesystem::temp_directory_path() / ("mivra-text-" + std::to_string(::getpid()) + ".png");
+    const mivra::test::TempDir scratch;
+    const auto file = scratch.path() / "text.png";
     ASSERT_TRUE(image.saveToFile(file));
     const Image loaded(file);
-    std::filesystem::remove(file);
     ASSERT_EQ(loaded.getSize(), image.getSize());
     for (unsigned y = 0; y < 120; y += 3)
         for (unsigned x = 0; x < 300; x += 3)
@@ -379,8 +380,8 @@ TEST_F(RenderTest, AntiAliasedRenderTextureSmoothsEdges)
 
 TEST_F(RenderTest, TexturesLoadUpdateCopyAndRepeat)
 {
-    const auto dir = std::filesystem::temp_directory_path() / ("mivra-texture-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
+    const mivra::test::TempDir scratch;
+    const std::filesystem::path& dir = scratch.path();
     Image picture({4, 4}, Color::Blue);
     picture.setPixel({3, 0}, Color::Yellow);
     ASSERT_TRUE(picture.saveToFile(dir / "picture.png"));
@@ -430,7 +431,6 @@ TEST_F(RenderTest, TexturesLoadUpdateCopyAndRepeat)
     image = snapshot(target);
     EXPECT_EQ(image.getPixel({7, 0}), Color::Yellow);
     EXPECT_EQ(image.getPixel({5, 0}), Color::Yellow);
-    std::filesystem::remove_all(dir);
 }
 
 TEST_F(RenderTest, UnderlineAndStrikeThroughSpanTheLine)

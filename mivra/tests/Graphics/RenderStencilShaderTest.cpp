@@ -1,5 +1,6 @@
 #include "RenderTestSupport.hpp"
 #include "../Support/DiagnosticCapture.hpp"
+#include "../Support/TempDir.hpp"
 
 #include <mivra/Graphics/RectangleShape.hpp>
 #include <mivra/Graphics/Shader.hpp>
@@ -273,8 +274,8 @@ TEST_F(RenderTest, GeometryShaderTurnsPointsIntoQuads)
 
 TEST_F(RenderTest, ShaderFailuresNameTheFileAndKeepTheOldProgram)
 {
-    const auto dir = std::filesystem::temp_directory_path() / ("mivra-shader-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
+    const mivra::test::TempDir scratch;
+    const std::filesystem::path& dir = scratch.path();
     const auto broken = dir / "broken.frag";
     std::ofstream(broken) << "void main() { gl_FragColor = vec4(1.0) + undefined_thing; }\n";
 
@@ -306,13 +307,12 @@ TEST_F(RenderTest, ShaderFailuresNameTheFileAndKeepTheOldProgram)
     {
         EXPECT_THAT(e.what(), HasSubstr(broken.string()));
     }
-    std::filesystem::remove_all(dir);
 }
 
 TEST_F(RenderTest, ShadersLoadFromFilesOfOneTwoOrThreeStages)
 {
-    const auto dir = std::filesystem::temp_directory_path() / ("mivra-shader-files-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
+    const mivra::test::TempDir scratch;
+    const std::filesystem::path& dir = scratch.path();
     std::ofstream(dir / "plain.vert") << "void main() { gl_Position = gl_ModelViewProjectionMatrix * gl_Vertex; gl_FrontColor = gl_Color; }\n";
     std::ofstream(dir / "pass.geom") << "#version 150 compatibility\n"
                                         "layout(triangles) in;\n"
@@ -335,5 +335,4 @@ TEST_F(RenderTest, ShadersLoadFromFilesOfOneTwoOrThreeStages)
         drawQuad(target, Color::White, RenderStates(shader));
         EXPECT_EQ(snapshot(target).getPixel({1, 1}), Color::Green);
     }
-    std::filesystem::remove_all(dir);
 }

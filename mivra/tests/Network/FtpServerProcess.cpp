@@ -14,21 +14,6 @@
 
 namespace mivra::test
 {
-TempDir::TempDir(const std::filesystem::path& base)
-{
-    std::string pattern =
-        ((base.empty() ? std::filesystem::temp_directory_path() : base) / "mivra-network-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr)
-        throw std::runtime_error("mkdtemp failed");
-    m_path = pattern;
-}
-
-TempDir::~TempDir()
-{
-    std::error_code ignored;
-    std::filesystem::remove_all(m_path, ignored);
-}
-
 FtpServerProcess::FtpServerProcess(const std::filesystem::path& root)
 {
     int input[2];

@@ -1,6 +1,8 @@
 #pragma once
 
-// Test support: a temporary directory, and a pyftpdlib server run in a child process.
+// Test support: a pyftpdlib server run in a child process, and file helpers for transfers.
+
+#include "../Support/TempDir.hpp"
 
 #include <filesystem>
 #include <string>
@@ -8,21 +10,6 @@
 
 namespace mivra::test
 {
-// A fresh directory under the system's temporary directory, removed with everything in it.
-class TempDir
-{
-public:
-    // Under the system's temporary directory, or under base when given.
-    explicit TempDir(const std::filesystem::path& base = {});
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    [[nodiscard]] const std::filesystem::path& path() const { return m_path; }
-
-private:
-    std::filesystem::path m_path;
-};
-
 // Debian's pyftpdlib (through /usr/bin/python3, which has the module) serving root on 127.0.0.1
 // at a free port, with the user "user" / "secret" (all rights) and anonymous read access.
 // Stopped by the destructor; it also exits by itself if this process dies.

@@ -3,6 +3,7 @@
 #include <mivra/System/Diagnostics.hpp>
 #include <mivra/Window/WindowBase.hpp>
 
+#include "../Support/DiagnosticCapture.hpp"
 #include "detail/SdlJoysticks.hpp"
 
 #include <SDL.h>
@@ -235,15 +236,13 @@ TEST_F(JoystickTest, AnnouncedDeviceBeyondTheLastSlotIsReportedEvenWithoutAName)
     }
     ASSERT_EQ(only<Event::JoystickConnected>(drain()).size(), mivra::Joystick::Count);
 
-    std::vector<std::string> lines;
-    const mivra::DiagnosticHandler previous =
-        mivra::setDiagnosticHandler([&](std::string_view line) { lines.emplace_back(line); });
+    mivra::test::DiagnosticCapture diagnostics;
     SDL_Event added{};
     added.type = SDL_JOYDEVICEADDED;
     added.jdevice.which = 1000; // no such device index
     std::vector<Event> events;
     mivra::detail::translateSdlJoystickEvent(added, events);
-    mivra::setDiagnosticHandler(previous);
+    const std::vector<std::string> lines = diagnostics.take();
 
     EXPECT_TRUE(events.empty());
     ASSERT_EQ(lines.size(), 1u);

@@ -147,10 +147,9 @@ TEST(WindowDisplay, WithoutAnyOpenGlNothingIsActivatedOrSwapped)
     // must not claim one, or drawing would reach a driver with nothing current.
     NullBackendWindow<mivra::Window> window(mivra::VideoMode({100, 100}), "display");
     NullWindowImpl* impl = &window.backend();
-    const auto previous = mivra::setDiagnosticHandler({});
+    const mivra::test::DiagnosticCapture diagnostics;
     EXPECT_FALSE(window.setActive());
     window.display();
-    mivra::setDiagnosticHandler(previous);
     EXPECT_EQ(impl->getSwapCount(), 0);
 }
 

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+namespace mivra::test
+{
 bool sendDeleteWindowRequest(std::uint64_t windowId)
 {
     Display* display = XOpenDisplay(nullptr);
@@ -20,3 +22,4 @@ bool sendDeleteWindowRequest(std::uint64_t windowId)
     XCloseDisplay(display);
     return sent;
 }
+} // namespace mivra::test

@@ -17,7 +17,10 @@
 using mivra::Event;
 using mivra::Vector2i;
 
+namespace mivra::test
+{
 bool sendDeleteWindowRequest(std::uint64_t windowId);
+} // namespace mivra::test
 
 namespace
 {
@@ -263,7 +266,7 @@ TEST_F(X11Window, TheServersLayoutNamesAndMapsKeys)
 
 TEST_F(X11Window, DeleteWindowMessageGivesClosed)
 {
-    ASSERT_TRUE(sendDeleteWindowRequest(window.getNativeHandle()));
+    ASSERT_TRUE(mivra::test::sendDeleteWindowRequest(window.getNativeHandle()));
 
     ASSERT_TRUE(waitFor<Event::Closed>(window));
     window.close();
