@@ -113,7 +113,7 @@ private:
 mivra::SoundBuffer someSound(std::size_t frames)
 {
     mivra::SoundBuffer buffer;
-    const auto samples = audiotest::sineFrames(frames, 44100, {440.0, 660.0});
+    const auto samples = mivra::test::sineFrames(frames, 44100, {440.0, 660.0});
     EXPECT_TRUE(buffer.loadFromSamples(samples.data(), samples.size(), 2, 44100,
                                        {mivra::SoundChannel::FrontLeft, mivra::SoundChannel::FrontRight}));
     return buffer;
@@ -124,10 +124,10 @@ mivra::SoundBuffer someSound(std::size_t frames)
 // are refused as well, by SoundBuffer and by Music alike, and a buffer keeps what it held.
 TEST(SoundFileSafety, LoadersRefuseWhatIsNotARegularFile)
 {
-    const std::filesystem::path fifo = audiotest::scratchDirectory() / "sound-fifo";
+    const std::filesystem::path fifo = mivra::test::scratchDirectory() / "sound-fifo";
     std::filesystem::remove(fifo);
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    const std::filesystem::path directory = audiotest::scratchDirectory() / "sound-folder.wav";
+    const std::filesystem::path directory = mivra::test::scratchDirectory() / "sound-folder.wav";
     std::filesystem::create_directories(directory);
 
     mivra::SoundBuffer buffer = someSound(100);
@@ -169,7 +169,7 @@ TEST(SoundFileSafety, SoundsLongerThanABufferHoldsAreRefused)
     buffer = someSound(100);
 
     // The claim is refused from memory, the bomb from a file (decoding it to the cap takes seconds).
-    const std::filesystem::path file = audiotest::scratchDirectory() / "bomb.flac";
+    const std::filesystem::path file = mivra::test::scratchDirectory() / "bomb.flac";
     std::ofstream(file, std::ios::binary) << bomb;
     mivra::test::DiagnosticCapture diagnostics;
     EXPECT_FALSE(buffer.loadFromMemory(claimsTooMuch.data(), claimsTooMuch.size()));
@@ -192,7 +192,7 @@ TEST(SoundFileSafety, SavingOntoAFullDiskKeepsTheOldFile)
     // Noise-like tones for a second: larger than the room left in every format.
     const mivra::SoundBuffer large = someSound(44100);
     const mivra::test::FullDiskResult result = mivra::test::onSmallDisk(
-        audiotest::scratchDirectory() / "disk", [&](const std::filesystem::path& disk) {
+        mivra::test::scratchDirectory() / "disk", [&](const std::filesystem::path& disk) {
             std::string problems;
             for (const char* name : {"sound.wav", "sound.flac", "sound.ogg", "sound.mp3"})
             {
