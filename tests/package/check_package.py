@@ -108,15 +108,21 @@ def check_depends(deb, root):
     """Every system library the packaged binaries load comes from a package the .deb depends on."""
     declared = declared_depends(deb)
     binaries = [p for p in root.rglob("*") if p.is_file() and not p.is_symlink()]
-    needed = {}
+    loaded = {}
     for binary in binaries:
         with open(binary, "rb") as file:
             elf = file.read(4) == b"\x7fELF"
-        if elf:
-            for line in run(["ldd", str(binary)], env={**os.environ, "LD_LIBRARY_PATH": str(libdir_in(root))}).stdout.splitlines():
-                match = re.match(r"\s*(\S+) => (/\S+)", line)
-                if match and not match.group(2).startswith(str(root)):
-                    needed.setdefault(owning_package(Path(match.group(2)).resolve()), binary.name)
+        if not elf:
+            continue
+        # Only the libraries the binary names itself: theirs are their packages' business.
+        direct = set(re.findall(r"\(NEEDED\)\s+Shared library: \[(\S+)\]", run(["readelf", "-d", str(binary)]).stdout))
+        resolved = run(["ldd", str(binary)], env={**os.environ, "LD_LIBRARY_PATH": str(libdir_in(root))}).stdout
+        for soname, path in re.findall(r"^\s*(\S+) => (/\S+)", resolved, re.MULTILINE):
+            if soname in direct and not Path(path).resolve().is_relative_to(root.resolve()):
+                loaded.setdefault(Path(path).resolve(), binary.name)
+    needed = {}
+    for library, binary in loaded.items():
+        needed.setdefault(owning_package(library), binary)
     if not needed:
         raise Failure(f"found no system library loaded by the binaries of {deb.name}")
     missing = sorted(f"{package} (for {binary})" for package, binary in needed.items() if package not in declared)
@@ -169,8 +175,9 @@ def check_programs(root):
         if not os.access(path, os.X_OK):
             raise Failure(f"{path} is missing or not executable")
         lines = run(["ldd", str(path)], env={k: v for k, v in os.environ.items() if k != "LD_LIBRARY_PATH"}).stdout
-        mivra = [line for line in lines.splitlines() if "libmivra-" in line]
-        if not mivra or any(" => " + str(libdir_in(root)) + "/" not in line for line in mivra):
+        found = [re.match(r"\s*libmivra-\S+ => (/\S+)", line) for line in lines.splitlines() if "libmivra-" in line]
+        if not found or any(not match or Path(match.group(1)).resolve().parent != libdir_in(root).resolve()
+                            for match in found):
             raise Failure(f"{program} does not find its libraries beside it through its run path:\n{lines}")
     resources = root / env("MIVRA_RESOURCE_DIR").lstrip("/")
     for name in ["tuffy.ttf", "Tuffy.ttf"]:

@@ -1,12 +1,12 @@
 // Uses the window module: a window opened on whatever video driver SDL_VIDEODRIVER names (the
-// test gives SDL's dummy driver, so that no display is needed).
+// test gives SDL's dummy driver, so that no display is needed), its size read back, closed.
 #include <mivra/Window.hpp>
 
 #include <iostream>
 
 int main()
 {
-    mivra::Window window(mivra::VideoMode({320, 240}), "package test");
+    mivra::WindowBase window(mivra::VideoMode({320, 240}), "package test");
     if (!window.isOpen() || window.getSize() != mivra::Vector2u(320, 240))
         return 1;
     window.close();
