@@ -44,6 +44,8 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "libc6, libstdc++6, libgcc-s1, libsdl2-2.0-0, libx11-6, libxi6, libepoxy0, libgl1, libfreetype6, libpng16-16, libjpeg62-turbo, libstb0, libsndfile1")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libgl1-mesa-dri")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "g++, cmake, pkg-config")
-# The shlibs file and the ldconfig trigger, so that the loader finds the libraries after install.
+# The shlibs file, and the ldconfig trigger so that the loader finds the libraries once installed.
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/cmake/debian/triggers)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

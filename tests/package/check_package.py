@@ -82,6 +82,9 @@ def stage_deb(build, root):
     if len(debs) != 1:
         raise Failure(f"cpack made {len(debs)} .deb files in {output}, not one")
     deb = debs[0]
+    triggers = run(["dpkg-deb", "--info", str(deb), "triggers"]).stdout.split()
+    if triggers != ["activate-noawait", "ldconfig"]:
+        raise Failure(f"{deb.name} does not trigger ldconfig on install: triggers {triggers}")
     fresh(root)
     run(["dpkg-deb", "-x", str(deb), str(root)])
     check_depends(deb, root)
