@@ -69,6 +69,26 @@ def fresh(directory):
 def stage_install(build, root):
     fresh(root)
     run(["cmake", "--install", str(build)], env={**os.environ, "DESTDIR": str(root)})
+    check_libraries(root)
+
+
+def check_libraries(root):
+    """Each module is a shared library with a versioned name that exports mivra:: but not mivra::detail::."""
+    version = env("MIVRA_VERSION").split(".")
+    for module in MODULES:
+        soname = f"libmivra-{module}.so.{version[0]}.{version[1]}"
+        library = libdir_in(root) / soname
+        if not library.is_file():
+            raise Failure(f"{library} is missing")
+        if f"(SONAME)             Library soname: [{soname}]" not in run(["readelf", "-d", str(library)]).stdout:
+            raise Failure(f"{library} does not carry the name {soname}")
+        exported = run(["nm", "-DC", "--defined-only", str(library)]).stdout.splitlines()
+        names = [line.split(" ", 2)[2] for line in exported if line.count(" ") >= 2]
+        internal = [name for name in names if name.startswith("mivra::detail::") or not name.startswith(
+            ("mivra::", "vtable for mivra::", "typeinfo for mivra::", "typeinfo name for mivra::",
+             "non-virtual thunk to mivra::", "guard variable for mivra::"))]
+        if internal or not names:
+            raise Failure(f"{soname} exports {len(names)} symbols, of which not public: {internal[:5]}")
 
 
 def control_field(deb, field):
@@ -87,6 +107,7 @@ def stage_deb(build, root):
         raise Failure(f"{deb.name} does not trigger ldconfig on install: triggers {triggers}")
     fresh(root)
     run(["dpkg-deb", "-x", str(deb), str(root)])
+    check_libraries(root)
     check_depends(deb, root)
 
 
