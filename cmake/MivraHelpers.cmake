@@ -1,9 +1,13 @@
 # mivra_add_module(<Name> DEPENDS <public targets> PRIVATE_DEPENDS <targets> SOURCES <files>)
-# Defines mivra-<name> with the alias Mivra::<Name>, installed and exported.
+# Defines mivra-<name>, a shared library with the alias Mivra::<Name>, installed and exported. Its
+# objects, compiled once, also make mivra-<name>-internal: a static library, not installed, for the
+# tests that reach the module's detail:: code, which the shared library does not export. An
+# executable links one kind or the other, never both: each would hold its own copy of the
+# library's state (the diagnostics sink, the audio device).
 function(mivra_add_module name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS;PRIVATE_DEPENDS" ${ARGN})
   string(TOLOWER ${name} lower)
-  add_library(mivra-${lower} ${ARG_SOURCES})
+  add_library(mivra-${lower} SHARED ${ARG_SOURCES})
   add_library(Mivra::${name} ALIAS mivra-${lower})
   target_include_directories(mivra-${lower} PUBLIC
       $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}/mivra/include>
@@ -11,23 +15,61 @@ function(mivra_add_module name)
     PRIVATE ${PROJECT_SOURCE_DIR}/mivra/src)
   target_link_libraries(mivra-${lower} PUBLIC ${ARG_DEPENDS} PRIVATE ${ARG_PRIVATE_DEPENDS})
   target_compile_options(mivra-${lower} PRIVATE -Wall -Wextra -Wpedantic)
-  set_target_properties(mivra-${lower} PROPERTIES EXPORT_NAME ${name} POSITION_INDEPENDENT_CODE ON)
+  # The ABI may change with every minor version while the major one is 0, as the CMake package's
+  # version check (SameMinorVersion) says too. $ORIGIN lets a module find the modules it needs
+  # beside itself wherever the tree was installed or unpacked.
+  set_target_properties(mivra-${lower} PROPERTIES
+      EXPORT_NAME ${name}
+      VERSION ${PROJECT_VERSION}
+      SOVERSION ${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}
+      DEFINE_SYMBOL ""
+      INSTALL_RPATH "$ORIGIN")
+  set(exports ${PROJECT_SOURCE_DIR}/cmake/mivra-exports.map)
+  target_link_options(mivra-${lower} PRIVATE "LINKER:--version-script=${exports}")
+  set_property(TARGET mivra-${lower} APPEND PROPERTY LINK_DEPENDS ${exports})
   install(TARGETS mivra-${lower} EXPORT MivraTargets
-          ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
           LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
   install(DIRECTORY ${PROJECT_SOURCE_DIR}/mivra/include/mivra/${name}
           DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/mivra)
   set_property(GLOBAL APPEND PROPERTY MIVRA_MODULES ${name})
+
+  set(internal_depends)
+  foreach(dependency IN LISTS ARG_DEPENDS)
+    if(dependency MATCHES "^Mivra::(.+)$")
+      string(TOLOWER ${CMAKE_MATCH_1} dependency_lower)
+      list(APPEND internal_depends mivra-${dependency_lower}-internal)
+    else()
+      list(APPEND internal_depends ${dependency})
+    endif()
+  endforeach()
+  add_library(mivra-${lower}-internal STATIC EXCLUDE_FROM_ALL $<TARGET_OBJECTS:mivra-${lower}>)
+  target_include_directories(mivra-${lower}-internal PUBLIC
+      ${PROJECT_SOURCE_DIR}/mivra/include ${PROJECT_SOURCE_DIR}/mivra/src)
+  target_link_libraries(mivra-${lower}-internal PUBLIC ${internal_depends} PRIVATE ${ARG_PRIVATE_DEPENDS})
 endfunction()
 
-# mivra_add_program(<name> SOURCES <files> LIBRARIES <targets>)
-# A demo program: binary in bin/, installed, with the resource directory compiled in.
+# mivra_add_program(<name> SOURCES <files> [LOGIC <files>] LIBRARIES <targets>)
+# A demo program: binary in bin/, installed, with the resource directory compiled in. LOGIC files
+# are the program's testable code, compiled once into <name>-logic (linking LIBRARIES, headers
+# found from the program's directory), which the program, its tests and its benchmarks link.
 function(mivra_add_program name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBRARIES" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;LOGIC;LIBRARIES" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
-  target_link_libraries(${name} PRIVATE ${ARG_LIBRARIES})
+  set(libraries ${ARG_LIBRARIES})
+  if(ARG_LOGIC)
+    add_library(${name}-logic STATIC ${ARG_LOGIC})
+    target_include_directories(${name}-logic PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+    target_link_libraries(${name}-logic PUBLIC ${ARG_LIBRARIES})
+    target_compile_options(${name}-logic PRIVATE -Wall -Wextra)
+    target_compile_definitions(${name}-logic PRIVATE MIVRA_RESOURCE_DIR="${MIVRA_RESOURCE_DIR}")
+    set(libraries ${name}-logic)
+  endif()
+  target_link_libraries(${name} PRIVATE ${libraries})
   target_compile_options(${name} PRIVATE -Wall -Wextra)
   target_compile_definitions(${name} PRIVATE MIVRA_RESOURCE_DIR="${MIVRA_RESOURCE_DIR}")
+  # The modules' shared libraries, found from the program's own place once installed or unpacked.
+  file(RELATIVE_PATH bin_to_lib ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_LIBDIR})
+  set_target_properties(${name} PROPERTIES INSTALL_RPATH "$ORIGIN/${bin_to_lib}")
   install(TARGETS ${name} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endfunction()
 

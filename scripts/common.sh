@@ -66,6 +66,9 @@ configure_and_build() {
   cmake -S "$MIVRA_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release "$@" && cmake --build "$dir"
 }
 
+# The libraries are shared: ldconfig lets the loader find them in /usr/local/lib for programs built
+# against them with pkg-config (the installed demo programs find them through their run path).
 install_build() {
   as_root cmake --install "$1" >/dev/null
+  as_root ldconfig
 }
