@@ -57,7 +57,8 @@ public:
                  mivra::Style::Titlebar | mivra::Style::Close, mivra::State::Windowed, mivra::ContextSettings()),
           font(std::filesystem::path(MIVRA_RESOURCE_DIR) / "tuffy.ttf"),
           logText(font, mivra::String("", std::locale()), 20),
-          handlerText(font, mivra::String(event_handling::handlerLines[0], std::locale()), event_handling::bannerCharacterSize),
+          handlerText(font, mivra::String(event_handling::handlerLines[0], std::locale()),
+                      event_handling::bannerCharacterSize),
           instructionsText(font, mivra::String(event_handling::instructionsLine, std::locale()),
                            event_handling::bannerCharacterSize)
     {
@@ -80,16 +81,17 @@ public:
             // Events, through the current dispatch style
             switch (handlerType)
             {
-                case HandlerType::Classic: handleClassic(); break;
-                case HandlerType::Visitor: handleVisitor(); break;
-                case HandlerType::Overload: handleOverload(); break;
-                case HandlerType::Generic: handleGeneric(); break;
-                case HandlerType::Forward: handleForward(); break;
+            case HandlerType::Classic: handleClassic(); break;
+            case HandlerType::Visitor: handleVisitor(); break;
+            case HandlerType::Overload: handleOverload(); break;
+            case HandlerType::Generic: handleGeneric(); break;
+            case HandlerType::Forward: handleForward(); break;
             }
 
             // Update: trimmed once per frame, after the drain, so the newest 24 lines remain.
             if (eventLog.size() > MaxLogLines)
-                eventLog.erase(eventLog.begin(), eventLog.begin() + static_cast<std::ptrdiff_t>(eventLog.size() - MaxLogLines));
+                eventLog.erase(eventLog.begin(),
+                               eventLog.begin() + static_cast<std::ptrdiff_t>(eventLog.size() - MaxLogLines));
 
             // Draw: one text object draws every line; lineString keeps its storage from frame to frame.
             window.clear(mivra::Color::Black);
@@ -127,7 +129,8 @@ private:
     void switchHandler(HandlerType type)
     {
         handlerType = type;
-        handlerText.setString(mivra::String(event_handling::handlerLines[static_cast<std::size_t>(type)], std::locale()));
+        handlerText.setString(
+            mivra::String(event_handling::handlerLines[static_cast<std::size_t>(type)], std::locale()));
     }
 
     static bool isEnter(const mivra::Event::KeyPressed& keyPressed)
@@ -186,10 +189,7 @@ private:
             return mouseMovedLine(mouseMoved);
         }
 
-        std::optional<std::string> operator()(const mivra::Event::MouseButtonPressed&) const
-        {
-            return "Mouse Pressed";
-        }
+        std::optional<std::string> operator()(const mivra::Event::MouseButtonPressed&) const { return "Mouse Pressed"; }
 
         std::optional<std::string> operator()(const mivra::Event::TouchBegan& touchBegan) const
         {
@@ -216,21 +216,22 @@ private:
 
     void handleOverload()
     {
-        const Overloaded handler{
-            [&application = *this](const mivra::Event::Closed&) { application.window.close(); },
-            [&application = *this](const mivra::Event::KeyPressed& keyPressed)
-            {
-                application.eventLog.push_back(application.keyLine(keyPressed));
-                if (isEnter(keyPressed))
-                    application.switchHandler(HandlerType::Generic);
-            },
-            [&application = *this](const mivra::Event::MouseMoved& mouseMoved)
-            { application.eventLog.push_back(mouseMovedLine(mouseMoved)); },
-            [&application = *this](const mivra::Event::MouseButtonPressed&)
-            { application.eventLog.emplace_back("Mouse Pressed"); },
-            [&application = *this](const mivra::Event::TouchBegan& touchBegan)
-            { application.eventLog.push_back(touchBeganLine(touchBegan)); },
-            [](const auto&) {}};
+        const Overloaded handler{[&application = *this](const mivra::Event::Closed&) { application.window.close(); },
+                                 [&application = *this](const mivra::Event::KeyPressed& keyPressed) {
+                                     application.eventLog.push_back(application.keyLine(keyPressed));
+                                     if (isEnter(keyPressed))
+                                         application.switchHandler(HandlerType::Generic);
+                                 },
+                                 [&application = *this](const mivra::Event::MouseMoved& mouseMoved) {
+                                     application.eventLog.push_back(mouseMovedLine(mouseMoved));
+                                 },
+                                 [&application = *this](const mivra::Event::MouseButtonPressed&) {
+                                     application.eventLog.emplace_back("Mouse Pressed");
+                                 },
+                                 [&application = *this](const mivra::Event::TouchBegan& touchBegan) {
+                                     application.eventLog.push_back(touchBeganLine(touchBegan));
+                                 },
+                                 [](const auto&) {}};
 
         while (const std::optional event = window.pollEvent())
             event->visit(handler);
@@ -240,8 +241,7 @@ private:
 
     void handleGeneric()
     {
-        const auto handler = [this](const auto& data)
-        {
+        const auto handler = [this](const auto& data) {
             using Kind = std::decay_t<decltype(data)>;
             if constexpr (std::is_same_v<Kind, mivra::Event::Closed>)
                 window.close();

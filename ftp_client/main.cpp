@@ -104,88 +104,77 @@ int main()
 
         switch (choice)
         {
-            case 1:
-            {
-                const mivra::Ftp::DirectoryResponse response = server.getWorkingDirectory();
-                std::cout << response << '\n' << "Current directory is " << response.getDirectory() << std::endl;
+        case 1: {
+            const mivra::Ftp::DirectoryResponse response = server.getWorkingDirectory();
+            std::cout << response << '\n' << "Current directory is " << response.getDirectory() << std::endl;
+            break;
+        }
+        case 2: {
+            const mivra::Ftp::ListingResponse response = server.getDirectoryListing("");
+            std::cout << response << '\n';
+            for (const std::string_view name : response.getListing())
+                std::cout << name << '\n';
+            std::cout << std::flush;
+            break;
+        }
+        case 3: {
+            const auto directory = ask("Choose a directory: ");
+            if (!directory)
                 break;
-            }
-            case 2:
-            {
-                const mivra::Ftp::ListingResponse response = server.getDirectoryListing("");
-                std::cout << response << '\n';
-                for (const std::string_view name : response.getListing())
-                    std::cout << name << '\n';
-                std::cout << std::flush;
+            std::cout << server.changeDirectory(*directory) << std::endl;
+            break;
+        }
+        case 4: {
+            const auto directory = ask("Name of the directory to create: ");
+            if (!directory)
                 break;
-            }
-            case 3:
-            {
-                const auto directory = ask("Choose a directory: ");
-                if (!directory)
-                    break;
-                std::cout << server.changeDirectory(*directory) << std::endl;
+            std::cout << server.createDirectory(*directory) << std::endl;
+            break;
+        }
+        case 5: {
+            const auto directory = ask("Name of the directory to remove: ");
+            if (!directory)
                 break;
-            }
-            case 4:
-            {
-                const auto directory = ask("Name of the directory to create: ");
-                if (!directory)
-                    break;
-                std::cout << server.createDirectory(*directory) << std::endl;
+            std::cout << server.deleteDirectory(*directory) << std::endl;
+            break;
+        }
+        case 6: {
+            const auto file = ask("Name of the file to rename: ");
+            const auto newName = file ? ask("New name: ") : std::nullopt;
+            if (!newName)
                 break;
-            }
-            case 5:
-            {
-                const auto directory = ask("Name of the directory to remove: ");
-                if (!directory)
-                    break;
-                std::cout << server.deleteDirectory(*directory) << std::endl;
+            std::cout << server.renameFile(std::filesystem::path(*file), std::filesystem::path(*newName)) << std::endl;
+            break;
+        }
+        case 7: {
+            const auto file = ask("Name of the file to remove: ");
+            if (!file)
                 break;
-            }
-            case 6:
-            {
-                const auto file = ask("Name of the file to rename: ");
-                const auto newName = file ? ask("New name: ") : std::nullopt;
-                if (!newName)
-                    break;
-                std::cout << server.renameFile(std::filesystem::path(*file), std::filesystem::path(*newName))
-                          << std::endl;
+            std::cout << server.deleteFile(std::filesystem::path(*file)) << std::endl;
+            break;
+        }
+        case 8: {
+            const auto file = ask("Filename of the file to download (relative to current directory): ");
+            const auto directory = file ? ask("Directory to download the file to: ") : std::nullopt;
+            if (!directory)
                 break;
-            }
-            case 7:
-            {
-                const auto file = ask("Name of the file to remove: ");
-                if (!file)
-                    break;
-                std::cout << server.deleteFile(std::filesystem::path(*file)) << std::endl;
+            std::cout << server.download(std::filesystem::path(*file), std::filesystem::path(*directory),
+                                         mivra::Ftp::TransferMode::Binary)
+                      << std::endl;
+            break;
+        }
+        case 9: {
+            const auto file = ask("Path of the file to upload (absolute or relative to working directory): ");
+            const auto directory = file ? ask("Directory to upload the file to (relative to current directory): ")
+                                        : std::nullopt;
+            if (!directory)
                 break;
-            }
-            case 8:
-            {
-                const auto file = ask("Filename of the file to download (relative to current directory): ");
-                const auto directory = file ? ask("Directory to download the file to: ") : std::nullopt;
-                if (!directory)
-                    break;
-                std::cout << server.download(std::filesystem::path(*file), std::filesystem::path(*directory),
-                                             mivra::Ftp::TransferMode::Binary)
-                          << std::endl;
-                break;
-            }
-            case 9:
-            {
-                const auto file = ask("Path of the file to upload (absolute or relative to working directory): ");
-                const auto directory =
-                    file ? ask("Directory to upload the file to (relative to current directory): ") : std::nullopt;
-                if (!directory)
-                    break;
-                std::cout << server.upload(std::filesystem::path(*file), std::filesystem::path(*directory),
-                                           mivra::Ftp::TransferMode::Binary, false)
-                          << std::endl;
-                break;
-            }
-            default:
-                break;
+            std::cout << server.upload(std::filesystem::path(*file), std::filesystem::path(*directory),
+                                       mivra::Ftp::TransferMode::Binary, false)
+                      << std::endl;
+            break;
+        }
+        default: break;
         }
 
         // An action's prompt met the end of the input: finish the prompt's line and leave.

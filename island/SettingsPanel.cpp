@@ -40,6 +40,7 @@ void SettingsPanel::write(std::ostream& out) const
     out << "perlinOctaves:  " << perlinOctaves << "\n\n";
     out << "Use the arrow keys to change the values.\nUse the return key to regenerate the terrain.\n\n";
     for (unsigned i = 0; i < m_settingsList.size(); ++i)
-        out << (i == m_settingsCursor ? ">>  " : "       ") << m_settingsList[i].first << ":  " << *m_settingsList[i].second << '\n';
+        out << (i == m_settingsCursor ? ">>  " : "       ") << m_settingsList[i].first << ":  "
+            << *m_settingsList[i].second << '\n';
 }
 } // namespace island

@@ -88,7 +88,8 @@ constexpr float lowlandStart = 0.17f;
 
 float elevationAt(std::uint32_t x, std::uint32_t y, const TerrainSettings& settings)
 {
-    return elevationAtPoint(static_cast<float>(x), static_cast<float>(y), settings, Octaves(settings.perlinFrequencyBase));
+    return elevationAtPoint(static_cast<float>(x), static_cast<float>(y), settings,
+                            Octaves(settings.perlinFrequencyBase));
 }
 
 float moistureAt(std::uint32_t x, std::uint32_t y)
@@ -101,7 +102,8 @@ Color lowlandShade(float m)
     if (m < 0.3f)
     {
         const float d = m - 0.27f;
-        return {channel(240.0f - d * 240.0f / 0.03f), channel(240.0f - 40.0f * d / 0.03f), channel(180.0f - d * 180.0f / 0.03f), 255};
+        return {channel(240.0f - d * 240.0f / 0.03f), channel(240.0f - 40.0f * d / 0.03f),
+                channel(180.0f - d * 180.0f / 0.03f), 255};
     }
     if (m < 0.4f)
         return {0, 200, 0, 255};
@@ -124,13 +126,15 @@ Color highlandShade(float e, float m)
     if (!(m < 0.6f))
     {
         const float d = m - 0.6f;
-        high = {channel(110.0f * d / 0.4f + 112.0f), channel(56.0f * d / 0.4f + 128.0f), channel(144.0f - 9.0f * d / 0.4f), 255};
+        high = {channel(110.0f * d / 0.4f + 112.0f), channel(56.0f * d / 0.4f + 128.0f),
+                channel(144.0f - 9.0f * d / 0.4f), 255};
     }
     const float w = (e - 0.4f) / 0.1f;
     if (w > 1.0f)
         return high;
-    const auto blend = [w](std::uint8_t l, std::uint8_t h)
-    { return channel(static_cast<float>(l) * (1.0f - w) + static_cast<float>(h) * w); };
+    const auto blend = [w](std::uint8_t l, std::uint8_t h) {
+        return channel(static_cast<float>(l) * (1.0f - w) + static_cast<float>(h) * w);
+    };
     return {blend(low.r, high.r), blend(low.g, high.g), blend(low.b, high.b), 255};
 }
 
@@ -188,12 +192,12 @@ GridPoint cellSlotPoint(std::uint32_t x, std::uint32_t y, std::uint32_t slot)
     assert(slot < verticesPerCell && "cellSlotPoint: slot out of range");
     switch (slot)
     {
-        case 0: return {x, y};
-        case 1: return {x, y + 1};
-        case 2: return {x + 1, y + 1};
-        case 3: return {x, y};
-        case 4: return {x + 1, y + 1};
-        default: return {x + 1, y};
+    case 0: return {x, y};
+    case 1: return {x, y + 1};
+    case 2: return {x + 1, y + 1};
+    case 3: return {x, y};
+    case 4: return {x + 1, y + 1};
+    default: return {x + 1, y};
     }
 }
 
@@ -202,7 +206,8 @@ BlockRows blockRowRange(std::uint32_t block)
     const std::uint64_t first = static_cast<std::uint64_t>(blockRows) * block;
     if (first >= gridHeight)
         return {gridHeight, gridHeight};
-    return {static_cast<std::uint32_t>(first), std::min<std::uint32_t>(static_cast<std::uint32_t>(first) + blockRows, gridHeight)};
+    return {static_cast<std::uint32_t>(first),
+            std::min<std::uint32_t>(static_cast<std::uint32_t>(first) + blockRows, gridHeight)};
 }
 
 void buildTerrainBlock(std::uint32_t block, const TerrainSettings& settings, BlockScratch& scratch)
@@ -254,7 +259,9 @@ void buildTerrainBlock(std::uint32_t block, const TerrainSettings& settings, Blo
             const float e = elevations[x];
             const float m = e < lowlandStart ? 0.0f : moistureAtPoint(gx, gy);
             const std::uint32_t c = x + 1;
-            points[x] = {{gx, gy}, terrainColor(e, m, settings), terrainNormal(here[c + 1], here[c - 1], above[c], below[c], settings)};
+            points[x] = {{gx, gy},
+                         terrainColor(e, m, settings),
+                         terrainNormal(here[c + 1], here[c - 1], above[c], below[c], settings)};
         }
     }
 

@@ -60,7 +60,7 @@ struct BlockScratch
     std::vector<Vertex> vertices;        // blockRows rows of cells
     std::vector<float> flattenedHeights; // the elevations raised to heightFlatten, with a border
     std::vector<float> elevations;
-    std::vector<Vertex> pointRows;       // the terrain vertices of two rows of grid points
+    std::vector<Vertex> pointRows; // the terrain vertices of two rows of grid points
 };
 
 // Rows of cells [first, last) of a block, clipped to the grid.

@@ -81,7 +81,8 @@ void TerrainView::draw(mivra::RenderTarget& target, float lightFactor)
     // One texel per pixel: the copy is placed in pixel coordinates, whatever the target's view.
     const mivra::Vector2f size(key.size);
     target.setView(mivra::View(mivra::FloatRect({0.f, 0.f}, size)));
-    target.draw(mivra::Sprite(m_cache.getTexture()), m_opaque ? mivra::RenderStates(mivra::BlendNone) : mivra::RenderStates::Default);
+    target.draw(mivra::Sprite(m_cache.getTexture()),
+                m_opaque ? mivra::RenderStates(mivra::BlendNone) : mivra::RenderStates::Default);
     target.setView(view);
 }
 } // namespace island

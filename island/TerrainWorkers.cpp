@@ -110,7 +110,8 @@ void TerrainWorkers::terrainWorker()
         {
             m_builder(job.block, job.settings, scratch);
             const std::size_t count = static_cast<std::size_t>(rows.last - rows.first) * verticesPerRow;
-            std::copy_n(scratch.vertices.begin(), count, job.target + static_cast<std::size_t>(verticesPerBlock) * job.block);
+            std::copy_n(scratch.vertices.begin(), count,
+                        job.target + static_cast<std::size_t>(verticesPerBlock) * job.block);
         }
 
         lock.lock();

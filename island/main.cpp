@@ -109,12 +109,12 @@ try
                 continue;
             switch (key->code)
             {
-                case mivra::Keyboard::Key::Enter: mesh.queueBuild(terrainSettings); break;
-                case mivra::Keyboard::Key::Up: panel.selectPrevious(); break;
-                case mivra::Keyboard::Key::Down: panel.selectNext(); break;
-                case mivra::Keyboard::Key::Left: panel.change(-0.1f); break;
-                case mivra::Keyboard::Key::Right: panel.change(0.1f); break;
-                default: break;
+            case mivra::Keyboard::Key::Enter: mesh.queueBuild(terrainSettings); break;
+            case mivra::Keyboard::Key::Up: panel.selectPrevious(); break;
+            case mivra::Keyboard::Key::Down: panel.selectNext(); break;
+            case mivra::Keyboard::Key::Left: panel.change(-0.1f); break;
+            case mivra::Keyboard::Key::Right: panel.change(0.1f); break;
+            default: break;
             }
         }
 
@@ -134,8 +134,7 @@ try
         if (terrainShown)
         {
             const auto handoff = mesh.workers.handoff(
-                [&]
-                {
+                [&] {
                     if (!meshBuffer.update(mesh.vertices.data()))
                         return false;
                     terrainView.invalidate();

@@ -23,7 +23,7 @@ JoystickRows::JoystickRows()
     refreshThresholdText();
     for (std::size_t a = 0; a < axisNames.size(); ++a)
         m_rows[axisNames[a]] = {mivra::String(std::string(axisNames[a]) + ":"), mivra::String(notAvailable),
-                              4 + static_cast<int>(a)};
+                                4 + static_cast<int>(a)};
     for (unsigned int n = 0; n < rowButtonCount; ++n)
     {
         formatter() << "Button " << n;

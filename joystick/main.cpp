@@ -56,7 +56,8 @@ int main()
 
         for (const auto& [key, row] : rowModel.rows())
         {
-            Row& texts = rowTable.try_emplace(key, Row{mivra::Text(font, row.label, 30), mivra::Text(font, row.value, 30)})
+            Row& texts = rowTable
+                             .try_emplace(key, Row{mivra::Text(font, row.label, 30), mivra::Text(font, row.value, 30)})
                              .first->second;
             const float y = joystick::firstRowY + static_cast<float>(row.number) * rowSpacing;
             texts.label.setPosition({joystick::labelX, y});

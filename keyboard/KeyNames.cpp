@@ -9,6 +9,8 @@ namespace keyboard
 namespace
 {
 // Indexed by the value plus one, so that Unknown (-1) comes first.
+// The names stand in rows of related keys, in the order of the enumerations.
+// clang-format off
 constexpr std::array<std::string_view, mivra::Keyboard::KeyCount + 1> keyNames{
     "Unknown",
     "A", "B", "C", "D", "E", "F", "G", "H", "I", "J", "K", "L", "M",
@@ -45,6 +47,7 @@ constexpr std::array<std::string_view, mivra::Keyboard::ScanCount + 1> scancodeN
     "Back", "Forward", "Refresh", "Stop", "Search", "Favorites", "HomePage",
     "LaunchApplication1", "LaunchApplication2", "LaunchMail", "LaunchMediaSelect",
 };
+// clang-format on
 
 // Every slot is filled: a missing name would show as an empty string.
 static_assert(keyNames.back() == "Pause");

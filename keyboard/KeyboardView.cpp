@@ -34,11 +34,10 @@ const KeyboardState& KeyboardView::libraryKeyboard()
     return state;
 }
 
-KeyboardView::KeyboardView(const mivra::Font& font, const KeyboardState& keyboard) :
-    m_keyboard(keyboard),
-    m_rows(makeKeyRows()),
-    m_vertices(mivra::PrimitiveType::Triangles, mivra::Keyboard::ScanCount * verticesPerKey),
-    m_labels(mivra::Keyboard::ScanCount, mivra::Text(font, mivra::String(), labelSize))
+KeyboardView::KeyboardView(const mivra::Font& font, const KeyboardState& keyboard)
+    : m_keyboard(keyboard), m_rows(makeKeyRows()),
+      m_vertices(mivra::PrimitiveType::Triangles, mivra::Keyboard::ScanCount * verticesPerKey),
+      m_labels(mivra::Keyboard::ScanCount, mivra::Text(font, mivra::String(), labelSize))
 {
     forEachKeyCell(m_rows, [&](const KeyCell& cell) {
         const std::size_t s = indexOf(cell.scancode);

@@ -30,8 +30,14 @@ class LibraryKeyboardState : public KeyboardState
 {
 public:
     bool isKeyPressed(mivra::Keyboard::Scan scancode) const override { return mivra::Keyboard::isKeyPressed(scancode); }
-    mivra::Keyboard::Key localize(mivra::Keyboard::Scan scancode) const override { return mivra::Keyboard::localize(scancode); }
-    mivra::Keyboard::Scan delocalize(mivra::Keyboard::Key code) const override { return mivra::Keyboard::delocalize(code); }
+    mivra::Keyboard::Key localize(mivra::Keyboard::Scan scancode) const override
+    {
+        return mivra::Keyboard::localize(scancode);
+    }
+    mivra::Keyboard::Scan delocalize(mivra::Keyboard::Key code) const override
+    {
+        return mivra::Keyboard::delocalize(code);
+    }
     mivra::String getDescription(mivra::Keyboard::Scan scancode) const override
     {
         return mivra::Keyboard::getDescription(scancode);

@@ -11,8 +11,8 @@ namespace keyboard
 class ShinyText : public mivra::Text
 {
 public:
-    ShinyText(const mivra::Font& font, const mivra::String& string, mivra::Vector2f position) :
-        mivra::Text(font, string, 18)
+    ShinyText(const mivra::Font& font, const mivra::String& string, mivra::Vector2f position)
+        : mivra::Text(font, string, 18)
     {
         // Lines 20 pixels apart whatever the font's own spacing.
         setLineSpacing(20.f / font.getLineSpacing(18));

@@ -85,9 +85,12 @@ int main()
         keyboard::KeyboardView keyboardView(font);
         keyboardView.setPosition({16.f, 16.f});
 
-        keyboard::ShinyText keyPressedText(font, keyboard::keyPressedColumn.heading, keyboard::keyPressedColumn.position);
-        keyboard::ShinyText keyReleasedText(font, keyboard::keyReleasedColumn.heading, keyboard::keyReleasedColumn.position);
-        keyboard::ShinyText textEnteredText(font, keyboard::textEnteredColumn.heading, keyboard::textEnteredColumn.position);
+        keyboard::ShinyText keyPressedText(font, keyboard::keyPressedColumn.heading,
+                                           keyboard::keyPressedColumn.position);
+        keyboard::ShinyText keyReleasedText(font, keyboard::keyReleasedColumn.heading,
+                                            keyboard::keyReleasedColumn.position);
+        keyboard::ShinyText textEnteredText(font, keyboard::textEnteredColumn.heading,
+                                            keyboard::textEnteredColumn.position);
         mivra::Text keysHeldText(font, mivra::String(), keyboard::columnCharacterSize);
         keysHeldText.setLineSpacing(20.f / font.getLineSpacing(keyboard::columnCharacterSize));
         keysHeldText.setPosition(keyboard::keysHeldColumn.position);
@@ -119,8 +122,8 @@ int main()
                 }
                 else if (const auto* released = event->getIf<mivra::Event::KeyReleased>())
                 {
-                    showKeyEvent(*released, keyboard::keyReleasedColumn.heading, keyReleasedText, releasedSound, errorSound,
-                                 [&](mivra::Keyboard::Scan s) { keyboardView.notifyReleased(s); });
+                    showKeyEvent(*released, keyboard::keyReleasedColumn.heading, keyReleasedText, releasedSound,
+                                 errorSound, [&](mivra::Keyboard::Scan s) { keyboardView.notifyReleased(s); });
                 }
                 else if (const auto* text = event->getIf<mivra::Event::TextEntered>())
                 {

@@ -63,7 +63,8 @@ std::optional<Pixelate> createPixelate(const std::filesystem::path& directory)
 
 // WaveBlur
 
-WaveBlur::WaveBlur(mivra::Text&& text, mivra::Shader&& shader) : paragraph(std::move(text)), effectShader(std::move(shader))
+WaveBlur::WaveBlur(mivra::Text&& text, mivra::Shader&& shader)
+    : paragraph(std::move(text)), effectShader(std::move(shader))
 {
 }
 
@@ -136,7 +137,8 @@ std::optional<StormBlink> createStormBlink(const std::filesystem::path& director
 
 // Edge
 
-Edge::Edge(mivra::RenderTexture&& renderTexture, mivra::Texture&& backdrop, mivra::Texture&& tiles, mivra::Shader&& shader)
+Edge::Edge(mivra::RenderTexture&& renderTexture, mivra::Texture&& backdrop, mivra::Texture&& tiles,
+           mivra::Shader&& shader)
     : canvas(std::move(renderTexture)), backdropTexture(std::move(backdrop)), tileTexture(std::move(tiles)),
       effectShader(std::move(shader))
 {
@@ -183,7 +185,8 @@ std::optional<Edge> createEdge(const std::filesystem::path& directory)
     if (!shader.loadFromFile(directory / "edge.frag", mivra::Shader::Type::Fragment))
         return std::nullopt;
     shader.setUniform("texture", mivra::Shader::CurrentTexture);
-    return std::optional<Edge>(std::in_place, std::move(canvas), std::move(backdrop), std::move(tiles), std::move(shader));
+    return std::optional<Edge>(std::in_place, std::move(canvas), std::move(backdrop), std::move(tiles),
+                               std::move(shader));
 }
 
 // Geometry

@@ -18,7 +18,8 @@ public:
     static constexpr unsigned effectCount = 5;
     static constexpr mivra::Vector2u windowSize{800, 600};
 
-    Gallery(const mivra::Font& font, const mivra::Texture& captionTexture, const std::array<Effect*, effectCount>& effects);
+    Gallery(const mivra::Font& font, const mivra::Texture& captionTexture,
+            const std::array<Effect*, effectCount>& effects);
 
     // Left and Right change the effect; every key rewrites the label.
     void handleKey(mivra::Keyboard::Key key);

@@ -31,8 +31,9 @@ try
         return 1;
     }
     const std::filesystem::path resources(MIVRA_RESOURCE_DIR);
-    mivra::RenderWindow window(mivra::VideoMode(shader::Gallery::windowSize), "Mivra Shader", mivra::Style::Titlebar | mivra::Style::Close,
-                               mivra::State::Windowed, mivra::ContextSettings{});
+    mivra::RenderWindow window(mivra::VideoMode(shader::Gallery::windowSize), "Mivra Shader",
+                               mivra::Style::Titlebar | mivra::Style::Close, mivra::State::Windowed,
+                               mivra::ContextSettings{});
     window.setVerticalSyncEnabled(true);
     const mivra::Font font(resources / "tuffy.ttf");
 
@@ -43,8 +44,9 @@ try
     std::optional<shader::Geometry> geometry = shader::createGeometry(resources);
 
     const mivra::Texture captionTexture(resources / "text-background.png");
-    shader::Gallery gallery(font, captionTexture,
-                            {present(pixelate), present(waveBlur), present(stormBlink), present(edge), present(geometry)});
+    shader::Gallery gallery(
+        font, captionTexture,
+        {present(pixelate), present(waveBlur), present(stormBlink), present(edge), present(geometry)});
     const mivra::Clock effectClock;
 
     // Loop: events, update, draw

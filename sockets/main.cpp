@@ -127,8 +127,7 @@ void runUdpServer(unsigned short port)
     const std::optional<Datagram> message = receiveDatagram(socket);
     if (!message)
         return;
-    std::cout << "Message received from client " << message->sender << ": " << std::quoted(message->text)
-              << std::endl;
+    std::cout << "Message received from client " << message->sender << ": " << std::quoted(message->text) << std::endl;
 
     if (socket.send(serverGreeting.data(), serverGreeting.size(), message->sender, message->senderPort) !=
         mivra::Socket::Status::Done)

@@ -6,7 +6,7 @@ namespace tennis
 {
 namespace
 {
-constexpr float topLimit = 5.f;      // paddles stop 5 pixels from the walls
+constexpr float topLimit = 5.f; // paddles stop 5 pixels from the walls
 constexpr float bottomLimit = 595.f;
 constexpr float maxDeviation = 20.f; // degrees added to or taken from a returned ball's heading
 

@@ -43,7 +43,7 @@ struct PlayerInput
 // What a frame of play produced for the program to show and play.
 struct StepResult
 {
-    int hits = 0;              // bounces off a wall or a paddle: one sound each
+    int hits = 0;               // bounces off a wall or a paddle: one sound each
     bool bannerChanged = false; // the game ended and `banner` holds the new message
 };
 
@@ -67,8 +67,7 @@ public:
     // One frame of play, `elapsed` since the previous one. The computer decides again when more
     // than 0.1 s have passed on `opponentClock` (anything with getElapsedTime() and restart()).
     template <typename OpponentClock>
-    StepResult step(mivra::Time elapsed, const PlayerInput& input, OpponentClock& opponentClock,
-                    std::mt19937& engine)
+    StepResult step(mivra::Time elapsed, const PlayerInput& input, OpponentClock& opponentClock, std::mt19937& engine)
     {
         const float dt = static_cast<float>(elapsed.asMicroseconds()) / 1'000'000.f;
         movePaddles(dt, input);

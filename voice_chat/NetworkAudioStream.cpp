@@ -49,7 +49,8 @@ std::uint16_t NetworkAudioStream::listeningPort() const
 
 void NetworkAudioStream::acceptAndPlay()
 {
-    std::cout << "Server is listening to port " << listener.getLocalPort() << ", waiting for connections... " << std::endl;
+    std::cout << "Server is listening to port " << listener.getLocalPort() << ", waiting for connections... "
+              << std::endl;
 
     if (listener.accept(client) != mivra::Socket::Status::Done)
     {
@@ -82,28 +83,29 @@ void NetworkAudioStream::receivePackets()
 
         incoming.clear();
         const std::size_t room = maxSamples - receivedSamples.size(); // only this thread changes the size
-        const voice_chat::PacketContent content = voice_chat::readPacket(packet.getData(), packet.getDataSize(), incoming, room);
+        const voice_chat::PacketContent content = voice_chat::readPacket(packet.getData(), packet.getDataSize(),
+                                                                         incoming, room);
         switch (content)
         {
-            case voice_chat::PacketContent::Samples:
-                if (!append(incoming))
-                    return;
-                break;
-            case voice_chat::PacketContent::RecordingFull:
-                if (!append(incoming))
-                    return;
-                std::cerr << "The recording has reached its limit of " << maxSamples
-                          << " samples; the rest of the data is ignored" << std::endl;
-                finish();
-                break;
-            case voice_chat::PacketContent::EndOfStream:
-                std::cout << "Audio data has been 100% received!" << std::endl;
-                finish();
-                break;
-            case voice_chat::PacketContent::Invalid:
-                std::cout << "Invalid packet received..." << std::endl;
-                finish();
-                break;
+        case voice_chat::PacketContent::Samples:
+            if (!append(incoming))
+                return;
+            break;
+        case voice_chat::PacketContent::RecordingFull:
+            if (!append(incoming))
+                return;
+            std::cerr << "The recording has reached its limit of " << maxSamples
+                      << " samples; the rest of the data is ignored" << std::endl;
+            finish();
+            break;
+        case voice_chat::PacketContent::EndOfStream:
+            std::cout << "Audio data has been 100% received!" << std::endl;
+            finish();
+            break;
+        case voice_chat::PacketContent::Invalid:
+            std::cout << "Invalid packet received..." << std::endl;
+            finish();
+            break;
         }
     }
 }

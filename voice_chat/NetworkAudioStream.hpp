@@ -54,8 +54,8 @@ private:
     // Guarded by mutex. Blocks that never move: a chunk points into them, valid after the lock is
     // left while the receiver appends, so neither side copies the recording.
     voice_chat::SampleBlocks receivedSamples;
-    std::size_t readOffset{};   // streaming thread only
-    bool finished{false};       // guarded by mutex
+    std::size_t readOffset{}; // streaming thread only
+    bool finished{false};     // guarded by mutex
     std::size_t maxSamples;
     std::vector<std::int16_t> incoming; // receiving thread only: the samples of the last packet
 };

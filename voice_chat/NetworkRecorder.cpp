@@ -7,9 +7,7 @@
 #include <iostream>
 
 NetworkRecorder::NetworkRecorder(mivra::IpAddress serverAddress, std::uint16_t serverPort, mivra::Time sendTimeout)
-    : serverAddress(serverAddress),
-      serverPort(serverPort),
-      sendTimeout(sendTimeout)
+    : serverAddress(serverAddress), serverPort(serverPort), sendTimeout(sendTimeout)
 {
 }
 

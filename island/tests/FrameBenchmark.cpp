@@ -84,12 +84,10 @@ int main()
     std::vector<double> direct, cached, changed;
     for (int i = 0; i < 10; ++i)
     {
-        direct.push_back(timeFrame(window,
-                                   [&]
-                                   {
-                                       shader.setUniform("lightFactor", 0.7f);
-                                       window.draw(buffer, mivra::RenderStates(&shader));
-                                   }));
+        direct.push_back(timeFrame(window, [&] {
+            shader.setUniform("lightFactor", 0.7f);
+            window.draw(buffer, mivra::RenderStates(&shader));
+        }));
         // lightFactor differs from the last frame's: the mesh is rendered into the texture, then copied.
         const float lightFactor = (i % 2 == 0) ? 0.6f : 0.7f;
         changed.push_back(timeFrame(window, [&] { view.draw(window, lightFactor); }));
@@ -97,13 +95,16 @@ int main()
             cached.push_back(timeFrame(window, [&] { view.draw(window, lightFactor); }));
     }
 
-    std::printf("island frame with the terrain shown (800 x 600, %u vertices, no vertical sync)\n", island::terrainVertexCount);
+    std::printf("island frame with the terrain shown (800 x 600, %u vertices, no vertical sync)\n",
+                island::terrainVertexCount);
     std::printf("  upload of the vertex buffer: %8.1f ms\n", uploadMs);
-    const Figures directFigures = summarise(direct), cachedFigures = summarise(cached), changedFigures = summarise(changed);
+    const Figures directFigures = summarise(direct), cachedFigures = summarise(cached),
+                  changedFigures = summarise(changed);
     print("vertex buffer drawn every frame:", directFigures);
     print("cached terrain, nothing changed:", cachedFigures);
     print("cached terrain, first frame after a change:", changedFigures);
-    std::printf("  cached terrain, preparing the texture: %7.2f ms, then the first frame: %7.2f ms\n", prepareMs, firstMs);
+    std::printf("  cached terrain, preparing the texture: %7.2f ms, then the first frame: %7.2f ms\n", prepareMs,
+                firstMs);
     std::printf("  median cached / direct: %.3f, first after a change / direct: %.3f\n",
                 cachedFigures.median / directFigures.median, changedFigures.median / directFigures.median);
     return 0;

@@ -25,7 +25,8 @@ inline void buildPlainTerrainBlock(std::uint32_t block, const TerrainSettings& s
             cell[2] = terrainVertexAt(x + 1, y + 1, settings);
             cell[3] = cell[0];
             cell[4] = cell[2];
-            cell[5] = firstRow ? terrainVertexAt(x + 1, y, settings) : previous[static_cast<std::size_t>(x) * verticesPerCell + 2];
+            cell[5] = firstRow ? terrainVertexAt(x + 1, y, settings)
+                               : previous[static_cast<std::size_t>(x) * verticesPerCell + 2];
             if (x < gridWidth - 1)
             {
                 cell[6] = cell[5];

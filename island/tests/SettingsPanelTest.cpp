@@ -30,18 +30,17 @@ TEST(SettingsPanel, DefaultText)
 {
     TerrainSettings settings;
     const SettingsPanel panel(settings);
-    EXPECT_EQ(text(panel),
-              "perlinOctaves:  3\n\n"
-              "Use the arrow keys to change the values.\nUse the return key to regenerate the terrain.\n\n"
-              ">>  perlinFrequency:  7\n"
-              "       perlinFrequencyBase:  4\n"
-              "       heightBase:  0\n"
-              "       edgeFactor:  0.9\n"
-              "       edgeDropoffExponent:  1.5\n"
-              "       snowcapHeight:  0.6\n"
-              "       heightFactor:  300\n"
-              "       heightFlatten:  3\n"
-              "       lightFactor:  0.7\n");
+    EXPECT_EQ(text(panel), "perlinOctaves:  3\n\n"
+                           "Use the arrow keys to change the values.\nUse the return key to regenerate the terrain.\n\n"
+                           ">>  perlinFrequency:  7\n"
+                           "       perlinFrequencyBase:  4\n"
+                           "       heightBase:  0\n"
+                           "       edgeFactor:  0.9\n"
+                           "       edgeDropoffExponent:  1.5\n"
+                           "       snowcapHeight:  0.6\n"
+                           "       heightFactor:  300\n"
+                           "       heightFlatten:  3\n"
+                           "       lightFactor:  0.7\n");
 }
 
 TEST(SettingsPanel, CursorWrapsBothWays)

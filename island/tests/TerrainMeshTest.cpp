@@ -26,8 +26,9 @@ TEST(TerrainMesh, AFailedAllocationStartsNoWorkerAndLeavesNoArray)
 
 TEST(TerrainMesh, AllocatesDefaultVerticesAndBuildsIntoThem)
 {
-    TerrainMesh mesh([](std::uint32_t block, const TerrainSettings&, BlockScratch& scratch)
-                     { scratch.vertices.assign(verticesPerBlock, Vertex{{1.f, static_cast<float>(block)}}); });
+    TerrainMesh mesh([](std::uint32_t block, const TerrainSettings&, BlockScratch& scratch) {
+        scratch.vertices.assign(verticesPerBlock, Vertex{{1.f, static_cast<float>(block)}});
+    });
     ASSERT_TRUE(mesh.allocate());
     ASSERT_EQ(mesh.vertices.size(), terrainVertexCount);
     EXPECT_EQ(mesh.vertices.front().color, Color::White);
@@ -44,8 +45,7 @@ TEST(TerrainMesh, LeavingTheScopeMidGenerationJoinsTheWorkersFirst)
 {
     std::atomic<int> started = 0;
     std::atomic<int> finished = 0;
-    const auto slowBuilder = [&](std::uint32_t, const TerrainSettings&, BlockScratch& scratch)
-    {
+    const auto slowBuilder = [&](std::uint32_t, const TerrainSettings&, BlockScratch& scratch) {
         ++started;
         std::this_thread::sleep_for(30ms);
         scratch.vertices.assign(verticesPerBlock, Vertex{{2.f, 3.f}});

@@ -73,8 +73,8 @@ TEST(TerrainElevation, StaysWithinZeroAndOneForNegativeAndExtremeSettings)
                 for (std::uint32_t x = 0; x <= 800; x += 50)
                 {
                     const float e = elevationAt(x, y, settings);
-                    ASSERT_TRUE(e >= 0.0f && e <= 1.0f)
-                        << "elevation " << e << " at " << x << ", " << y << " edgeFactor " << edgeFactor << " heightBase " << heightBase;
+                    ASSERT_TRUE(e >= 0.0f && e <= 1.0f) << "elevation " << e << " at " << x << ", " << y
+                                                        << " edgeFactor " << edgeFactor << " heightBase " << heightBase;
                 }
         }
     // A negative edgeFactor raises the edges instead of sinking them.
@@ -279,9 +279,10 @@ TEST(TerrainBlock, BuilderMatchesPerSlotEvaluationBitForBit)
                     {
                         const GridPoint p = cellSlotPoint(x, y, slot);
                         const Vertex expected = terrainVertexAt(p.x, p.y, settings);
-                        const Vertex& actual = scratch.vertices[(y - rows.first) * verticesPerRow + x * verticesPerCell + slot];
-                        ASSERT_TRUE(sameBits(actual, expected))
-                            << "cell " << x << ", " << y << " slot " << slot << ": " << actual << " instead of " << expected;
+                        const Vertex& actual =
+                            scratch.vertices[(y - rows.first) * verticesPerRow + x * verticesPerCell + slot];
+                        ASSERT_TRUE(sameBits(actual, expected)) << "cell " << x << ", " << y << " slot " << slot << ": "
+                                                                << actual << " instead of " << expected;
                     }
         }
 }

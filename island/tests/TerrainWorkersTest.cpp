@@ -24,7 +24,12 @@ TerrainWorkers::Handoff waitUntilShown(TerrainWorkers& workers, int& uploads)
     const auto deadline = std::chrono::steady_clock::now() + 50s;
     for (;;)
     {
-        const auto result = workers.handoff([&] { ++uploads; return true; }, [] {});
+        const auto result = workers.handoff(
+            [&] {
+                ++uploads;
+                return true;
+            },
+            [] {});
         if (result != TerrainWorkers::Handoff::Pending || std::chrono::steady_clock::now() > deadline)
             return result;
         std::this_thread::sleep_for(2ms);
@@ -78,7 +83,8 @@ TEST(TerrainWorkers, GenerationEqualsPerSlotEvaluationBitForBit)
                 const GridPoint p = cellSlotPoint(x, y, slot);
                 const Vertex& expected = points[p.y * (gridWidth + 1) + p.x];
                 const Vertex& actual = mesh[6 * (800 * y + x) + slot];
-                ASSERT_TRUE(sameBits(actual, expected)) << "cell " << x << ", " << y << " slot " << slot << ": " << actual << " instead of " << expected;
+                ASSERT_TRUE(sameBits(actual, expected))
+                    << "cell " << x << ", " << y << " slot " << slot << ": " << actual << " instead of " << expected;
             }
 }
 
@@ -86,7 +92,8 @@ TEST(TerrainWorkers, EveryRowIsBuiltOnceAndCopiedToItsPlace)
 {
     MarkingBuilder marker;
     std::vector<Vertex> mesh(terrainVertexCount, Vertex{{-1.0f, -1.0f}, {}, {}});
-    TerrainWorkers workers([&](std::uint32_t b, const TerrainSettings& s, BlockScratch& scratch) { marker(b, s, scratch); });
+    TerrainWorkers workers(
+        [&](std::uint32_t b, const TerrainSettings& s, BlockScratch& scratch) { marker(b, s, scratch); });
     workers.startTerrainWorkers();
     TerrainSettings settings;
     settings.heightBase = 7.0f;
@@ -119,7 +126,8 @@ TEST(TerrainWorkers, SecondGenerationWaitsForTheFirstAndOnlyItIsUploaded)
 {
     MarkingBuilder marker;
     std::vector<Vertex> mesh(terrainVertexCount);
-    TerrainWorkers workers([&](std::uint32_t b, const TerrainSettings& s, BlockScratch& scratch) { marker(b, s, scratch); });
+    TerrainWorkers workers(
+        [&](std::uint32_t b, const TerrainSettings& s, BlockScratch& scratch) { marker(b, s, scratch); });
     workers.startTerrainWorkers();
     TerrainSettings settings;
     settings.heightBase = 1.0f;
@@ -131,13 +139,20 @@ TEST(TerrainWorkers, SecondGenerationWaitsForTheFirstAndOnlyItIsUploaded)
     ASSERT_EQ(waitUntilShown(workers, uploads), TerrainWorkers::Handoff::Shown);
     EXPECT_EQ(uploads, 1);
     // A later frame draws the same terrain without uploading it again.
-    EXPECT_EQ(workers.handoff([&] { ++uploads; return true; }, [] {}), TerrainWorkers::Handoff::Shown);
+    EXPECT_EQ(workers.handoff(
+                  [&] {
+                      ++uploads;
+                      return true;
+                  },
+                  [] {}),
+              TerrainWorkers::Handoff::Shown);
     EXPECT_EQ(uploads, 1);
     workers.stopTerrainWorkers();
 
     ASSERT_EQ(marker.builds.size(), 2u * blockCount);
     for (std::size_t i = 0; i < marker.builds.size(); ++i)
-        EXPECT_EQ(marker.builds[i].first, i < blockCount ? 1.0f : 2.0f) << "build " << i << " of block " << marker.builds[i].second;
+        EXPECT_EQ(marker.builds[i].first, i < blockCount ? 1.0f : 2.0f)
+            << "build " << i << " of block " << marker.builds[i].second;
     for (std::size_t i = 0; i < mesh.size(); i += 997)
         ASSERT_EQ(mesh[i].texCoords.x, 2.0f) << "vertex " << i;
 }

@@ -13,9 +13,8 @@ namespace island::testing
 inline bool sameBits(const Vertex& a, const Vertex& b)
 {
     const auto bits = [](float f) { return std::bit_cast<std::uint32_t>(f); };
-    return bits(a.position.x) == bits(b.position.x) && bits(a.position.y) == bits(b.position.y) &&
-           a.color == b.color && bits(a.texCoords.x) == bits(b.texCoords.x) &&
-           bits(a.texCoords.y) == bits(b.texCoords.y);
+    return bits(a.position.x) == bits(b.position.x) && bits(a.position.y) == bits(b.position.y) && a.color == b.color &&
+           bits(a.texCoords.x) == bits(b.texCoords.x) && bits(a.texCoords.y) == bits(b.texCoords.y);
 }
 
 } // namespace island::testing
@@ -25,8 +24,8 @@ namespace mivra
 {
 inline std::ostream& operator<<(std::ostream& out, const Vertex& v)
 {
-    return out << "{(" << v.position.x << ", " << v.position.y << ") rgba(" << int(v.color.r) << ", "
-               << int(v.color.g) << ", " << int(v.color.b) << ", " << int(v.color.a) << ") n("
-               << v.texCoords.x << ", " << v.texCoords.y << ")}";
+    return out << "{(" << v.position.x << ", " << v.position.y << ") rgba(" << int(v.color.r) << ", " << int(v.color.g)
+               << ", " << int(v.color.b) << ", " << int(v.color.a) << ") n(" << v.texCoords.x << ", " << v.texCoords.y
+               << ")}";
 }
 } // namespace mivra

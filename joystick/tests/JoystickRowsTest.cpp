@@ -114,8 +114,8 @@ TEST(JoystickRows, AnAxisIsKeptFromThePreviousJoystickUntilADisconnection)
     EXPECT_EQ(label(rows, "ID"), "Joystick 1:");
     EXPECT_EQ(value(rows, "ID"), "Without Z");
     EXPECT_EQ(value(rows, "X"), "-20.00");
-    EXPECT_EQ(value(rows, "Z"), "55.50");        // left over from joystick 0
-    EXPECT_EQ(value(rows, button(7)), "true");   // likewise
+    EXPECT_EQ(value(rows, "Z"), "55.50");      // left over from joystick 0
+    EXPECT_EQ(value(rows, button(7)), "true"); // likewise
     EXPECT_EQ(value(rows, button(0)), "false");
 
     rows.resetRows();

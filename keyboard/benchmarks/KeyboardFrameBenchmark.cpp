@@ -97,7 +97,8 @@ void KeyboardViewOnly(benchmark::State& state)
         scene.window.draw(scene.view);
     }
     scene.window.display();
-    state.counters["allocs/frame"] = static_cast<double>(mivra::test::allocationCount() - start) / static_cast<double>(state.iterations());
+    state.counters["allocs/frame"] = static_cast<double>(mivra::test::allocationCount() - start) /
+                                     static_cast<double>(state.iterations());
 }
 BENCHMARK(KeyboardViewOnly)->Unit(benchmark::kMicrosecond)->MinTime(1.0);
 // The live key state a frame asks for: 101 key codes (the held-keys list) and 146 scancodes

@@ -21,11 +21,12 @@ std::vector<std::string> expectedKeyNames()
         names.emplace_back(1, c);
     for (int i = 0; i <= 9; ++i)
         names.push_back("Num" + std::to_string(i));
-    for (const char* name : {"Escape", "LControl", "LShift", "LAlt", "LSystem", "RControl", "RShift", "RAlt",
-                             "RSystem", "Menu", "LBracket", "RBracket", "Semicolon", "Comma", "Period",
-                             "Apostrophe", "Slash", "Backslash", "Grave", "Equal", "Hyphen", "Space", "Enter",
-                             "Backspace", "Tab", "PageUp", "PageDown", "End", "Home", "Insert", "Delete", "Add",
-                             "Subtract", "Multiply", "Divide", "Left", "Right", "Up", "Down"})
+    for (const char* name :
+         {"Escape",   "LControl",  "LShift",   "LAlt",     "LSystem",   "RControl", "RShift", "RAlt",
+          "RSystem",  "Menu",      "LBracket", "RBracket", "Semicolon", "Comma",    "Period", "Apostrophe",
+          "Slash",    "Backslash", "Grave",    "Equal",    "Hyphen",    "Space",    "Enter",  "Backspace",
+          "Tab",      "PageUp",    "PageDown", "End",      "Home",      "Insert",   "Delete", "Add",
+          "Subtract", "Multiply",  "Divide",   "Left",     "Right",     "Up",       "Down"})
         names.emplace_back(name);
     for (int i = 0; i <= 9; ++i)
         names.push_back("Numpad" + std::to_string(i));
@@ -43,25 +44,58 @@ std::vector<std::string> expectedScancodeNames()
     for (int i = 1; i <= 9; ++i)
         names.push_back("Num" + std::to_string(i));
     names.emplace_back("Num0");
-    for (const char* name : {"Enter", "Escape", "Backspace", "Tab", "Space", "Hyphen", "Equal", "LBracket",
-                             "RBracket", "Backslash", "Semicolon", "Apostrophe", "Grave", "Comma", "Period", "Slash"})
+    for (const char* name : {"Enter", "Escape", "Backspace", "Tab", "Space", "Hyphen", "Equal", "LBracket", "RBracket",
+                             "Backslash", "Semicolon", "Apostrophe", "Grave", "Comma", "Period", "Slash"})
         names.emplace_back(name);
     for (int i = 1; i <= 24; ++i)
         names.push_back("F" + std::to_string(i));
-    for (const char* name : {"CapsLock", "PrintScreen", "ScrollLock", "Pause", "Insert", "Home", "PageUp", "Delete",
-                             "End", "PageDown", "Right", "Left", "Down", "Up", "NumLock", "NumpadDivide",
-                             "NumpadMultiply", "NumpadMinus", "NumpadPlus", "NumpadEqual", "NumpadEnter",
-                             "NumpadDecimal"})
+    for (const char* name :
+         {"CapsLock",   "PrintScreen", "ScrollLock",  "Pause",        "Insert",         "Home",
+          "PageUp",     "Delete",      "End",         "PageDown",     "Right",          "Left",
+          "Down",       "Up",          "NumLock",     "NumpadDivide", "NumpadMultiply", "NumpadMinus",
+          "NumpadPlus", "NumpadEqual", "NumpadEnter", "NumpadDecimal"})
         names.emplace_back(name);
     for (int i = 1; i <= 9; ++i)
         names.push_back("Numpad" + std::to_string(i));
     names.emplace_back("Numpad0");
-    for (const char* name :
-         {"NonUsBackslash", "Application", "Execute", "ModeChange", "Help", "Menu", "Select", "Redo", "Undo", "Cut",
-          "Copy", "Paste", "VolumeMute", "VolumeUp", "VolumeDown", "MediaPlayPause", "MediaStop", "MediaNextTrack",
-          "MediaPreviousTrack", "LControl", "LShift", "LAlt", "LSystem", "RControl", "RShift", "RAlt", "RSystem",
-          "Back", "Forward", "Refresh", "Stop", "Search", "Favorites", "HomePage", "LaunchApplication1",
-          "LaunchApplication2", "LaunchMail", "LaunchMediaSelect"})
+    for (const char* name : {"NonUsBackslash",
+                             "Application",
+                             "Execute",
+                             "ModeChange",
+                             "Help",
+                             "Menu",
+                             "Select",
+                             "Redo",
+                             "Undo",
+                             "Cut",
+                             "Copy",
+                             "Paste",
+                             "VolumeMute",
+                             "VolumeUp",
+                             "VolumeDown",
+                             "MediaPlayPause",
+                             "MediaStop",
+                             "MediaNextTrack",
+                             "MediaPreviousTrack",
+                             "LControl",
+                             "LShift",
+                             "LAlt",
+                             "LSystem",
+                             "RControl",
+                             "RShift",
+                             "RAlt",
+                             "RSystem",
+                             "Back",
+                             "Forward",
+                             "Refresh",
+                             "Stop",
+                             "Search",
+                             "Favorites",
+                             "HomePage",
+                             "LaunchApplication1",
+                             "LaunchApplication2",
+                             "LaunchMail",
+                             "LaunchMediaSelect"})
         names.emplace_back(name);
     return names;
 }

@@ -21,7 +21,7 @@ class FakeKeyboard : public keyboard::KeyboardState
 {
 public:
     std::set<Scan> held;
-    std::map<Scan, Key> localized;   // exceptions to the identity mapping
+    std::map<Scan, Key> localized; // exceptions to the identity mapping
     std::map<Scan, mivra::String> descriptions;
 
     bool isKeyPressed(Scan scancode) const override { return held.count(scancode) != 0; }

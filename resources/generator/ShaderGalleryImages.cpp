@@ -27,7 +27,10 @@ Rgba mix(Rgba x, Rgba y, float t)
 class Canvas
 {
 public:
-    Canvas(int width, int height, Rgba fill) : m_width(width), m_height(height), m_pixels(static_cast<std::size_t>(width) * height, fill) {}
+    Canvas(int width, int height, Rgba fill)
+        : m_width(width), m_height(height), m_pixels(static_cast<std::size_t>(width) * height, fill)
+    {
+    }
 
     int width() const { return m_width; }
     int height() const { return m_height; }
@@ -64,19 +67,20 @@ public:
                 const float cover = static_cast<float>(hits) / 16.0f * colour.a / 255.0f;
                 Rgba& p = at(x, y);
                 const float alpha = cover * 255.0f + p.a * (1.0f - cover);
-                p = {p.r + (colour.r - p.r) * cover, p.g + (colour.g - p.g) * cover, p.b + (colour.b - p.b) * cover, alpha};
+                p = {p.r + (colour.r - p.r) * cover, p.g + (colour.g - p.g) * cover, p.b + (colour.b - p.b) * cover,
+                     alpha};
             }
     }
 
     void rect(float x, float y, float w, float h, Rgba colour)
     {
-        paint(x, y, x + w, y + h, colour, [&](float px, float py) { return px >= x && px < x + w && py >= y && py < y + h; });
+        paint(x, y, x + w, y + h, colour,
+              [&](float px, float py) { return px >= x && px < x + w && py >= y && py < y + h; });
     }
 
     void roundedRect(float x, float y, float w, float h, float radius, Rgba colour)
     {
-        paint(x, y, x + w, y + h, colour, [&](float px, float py)
-        {
+        paint(x, y, x + w, y + h, colour, [&](float px, float py) {
             const float cx = std::clamp(px, x + radius, x + w - radius);
             const float cy = std::clamp(py, y + radius, y + h - radius);
             return px >= x && px < x + w && py >= y && py < y + h && std::hypot(px - cx, py - cy) <= radius;
@@ -85,8 +89,7 @@ public:
 
     void ellipse(float cx, float cy, float rx, float ry, Rgba colour)
     {
-        paint(cx - rx, cy - ry, cx + rx, cy + ry, colour, [&](float px, float py)
-        {
+        paint(cx - rx, cy - ry, cx + rx, cy + ry, colour, [&](float px, float py) {
             const float dx = (px - cx) / rx;
             const float dy = (py - cy) / ry;
             return dx * dx + dy * dy <= 1.0f;
@@ -97,8 +100,7 @@ public:
 
     void ring(float cx, float cy, float r, float thickness, Rgba colour)
     {
-        paint(cx - r, cy - r, cx + r, cy + r, colour, [&](float px, float py)
-        {
+        paint(cx - r, cy - r, cx + r, cy + r, colour, [&](float px, float py) {
             const float d = std::hypot(px - cx, py - cy);
             return d <= r && d >= r - thickness;
         });
@@ -108,9 +110,8 @@ public:
     void line(float x0, float y0, float x1, float y1, float width, Rgba colour)
     {
         const float half = width / 2.0f;
-        paint(std::min(x0, x1) - half, std::min(y0, y1) - half, std::max(x0, x1) + half, std::max(y0, y1) + half, colour,
-              [&](float px, float py)
-              {
+        paint(std::min(x0, x1) - half, std::min(y0, y1) - half, std::max(x0, x1) + half, std::max(y0, y1) + half,
+              colour, [&](float px, float py) {
                   const float dx = x1 - x0;
                   const float dy = y1 - y0;
                   const float lengthSquared = dx * dx + dy * dy;
@@ -177,9 +178,10 @@ bool writeBackground(const std::filesystem::path& path)
         const float base = 330.0f + 40.0f * static_cast<float>(range);
         const float amplitude = 60.0f - 12.0f * static_cast<float>(range);
         const float phase = 1.7f * static_cast<float>(range);
-        c.paint(0, base - amplitude * 2, 800, 600, ranges[range], [&](float x, float y)
-        {
-            const float ridge = base - amplitude * (0.6f * std::sin(x * 0.011f + phase) + 0.4f * std::sin(x * 0.029f + 2 * phase)) - amplitude;
+        c.paint(0, base - amplitude * 2, 800, 600, ranges[range], [&](float x, float y) {
+            const float ridge =
+                base - amplitude * (0.6f * std::sin(x * 0.011f + phase) + 0.4f * std::sin(x * 0.029f + 2 * phase)) -
+                amplitude;
             return y >= ridge;
         });
     }
@@ -203,17 +205,20 @@ bool writeBackground(const std::filesystem::path& path)
 const std::vector<std::vector<std::pair<float, float>>>& letterStrokes(char letter)
 {
     static const std::vector<std::vector<std::pair<float, float>>> m{{{0, 6}, {0, 0}, {2, 3}, {4, 0}, {4, 6}}};
-    static const std::vector<std::vector<std::pair<float, float>>> i{{{2, 0}, {2, 6}}, {{1, 0}, {3, 0}}, {{1, 6}, {3, 6}}};
+    static const std::vector<std::vector<std::pair<float, float>>> i{
+        {{2, 0}, {2, 6}}, {{1, 0}, {3, 0}}, {{1, 6}, {3, 6}}};
     static const std::vector<std::vector<std::pair<float, float>>> v{{{0, 0}, {2, 6}, {4, 0}}};
-    static const std::vector<std::vector<std::pair<float, float>>> r{{{0, 6}, {0, 0}, {3, 0}, {4, 1}, {4, 2}, {3, 3}, {0, 3}}, {{2, 3}, {4, 6}}};
-    static const std::vector<std::vector<std::pair<float, float>>> a{{{0, 6}, {2, 0}, {4, 6}}, {{0.8f, 3.8f}, {3.2f, 3.8f}}};
+    static const std::vector<std::vector<std::pair<float, float>>> r{
+        {{0, 6}, {0, 0}, {3, 0}, {4, 1}, {4, 2}, {3, 3}, {0, 3}}, {{2, 3}, {4, 6}}};
+    static const std::vector<std::vector<std::pair<float, float>>> a{{{0, 6}, {2, 0}, {4, 6}},
+                                                                     {{0.8f, 3.8f}, {3.2f, 3.8f}}};
     switch (letter)
     {
-        case 'M': return m;
-        case 'I': return i;
-        case 'V': return v;
-        case 'R': return r;
-        default: return a;
+    case 'M': return m;
+    case 'I': return i;
+    case 'V': return v;
+    case 'R': return r;
+    default: return a;
     }
 }
 
@@ -223,8 +228,7 @@ bool writeBackdrop(const std::filesystem::path& path)
     Canvas c(530, 400, {0, 0, 0, 0});
     c.roundedRect(0, 0, 530, 400, 36, {250, 245, 235});
     c.roundedRect(12, 12, 506, 376, 28, {60, 110, 170});
-    c.shade([](float x, float y, Rgba p)
-    {
+    c.shade([](float x, float y, Rgba p) {
         if (p.a < 255.0f || p.b < 150.0f)
             return p;
         return mix(p, Rgba{110, 60, 150}, std::clamp((x + y) / 930.0f, 0.0f, 1.0f));
@@ -243,7 +247,8 @@ bool writeBackdrop(const std::filesystem::path& path)
     }
     c.circle(120, 300, 45, {240, 190, 60});
     c.rect(210, 260, 90, 85, {230, 90, 80});
-    c.paint(330, 255, 450, 350, {90, 200, 140}, [](float x, float y) { return y <= 350.0f && y >= 255.0f + std::abs(x - 390.0f) * 1.6f; });
+    c.paint(330, 255, 450, 350, {90, 200, 140},
+            [](float x, float y) { return y <= 350.0f && y >= 255.0f + std::abs(x - 390.0f) * 1.6f; });
     return c.writePng(path);
 }
 
@@ -251,7 +256,8 @@ bool writeBackdrop(const std::filesystem::path& path)
 bool writeDevices(const std::filesystem::path& path)
 {
     Canvas c(576, 96, {0, 0, 0, 0});
-    const Rgba tiles[6] = {{220, 80, 70}, {240, 160, 40}, {90, 170, 80}, {60, 140, 200}, {130, 90, 190}, {200, 80, 150}};
+    const Rgba tiles[6] = {{220, 80, 70},  {240, 160, 40}, {90, 170, 80},
+                           {60, 140, 200}, {130, 90, 190}, {200, 80, 150}};
     const Rgba ink{255, 255, 255};
     for (int i = 0; i < 6; ++i)
     {
@@ -279,12 +285,16 @@ bool writeDevices(const std::filesystem::path& path)
     c.rect(324, 74, 40, 5, ink);
     // Speaker.
     c.rect(400, 40, 14, 18, ink);
-    c.paint(412, 24, 432, 74, ink, [](float x, float y) { return x >= 412.0f && std::abs(y - 49.0f) <= 9.0f + (x - 412.0f) * 0.85f && x <= 432.0f; });
+    c.paint(412, 24, 432, 74, ink, [](float x, float y) {
+        return x >= 412.0f && std::abs(y - 49.0f) <= 9.0f + (x - 412.0f) * 0.85f && x <= 432.0f;
+    });
     c.ring(432, 49, 18, 4, ink);
     c.ring(432, 49, 30, 4, ink);
     c.rect(400, 10, 32, 80, tiles[4]);
     c.rect(400, 40, 14, 18, ink);
-    c.paint(412, 24, 432, 74, ink, [](float x, float y) { return x >= 412.0f && std::abs(y - 49.0f) <= 9.0f + (x - 412.0f) * 0.85f && x <= 432.0f; });
+    c.paint(412, 24, 432, 74, ink, [](float x, float y) {
+        return x >= 412.0f && std::abs(y - 49.0f) <= 9.0f + (x - 412.0f) * 0.85f && x <= 432.0f;
+    });
     // Microphone.
     c.roundedRect(516, 16, 24, 42, 12, ink);
     c.ring(528, 46, 20, 4, ink);
@@ -299,8 +309,7 @@ bool writeDevices(const std::filesystem::path& path)
 bool writeLogo(const std::filesystem::path& path)
 {
     Canvas c(128, 128, {255, 255, 255, 0});
-    c.shade([](float x, float y, Rgba)
-    {
+    c.shade([](float x, float y, Rgba) {
         const float d = std::hypot(x - 64.0f, y - 64.0f) / 64.0f;
         const float glow = std::clamp(1.0f - d, 0.0f, 1.0f);
         return Rgba{255, 200 + 55 * glow, 120 + 135 * glow, 255.0f * glow * glow};

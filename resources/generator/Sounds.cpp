@@ -22,8 +22,7 @@ struct Signal
     std::vector<float> samples;
 
     Signal(unsigned int rate, unsigned int channelCount, double seconds)
-        : sampleRate(rate),
-          channels(channelCount),
+        : sampleRate(rate), channels(channelCount),
           samples(static_cast<std::size_t>(seconds * rate) * channelCount, 0.f)
     {
     }
@@ -153,7 +152,8 @@ bool writeDoodlePop(const std::filesystem::path& path)
 Signal ding(unsigned int rate, unsigned int channels)
 {
     Signal s(rate, channels, 1.5);
-    const double partials[][3] = {{1.0, 1.0, 0.9}, {2.76, 0.5, 0.45}, {5.40, 0.25, 0.25}, {8.93, 0.12, 0.12}, {0.5, 0.2, 1.2}};
+    const double partials[][3] = {
+        {1.0, 1.0, 0.9}, {2.76, 0.5, 0.45}, {5.40, 0.25, 0.25}, {8.93, 0.12, 0.12}, {0.5, 0.2, 1.2}};
     for (std::size_t i = 0; i < s.frames(); ++i)
     {
         const double t = static_cast<double>(i) / rate;

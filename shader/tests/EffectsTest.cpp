@@ -51,11 +51,12 @@ class ResourcesWithout
 public:
     explicit ResourcesWithout(const std::string& missing)
     {
-        for (const char* name : {"background.jpg", "pixelate.frag", "wave.vert", "blur.frag", "storm.vert", "blink.frag",
-                                 "mivra.png", "devices.png", "edge.frag", "logo.png", "billboard.vert", "billboard.geom",
-                                 "billboard.frag"})
+        for (const char* name :
+             {"background.jpg", "pixelate.frag", "wave.vert", "blur.frag", "storm.vert", "blink.frag", "mivra.png",
+              "devices.png", "edge.frag", "logo.png", "billboard.vert", "billboard.geom", "billboard.frag"})
             if (name != missing)
-                std::filesystem::copy_file(resources / name, m_scratch.path() / name, std::filesystem::copy_options::overwrite_existing);
+                std::filesystem::copy_file(resources / name, m_scratch.path() / name,
+                                           std::filesystem::copy_options::overwrite_existing);
     }
     const std::filesystem::path& path() const { return m_scratch.path(); }
 
@@ -66,22 +67,19 @@ private:
 TEST(ShaderEffects, EachMissingFileTakesOnlyItsOwnEffect)
 {
     const mivra::Font font(resources / "tuffy.ttf");
-    const std::map<std::string, int> owner{{"", -1},
-                                           {"background.jpg", 0}, {"pixelate.frag", 0},
-                                           {"wave.vert", 1}, {"blur.frag", 1},
-                                           {"storm.vert", 2}, {"blink.frag", 2},
-                                           {"mivra.png", 3}, {"devices.png", 3}, {"edge.frag", 3},
-                                           {"logo.png", 4}, {"billboard.vert", 4}, {"billboard.geom", 4}, {"billboard.frag", 4}};
+    const std::map<std::string, int> owner{
+        {"", -1},          {"background.jpg", 0}, {"pixelate.frag", 0},  {"wave.vert", 1},     {"blur.frag", 1},
+        {"storm.vert", 2}, {"blink.frag", 2},     {"mivra.png", 3},      {"devices.png", 3},   {"edge.frag", 3},
+        {"logo.png", 4},   {"billboard.vert", 4}, {"billboard.geom", 4}, {"billboard.frag", 4}};
     ASSERT_TRUE(mivra::Shader::isGeometryAvailable());
     for (const auto& [missing, effect] : owner)
     {
         SCOPED_TRACE("without " + (missing.empty() ? std::string("nothing") : missing));
         const ResourcesWithout directory(missing);
-        const bool present[5] = {createPixelate(directory.path()).has_value(),
-                                 createWaveBlur(directory.path(), font).has_value(),
-                                 createStormBlink(directory.path()).has_value(),
-                                 createEdge(directory.path()).has_value(),
-                                 createGeometry(directory.path()).has_value()};
+        const bool present[5] = {
+            createPixelate(directory.path()).has_value(), createWaveBlur(directory.path(), font).has_value(),
+            createStormBlink(directory.path()).has_value(), createEdge(directory.path()).has_value(),
+            createGeometry(directory.path()).has_value()};
         for (int i = 0; i < 5; ++i)
             EXPECT_EQ(present[i], i != effect) << "effect " << i;
     }
@@ -209,8 +207,7 @@ TEST(ShaderEffects, PixelateCoarsensWithTheMouse)
 {
     auto pixelate = createPixelate(resources);
     ASSERT_TRUE(pixelate);
-    const auto coloursIn = [&](float mouse)
-    {
+    const auto coloursIn = [&](float mouse) {
         pixelate->animate(0.0f, mouse, mouse);
         const mivra::Image picture = render([&](mivra::RenderTexture& target) { target.draw(*pixelate); });
         std::set<std::uint32_t> colours;
@@ -240,19 +237,22 @@ TEST_F(GalleryTest, LeftAndRightStepThroughARing)
     gallery.handleKey(mivra::Keyboard::Key::Space);
     EXPECT_EQ(gallery.getEffectIndex(), 4u);
     EXPECT_EQ(gallery.getEffectLabel().getString().toAnsiString(), "Current effect: Geometry Shader Billboards");
-    const char* names[] = {"Pixelate", "Wave + Blur", "Storm + Blink", "Edge Post-effect", "Geometry Shader Billboards"};
+    const char* names[] = {"Pixelate", "Wave + Blur", "Storm + Blink", "Edge Post-effect",
+                           "Geometry Shader Billboards"};
     for (unsigned step = 1; step <= 5; ++step)
     {
         gallery.handleKey(mivra::Keyboard::Key::Right);
         EXPECT_EQ(gallery.getEffectIndex(), (4 + step) % 5);
-        EXPECT_EQ(gallery.getEffectLabel().getString().toAnsiString(), std::string("Current effect: ") + names[(4 + step) % 5]);
+        EXPECT_EQ(gallery.getEffectLabel().getString().toAnsiString(),
+                  std::string("Current effect: ") + names[(4 + step) % 5]);
     }
 }
 
 TEST_F(GalleryTest, MissingEffectShowsTheFallbackTextOnGrey)
 {
     Gallery gallery(font, caption, {nullptr, nullptr, nullptr, nullptr, nullptr});
-    const mivra::Image screen = render([&](mivra::RenderTexture& target) { gallery.drawFrame(target, 1.0f, 0.5f, 0.5f); });
+    const mivra::Image screen =
+        render([&](mivra::RenderTexture& target) { gallery.drawFrame(target, 1.0f, 0.5f, 0.5f); });
     const mivra::Image expected = render([&](mivra::RenderTexture& target) {
         target.clear(mivra::Color(50, 50, 50));
         mivra::Text text(font, "Shader not\nsupported", 36);
@@ -282,7 +282,8 @@ TEST_F(GalleryTest, EdgeEffectIsShownOnWhite)
     });
     EXPECT_EQ(screen.getPixel({5, 5}), mivra::Color::White);
     gallery.handleKey(mivra::Keyboard::Key::Right);
-    const mivra::Image missing = render([&](mivra::RenderTexture& target) { gallery.drawFrame(target, 0.0f, 0.0f, 0.0f); });
+    const mivra::Image missing =
+        render([&](mivra::RenderTexture& target) { gallery.drawFrame(target, 0.0f, 0.0f, 0.0f); });
     EXPECT_EQ(missing.getPixel({5, 5}), mivra::Color(50, 50, 50));
 }
 } // namespace

@@ -80,29 +80,28 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     {
         switch (script[i] % 13)
         {
-            case 0:
-            {
-                // bool re-encodes as 0 or 1, so only its position can be compared.
-                bool flag = false;
-                const std::size_t before = packet.getReadPosition();
-                packet >> flag;
-                if (packet)
-                    rewritten << flag, bytesComparable = bytesComparable && packet.getReadPosition() == before + 1 &&
-                                                         static_cast<const std::uint8_t*>(packet.getData())[before] <= 1;
-                break;
-            }
-            case 1: extract<std::int8_t>(packet, rewritten); break;
-            case 2: extract<std::uint8_t>(packet, rewritten); break;
-            case 3: extract<std::int16_t>(packet, rewritten); break;
-            case 4: extract<std::uint16_t>(packet, rewritten); break;
-            case 5: extract<std::int32_t>(packet, rewritten); break;
-            case 6: extract<std::uint32_t>(packet, rewritten); break;
-            case 7: extract<std::int64_t>(packet, rewritten); break;
-            case 8: extract<std::uint64_t>(packet, rewritten); break;
-            case 9: extract<float>(packet, rewritten); break;
-            case 10: extract<double>(packet, rewritten); break;
-            case 11: extractText<std::string>(packet, rewritten); break;
-            default: extractText<mivra::String>(packet, rewritten); break;
+        case 0: {
+            // bool re-encodes as 0 or 1, so only its position can be compared.
+            bool flag = false;
+            const std::size_t before = packet.getReadPosition();
+            packet >> flag;
+            if (packet)
+                rewritten << flag, bytesComparable = bytesComparable && packet.getReadPosition() == before + 1 &&
+                                                     static_cast<const std::uint8_t*>(packet.getData())[before] <= 1;
+            break;
+        }
+        case 1: extract<std::int8_t>(packet, rewritten); break;
+        case 2: extract<std::uint8_t>(packet, rewritten); break;
+        case 3: extract<std::int16_t>(packet, rewritten); break;
+        case 4: extract<std::uint16_t>(packet, rewritten); break;
+        case 5: extract<std::int32_t>(packet, rewritten); break;
+        case 6: extract<std::uint32_t>(packet, rewritten); break;
+        case 7: extract<std::int64_t>(packet, rewritten); break;
+        case 8: extract<std::uint64_t>(packet, rewritten); break;
+        case 9: extract<float>(packet, rewritten); break;
+        case 10: extract<double>(packet, rewritten); break;
+        case 11: extractText<std::string>(packet, rewritten); break;
+        default: extractText<mivra::String>(packet, rewritten); break;
         }
         check(packet.getReadPosition() <= packet.getDataSize());
     }

@@ -60,8 +60,7 @@ bool isValidUtf8(std::string_view s)
 
 const std::locale& utf8Locale()
 {
-    static const std::locale locale = []
-    {
+    static const std::locale locale = [] {
         try
         {
             return std::locale("C.UTF-8");

@@ -44,7 +44,8 @@ void readWithRoom(const std::uint8_t* packet, std::size_t size, std::size_t held
     check(content == (sent > room ? voice_chat::PacketContent::RecordingFull : voice_chat::PacketContent::Samples));
     for (std::size_t i = 0; i < added; ++i)
     {
-        const auto expected = static_cast<std::int16_t>(static_cast<std::uint16_t>(packet[1 + 2 * i] | packet[2 + 2 * i] << 8));
+        const auto expected =
+            static_cast<std::int16_t>(static_cast<std::uint16_t>(packet[1 + 2 * i] | packet[2 + 2 * i] << 8));
         check(samples[held + i] == expected);
     }
 }
@@ -60,8 +61,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::uint8_t* packet = data + 1;
     const std::size_t packetSize = size - 1;
     const std::size_t sent = packetSize > 0 ? (packetSize - 1) / 2 : 0;
-    const std::size_t rooms[] = {0, 1, 2, sent > 0 ? sent - 1 : 0, sent, sent + 1, 4096,
-                                 std::numeric_limits<std::size_t>::max()};
+    const std::size_t rooms[] = {0,    1,        2,    sent > 0 ? sent - 1 : 0,
+                                 sent, sent + 1, 4096, std::numeric_limits<std::size_t>::max()};
     for (const std::size_t room : rooms)
         readWithRoom(packet, packetSize, held, room);
     return 0;

@@ -1,13 +1,13 @@
 // Every text the window programs draw at a fixed place with a fixed string must lie inside its
 // window with the font installed as tuffy.ttf / Tuffy.ttf: a wider font pushes lines past the
 // right edge, where they are cut off. The strings, sizes and places come from the programs.
-#include "Gallery.hpp"         // shader
-#include "JoystickRows.hpp"    // joystick
-#include "Layout.hpp"          // event_handling
-#include "SettingsPanel.hpp"   // island
-#include "ShinyText.hpp"       // keyboard
-#include "TennisGame.hpp"      // tennis
-#include "TextColumns.hpp"     // keyboard
+#include "Gallery.hpp"       // shader
+#include "JoystickRows.hpp"  // joystick
+#include "Layout.hpp"        // event_handling
+#include "SettingsPanel.hpp" // island
+#include "ShinyText.hpp"     // keyboard
+#include "TennisGame.hpp"    // tennis
+#include "TextColumns.hpp"   // keyboard
 
 #include <mivra/Graphics.hpp>
 
@@ -30,8 +30,10 @@ void expectInside(const mivra::Text& text, mivra::Vector2u window, const std::st
     ASSERT_GT(bounds.size.x, 0.f) << "nothing measured";
     EXPECT_GE(bounds.position.x, 0.f);
     EXPECT_GE(bounds.position.y, 0.f);
-    EXPECT_LE(bounds.position.x + bounds.size.x, static_cast<float>(window.x)) << "right edge of a " << window.x << " px window";
-    EXPECT_LE(bounds.position.y + bounds.size.y, static_cast<float>(window.y)) << "bottom of a " << window.y << " px window";
+    EXPECT_LE(bounds.position.x + bounds.size.x, static_cast<float>(window.x))
+        << "right edge of a " << window.x << " px window";
+    EXPECT_LE(bounds.position.y + bounds.size.y, static_cast<float>(window.y))
+        << "bottom of a " << window.y << " px window";
 }
 
 mivra::Text placed(const mivra::Font& font, const std::string& string, unsigned int size, mivra::Vector2f position)
@@ -69,8 +71,8 @@ TEST_F(FixedTexts, EventHandlingLines)
         text.setStyle(mivra::Text::Bold);
         expectInside(text, event_handling::windowSize, line);
     }
-    mivra::Text instructions =
-        placed(font, event_handling::instructionsLine, event_handling::bannerCharacterSize, event_handling::instructionsPosition);
+    mivra::Text instructions = placed(font, event_handling::instructionsLine, event_handling::bannerCharacterSize,
+                                      event_handling::instructionsPosition);
     instructions.setStyle(mivra::Text::Bold);
     expectInside(instructions, event_handling::windowSize, event_handling::instructionsLine);
 }
@@ -87,9 +89,10 @@ TEST_F(FixedTexts, KeyboardColumnHeadings)
     const mivra::Font keyboardFont(fontDirectory + "Tuffy.ttf");
     for (const keyboard::TextColumn& column :
          {keyboard::keyPressedColumn, keyboard::keyReleasedColumn, keyboard::textEnteredColumn})
-        expectInside(keyboard::ShinyText(keyboardFont, column.heading, column.position), keyboard::windowSize, column.heading);
-    mivra::Text keysHeld =
-        placed(keyboardFont, keyboard::keysHeldColumn.heading, keyboard::columnCharacterSize, keyboard::keysHeldColumn.position);
+        expectInside(keyboard::ShinyText(keyboardFont, column.heading, column.position), keyboard::windowSize,
+                     column.heading);
+    mivra::Text keysHeld = placed(keyboardFont, keyboard::keysHeldColumn.heading, keyboard::columnCharacterSize,
+                                  keyboard::keysHeldColumn.position);
     expectInside(keysHeld, keyboard::windowSize, keyboard::keysHeldColumn.heading);
 }
 

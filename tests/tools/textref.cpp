@@ -150,8 +150,9 @@ bool loadGlyph(FT_Face face, char32_t c, bool bold, LoadedGlyph& glyph, Canvas* 
         return false;
     for (unsigned y = 0; y < bitmap.rows; ++y)
         for (unsigned x = 0; x < bitmap.width; ++x)
-            canvas->blend(static_cast<int>(penX + slot->bitmap_left + x), static_cast<int>(baseline - slot->bitmap_top + y),
-                          fill, bitmap.buffer[static_cast<long>(y) * bitmap.pitch + x]);
+            canvas->blend(static_cast<int>(penX + slot->bitmap_left + x),
+                          static_cast<int>(baseline - slot->bitmap_top + y), fill,
+                          bitmap.buffer[static_cast<long>(y) * bitmap.pitch + x]);
     return true;
 }
 

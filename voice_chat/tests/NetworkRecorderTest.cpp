@@ -73,7 +73,10 @@ struct StalledServer
     mivra::TcpListener listener;
     mivra::TcpSocket connection;
 
-    StalledServer() { EXPECT_EQ(listener.listen(mivra::Socket::AnyPort, mivra::IpAddress::LocalHost), mivra::Socket::Status::Done); }
+    StalledServer()
+    {
+        EXPECT_EQ(listener.listen(mivra::Socket::AnyPort, mivra::IpAddress::LocalHost), mivra::Socket::Status::Done);
+    }
     unsigned short port() const { return listener.getLocalPort(); }
     void accept() { EXPECT_EQ(listener.accept(connection), mivra::Socket::Status::Done); }
     // Bytes that arrived and wait to be read.
@@ -160,8 +163,8 @@ TEST(NetworkRecorder, StopWhileASendIsStalledReturns)
     ASSERT_TRUE(recorder.start(44100));
     server.accept();
     // Stalled: data waits unread at the server and a send has been waiting for a tenth of a second.
-    const bool stalled =
-        waitFor([&] { return server.waiting() > 50'000 && recorder.hookRunningMs() >= 100; }, std::chrono::seconds(60));
+    const bool stalled = waitFor([&] { return server.waiting() > 50'000 && recorder.hookRunningMs() >= 100; },
+                                 std::chrono::seconds(60));
     if (!stalled)
     {
         testing::internal::GetCapturedStdout();

@@ -35,7 +35,8 @@ double ingest(double minutes)
     std::thread server([&] { stream.acceptAndPlay(); });
 
     mivra::TcpSocket client;
-    const bool connected = client.connect(mivra::IpAddress::LocalHost, port, mivra::seconds(5)) == mivra::Socket::Status::Done;
+    const bool connected = client.connect(mivra::IpAddress::LocalHost, port, mivra::seconds(5)) ==
+                           mivra::Socket::Status::Done;
     if (!connected)
     {
         server.detach();

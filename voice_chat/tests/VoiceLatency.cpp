@@ -82,7 +82,8 @@ private:
 int main(int argc, char** argv)
 {
     const double seconds = argc > 1 ? std::atof(argv[1]) : 5.0;
-    const auto directory = std::filesystem::temp_directory_path() / ("mivra-voice-latency-" + std::to_string(::getpid()));
+    const auto directory = std::filesystem::temp_directory_path() /
+                           ("mivra-voice-latency-" + std::to_string(::getpid()));
     std::filesystem::create_directories(directory);
     {
         // Capture input: a tone, then the driver reads silence past its end.
@@ -137,7 +138,8 @@ int main(int argc, char** argv)
             ++next;
         if (next == timeline.handed.size())
             break;
-        latencies.push_back(std::chrono::duration<double, std::milli>(timeline.handed[next].second - capturedAt).count());
+        latencies.push_back(
+            std::chrono::duration<double, std::milli>(timeline.handed[next].second - capturedAt).count());
     }
     std::filesystem::remove_all(directory);
     if (latencies.empty())
@@ -146,8 +148,11 @@ int main(int argc, char** argv)
         return 1;
     }
     std::sort(latencies.begin(), latencies.end());
-    const auto at = [&](double q) { return latencies[static_cast<std::size_t>(q * static_cast<double>(latencies.size() - 1))]; };
-    std::printf("voice chat latency over %zu batches, capture to output hand-over (ms): p50 %.1f  p90 %.1f  p99 %.1f  max %.1f\n",
+    const auto at = [&](double q) {
+        return latencies[static_cast<std::size_t>(q * static_cast<double>(latencies.size() - 1))];
+    };
+    std::printf("voice chat latency over %zu batches, capture to output hand-over (ms): p50 %.1f  p90 %.1f  p99 %.1f  "
+                "max %.1f\n",
                 latencies.size(), at(0.5), at(0.9), at(0.99), latencies.back());
     std::printf("goal p50 <= 60 ms: %s\n", at(0.5) <= 60.0 ? "met" : "missed");
     return 0;

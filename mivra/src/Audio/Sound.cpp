@@ -10,16 +10,13 @@
 namespace mivra
 {
 Sound::Sound(const SoundBuffer& buffer)
-    : m_device(detail::AudioDevice::get()),
-      m_voice(std::make_shared<detail::BufferVoice>())
+    : m_device(detail::AudioDevice::get()), m_voice(std::make_shared<detail::BufferVoice>())
 {
     setBuffer(buffer);
 }
 
 Sound::Sound(const Sound& other)
-    : SoundSource(),
-      m_device(other.m_device),
-      m_voice(std::make_shared<detail::BufferVoice>())
+    : SoundSource(), m_device(other.m_device), m_voice(std::make_shared<detail::BufferVoice>())
 {
     {
         std::lock_guard lock(m_device->mutex());

@@ -67,8 +67,8 @@ std::optional<DecodedSound> decode(Open open, std::string& error)
         // Grow by doubling, but never past the cap: a bomb must not cost twice the cap in memory.
         const std::size_t needed = (frames + block) * channelCount;
         if (needed > samples.capacity())
-            samples.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(
-                std::max(needed, 2 * samples.capacity()), (maxFrames + 1) * channelCount)));
+            samples.reserve(static_cast<std::size_t>(
+                std::min<std::uint64_t>(std::max(needed, 2 * samples.capacity()), (maxFrames + 1) * channelCount)));
         samples.resize(needed);
         const std::size_t got = reader.read(samples.data() + frames * channelCount, block, error);
         frames += got;
@@ -115,9 +115,7 @@ SoundBuffer::SoundBuffer(const std::filesystem::path& filename)
 }
 
 SoundBuffer::SoundBuffer(const SoundBuffer& other)
-    : m_samples(other.m_samples),
-      m_sampleRate(other.m_sampleRate),
-      m_channelCount(other.m_channelCount),
+    : m_samples(other.m_samples), m_sampleRate(other.m_sampleRate), m_channelCount(other.m_channelCount),
       m_channelMap(other.m_channelMap)
 {
 }
@@ -190,8 +188,8 @@ bool SoundBuffer::loadFromSamples(const std::int16_t* samples, std::size_t sampl
     if (channelMap.size() != channelCount)
     {
         reportDiagnostic("cannot load a sound buffer from samples", {},
-                         "the channel map names " + std::to_string(channelMap.size()) +
-                             " channels for a sound of " + std::to_string(channelCount));
+                         "the channel map names " + std::to_string(channelMap.size()) + " channels for a sound of " +
+                             std::to_string(channelCount));
         return false;
     }
     replaceContents(std::vector<std::int16_t>(samples, samples + sampleCount), channelCount, sampleRate, channelMap);

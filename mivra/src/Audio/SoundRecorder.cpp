@@ -102,7 +102,8 @@ bool SoundRecorder::start(unsigned int sampleRate)
     }
     if (m_session)
     {
-        reportDiagnostic("cannot start capture", detail::captureDeviceLabel(m_deviceName), "this recorder is already capturing");
+        reportDiagnostic("cannot start capture", detail::captureDeviceLabel(m_deviceName),
+                         "this recorder is already capturing");
         return false;
     }
     if (!isSupportedSampleRate(sampleRate))
@@ -114,7 +115,8 @@ bool SoundRecorder::start(unsigned int sampleRate)
     }
     if (!m_device->sdlAudioReady())
     {
-        reportDiagnostic("cannot start capture", detail::captureDeviceLabel(m_deviceName), "the audio system is not available");
+        reportDiagnostic("cannot start capture", detail::captureDeviceLabel(m_deviceName),
+                         "the audio system is not available");
         return false;
     }
     auto session = std::make_unique<detail::CaptureSession>(*this);

@@ -16,9 +16,7 @@ namespace mivra
 {
 using detail::frameAt;
 
-SoundStream::SoundStream()
-    : m_device(detail::AudioDevice::get()),
-      m_voice(std::make_shared<detail::StreamVoice>())
+SoundStream::SoundStream() : m_device(detail::AudioDevice::get()), m_voice(std::make_shared<detail::StreamVoice>())
 {
 }
 

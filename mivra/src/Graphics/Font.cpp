@@ -176,12 +176,14 @@ IntRect Font::Impl::findGlyphRect(Page& page, Vector2u size)
         row = &page.rows.back();
     }
 
-    const IntRect rect({static_cast<int>(row->width), static_cast<int>(row->top)}, {static_cast<int>(size.x), static_cast<int>(size.y)});
+    const IntRect rect({static_cast<int>(row->width), static_cast<int>(row->top)},
+                       {static_cast<int>(size.x), static_cast<int>(size.y)});
     row->width += size.x;
     return rect;
 }
 
-Glyph Font::Impl::loadGlyph(Page& page, char32_t codePoint, unsigned int characterSize, bool bold, float outlineThickness)
+Glyph Font::Impl::loadGlyph(Page& page, char32_t codePoint, unsigned int characterSize, bool bold,
+                            float outlineThickness)
 {
     Glyph glyph;
     if (!setCurrentSize(characterSize))
@@ -266,8 +268,10 @@ Glyph Font::Impl::loadGlyph(Page& page, char32_t codePoint, unsigned int charact
             const std::uint8_t* source = bitmap.buffer;
             for (unsigned int y = 0; y < height; ++y)
             {
-                std::uint8_t* dest = &page.pixels[(static_cast<std::size_t>(rect.position.y + static_cast<int>(y)) * page.size.x +
-                                                   static_cast<std::size_t>(rect.position.x)) * 4];
+                std::uint8_t* dest =
+                    &page.pixels[(static_cast<std::size_t>(rect.position.y + static_cast<int>(y)) * page.size.x +
+                                  static_cast<std::size_t>(rect.position.x)) *
+                                 4];
                 for (unsigned int x = 0; x < width; ++x)
                 {
                     std::uint8_t alpha;
@@ -368,7 +372,8 @@ const Glyph& Font::getGlyph(char32_t codePoint, unsigned int characterSize, bool
     const std::uint64_t key = glyphKey(codePoint, bold, outlineThickness);
     if (const auto it = page.glyphs.find(key); it != page.glyphs.end())
         return it->second;
-    return page.glyphs.emplace(key, m_impl->loadGlyph(page, codePoint, characterSize, bold, outlineThickness)).first->second;
+    return page.glyphs.emplace(key, m_impl->loadGlyph(page, codePoint, characterSize, bold, outlineThickness))
+        .first->second;
 }
 
 float Font::getKerning(char32_t first, char32_t second, unsigned int characterSize, bool bold) const
@@ -428,8 +433,8 @@ const Texture& Font::getTexture(unsigned int characterSize) const
     if (page.dirtyTop < page.dirtyBottom)
     {
         const unsigned int bottom = std::min(page.dirtyBottom, page.size.y);
-        texture.update(&page.pixels[static_cast<std::size_t>(page.dirtyTop) * page.size.x * 4], {page.size.x, bottom - page.dirtyTop},
-                       {0, page.dirtyTop});
+        texture.update(&page.pixels[static_cast<std::size_t>(page.dirtyTop) * page.size.x * 4],
+                       {page.size.x, bottom - page.dirtyTop}, {0, page.dirtyTop});
         page.dirtyTop = ~0u;
         page.dirtyBottom = 0;
     }

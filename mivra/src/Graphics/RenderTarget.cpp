@@ -18,26 +18,16 @@ GLenum factorToGl(BlendMode::Factor factor)
 {
     switch (factor)
     {
-    case BlendMode::Factor::Zero:
-        return GL_ZERO;
-    case BlendMode::Factor::One:
-        return GL_ONE;
-    case BlendMode::Factor::SrcColor:
-        return GL_SRC_COLOR;
-    case BlendMode::Factor::OneMinusSrcColor:
-        return GL_ONE_MINUS_SRC_COLOR;
-    case BlendMode::Factor::DstColor:
-        return GL_DST_COLOR;
-    case BlendMode::Factor::OneMinusDstColor:
-        return GL_ONE_MINUS_DST_COLOR;
-    case BlendMode::Factor::SrcAlpha:
-        return GL_SRC_ALPHA;
-    case BlendMode::Factor::OneMinusSrcAlpha:
-        return GL_ONE_MINUS_SRC_ALPHA;
-    case BlendMode::Factor::DstAlpha:
-        return GL_DST_ALPHA;
-    case BlendMode::Factor::OneMinusDstAlpha:
-        return GL_ONE_MINUS_DST_ALPHA;
+    case BlendMode::Factor::Zero: return GL_ZERO;
+    case BlendMode::Factor::One: return GL_ONE;
+    case BlendMode::Factor::SrcColor: return GL_SRC_COLOR;
+    case BlendMode::Factor::OneMinusSrcColor: return GL_ONE_MINUS_SRC_COLOR;
+    case BlendMode::Factor::DstColor: return GL_DST_COLOR;
+    case BlendMode::Factor::OneMinusDstColor: return GL_ONE_MINUS_DST_COLOR;
+    case BlendMode::Factor::SrcAlpha: return GL_SRC_ALPHA;
+    case BlendMode::Factor::OneMinusSrcAlpha: return GL_ONE_MINUS_SRC_ALPHA;
+    case BlendMode::Factor::DstAlpha: return GL_DST_ALPHA;
+    case BlendMode::Factor::OneMinusDstAlpha: return GL_ONE_MINUS_DST_ALPHA;
     }
     return GL_ZERO;
 }
@@ -46,16 +36,11 @@ GLenum equationToGl(BlendMode::Equation equation)
 {
     switch (equation)
     {
-    case BlendMode::Equation::Add:
-        return GL_FUNC_ADD;
-    case BlendMode::Equation::Subtract:
-        return GL_FUNC_SUBTRACT;
-    case BlendMode::Equation::ReverseSubtract:
-        return GL_FUNC_REVERSE_SUBTRACT;
-    case BlendMode::Equation::Min:
-        return GL_MIN;
-    case BlendMode::Equation::Max:
-        return GL_MAX;
+    case BlendMode::Equation::Add: return GL_FUNC_ADD;
+    case BlendMode::Equation::Subtract: return GL_FUNC_SUBTRACT;
+    case BlendMode::Equation::ReverseSubtract: return GL_FUNC_REVERSE_SUBTRACT;
+    case BlendMode::Equation::Min: return GL_MIN;
+    case BlendMode::Equation::Max: return GL_MAX;
     }
     return GL_FUNC_ADD;
 }
@@ -65,22 +50,14 @@ GLenum comparisonToGl(StencilComparison comparison)
 {
     switch (comparison)
     {
-    case StencilComparison::Never:
-        return GL_NEVER;
-    case StencilComparison::Less:
-        return GL_LESS;
-    case StencilComparison::LessEqual:
-        return GL_LEQUAL;
-    case StencilComparison::Greater:
-        return GL_GREATER;
-    case StencilComparison::GreaterEqual:
-        return GL_GEQUAL;
-    case StencilComparison::Equal:
-        return GL_EQUAL;
-    case StencilComparison::NotEqual:
-        return GL_NOTEQUAL;
-    case StencilComparison::Always:
-        return GL_ALWAYS;
+    case StencilComparison::Never: return GL_NEVER;
+    case StencilComparison::Less: return GL_LESS;
+    case StencilComparison::LessEqual: return GL_LEQUAL;
+    case StencilComparison::Greater: return GL_GREATER;
+    case StencilComparison::GreaterEqual: return GL_GEQUAL;
+    case StencilComparison::Equal: return GL_EQUAL;
+    case StencilComparison::NotEqual: return GL_NOTEQUAL;
+    case StencilComparison::Always: return GL_ALWAYS;
     }
     return GL_ALWAYS;
 }
@@ -89,18 +66,12 @@ GLenum updateToGl(StencilUpdateOperation operation)
 {
     switch (operation)
     {
-    case StencilUpdateOperation::Keep:
-        return GL_KEEP;
-    case StencilUpdateOperation::Zero:
-        return GL_ZERO;
-    case StencilUpdateOperation::Replace:
-        return GL_REPLACE;
-    case StencilUpdateOperation::Increment:
-        return GL_INCR;
-    case StencilUpdateOperation::Decrement:
-        return GL_DECR;
-    case StencilUpdateOperation::Invert:
-        return GL_INVERT;
+    case StencilUpdateOperation::Keep: return GL_KEEP;
+    case StencilUpdateOperation::Zero: return GL_ZERO;
+    case StencilUpdateOperation::Replace: return GL_REPLACE;
+    case StencilUpdateOperation::Increment: return GL_INCR;
+    case StencilUpdateOperation::Decrement: return GL_DECR;
+    case StencilUpdateOperation::Invert: return GL_INVERT;
     }
     return GL_KEEP;
 }
@@ -109,26 +80,20 @@ GLenum primitiveToGl(PrimitiveType type)
 {
     switch (type)
     {
-    case PrimitiveType::Points:
-        return GL_POINTS;
-    case PrimitiveType::Lines:
-        return GL_LINES;
-    case PrimitiveType::LineStrip:
-        return GL_LINE_STRIP;
-    case PrimitiveType::Triangles:
-        return GL_TRIANGLES;
-    case PrimitiveType::TriangleStrip:
-        return GL_TRIANGLE_STRIP;
-    case PrimitiveType::TriangleFan:
-        return GL_TRIANGLE_FAN;
+    case PrimitiveType::Points: return GL_POINTS;
+    case PrimitiveType::Lines: return GL_LINES;
+    case PrimitiveType::LineStrip: return GL_LINE_STRIP;
+    case PrimitiveType::Triangles: return GL_TRIANGLES;
+    case PrimitiveType::TriangleStrip: return GL_TRIANGLE_STRIP;
+    case PrimitiveType::TriangleFan: return GL_TRIANGLE_FAN;
     }
     return GL_POINTS;
 }
 
 bool isDefault(const StencilMode& mode)
 {
-    return mode.stencilComparison == StencilComparison::Always && mode.stencilUpdateOperation == StencilUpdateOperation::Keep &&
-           !mode.stencilOnly;
+    return mode.stencilComparison == StencilComparison::Always &&
+           mode.stencilUpdateOperation == StencilUpdateOperation::Keep && !mode.stencilOnly;
 }
 
 bool hasFramebufferSrgb()
@@ -204,8 +169,10 @@ IntRect RenderTarget::getViewport(const View& view) const
 {
     const Vector2f size(getSize());
     const FloatRect& viewport = view.getViewport();
-    return IntRect({static_cast<int>(std::lround(size.x * viewport.position.x)), static_cast<int>(std::lround(size.y * viewport.position.y))},
-                   {static_cast<int>(std::lround(size.x * viewport.size.x)), static_cast<int>(std::lround(size.y * viewport.size.y))});
+    return IntRect({static_cast<int>(std::lround(size.x * viewport.position.x)),
+                    static_cast<int>(std::lround(size.y * viewport.position.y))},
+                   {static_cast<int>(std::lround(size.x * viewport.size.x)),
+                    static_cast<int>(std::lround(size.y * viewport.size.y))});
 }
 
 Vector2f RenderTarget::mapPixelToCoords(Vector2i point, const View& view) const
@@ -247,7 +214,8 @@ void RenderTarget::draw(const VertexBuffer& vertexBuffer, const RenderStates& st
     draw(vertexBuffer, 0, vertexBuffer.getVertexCount(), states);
 }
 
-void RenderTarget::draw(const VertexBuffer& vertexBuffer, std::size_t firstVertex, std::size_t vertexCount, const RenderStates& states)
+void RenderTarget::draw(const VertexBuffer& vertexBuffer, std::size_t firstVertex, std::size_t vertexCount,
+                        const RenderStates& states)
 {
     if (!vertexBuffer.getNativeHandle() || firstVertex >= vertexBuffer.getVertexCount())
         return;
@@ -259,7 +227,8 @@ void RenderTarget::draw(const VertexBuffer& vertexBuffer, std::size_t firstVerte
     glVertexPointer(2, GL_FLOAT, sizeof(Vertex), reinterpret_cast<const void*>(offsetof(Vertex, position)));
     glColorPointer(4, GL_UNSIGNED_BYTE, sizeof(Vertex), reinterpret_cast<const void*>(offsetof(Vertex, color)));
     glTexCoordPointer(2, GL_FLOAT, sizeof(Vertex), reinterpret_cast<const void*>(offsetof(Vertex, texCoords)));
-    glDrawArrays(primitiveToGl(vertexBuffer.getPrimitiveType()), static_cast<GLint>(firstVertex), static_cast<GLsizei>(vertexCount));
+    glDrawArrays(primitiveToGl(vertexBuffer.getPrimitiveType()), static_cast<GLint>(firstVertex),
+                 static_cast<GLsizei>(vertexCount));
     VertexBuffer::bind(nullptr);
     if (states.shader)
         Shader::bind(nullptr);
@@ -339,8 +308,8 @@ void RenderTarget::applyCurrentView()
 
 void RenderTarget::applyBlendMode(const BlendMode& mode)
 {
-    glBlendFuncSeparate(factorToGl(mode.colorSrcFactor), factorToGl(mode.colorDstFactor), factorToGl(mode.alphaSrcFactor),
-                        factorToGl(mode.alphaDstFactor));
+    glBlendFuncSeparate(factorToGl(mode.colorSrcFactor), factorToGl(mode.colorDstFactor),
+                        factorToGl(mode.alphaSrcFactor), factorToGl(mode.alphaDstFactor));
     glBlendEquationSeparate(equationToGl(mode.colorEquation), equationToGl(mode.alphaEquation));
     m_cache.lastBlendMode = mode;
 }
@@ -355,7 +324,8 @@ void RenderTarget::applyStencilMode(const StencilMode& mode)
     else
     {
         glEnable(GL_STENCIL_TEST);
-        glStencilFunc(comparisonToGl(mode.stencilComparison), static_cast<GLint>(mode.stencilReference.value), mode.stencilMask.value);
+        glStencilFunc(comparisonToGl(mode.stencilComparison), static_cast<GLint>(mode.stencilReference.value),
+                      mode.stencilMask.value);
         const GLenum operation = updateToGl(mode.stencilUpdateOperation);
         // Without a depth test every pixel that passes the stencil test takes the update.
         glStencilOp(GL_KEEP, operation, operation);

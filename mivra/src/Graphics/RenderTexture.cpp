@@ -24,7 +24,8 @@ GLuint makeRenderbuffer(GLenum format, Vector2u size, GLsizei samples)
     glGenRenderbuffers(1, &buffer);
     glBindRenderbuffer(GL_RENDERBUFFER, buffer);
     if (samples > 0)
-        glRenderbufferStorageMultisample(GL_RENDERBUFFER, samples, format, static_cast<GLsizei>(size.x), static_cast<GLsizei>(size.y));
+        glRenderbufferStorageMultisample(GL_RENDERBUFFER, samples, format, static_cast<GLsizei>(size.x),
+                                         static_cast<GLsizei>(size.y));
     else
         glRenderbufferStorage(GL_RENDERBUFFER, format, static_cast<GLsizei>(size.x), static_cast<GLsizei>(size.y));
     glBindRenderbuffer(GL_RENDERBUFFER, 0);
@@ -38,7 +39,8 @@ GLuint attachDepthStencil(const ContextSettings& settings, Vector2u size, GLsize
         return 0;
     const bool stencil = settings.stencilBits > 0;
     const GLuint buffer = makeRenderbuffer(stencil ? GL_DEPTH24_STENCIL8 : GL_DEPTH_COMPONENT24, size, samples);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, stencil ? GL_DEPTH_STENCIL_ATTACHMENT : GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, buffer);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, stencil ? GL_DEPTH_STENCIL_ATTACHMENT : GL_DEPTH_ATTACHMENT,
+                              GL_RENDERBUFFER, buffer);
     return buffer;
 }
 } // namespace
@@ -138,7 +140,8 @@ std::optional<std::string> RenderTexture::tryResize(Vector2u size, const Context
     if (complete && settings.antiAliasingLevel > 0 && maxSamples > 0)
     {
         // Drawing goes to a multisampled framebuffer, resolved into the texture by display().
-        const auto samples = static_cast<GLsizei>(std::min<unsigned>(settings.antiAliasingLevel, static_cast<unsigned>(maxSamples)));
+        const auto samples =
+            static_cast<GLsizei>(std::min<unsigned>(settings.antiAliasingLevel, static_cast<unsigned>(maxSamples)));
         glGenFramebuffers(1, &m_multisampleFramebuffer);
         glBindFramebuffer(GL_FRAMEBUFFER, m_multisampleFramebuffer);
         m_multisampleColor = makeRenderbuffer(settings.sRgbCapable ? GL_SRGB8_ALPHA8 : GL_RGBA8, size, samples);

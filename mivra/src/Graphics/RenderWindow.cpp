@@ -2,7 +2,8 @@
 
 namespace mivra
 {
-RenderWindow::RenderWindow(VideoMode mode, const String& title, std::uint32_t style, State state, const ContextSettings& settings)
+RenderWindow::RenderWindow(VideoMode mode, const String& title, std::uint32_t style, State state,
+                           const ContextSettings& settings)
     : Window(mode, title, style, state, settings)
 {
     // Window's constructor cannot reach our onCreate(): set the views up here.

@@ -49,12 +49,9 @@ const char* stageName(GLenum type)
 {
     switch (type)
     {
-    case GL_VERTEX_SHADER:
-        return "vertex";
-    case GL_GEOMETRY_SHADER:
-        return "geometry";
-    default:
-        return "fragment";
+    case GL_VERTEX_SHADER: return "vertex";
+    case GL_GEOMETRY_SHADER: return "geometry";
+    default: return "fragment";
     }
 }
 
@@ -133,7 +130,8 @@ std::optional<Failure> build(const std::vector<detail::ShaderStage>& stages, GLu
         glGetShaderiv(shader, GL_COMPILE_STATUS, &status);
         if (status != GL_TRUE)
         {
-            Failure failure{stage.name, std::string("cannot compile the ") + stageName(type) + " shader:\n" + shaderLog(shader)};
+            Failure failure{stage.name,
+                            std::string("cannot compile the ") + stageName(type) + " shader:\n" + shaderLog(shader)};
             glDeleteShader(shader);
             glDeleteProgram(program);
             return failure;
@@ -188,7 +186,8 @@ Shader::Shader(const std::filesystem::path& vertexFile, const std::filesystem::p
 Shader::Shader(const std::filesystem::path& vertexFile, const std::filesystem::path& geometryFile,
                const std::filesystem::path& fragmentFile)
 {
-    loadFiles({{Type::Vertex, &vertexFile}, {Type::Geometry, &geometryFile}, {Type::Fragment, &fragmentFile}}, OnFailure::Throw);
+    loadFiles({{Type::Vertex, &vertexFile}, {Type::Geometry, &geometryFile}, {Type::Fragment, &fragmentFile}},
+              OnFailure::Throw);
 }
 
 Shader::~Shader()
@@ -242,9 +241,11 @@ bool Shader::loadFromMemory(std::string_view vertexSource, std::string_view frag
     return loadSources({{Type::Vertex, vertexSource}, {Type::Fragment, fragmentSource}});
 }
 
-bool Shader::loadFromMemory(std::string_view vertexSource, std::string_view geometrySource, std::string_view fragmentSource)
+bool Shader::loadFromMemory(std::string_view vertexSource, std::string_view geometrySource,
+                            std::string_view fragmentSource)
 {
-    return loadSources({{Type::Vertex, vertexSource}, {Type::Geometry, geometrySource}, {Type::Fragment, fragmentSource}});
+    return loadSources(
+        {{Type::Vertex, vertexSource}, {Type::Geometry, geometrySource}, {Type::Fragment, fragmentSource}});
 }
 
 namespace
@@ -351,8 +352,9 @@ void Shader::setUniform(std::string_view name, Color color)
 {
     if (!m_program || !Context::ensureActive())
         return;
-    withProgram(m_program, getUniformLocation(name),
-                [&](int location) { glUniform4f(location, color.r / 255.f, color.g / 255.f, color.b / 255.f, color.a / 255.f); });
+    withProgram(m_program, getUniformLocation(name), [&](int location) {
+        glUniform4f(location, color.r / 255.f, color.g / 255.f, color.b / 255.f, color.a / 255.f);
+    });
 }
 
 void Shader::setUniform(std::string_view name, const Transform& matrix)

@@ -122,8 +122,10 @@ void Shape::updateTexCoords()
     const FloatRect rect(m_textureRect);
     for (Vertex& v : m_vertices)
     {
-        const float xRatio = m_insideBounds.size.x > 0 ? (v.position.x - m_insideBounds.position.x) / m_insideBounds.size.x : 0.f;
-        const float yRatio = m_insideBounds.size.y > 0 ? (v.position.y - m_insideBounds.position.y) / m_insideBounds.size.y : 0.f;
+        const float xRatio =
+            m_insideBounds.size.x > 0 ? (v.position.x - m_insideBounds.position.x) / m_insideBounds.size.x : 0.f;
+        const float yRatio =
+            m_insideBounds.size.y > 0 ? (v.position.y - m_insideBounds.position.y) / m_insideBounds.size.y : 0.f;
         v.texCoords = {rect.position.x + rect.size.x * xRatio, rect.position.y + rect.size.y * yRatio};
     }
 }

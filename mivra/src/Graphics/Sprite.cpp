@@ -39,7 +39,8 @@ void Sprite::setColor(Color color)
 
 FloatRect Sprite::getLocalBounds() const
 {
-    return {{0.f, 0.f}, {std::abs(static_cast<float>(m_textureRect.size.x)), std::abs(static_cast<float>(m_textureRect.size.y))}};
+    return {{0.f, 0.f},
+            {std::abs(static_cast<float>(m_textureRect.size.x)), std::abs(static_cast<float>(m_textureRect.size.y))}};
 }
 
 FloatRect Sprite::getGlobalBounds() const

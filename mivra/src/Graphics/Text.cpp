@@ -16,8 +16,8 @@ constexpr float ItalicShear = 0.209439510f;
 
 // A horizontal bar (underline, strike-through) as two triangles, textured by the atlas's opaque
 // corner.
-void addLine(std::vector<Vertex>& vertices, float lineLength, float baseline, Color color, float offset, float thickness,
-             float outlineThickness = 0.f)
+void addLine(std::vector<Vertex>& vertices, float lineLength, float baseline, Color color, float offset,
+             float thickness, float outlineThickness = 0.f)
 {
     const float top = std::floor(baseline + offset - thickness / 2.f + 0.5f);
     const float bottom = top + std::floor(thickness + 0.5f);
@@ -166,18 +166,13 @@ Vector2f Text::findCharacterPos(std::size_t index) const
         previous = current;
         switch (current)
         {
-        case U' ':
-            position.x += whitespaceWidth;
-            continue;
-        case U'\t':
-            position.x += whitespaceWidth * 4;
-            continue;
+        case U' ': position.x += whitespaceWidth; continue;
+        case U'\t': position.x += whitespaceWidth * 4; continue;
         case U'\n':
             position.y += lineSpacing;
             position.x = 0;
             continue;
-        default:
-            break;
+        default: break;
         }
         position.x += m_font->getGlyph(current, m_characterSize, bold).advance + letterSpacing;
     }
@@ -243,19 +238,20 @@ void Text::ensureGeometryUpdate() const
     float maxY = std::numeric_limits<float>::lowest();
     const bool outlined = m_outlineThickness != 0.f;
 
-    auto addDecorations = [&](float lineLength)
-    {
+    auto addDecorations = [&](float lineLength) {
         if (underlined)
         {
             addLine(m_vertices, lineLength, y, m_fillColor, underlineOffset, underlineThickness);
             if (outlined)
-                addLine(m_outlineVertices, lineLength, y, m_outlineColor, underlineOffset, underlineThickness, m_outlineThickness);
+                addLine(m_outlineVertices, lineLength, y, m_outlineColor, underlineOffset, underlineThickness,
+                        m_outlineThickness);
         }
         if (strikeThrough)
         {
             addLine(m_vertices, lineLength, y, m_fillColor, strikeThroughOffset, underlineThickness);
             if (outlined)
-                addLine(m_outlineVertices, lineLength, y, m_outlineColor, strikeThroughOffset, underlineThickness, m_outlineThickness);
+                addLine(m_outlineVertices, lineLength, y, m_outlineColor, strikeThroughOffset, underlineThickness,
+                        m_outlineThickness);
         }
     };
 
@@ -288,7 +284,8 @@ void Text::ensureGeometryUpdate() const
         }
 
         if (outlined)
-            addGlyphQuad(m_outlineVertices, {x, y}, m_outlineColor, font.getGlyph(current, size, bold, m_outlineThickness), shear);
+            addGlyphQuad(m_outlineVertices, {x, y}, m_outlineColor,
+                         font.getGlyph(current, size, bold, m_outlineThickness), shear);
         const Glyph& glyph = font.getGlyph(current, size, bold);
         addGlyphQuad(m_vertices, {x, y}, m_fillColor, glyph, shear);
 

@@ -139,7 +139,8 @@ std::optional<std::string> Texture::tryCreate(Vector2u size, bool sRgb)
         return "no graphics context";
     const unsigned int maxSize = getMaximumSize();
     if (size.x > maxSize || size.y > maxSize)
-        return std::to_string(size.x) + "x" + std::to_string(size.y) + " exceeds the maximum size " + std::to_string(maxSize);
+        return std::to_string(size.x) + "x" + std::to_string(size.y) + " exceeds the maximum size " +
+               std::to_string(maxSize);
 
     if (!m_texture)
     {
@@ -154,8 +155,8 @@ std::optional<std::string> Texture::tryCreate(Vector2u size, bool sRgb)
 
     const detail::TextureBindingSaver saver;
     glBindTexture(GL_TEXTURE_2D, m_texture);
-    glTexImage2D(GL_TEXTURE_2D, 0, sRgb ? GL_SRGB8_ALPHA8 : GL_RGBA8, static_cast<GLsizei>(size.x), static_cast<GLsizei>(size.y), 0,
-                 GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    glTexImage2D(GL_TEXTURE_2D, 0, sRgb ? GL_SRGB8_ALPHA8 : GL_RGBA8, static_cast<GLsizei>(size.x),
+                 static_cast<GLsizei>(size.y), 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrapFor(m_isRepeated));
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrapFor(m_isRepeated));
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filterFor(m_isSmooth));
@@ -194,8 +195,9 @@ bool Texture::loadFromImage(const Image& image, bool sRgb, const IntRect& area)
     const detail::TextureBindingSaver saver;
     glBindTexture(GL_TEXTURE_2D, m_texture);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, static_cast<GLint>(image.getSize().x));
-    const std::uint8_t* first = image.getPixelsPtr() + (static_cast<std::size_t>(rect.position.y) * image.getSize().x +
-                                                        static_cast<std::size_t>(rect.position.x)) * 4;
+    const std::uint8_t* first =
+        image.getPixelsPtr() +
+        (static_cast<std::size_t>(rect.position.y) * image.getSize().x + static_cast<std::size_t>(rect.position.x)) * 4;
     glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, rect.size.x, rect.size.y, GL_RGBA, GL_UNSIGNED_BYTE, first);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
     glFlush();
@@ -231,8 +233,8 @@ void Texture::update(const std::uint8_t* pixels, Vector2u size, Vector2u dest)
         return;
     const detail::TextureBindingSaver saver;
     glBindTexture(GL_TEXTURE_2D, m_texture);
-    glTexSubImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(dest.x), static_cast<GLint>(dest.y), static_cast<GLsizei>(size.x),
-                    static_cast<GLsizei>(size.y), GL_RGBA, GL_UNSIGNED_BYTE, pixels);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(dest.x), static_cast<GLint>(dest.y),
+                    static_cast<GLsizei>(size.x), static_cast<GLsizei>(size.y), GL_RGBA, GL_UNSIGNED_BYTE, pixels);
     glFlush();
     if (m_pixelsFlipped)
     {

@@ -13,9 +13,11 @@ Transform Transform::getInverse() const
                       m[3] * (m[13] * m[4] - m[5] * m[12]);
     if (det == 0.f)
         return Identity;
-    return {(m[15] * m[5] - m[7] * m[13]) / det,  -(m[15] * m[4] - m[7] * m[12]) / det, (m[13] * m[4] - m[5] * m[12]) / det,
-            -(m[15] * m[1] - m[3] * m[13]) / det, (m[15] * m[0] - m[3] * m[12]) / det,  -(m[13] * m[0] - m[1] * m[12]) / det,
-            (m[7] * m[1] - m[3] * m[5]) / det,    -(m[7] * m[0] - m[3] * m[4]) / det,   (m[5] * m[0] - m[1] * m[4]) / det};
+    return {(m[15] * m[5] - m[7] * m[13]) / det, -(m[15] * m[4] - m[7] * m[12]) / det,
+            (m[13] * m[4] - m[5] * m[12]) / det, -(m[15] * m[1] - m[3] * m[13]) / det,
+            (m[15] * m[0] - m[3] * m[12]) / det, -(m[13] * m[0] - m[1] * m[12]) / det,
+            (m[7] * m[1] - m[3] * m[5]) / det,   -(m[7] * m[0] - m[3] * m[4]) / det,
+            (m[5] * m[0] - m[1] * m[4]) / det};
 }
 
 FloatRect Transform::transformRect(const FloatRect& rectangle) const
@@ -79,6 +81,7 @@ Transform& Transform::scale(Vector2f factors)
 
 Transform& Transform::scale(Vector2f factors, Vector2f center)
 {
-    return combine(Transform(factors.x, 0.f, center.x * (1 - factors.x), 0.f, factors.y, center.y * (1 - factors.y), 0.f, 0.f, 1.f));
+    return combine(Transform(factors.x, 0.f, center.x * (1 - factors.x), 0.f, factors.y, center.y * (1 - factors.y),
+                             0.f, 0.f, 1.f));
 }
 } // namespace mivra

@@ -18,9 +18,9 @@ GLenum glUsage(VertexBuffer::Usage usage)
 {
     switch (usage)
     {
-        case VertexBuffer::Usage::Static: return GL_STATIC_DRAW;
-        case VertexBuffer::Usage::Dynamic: return GL_DYNAMIC_DRAW;
-        default: return GL_STREAM_DRAW;
+    case VertexBuffer::Usage::Static: return GL_STATIC_DRAW;
+    case VertexBuffer::Usage::Dynamic: return GL_DYNAMIC_DRAW;
+    default: return GL_STREAM_DRAW;
     }
 }
 
@@ -169,7 +169,8 @@ bool VertexBuffer::update(const Vertex* vertices, std::size_t vertexCount, unsig
     glBindBuffer(GL_ARRAY_BUFFER, 0);
     if (error != GL_NO_ERROR)
     {
-        reportDiagnostic("cannot update the vertex buffer", {}, "the driver refused the vertices (" + glErrorName(error) + ")");
+        reportDiagnostic("cannot update the vertex buffer", {},
+                         "the driver refused the vertices (" + glErrorName(error) + ")");
         return false;
     }
     return true;

@@ -36,21 +36,19 @@ Ftp::Response Ftp::getResponse(Deadline deadline)
         const detail::FtpReply reply = detail::parseFtpReply(m_received);
         switch (reply.state)
         {
-            case detail::FtpReply::State::Complete:
-                m_received.erase(0, reply.consumed);
-                return Response(static_cast<Response::Status>(reply.code), reply.message);
-            case detail::FtpReply::State::Malformed:
-            {
-                std::string line = m_received.substr(0, std::min<std::size_t>(m_received.find('\n'), 80));
-                while (!line.empty() && line.back() == '\r')
-                    line.pop_back();
-                return fail(Response::InvalidResponse, " Malformed reply from the server: \"" + line + "\"");
-            }
-            case detail::FtpReply::State::TooLong:
-                return fail(Response::InvalidResponse, " The server's reply exceeds " +
-                                                           std::to_string(detail::MaxFtpReplySize) + " bytes");
-            case detail::FtpReply::State::Incomplete:
-                break;
+        case detail::FtpReply::State::Complete:
+            m_received.erase(0, reply.consumed);
+            return Response(static_cast<Response::Status>(reply.code), reply.message);
+        case detail::FtpReply::State::Malformed: {
+            std::string line = m_received.substr(0, std::min<std::size_t>(m_received.find('\n'), 80));
+            while (!line.empty() && line.back() == '\r')
+                line.pop_back();
+            return fail(Response::InvalidResponse, " Malformed reply from the server: \"" + line + "\"");
+        }
+        case detail::FtpReply::State::TooLong:
+            return fail(Response::InvalidResponse,
+                        " The server's reply exceeds " + std::to_string(detail::MaxFtpReplySize) + " bytes");
+        case detail::FtpReply::State::Incomplete: break;
         }
 
         if (m_control.getNativeHandle() == -1)
@@ -61,8 +59,8 @@ Ftp::Response Ftp::getResponse(Deadline deadline)
             return fail(Response::ConnectionClosed,
                         " No complete reply from the server within " + detail::secondsText(m_timeout));
         std::size_t received = 0;
-        const Socket::Status status =
-            ready < 0 ? Socket::Status::Error : m_control.receive(buffer, sizeof(buffer), received);
+        const Socket::Status status = ready < 0 ? Socket::Status::Error
+                                                : m_control.receive(buffer, sizeof(buffer), received);
         if (status == Socket::Status::NotReady)
             continue;
         if (status == Socket::Status::Disconnected)

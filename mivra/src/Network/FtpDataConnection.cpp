@@ -21,14 +21,12 @@ Ftp::Response Ftp::connectData(unsigned short port, TcpSocket& data, Deadline de
     const Time left = std::max(detail::remainingUntil(deadline), milliseconds(1));
     if (data.connect(*peer, port, left) == Socket::Status::Done)
         return Response(Response::Ok);
-    return Response(Response::ConnectionFailed,
-                    " Cannot open the data connection to " + detail::describe(*peer, port));
+    return Response(Response::ConnectionFailed, " Cannot open the data connection to " + detail::describe(*peer, port));
 }
 
 Ftp::Response Ftp::setType(TransferMode mode, Deadline deadline)
 {
-    return command("TYPE", mode == TransferMode::Binary ? "I" : mode == TransferMode::Ascii ? "A" : "E",
-                   deadline);
+    return command("TYPE", mode == TransferMode::Binary ? "I" : mode == TransferMode::Ascii ? "A" : "E", deadline);
 }
 
 Ftp::Response Ftp::openDataConnection(TcpSocket& data, Deadline deadline)

@@ -60,9 +60,9 @@ Ftp::ListingResponse Ftp::getDirectoryListing(const std::string& directory)
     {
         const int ready = detail::waitUntil(data.getNativeHandle(), POLLIN, pace.periodEnd());
         std::size_t received = 0;
-        const Socket::Status status =
-            ready < 0 ? Socket::Status::Error
-                      : ready == 0 ? Socket::Status::NotReady : data.receive(buffer, sizeof(buffer), received);
+        const Socket::Status status = ready < 0    ? Socket::Status::Error
+                                      : ready == 0 ? Socket::Status::NotReady
+                                                   : data.receive(buffer, sizeof(buffer), received);
         if (status == Socket::Status::Disconnected)
             break;
         if (status == Socket::Status::Error)
@@ -136,9 +136,9 @@ Ftp::Response Ftp::download(const std::filesystem::path& remoteFile, const std::
     {
         const int ready = detail::waitUntil(data.getNativeHandle(), POLLIN, pace.periodEnd());
         std::size_t received = 0;
-        const Socket::Status status =
-            ready < 0 ? Socket::Status::Error
-                      : ready == 0 ? Socket::Status::NotReady : data.receive(buffer.data(), buffer.size(), received);
+        const Socket::Status status = ready < 0    ? Socket::Status::Error
+                                      : ready == 0 ? Socket::Status::NotReady
+                                                   : data.receive(buffer.data(), buffer.size(), received);
         if (status == Socket::Status::Disconnected)
             break;
         if (status == Socket::Status::Error)
@@ -181,8 +181,8 @@ Ftp::Response Ftp::download(const std::filesystem::path& remoteFile, const std::
         return Response(Response::ConnectionClosed, " The transfer ended after " + std::to_string(receivedTotal) +
                                                         " of " + std::to_string(*expectedSize) + " bytes");
     if (!file.commit())
-        return Response(Response::InvalidFile, " Cannot store " + detail::quoted(localPath / filename) + ": " +
-                                                   std::strerror(file.error()));
+        return Response(Response::InvalidFile,
+                        " Cannot store " + detail::quoted(localPath / filename) + ": " + std::strerror(file.error()));
     return response;
 }
 
@@ -194,7 +194,8 @@ Ftp::Response Ftp::upload(const std::filesystem::path& localFile, const std::fil
     // Opening does not wait (a FIFO would wait for a writer), and what is not a regular file is
     // refused before anything is read from it.
     const detail::FileReader file(localFile);
-    struct stat status{};
+    struct stat status
+    {};
     if (file.handle() == -1 || ::fstat(file.handle(), &status) == -1)
     {
         const char* reason = std::strerror(errno); // before building the message, which may allocate

@@ -199,8 +199,8 @@ Socket::Status TcpSocket::send(Packet& packet)
     }
 
     std::size_t sent = 0;
-    const Status status =
-        send(m_pendingSend.data() + m_pendingSendOffset, m_pendingSend.size() - m_pendingSendOffset, sent);
+    const Status status = send(m_pendingSend.data() + m_pendingSendOffset, m_pendingSend.size() - m_pendingSendOffset,
+                               sent);
     m_pendingSendOffset += sent;
     if (status == Status::NotReady && m_pendingSendOffset > 0)
         return Status::Partial;
@@ -235,7 +235,8 @@ Socket::Status TcpSocket::send(Packet& packet, Time timeout)
     std::size_t sent = 0;
     while (sent < frame.size())
     {
-        const ssize_t result = ::send(getNativeHandle(), frame.data() + sent, frame.size() - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
+        const ssize_t result = ::send(getNativeHandle(), frame.data() + sent, frame.size() - sent,
+                                      MSG_NOSIGNAL | MSG_DONTWAIT);
         if (result >= 0)
         {
             sent += static_cast<std::size_t>(result);
@@ -252,7 +253,8 @@ Socket::Status TcpSocket::send(Packet& packet, Time timeout)
             return status;
         }
         const auto left = std::chrono::duration_cast<std::chrono::microseconds>(deadline - Clock::now());
-        const int ready = left.count() > 0 ? detail::waitUntilReady(getNativeHandle(), POLLOUT, microseconds(left.count())) : 0;
+        const int ready =
+            left.count() > 0 ? detail::waitUntilReady(getNativeHandle(), POLLOUT, microseconds(left.count())) : 0;
         if (ready == 0)
         {
             const std::optional<IpAddress> peer = getRemoteAddress();
@@ -295,8 +297,9 @@ Socket::Status TcpSocket::receive(Packet& packet)
                                        static_cast<std::uint32_t>(pending.sizeBytes[2]) << 8 | pending.sizeBytes[3];
             if (size > MaxPacketSize)
             {
-                detail::reportError("refused a packet of " + std::to_string(size) + " bytes from the TCP peer: the limit is " +
-                                    std::to_string(MaxPacketSize) + "; connection closed");
+                detail::reportError("refused a packet of " + std::to_string(size) +
+                                    " bytes from the TCP peer: the limit is " + std::to_string(MaxPacketSize) +
+                                    "; connection closed");
                 disconnect();
                 return Status::Error;
             }

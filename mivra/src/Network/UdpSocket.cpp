@@ -92,8 +92,8 @@ Socket::Status UdpSocket::receive(void* data, std::size_t size, std::size_t& rec
         sockaddr_in address{};
         socklen_t length = sizeof(address);
         // MSG_TRUNC makes the call return the datagram's real length, so a cut one is noticed.
-        const ssize_t result =
-            ::recvfrom(getNativeHandle(), data, size, MSG_TRUNC, reinterpret_cast<sockaddr*>(&address), &length);
+        const ssize_t result = ::recvfrom(getNativeHandle(), data, size, MSG_TRUNC,
+                                          reinterpret_cast<sockaddr*>(&address), &length);
         if (result >= 0)
         {
             remoteAddress = detail::addressOf(address);

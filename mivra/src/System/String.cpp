@@ -107,12 +107,25 @@ void appendUtf8(std::string& out, char32_t c)
 }
 } // namespace
 
-String::String(char32_t codePoint) : m_string(1, codePoint) {}
-String::String(char ansiChar, const std::locale& locale) : m_string(widen(std::string_view(&ansiChar, 1), locale)) {}
-String::String(const char* ansiString, const std::locale& locale) : m_string(widen(ansiString ? ansiString : "", locale)) {}
-String::String(const std::string& ansiString, const std::locale& locale) : m_string(widen(ansiString, locale)) {}
-String::String(std::u32string utf32) : m_string(std::move(utf32)) {}
-String::String(const char32_t* utf32) : m_string(utf32 ? utf32 : U"") {}
+String::String(char32_t codePoint) : m_string(1, codePoint)
+{
+}
+String::String(char ansiChar, const std::locale& locale) : m_string(widen(std::string_view(&ansiChar, 1), locale))
+{
+}
+String::String(const char* ansiString, const std::locale& locale)
+    : m_string(widen(ansiString ? ansiString : "", locale))
+{
+}
+String::String(const std::string& ansiString, const std::locale& locale) : m_string(widen(ansiString, locale))
+{
+}
+String::String(std::u32string utf32) : m_string(std::move(utf32))
+{
+}
+String::String(const char32_t* utf32) : m_string(utf32 ? utf32 : U"")
+{
+}
 
 String String::fromUtf8(std::string_view utf8)
 {
@@ -124,18 +137,46 @@ String String::fromUtf8(std::string_view utf8)
         const auto lead = static_cast<unsigned char>(utf8[i]);
         int extra = 0;
         char32_t c = 0;
-        if (lead < 0x80) { c = lead; }
-        else if ((lead & 0xE0) == 0xC0) { c = lead & 0x1F; extra = 1; }
-        else if ((lead & 0xF0) == 0xE0) { c = lead & 0x0F; extra = 2; }
-        else if ((lead & 0xF8) == 0xF0) { c = lead & 0x07; extra = 3; }
-        else { out.push_back(0xFFFD); ++i; continue; }
+        if (lead < 0x80)
+        {
+            c = lead;
+        }
+        else if ((lead & 0xE0) == 0xC0)
+        {
+            c = lead & 0x1F;
+            extra = 1;
+        }
+        else if ((lead & 0xF0) == 0xE0)
+        {
+            c = lead & 0x0F;
+            extra = 2;
+        }
+        else if ((lead & 0xF8) == 0xF0)
+        {
+            c = lead & 0x07;
+            extra = 3;
+        }
+        else
+        {
+            out.push_back(0xFFFD);
+            ++i;
+            continue;
+        }
 
         bool valid = true;
         for (int k = 1; valid && k <= extra; ++k)
         {
-            if (i + static_cast<std::size_t>(k) >= utf8.size()) { valid = false; break; }
+            if (i + static_cast<std::size_t>(k) >= utf8.size())
+            {
+                valid = false;
+                break;
+            }
             const auto cont = static_cast<unsigned char>(utf8[i + static_cast<std::size_t>(k)]);
-            if ((cont & 0xC0) != 0x80) { valid = false; break; }
+            if ((cont & 0xC0) != 0x80)
+            {
+                valid = false;
+                break;
+            }
             c = (c << 6) | (cont & 0x3F);
         }
         // Overlong forms, surrogates and values past U+10FFFF are not UTF-8: taken as code points

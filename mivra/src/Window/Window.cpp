@@ -21,7 +21,8 @@ void Window::create(VideoMode mode, const String& title, std::uint32_t style, St
     create(mode, title, style, state, ContextSettings{});
 }
 
-void Window::create(VideoMode mode, const String& title, std::uint32_t style, State state, const ContextSettings& settings)
+void Window::create(VideoMode mode, const String& title, std::uint32_t style, State state,
+                    const ContextSettings& settings)
 {
     assert(mode.size.x > 0 && mode.size.y > 0 && "Window::create: the size must not be zero");
     m_settings = {};

@@ -137,8 +137,8 @@ TEST(AudioLimits, BuffersRefuseUnsupportedFormats)
         file.write(reinterpret_cast<const char*>(samples), 8);
     }
     EXPECT_THAT([&] { mivra::SoundBuffer loaded(path); },
-                testing::ThrowsMessage<mivra::Exception>(
-                    testing::AllOf(HasSubstr(path.string()), HasSubstr("supported are 1 to 64 channels at 1000 to 768000"))));
+                testing::ThrowsMessage<mivra::Exception>(testing::AllOf(
+                    HasSubstr(path.string()), HasSubstr("supported are 1 to 64 channels at 1000 to 768000"))));
 }
 
 TEST(AudioLimits, BuffersSaveAndReloadAtTheBoundRates)
@@ -152,7 +152,8 @@ TEST(AudioLimits, BuffersSaveAndReloadAtTheBoundRates)
         ASSERT_TRUE(buffer.saveToFile(path));
         const mivra::SoundBuffer loaded(path);
         EXPECT_EQ(loaded.getSampleRate(), rate);
-        EXPECT_EQ(std::vector<std::int16_t>(loaded.getSamples(), loaded.getSamples() + loaded.getSampleCount()), samples);
+        EXPECT_EQ(std::vector<std::int16_t>(loaded.getSamples(), loaded.getSamples() + loaded.getSampleCount()),
+                  samples);
     }
 }
 
@@ -170,7 +171,8 @@ TEST(AudioLimits, FarOffsetsDoNotOverflow)
 
     const auto samples = mivra::test::distinctSamples(768, 9);
     mivra::SoundBuffer buffer;
-    ASSERT_TRUE(buffer.loadFromSamples(samples.data(), samples.size(), 1, mivra::MaxSampleRate, {mivra::SoundChannel::Mono}));
+    ASSERT_TRUE(
+        buffer.loadFromSamples(samples.data(), samples.size(), 1, mivra::MaxSampleRate, {mivra::SoundChannel::Mono}));
     mivra::Sound sound(buffer);
     sound.setPlayingOffset(mivra::microseconds(LLONG_MAX));
     sound.setLooping(true);

@@ -123,15 +123,15 @@ std::vector<std::int16_t> distinctSamples(std::size_t count, std::uint32_t seed)
     return samples;
 }
 
-std::vector<std::int16_t> sineFrames(std::size_t frames, unsigned int sampleRate, const std::vector<double>& frequencies,
-                                     double amplitude)
+std::vector<std::int16_t> sineFrames(std::size_t frames, unsigned int sampleRate,
+                                     const std::vector<double>& frequencies, double amplitude)
 {
     const std::size_t channels = frequencies.size();
     std::vector<std::int16_t> samples(frames * channels);
     for (std::size_t f = 0; f < frames; ++f)
         for (std::size_t c = 0; c < channels; ++c)
-            samples[f * channels + c] = static_cast<std::int16_t>(
-                std::lround(amplitude * std::sin(6.283185307179586 * frequencies[c] * static_cast<double>(f) / sampleRate)));
+            samples[f * channels + c] = static_cast<std::int16_t>(std::lround(
+                amplitude * std::sin(6.283185307179586 * frequencies[c] * static_cast<double>(f) / sampleRate)));
     return samples;
 }
 

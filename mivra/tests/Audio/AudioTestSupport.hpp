@@ -33,8 +33,8 @@ void writeInput(const std::vector<std::int16_t>& samples);
 // Mono samples never equal to zero, so that they stand out from silence in the output.
 std::vector<std::int16_t> distinctSamples(std::size_t count, std::uint32_t seed);
 // Sine tones, one frequency per channel, interleaved.
-std::vector<std::int16_t> sineFrames(std::size_t frames, unsigned int sampleRate, const std::vector<double>& frequencies,
-                                     double amplitude = 12000.0);
+std::vector<std::int16_t> sineFrames(std::size_t frames, unsigned int sampleRate,
+                                     const std::vector<double>& frequencies, double amplitude = 12000.0);
 // Power of one frequency in one channel of interleaved samples (Goertzel), relative to the total.
 double toneShare(const std::vector<std::int16_t>& samples, unsigned int channels, unsigned int channel,
                  unsigned int sampleRate, double frequency);

@@ -25,15 +25,16 @@ struct FormatCase
     std::size_t padding; // frames the codec may add or drop at the ends
 };
 
-const FormatCase formats[] = {{".wav", true, 0}, {".flac", true, 0}, {".ogg", false, 64}, {".mp3", false, 2 * 1152 + 1105}};
+const FormatCase formats[] = {
+    {".wav", true, 0}, {".flac", true, 0}, {".ogg", false, 64}, {".mp3", false, 2 * 1152 + 1105}};
 
 mivra::SoundBuffer makeBuffer(const std::vector<double>& frequencies, unsigned int rate, std::size_t frames)
 {
     mivra::SoundBuffer buffer;
     const auto samples = sineFrames(frames, rate, frequencies);
-    const std::vector<mivra::SoundChannel> map = frequencies.size() == 1
-        ? std::vector{mivra::SoundChannel::Mono}
-        : std::vector{mivra::SoundChannel::FrontLeft, mivra::SoundChannel::FrontRight};
+    const std::vector<mivra::SoundChannel> map = frequencies.size() == 1 ? std::vector{mivra::SoundChannel::Mono}
+                                                                         : std::vector{mivra::SoundChannel::FrontLeft,
+                                                                                       mivra::SoundChannel::FrontRight};
     EXPECT_TRUE(buffer.loadFromSamples(samples.data(), samples.size(), static_cast<unsigned int>(frequencies.size()),
                                        rate, map));
     return buffer;
@@ -111,7 +112,7 @@ TEST(SoundBuffer, DecodesTheGeneratedSounds)
 {
     const std::filesystem::path directory = MIVRA_RESOURCE_DIR;
     const std::pair<const char*, unsigned int> files[] = {
-        {"killdeer.wav", 44100}, {"doodle_pop.ogg", 44100}, {"ding.flac", 44100}, {"ding.mp3", 48000},
+        {"killdeer.wav", 44100},  {"doodle_pop.ogg", 44100},  {"ding.flac", 44100},         {"ding.mp3", 48000},
         {"error_005.ogg", 44100}, {"mouseclick1.ogg", 44100}, {"mouserelease1.ogg", 44100}, {"ball.wav", 44100}};
     for (const auto& [name, rate] : files)
     {
@@ -158,7 +159,8 @@ TEST(SoundBuffer, CorruptAndTruncatedFilesFailNamingTheFile)
     {
         SCOPED_TRACE(path.filename().string());
         const bool scrambledLossy = path.filename().string().starts_with("scrambled") &&
-                                    (path.extension() == ".ogg" || path.extension() == ".mp3" || path.extension() == ".wav");
+                                    (path.extension() == ".ogg" || path.extension() == ".mp3" ||
+                                     path.extension() == ".wav");
         try
         {
             const mivra::SoundBuffer buffer(path);
@@ -248,12 +250,14 @@ TEST(SoundBuffer, LoadFromSamplesRejectsInconsistentLayouts)
     mivra::SoundBuffer buffer;
     const std::int16_t samples[] = {1, 2, 3};
     mivra::test::DiagnosticCapture diagnostics;
-    EXPECT_FALSE(buffer.loadFromSamples(samples, 3, 2, 44100, {mivra::SoundChannel::FrontLeft, mivra::SoundChannel::FrontRight}));
+    EXPECT_FALSE(buffer.loadFromSamples(samples, 3, 2, 44100,
+                                        {mivra::SoundChannel::FrontLeft, mivra::SoundChannel::FrontRight}));
     EXPECT_FALSE(buffer.loadFromSamples(samples, 3, 1, 0, {mivra::SoundChannel::Mono}));
     EXPECT_FALSE(buffer.loadFromSamples(samples, 3, 1, 44100, {}));
     const std::vector<std::string> lines = diagnostics.take();
     ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[2], "mivra: cannot load a sound buffer from samples: the channel map names 0 channels for a sound of 1");
+    EXPECT_EQ(lines[2],
+              "mivra: cannot load a sound buffer from samples: the channel map names 0 channels for a sound of 1");
     EXPECT_EQ(buffer.getSampleCount(), 0u);
     EXPECT_TRUE(buffer.loadFromSamples(samples, 3, 1, 8000, {mivra::SoundChannel::Mono}));
     EXPECT_EQ(buffer.getSampleCount(), 3u);
@@ -269,8 +273,8 @@ TEST(SoundBuffer, FloatFilesClipAndRound)
     const auto le32 = [](std::uint32_t v) { return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; };
     const auto le16 = [](std::uint16_t v) { return std::string{char(v), char(v >> 8)}; };
     const std::string fmt = le16(3) + le16(1) + le32(8000) + le32(32000) + le16(4) + le16(32);
-    const std::string wav = "RIFF" + le32(static_cast<std::uint32_t>(4 + 8 + fmt.size() + 8 + data.size())) + "WAVE" + "fmt " +
-                            le32(static_cast<std::uint32_t>(fmt.size())) + fmt + "data" +
+    const std::string wav = "RIFF" + le32(static_cast<std::uint32_t>(4 + 8 + fmt.size() + 8 + data.size())) + "WAVE" +
+                            "fmt " + le32(static_cast<std::uint32_t>(fmt.size())) + fmt + "data" +
                             le32(static_cast<std::uint32_t>(data.size())) + data;
     const auto path = scratch("float.wav");
     writeBytes(path, wav);

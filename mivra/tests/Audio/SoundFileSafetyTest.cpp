@@ -191,8 +191,8 @@ TEST(SoundFileSafety, SavingOntoAFullDiskKeepsTheOldFile)
     const mivra::SoundBuffer small = someSound(441);
     // Noise-like tones for a second: larger than the room left in every format.
     const mivra::SoundBuffer large = someSound(44100);
-    const mivra::test::FullDiskResult result = mivra::test::onSmallDisk(
-        mivra::test::scratchDirectory() / "disk", [&](const std::filesystem::path& disk) {
+    const mivra::test::FullDiskResult result =
+        mivra::test::onSmallDisk(mivra::test::scratchDirectory() / "disk", [&](const std::filesystem::path& disk) {
             std::string problems;
             for (const char* name : {"sound.wav", "sound.flac", "sound.ogg", "sound.mp3"})
             {
@@ -206,7 +206,8 @@ TEST(SoundFileSafety, SavingOntoAFullDiskKeepsTheOldFile)
                     if (large.saveToFile(file))
                         problems += std::string(name) + ": a save onto a full disk reported success; ";
                     const std::vector<std::string> lines = diagnostics.take();
-                    if (lines.size() != 1 || lines[0].rfind("mivra: cannot save the sound: " + file.string() + ": ", 0) != 0)
+                    if (lines.size() != 1 ||
+                        lines[0].rfind("mivra: cannot save the sound: " + file.string() + ": ", 0) != 0)
                         problems += std::string(name) + ": diagnostics " + (lines.empty() ? "none" : lines[0]) + "; ";
                 }
                 if (readAll(file) != before)

@@ -198,8 +198,8 @@ TEST(SoundRecorder, DevicesAndInvalidRequests)
     ProbeRecorder recorder;
     mivra::test::DiagnosticCapture diagnostics;
     EXPECT_FALSE(recorder.setDevice("no such microphone"));
-    EXPECT_THAT(diagnostics.take(), testing::ElementsAre(
-                                        "mivra: cannot change the capture device: no such microphone: no such device"));
+    EXPECT_THAT(diagnostics.take(),
+                testing::ElementsAre("mivra: cannot change the capture device: no such microphone: no such device"));
     EXPECT_TRUE(recorder.setDevice(devices.front()));
     EXPECT_EQ(recorder.getDevice(), devices.front());
 
@@ -317,7 +317,8 @@ TEST(AudioStart, LeavesTheTerminationSignalsAtTheirDefault)
     (void)mivra::SoundRecorder::isAvailable(); // opens the output device and SDL's audio
     for (int signal : {SIGINT, SIGTERM})
     {
-        struct sigaction action{};
+        struct sigaction action
+        {};
         ASSERT_EQ(sigaction(signal, nullptr, &action), 0);
         EXPECT_EQ(action.sa_handler, SIG_DFL) << "signal " << signal;
     }

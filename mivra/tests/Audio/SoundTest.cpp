@@ -188,7 +188,8 @@ TEST(SoundSource, VolumeAndLoopingAreSharedByEverySource)
     const mivra::SoundBuffer buffer = monoBuffer(distinctSamples(100, 3), 44100);
     mivra::Sound sound(buffer);
     IdleStream stream;
-    for (mivra::SoundSource* source : {static_cast<mivra::SoundSource*>(&sound), static_cast<mivra::SoundSource*>(&stream)})
+    for (mivra::SoundSource* source :
+         {static_cast<mivra::SoundSource*>(&sound), static_cast<mivra::SoundSource*>(&stream)})
     {
         EXPECT_FLOAT_EQ(source->getVolume(), 100.f);
         EXPECT_FALSE(source->isLooping());
@@ -216,6 +217,7 @@ TEST(Sound, VolumeScalesTheOutput)
     static_cast<mivra::SoundSource&>(sound).setVolume(50.f);
     const auto output = playAndCapture(sound, samples.size());
     std::vector<std::int16_t> halves(samples.size());
-    std::transform(samples.begin(), samples.end(), halves.begin(), [](std::int16_t s) { return static_cast<std::int16_t>(s / 2); });
+    std::transform(samples.begin(), samples.end(), halves.begin(),
+                   [](std::int16_t s) { return static_cast<std::int16_t>(s / 2); });
     EXPECT_EQ(audibleChannel(output, 0), halves);
 }

@@ -61,9 +61,9 @@ protected:
         return path;
     }
 
-    const std::filesystem::path dir =
-        std::filesystem::temp_directory_path() / ("mivra-graphics-files-" + std::to_string(::getpid()) + "-" +
-                                                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() /
+                                      ("mivra-graphics-files-" + std::to_string(::getpid()) + "-" +
+                                       ::testing::UnitTest::GetInstance()->current_test_info()->name());
 };
 
 struct Loader
@@ -84,7 +84,8 @@ TEST_F(GraphicsFileTest, LoadersRefuseWhatIsNotARegularFileAndFilesTooLarge)
     ASSERT_TRUE(font.openFromFile(fontPath()));
     Shader shader;
     const std::vector<Loader> loaders = {
-        {"mivra: cannot load the image: ", std::uintmax_t{1} << 30, [&](const auto& path) { return image.loadFromFile(path); }},
+        {"mivra: cannot load the image: ", std::uintmax_t{1} << 30,
+         [&](const auto& path) { return image.loadFromFile(path); }},
         {"mivra: cannot load the font: ", 256u << 20, [&](const auto& path) { return font.openFromFile(path); }},
         {"mivra: cannot load the shader: ", 16u << 20,
          [&](const auto& path) { return shader.loadFromFile(path, Shader::Type::Fragment); }},
@@ -149,9 +150,8 @@ TEST_F(GraphicsFileTest, SavingOntoAFullDiskKeepsTheOldFile)
                 if (noise.saveToFile(file))
                     problems += std::string(name) + ": a save onto a full disk reported success; ";
                 const std::vector<std::string> lines = diagnostics.take();
-                if (lines.size() != 1 ||
-                    lines[0] != "mivra: cannot save the image: " + file.string() +
-                                    ": cannot write the file: no space left on the device")
+                if (lines.size() != 1 || lines[0] != "mivra: cannot save the image: " + file.string() +
+                                                         ": cannot write the file: no space left on the device")
                     problems += std::string(name) + ": diagnostics " + (lines.empty() ? "none" : lines[0]) + "; ";
             }
             if (readAll(file) != before)

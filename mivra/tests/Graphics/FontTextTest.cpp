@@ -71,8 +71,8 @@ TEST(FontLoadTest, FailuresThrowWithTheFileAndReason)
     Font font;
     EXPECT_FALSE(font.openFromFile(corrupt));
     EXPECT_FALSE(font.isLoaded());
-    EXPECT_EQ(diagnostics.take(),
-              std::vector<std::string>{"mivra: cannot load the font: " + corrupt.string() + ": not a font file FreeType can read"});
+    EXPECT_EQ(diagnostics.take(), std::vector<std::string>{"mivra: cannot load the font: " + corrupt.string() +
+                                                           ": not a font file FreeType can read"});
     EXPECT_TRUE(font.openFromFile(fontPath()));
     EXPECT_EQ(font.getInfo().family, "DejaVu Sans");
 }
@@ -156,10 +156,11 @@ TEST_F(FontTextTest, GlyphsTooLargeForTheAtlasAndUnusableOutlinesGiveEmptyGlyphs
     mivra::test::DiagnosticCapture diagnostics;
     const Glyph& huge = font.getGlyph(U'W', 20000, false);
     EXPECT_EQ(huge.textureRect, IntRect());
-    EXPECT_EQ(diagnostics.take(), std::vector<std::string>{
-        "mivra: cannot add a glyph to the font atlas: DejaVu Sans: the glyph is larger than an atlas page"});
+    EXPECT_EQ(diagnostics.take(), std::vector<std::string>{"mivra: cannot add a glyph to the font atlas: DejaVu Sans: "
+                                                           "the glyph is larger than an atlas page"});
 
-    for (const float thickness : {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(), 1e30f})
+    for (const float thickness :
+         {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(), 1e30f})
     {
         const Glyph& glyph = font.getGlyph(U'A', 30, false, thickness);
         EXPECT_EQ(glyph.textureRect, IntRect()) << thickness;
@@ -240,7 +241,8 @@ TEST_F(FontTextTest, CharacterPositions)
 TEST_F(FontTextTest, RestringingToTheSameLengthAllocatesNothing)
 {
     Text line(font, "Mouse Moved: (412, 37)", 20);
-    const String moves[] = {String("Mouse Moved: (413, 38)"), String("Mouse Moved: (99, 100)"), String("Mouse Moved: (0, 12345)")};
+    const String moves[] = {String("Mouse Moved: (413, 38)"), String("Mouse Moved: (99, 100)"),
+                            String("Mouse Moved: (0, 12345)")};
     // First pass renders every glyph once.
     for (const String& s : moves)
     {

@@ -112,7 +112,8 @@ TEST_F(ImageTest, FailingLoadsAndSavesNameTheFile)
     ASSERT_EQ(lines.size(), 4u);
     EXPECT_THAT(lines[0], ::testing::StartsWith("mivra: cannot load the image: " + corrupt.string() + ": "));
     EXPECT_THAT(lines[1], ::testing::StartsWith("mivra: cannot load the image from memory: "));
-    EXPECT_EQ(lines[2], "mivra: cannot save the image: " + (dir / "picture.xyz").string() + ": unsupported format \".xyz\"");
+    EXPECT_EQ(lines[2],
+              "mivra: cannot save the image: " + (dir / "picture.xyz").string() + ": unsupported format \".xyz\"");
     EXPECT_EQ(lines[3], "mivra: cannot save the image: " + (dir / "no-such-dir" / "picture.png").string() +
                             ": cannot create a file beside it: no such file");
 }
@@ -209,7 +210,8 @@ TEST_F(ImageTest, DamagedBytesFailWithTheReason)
     Image wide({300, 300}, Color::Red);
     for (unsigned y = 0; y < 300; ++y)
         for (unsigned x = 0; x < 300; ++x)
-            wide.setPixel({x, y}, Color(static_cast<std::uint8_t>(x * 7 + y), static_cast<std::uint8_t>(y * 3), 9, 255));
+            wide.setPixel({x, y},
+                          Color(static_cast<std::uint8_t>(x * 7 + y), static_cast<std::uint8_t>(y * 3), 9, 255));
     for (const char* name : {"cut.bmp", "cut.tga"})
     {
         ASSERT_TRUE(wide.saveToFile(dir / name));

@@ -91,11 +91,15 @@ TEST_F(RenderTest, BlendModes)
 {
     RenderTexture target({10, 10});
     target.clear(Color(100, 0, 0));
-    const Vertex quad[] = {{{0.f, 0.f}, Color(100, 50, 0)}, {{10.f, 0.f}, Color(100, 50, 0)}, {{0.f, 5.f}, Color(100, 50, 0)},
+    const Vertex quad[] = {{{0.f, 0.f}, Color(100, 50, 0)},
+                           {{10.f, 0.f}, Color(100, 50, 0)},
+                           {{0.f, 5.f}, Color(100, 50, 0)},
                            {{10.f, 5.f}, Color(100, 50, 0)}};
     target.draw(quad, 4, PrimitiveType::TriangleStrip, RenderStates(BlendAdd));
-    const Vertex half[] = {{{0.f, 5.f}, Color(0, 0, 255, 128)}, {{10.f, 5.f}, Color(0, 0, 255, 128)},
-                           {{0.f, 10.f}, Color(0, 0, 255, 128)}, {{10.f, 10.f}, Color(0, 0, 255, 128)}};
+    const Vertex half[] = {{{0.f, 5.f}, Color(0, 0, 255, 128)},
+                           {{10.f, 5.f}, Color(0, 0, 255, 128)},
+                           {{0.f, 10.f}, Color(0, 0, 255, 128)},
+                           {{10.f, 10.f}, Color(0, 0, 255, 128)}};
     target.draw(half, 4, PrimitiveType::TriangleStrip);
     const Image image = snapshot(target);
     EXPECT_TRUE(near(image.getPixel({5, 2}), Color(200, 50, 0))) << ::testing::PrintToString(image.getPixel({5, 2}));
@@ -155,7 +159,8 @@ TEST_F(RenderTest, TextPixelsLieWithinItsBounds)
         {
             const Color c = image.getPixel({x, y});
             const bool lit = c != Color::Black;
-            const FloatRect grown({bounds.position.x - 1, bounds.position.y - 1}, {bounds.size.x + 2, bounds.size.y + 2});
+            const FloatRect grown({bounds.position.x - 1, bounds.position.y - 1},
+                                  {bounds.size.x + 2, bounds.size.y + 2});
             if (grown.contains({static_cast<float>(x), static_cast<float>(y)}))
             {
                 inside += c.r > 200 ? 1 : 0;
@@ -168,7 +173,9 @@ TEST_F(RenderTest, TextPixelsLieWithinItsBounds)
     EXPECT_GT(inside, 200u);
     EXPECT_EQ(strayOutside, 0u);
     // The stem of the "M" is solid.
-    EXPECT_EQ(image.getPixel({static_cast<unsigned>(bounds.position.x + 1), static_cast<unsigned>(bounds.position.y + 10)}), Color::Red);
+    EXPECT_EQ(
+        image.getPixel({static_cast<unsigned>(bounds.position.x + 1), static_cast<unsigned>(bounds.position.y + 10)}),
+        Color::Red);
 }
 
 TEST_F(RenderTest, TextOutlineSurroundsTheFill)
@@ -279,7 +286,8 @@ TEST_F(RenderTest, FailingRenderTextures)
         EXPECT_FALSE(target.resize({1u << 30, 10}));
         const std::vector<std::string> lines = diagnostics.take();
         ASSERT_EQ(lines.size(), 1u);
-        EXPECT_THAT(lines[0], testing::StartsWith("mivra: cannot create the render texture: cannot make its texture: "));
+        EXPECT_THAT(lines[0],
+                    testing::StartsWith("mivra: cannot create the render texture: cannot make its texture: "));
         try
         {
             RenderTexture tooLarge({1u << 30, 10});
@@ -301,9 +309,9 @@ TEST_F(RenderTest, VertexBuffersDrawWholeOrInPart)
     ASSERT_TRUE(VertexBuffer::isAvailable());
     // Two quads as triangles: the left one red, the right one blue.
     const Vertex vertices[] = {
-        {{0.f, 0.f}, Color::Red},   {{10.f, 0.f}, Color::Red},   {{0.f, 10.f}, Color::Red},
-        {{0.f, 10.f}, Color::Red},  {{10.f, 0.f}, Color::Red},   {{10.f, 10.f}, Color::Red},
-        {{10.f, 0.f}, Color::Blue}, {{20.f, 0.f}, Color::Blue},  {{10.f, 10.f}, Color::Blue},
+        {{0.f, 0.f}, Color::Red},    {{10.f, 0.f}, Color::Red},  {{0.f, 10.f}, Color::Red},
+        {{0.f, 10.f}, Color::Red},   {{10.f, 0.f}, Color::Red},  {{10.f, 10.f}, Color::Red},
+        {{10.f, 0.f}, Color::Blue},  {{20.f, 0.f}, Color::Blue}, {{10.f, 10.f}, Color::Blue},
         {{10.f, 10.f}, Color::Blue}, {{20.f, 0.f}, Color::Blue}, {{20.f, 10.f}, Color::Blue},
     };
     VertexBuffer buffer(PrimitiveType::Triangles, VertexBuffer::Usage::Static);
@@ -317,7 +325,9 @@ TEST_F(RenderTest, VertexBuffersDrawWholeOrInPart)
     down.translate({0.f, 10.f});
     target.draw(buffer, 6, 100, RenderStates(down)); // the blue quad only, the count clipped
     // Client-side vertices still work after a buffer was drawn.
-    const Vertex strip[] = {{{0.f, 20.f}, Color::Green}, {{20.f, 20.f}, Color::Green}, {{0.f, 30.f}, Color::Green},
+    const Vertex strip[] = {{{0.f, 20.f}, Color::Green},
+                            {{20.f, 20.f}, Color::Green},
+                            {{0.f, 30.f}, Color::Green},
                             {{20.f, 30.f}, Color::Green}};
     target.draw(strip, 4, PrimitiveType::TriangleStrip);
     const Image image = snapshot(target);
@@ -352,8 +362,7 @@ TEST_F(RenderTest, AntiAliasedRenderTextureSmoothsEdges)
 {
     ContextSettings settings;
     settings.antiAliasingLevel = 4;
-    auto countPartial = [](const Image& image)
-    {
+    auto countPartial = [](const Image& image) {
         unsigned partial = 0;
         for (unsigned y = 0; y < image.getSize().y; ++y)
             for (unsigned x = 0; x < image.getSize().x; ++x)
@@ -443,8 +452,7 @@ TEST_F(RenderTest, UnderlineAndStrikeThroughSpanTheLine)
     target.draw(text);
     const Image image = snapshot(target);
 
-    auto rowIsSolid = [&](float y)
-    {
+    auto rowIsSolid = [&](float y) {
         const auto row = static_cast<unsigned>(y);
         // Across the gaps between the letters too.
         for (unsigned x = 2; x + 2 < static_cast<unsigned>(text.findCharacterPos(5).x); ++x)

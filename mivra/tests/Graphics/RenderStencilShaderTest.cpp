@@ -99,7 +99,8 @@ TEST_F(RenderTest, EveryStencilUpdate)
         drawQuad(target, Color::Red, stencil(StencilComparison::Always, c.operation, 9, ~0u, true));
         EXPECT_EQ(snapshot(target).getPixel({1, 1}), Color::Black) << "operation " << static_cast<int>(c.operation);
         // Probe the stored value: only an equal reference paints.
-        drawQuad(target, Color::Green, stencil(StencilComparison::Equal, StencilUpdateOperation::Keep, static_cast<int>(c.stored)));
+        drawQuad(target, Color::Green,
+                 stencil(StencilComparison::Equal, StencilUpdateOperation::Keep, static_cast<int>(c.stored)));
         EXPECT_EQ(snapshot(target).getPixel({1, 1}), Color::Green) << "operation " << static_cast<int>(c.operation);
     }
 
@@ -115,7 +116,8 @@ TEST_F(RenderTest, ClearingIsNotHeldBackByTheLastStencilMode)
     RenderTexture target({4, 4}, withStencil());
     target.clear(Color::Black, 0);
     // Writes only the low four bits, and no colour.
-    drawQuad(target, Color::Red, stencil(StencilComparison::Always, StencilUpdateOperation::Replace, 0xFF, 0x0Fu, true));
+    drawQuad(target, Color::Red,
+             stencil(StencilComparison::Always, StencilUpdateOperation::Replace, 0xFF, 0x0Fu, true));
     target.clear(Color::Blue, 0);
     EXPECT_EQ(snapshot(target).getPixel({1, 1}), Color::Blue);
     drawQuad(target, Color::Green, stencil(StencilComparison::Equal, StencilUpdateOperation::Keep, 0));
@@ -197,7 +199,8 @@ TEST_F(RenderTest, ShaderPaintsAUniformColour)
     right.setPosition({10.f, 0.f});
     target.draw(right); // the shader is gone again
     const Image image = snapshot(target);
-    EXPECT_TRUE(near(image.getPixel({5, 10}), Color(255, 128, 64))) << ::testing::PrintToString(image.getPixel({5, 10}));
+    EXPECT_TRUE(near(image.getPixel({5, 10}), Color(255, 128, 64)))
+        << ::testing::PrintToString(image.getPixel({5, 10}));
     EXPECT_EQ(image.getPixel({15, 10}), Color::White);
 }
 
@@ -211,19 +214,18 @@ TEST_F(RenderTest, ShaderSamplesTheCurrentTextureAndATextureUniform)
     ASSERT_TRUE(blue.loadFromImage(Image({8, 8}, Color::Blue)));
 
     Shader shader;
-    ASSERT_TRUE(shader.loadFromMemory(
-        "void main() {\n"
-        "    gl_Position = gl_ModelViewProjectionMatrix * gl_Vertex;\n"
-        "    gl_TexCoord[0] = gl_TextureMatrix[0] * gl_MultiTexCoord0;\n"
-        "    gl_FrontColor = gl_Color;\n"
-        "}\n",
-        "uniform sampler2D texture;\n"
-        "uniform sampler2D other;\n"
-        "void main() {\n"
-        "    vec4 own = texture2D(texture, gl_TexCoord[0].xy);\n"
-        "    vec4 more = texture2D(other, gl_TexCoord[0].xy);\n"
-        "    gl_FragColor = vec4(own.g, own.r, more.b * 0.5, 1.0) * gl_Color;\n"
-        "}\n"));
+    ASSERT_TRUE(shader.loadFromMemory("void main() {\n"
+                                      "    gl_Position = gl_ModelViewProjectionMatrix * gl_Vertex;\n"
+                                      "    gl_TexCoord[0] = gl_TextureMatrix[0] * gl_MultiTexCoord0;\n"
+                                      "    gl_FrontColor = gl_Color;\n"
+                                      "}\n",
+                                      "uniform sampler2D texture;\n"
+                                      "uniform sampler2D other;\n"
+                                      "void main() {\n"
+                                      "    vec4 own = texture2D(texture, gl_TexCoord[0].xy);\n"
+                                      "    vec4 more = texture2D(other, gl_TexCoord[0].xy);\n"
+                                      "    gl_FragColor = vec4(own.g, own.r, more.b * 0.5, 1.0) * gl_Color;\n"
+                                      "}\n"));
     shader.setUniform("texture", Shader::CurrentTexture);
     shader.setUniform("other", blue);
 
@@ -250,10 +252,14 @@ TEST_F(RenderTest, GeometryShaderTurnsPointsIntoQuads)
         "uniform vec2 halfSize;\n"
         "void main() {\n"
         "    vec4 c = gl_in[0].gl_Position;\n"
-        "    gl_FrontColor = gl_in[0].gl_FrontColor; gl_Position = c + vec4(-halfSize.x, -halfSize.y, 0, 0); EmitVertex();\n"
-        "    gl_FrontColor = gl_in[0].gl_FrontColor; gl_Position = c + vec4( halfSize.x, -halfSize.y, 0, 0); EmitVertex();\n"
-        "    gl_FrontColor = gl_in[0].gl_FrontColor; gl_Position = c + vec4(-halfSize.x,  halfSize.y, 0, 0); EmitVertex();\n"
-        "    gl_FrontColor = gl_in[0].gl_FrontColor; gl_Position = c + vec4( halfSize.x,  halfSize.y, 0, 0); EmitVertex();\n"
+        "    gl_FrontColor = gl_in[0].gl_FrontColor; gl_Position = c + vec4(-halfSize.x, -halfSize.y, 0, 0); "
+        "EmitVertex();\n"
+        "    gl_FrontColor = gl_in[0].gl_FrontColor; gl_Position = c + vec4( halfSize.x, -halfSize.y, 0, 0); "
+        "EmitVertex();\n"
+        "    gl_FrontColor = gl_in[0].gl_FrontColor; gl_Position = c + vec4(-halfSize.x,  halfSize.y, 0, 0); "
+        "EmitVertex();\n"
+        "    gl_FrontColor = gl_in[0].gl_FrontColor; gl_Position = c + vec4( halfSize.x,  halfSize.y, 0, 0); "
+        "EmitVertex();\n"
         "    EndPrimitive();\n"
         "}\n",
         "void main() { gl_FragColor = gl_Color; }\n"));
@@ -289,7 +295,8 @@ TEST_F(RenderTest, ShaderFailuresNameTheFileAndKeepTheOldProgram)
     ASSERT_EQ(lines.size(), 1u);
     // One line, however many lines the driver's log has.
     EXPECT_EQ(lines[0].find('\n'), std::string::npos) << lines[0];
-    EXPECT_THAT(lines[0], StartsWith("mivra: cannot load the shader: " + broken.string() + ": cannot compile the fragment shader: "));
+    EXPECT_THAT(lines[0], StartsWith("mivra: cannot load the shader: " + broken.string() +
+                                     ": cannot compile the fragment shader: "));
     EXPECT_THAT(lines[0], HasSubstr("undefined_thing")); // the driver's log
     EXPECT_EQ(shader.getNativeHandle(), program);
 
@@ -313,13 +320,15 @@ TEST_F(RenderTest, ShadersLoadFromFilesOfOneTwoOrThreeStages)
 {
     const mivra::test::TempDir scratch;
     const std::filesystem::path& dir = scratch.path();
-    std::ofstream(dir / "plain.vert") << "void main() { gl_Position = gl_ModelViewProjectionMatrix * gl_Vertex; gl_FrontColor = gl_Color; }\n";
+    std::ofstream(dir / "plain.vert") << "void main() { gl_Position = gl_ModelViewProjectionMatrix * gl_Vertex; "
+                                         "gl_FrontColor = gl_Color; }\n";
     std::ofstream(dir / "pass.geom") << "#version 150 compatibility\n"
                                         "layout(triangles) in;\n"
                                         "layout(triangle_strip, max_vertices = 3) out;\n"
                                         "void main() {\n"
                                         "    for (int i = 0; i < 3; ++i) {\n"
-                                        "        gl_Position = gl_in[i].gl_Position; gl_FrontColor = gl_in[i].gl_FrontColor; EmitVertex();\n"
+                                        "        gl_Position = gl_in[i].gl_Position; gl_FrontColor = "
+                                        "gl_in[i].gl_FrontColor; EmitVertex();\n"
                                         "    }\n"
                                         "    EndPrimitive();\n"
                                         "}\n";

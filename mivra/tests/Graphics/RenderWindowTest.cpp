@@ -19,7 +19,8 @@ Color backBufferPixel(const RenderWindow& window, unsigned x, unsigned y)
     window.Window::setActive(true);
     glReadBuffer(GL_BACK);
     unsigned char rgba[4] = {};
-    glReadPixels(static_cast<GLint>(x), static_cast<GLint>(window.getSize().y - 1 - y), 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+    glReadPixels(static_cast<GLint>(x), static_cast<GLint>(window.getSize().y - 1 - y), 1, 1, GL_RGBA, GL_UNSIGNED_BYTE,
+                 rgba);
     return {rgba[0], rgba[1], rgba[2], 255};
 }
 } // namespace
@@ -28,17 +29,20 @@ TEST_F(RenderTest, RenderWindowDrawsWithAStencilBuffer)
 {
     ContextSettings settings;
     settings.stencilBits = 8;
-    RenderWindow window(VideoMode({120, 80}), "Mivra Render Window Test", Style::Titlebar | Style::Close, State::Windowed, settings);
+    RenderWindow window(VideoMode({120, 80}), "Mivra Render Window Test", Style::Titlebar | Style::Close,
+                        State::Windowed, settings);
     ASSERT_TRUE(window.isOpen());
     EXPECT_GE(window.getSettings().stencilBits, 8u);
     EXPECT_EQ(window.getDefaultView().getSize(), Vector2f(120.f, 80.f));
 
     window.clear(Color::Black, 0);
     RectangleShape mask({60.f, 80.f});
-    window.draw(mask, RenderStates(StencilMode{StencilComparison::Always, StencilUpdateOperation::Replace, 1, ~0u, true}));
+    window.draw(mask,
+                RenderStates(StencilMode{StencilComparison::Always, StencilUpdateOperation::Replace, 1, ~0u, true}));
     RectangleShape paint({120.f, 80.f});
     paint.setFillColor(Color::Green);
-    window.draw(paint, RenderStates(StencilMode{StencilComparison::Equal, StencilUpdateOperation::Keep, 1, ~0u, false}));
+    window.draw(paint,
+                RenderStates(StencilMode{StencilComparison::Equal, StencilUpdateOperation::Keep, 1, ~0u, false}));
     EXPECT_EQ(backBufferPixel(window, 10, 10), Color::Green);
     EXPECT_EQ(backBufferPixel(window, 100, 70), Color::Black);
     window.display();
@@ -54,7 +58,7 @@ TEST_F(RenderTest, RenderWindowDefaultViewFollowsItsSize)
     if (window.getSize() != Vector2u(200, 100))
         GTEST_SKIP() << "the video driver did not resize the window";
     EXPECT_EQ(window.getDefaultView().getSize(), Vector2f(200.f, 100.f));
-    EXPECT_EQ(window.getView().getSize(), Vector2f(100.f, 100.f)); // the view set is kept...
+    EXPECT_EQ(window.getView().getSize(), Vector2f(100.f, 100.f));                // the view set is kept...
     EXPECT_EQ(window.getViewport(window.getView()), IntRect({0, 0}, {200, 100})); // ...and stretched
 
     // Drawing uses the new viewport: the left half of the view fills the left half of the window.

@@ -49,7 +49,8 @@ void textLayout(benchmark::State& state)
         benchmark::DoNotOptimize(text.getLocalBounds());
         allocations += counter.count();
     }
-    state.counters["allocs/iter"] = benchmark::Counter(static_cast<double>(allocations), benchmark::Counter::kAvgIterations);
+    state.counters["allocs/iter"] = benchmark::Counter(static_cast<double>(allocations),
+                                                       benchmark::Counter::kAvgIterations);
 }
 BENCHMARK(textLayout);
 
@@ -62,8 +63,7 @@ void textFrame(benchmark::State& state)
     std::vector<std::vector<mivra::String>> frames;
     for (int f = 0; f < 8; ++f)
         frames.push_back(logLines(f));
-    auto drawFrame = [&](const std::vector<mivra::String>& lines)
-    {
+    auto drawFrame = [&](const std::vector<mivra::String>& lines) {
         target.clear(mivra::Color::Black);
         for (std::size_t i = 0; i < lines.size(); ++i)
         {
@@ -84,7 +84,8 @@ void textFrame(benchmark::State& state)
         drawFrame(frames[frame++ % frames.size()]);
         allocations += counter.count();
     }
-    state.counters["allocs/frame"] = benchmark::Counter(static_cast<double>(allocations), benchmark::Counter::kAvgIterations);
+    state.counters["allocs/frame"] = benchmark::Counter(static_cast<double>(allocations),
+                                                        benchmark::Counter::kAvgIterations);
 }
 BENCHMARK(textFrame)->Unit(benchmark::kMillisecond);
 } // namespace

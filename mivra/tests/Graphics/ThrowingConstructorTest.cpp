@@ -25,7 +25,8 @@ std::filesystem::path missingFile(const char* name)
 }
 
 // What the throwing form says, against the one line the reporting form gives in the same case.
-void expectTheExceptionSaysTheDiagnosticLine(const std::function<void()>& throwing, const std::function<bool()>& reporting)
+void expectTheExceptionSaysTheDiagnosticLine(const std::function<void()>& throwing,
+                                             const std::function<bool()>& reporting)
 {
     std::string thrown;
     try
@@ -71,8 +72,13 @@ TEST(ThrowingConstructorTest, FileFailuresReadAsTheirDiagnosticLines)
 TEST(ThrowingConstructorTest, RenderTextureFailureReadsAsItsDiagnosticLine)
 {
     // A zero size fails before any graphics context is needed.
-    expectTheExceptionSaysTheDiagnosticLine([] { RenderTexture r({0, 4}); },
-                                            [] { return RenderTexture().resize({0, 4}); });
+    expectTheExceptionSaysTheDiagnosticLine(
+        [] {
+            RenderTexture r({0, 4});
+        },
+        [] {
+            return RenderTexture().resize({0, 4});
+        });
     try
     {
         RenderTexture r({0, 4});

@@ -51,7 +51,8 @@ TEST(FtpReplyTest, MultiLineUntilTheSameCodeWithASpace)
 
 TEST(FtpReplyTest, IncompleteReplies)
 {
-    for (const char* text : {"", "23", "230 Login", "230-Welcome\r\n", "230-Welcome\r\n230-more\r\n", "230-x\r\n230 end"})
+    for (const char* text :
+         {"", "23", "230 Login", "230-Welcome\r\n", "230-Welcome\r\n230-more\r\n", "230-x\r\n230 end"})
         EXPECT_EQ(parseFtpReply(text).state, FtpReply::State::Incomplete) << text;
 }
 
@@ -91,8 +92,8 @@ TEST(FtpReplyTest, PassiveAddresses)
     ASSERT_TRUE(bare.has_value());
     EXPECT_EQ(bare->port, 258);
 
-    for (const char* message : {" (1,2,3,4,5)", " (1,2,3,4,5,,6)", " (256,0,0,1,1,1)", " (1,2,3,4,0,0)", " (1,2,3,4,300,1)",
-                                " no numbers", " (1,2,3,4,-1,5)", " (a,b,c,d,e,f)", ""})
+    for (const char* message : {" (1,2,3,4,5)", " (1,2,3,4,5,,6)", " (256,0,0,1,1,1)", " (1,2,3,4,0,0)",
+                                " (1,2,3,4,300,1)", " no numbers", " (1,2,3,4,-1,5)", " (a,b,c,d,e,f)", ""})
         EXPECT_FALSE(mivra::detail::parsePassiveReply(message).has_value()) << message;
 }
 
@@ -116,8 +117,13 @@ TEST(FtpReplyTest, SizeReplies)
 // a crash, a hang or a read past the text) and must not take nonsense for a value.
 TEST(FtpParserHostileInputTest, RepliesWithBytesOutOfRange)
 {
-    for (const std::string text : {std::string("\xb2\x30\x30 x\r\n"), std::string("2\xff" "0 ok\r\n"),
-                                   std::string("200\xa0text\r\n"), std::string("\0" "200 x\r\n", 8),
+    for (const std::string text : {std::string("\xb2\x30\x30 x\r\n"),
+                                   std::string("2\xff"
+                                               "0 ok\r\n"),
+                                   std::string("200\xa0text\r\n"),
+                                   std::string("\0"
+                                               "200 x\r\n",
+                                               8),
                                    std::string("\n\n\n"), std::string("\r\r\n")})
         EXPECT_EQ(parseFtpReply(text).state, FtpReply::State::Malformed);
 
@@ -133,7 +139,10 @@ TEST(FtpParserHostileInputTest, MultiLineRepliesThatNeverEnd)
 {
     // Lines that look like an end but are not: another code, a tab or another byte after the code.
     std::string text = "230-start\r\n";
-    for (const char* line : {"231 other code\r\n", "230\tTab\r\n", "230\xff" "byte\r\n", "23 short\r\n", "230-\r\n"})
+    for (const char* line : {"231 other code\r\n", "230\tTab\r\n",
+                             "230\xff"
+                             "byte\r\n",
+                             "23 short\r\n", "230-\r\n"})
         text += line;
     EXPECT_EQ(parseFtpReply(text).state, FtpReply::State::Incomplete);
     while (text.size() <= 4096)
@@ -147,13 +156,27 @@ TEST(FtpParserHostileInputTest, PassiveRepliesOutOfRange)
 {
     using mivra::detail::parsePassiveReply;
     const std::string overlong(400, '9');
-    for (const std::string message :
-         {" (1,2,3,4," + overlong + ",1)", " (" + overlong + ",2,3,4,5,6)", overlong, std::string(" (1,2,3,256,1,1)"),
-          std::string(" (1,2,3,4,256,0)"), std::string(" (1,2,3,4,0,256)"), std::string(" (1,2,3,4,4294967297,1)"),
-          std::string(" (-1,2,3,4,5,6)"), std::string(" (1,2,3,4,5,-6)"), std::string(" (+1,2,3,4,5,6)"),
-          std::string(" (\xb1,2,3,4,5,6)"), std::string(" (1\xac" "2,3,4,5,6,7)"), std::string(" ("),
-          std::string(" )"), std::string(" ((((((("), std::string(" (,,,,,)"), std::string(" (1,2,3,4,5,"),
-          std::string(" (1,2,3,4,5"), std::string(" 1,2,3"), std::string("\0(1,2,3,4,5)", 12)})
+    for (const std::string message : {" (1,2,3,4," + overlong + ",1)",
+                                      " (" + overlong + ",2,3,4,5,6)",
+                                      overlong,
+                                      std::string(" (1,2,3,256,1,1)"),
+                                      std::string(" (1,2,3,4,256,0)"),
+                                      std::string(" (1,2,3,4,0,256)"),
+                                      std::string(" (1,2,3,4,4294967297,1)"),
+                                      std::string(" (-1,2,3,4,5,6)"),
+                                      std::string(" (1,2,3,4,5,-6)"),
+                                      std::string(" (+1,2,3,4,5,6)"),
+                                      std::string(" (\xb1,2,3,4,5,6)"),
+                                      std::string(" (1\xac"
+                                                  "2,3,4,5,6,7)"),
+                                      std::string(" ("),
+                                      std::string(" )"),
+                                      std::string(" ((((((("),
+                                      std::string(" (,,,,,)"),
+                                      std::string(" (1,2,3,4,5,"),
+                                      std::string(" (1,2,3,4,5"),
+                                      std::string(" 1,2,3"),
+                                      std::string("\0(1,2,3,4,5)", 12)})
         EXPECT_FALSE(parsePassiveReply(message).has_value()) << message;
 
     // Without parentheses (or with only the opening one) the first number starts the six.
@@ -174,7 +197,10 @@ TEST(FtpParserHostileInputTest, ExtendedPassiveRepliesOutOfRange)
          {std::string(" (|||65536|)"), std::string(" (|||4294967297|)"), " (|||" + std::string(400, '9') + "|)",
           std::string(" (|||-1|)"), std::string(" (|||+1|)"), std::string(" (|||1"), std::string(" (|||"),
           std::string(" (||"), std::string(" (|"), std::string(" ("), std::string("("), std::string(" (|||\xb1|)"),
-          std::string(" (|||21\xff)"), std::string(" (|||21)"), std::string(" |||21|)"), std::string(" (|||\0" "21|)", 9)})
+          std::string(" (|||21\xff)"), std::string(" (|||21)"), std::string(" |||21|)"),
+          std::string(" (|||\0"
+                      "21|)",
+                      9)})
         EXPECT_FALSE(parseExtendedPassiveReply(message).has_value()) << message;
 }
 
@@ -193,7 +219,8 @@ TEST(FtpParserHostileInputTest, SizesOutOfRange)
 // Random damage to well-formed replies: whatever comes out must be consistent with the input.
 TEST(FtpParserHostileInputTest, DamagedReplies)
 {
-    const std::string seeds[] = {"230-Welcome\r\n230-more\r\n230 Done\r\n", "227 Entering Passive Mode (127,0,0,1,4,1)\r\n",
+    const std::string seeds[] = {"230-Welcome\r\n230-more\r\n230 Done\r\n",
+                                 "227 Entering Passive Mode (127,0,0,1,4,1)\r\n",
                                  "229 Entering Extended Passive Mode (|||60815|)\r\n", "213 268435456\r\n"};
     std::mt19937 random(20261209);
     for (int round = 0; round < 20000; ++round)
@@ -205,9 +232,15 @@ TEST(FtpParserHostileInputTest, DamagedReplies)
             const std::size_t at = random() % (text.size() + 1);
             switch (random() % 3)
             {
-                case 0: text.insert(at, 1, static_cast<char>(random())); break;
-                case 1: if (at < text.size()) text.erase(at, 1); break;
-                default: if (at < text.size()) text[at] = static_cast<char>(random()); break;
+            case 0: text.insert(at, 1, static_cast<char>(random())); break;
+            case 1:
+                if (at < text.size())
+                    text.erase(at, 1);
+                break;
+            default:
+                if (at < text.size())
+                    text[at] = static_cast<char>(random());
+                break;
             }
         }
         const FtpReply reply = parseFtpReply(text, 40);
@@ -245,7 +278,8 @@ TEST(FtpResponseTest, OkBelow400Only)
 TEST(FtpResponseTest, DirectoryFromA257Reply)
 {
     using mivra::Ftp;
-    const Ftp::DirectoryResponse plain(Ftp::Response(Ftp::Response::DirectoryOk, " \"/home/user\" is the current directory."));
+    const Ftp::DirectoryResponse plain(
+        Ftp::Response(Ftp::Response::DirectoryOk, " \"/home/user\" is the current directory."));
     EXPECT_EQ(plain.getDirectory(), "/home/user");
     const Ftp::DirectoryResponse doubled(Ftp::Response(Ftp::Response::DirectoryOk, " \"/a \"\"quoted\"\" b\" created"));
     EXPECT_EQ(doubled.getDirectory(), "/a \"quoted\" b");
@@ -258,7 +292,8 @@ TEST(FtpResponseTest, DirectoryFromA257Reply)
 
 TEST(FtpResponseTest, ListingLines)
 {
-    const Ftp::ListingResponse listing(Ftp::Response(Ftp::Response::ClosingDataConnection), "a.txt\r\nsub dir\r\n\r\nlast\n");
+    const Ftp::ListingResponse listing(Ftp::Response(Ftp::Response::ClosingDataConnection),
+                                       "a.txt\r\nsub dir\r\n\r\nlast\n");
     EXPECT_EQ(mivra::test::names(listing.getListing()), (std::vector<std::string>{"a.txt", "sub dir", "last"}));
     const Ftp::ListingResponse unterminated(Ftp::Response(Ftp::Response::ClosingDataConnection), "only");
     EXPECT_EQ(mivra::test::names(unterminated.getListing()), (std::vector<std::string>{"only"}));

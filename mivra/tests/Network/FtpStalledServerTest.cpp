@@ -157,9 +157,11 @@ TEST(FtpStalledServerTest, SignalsDoNotRestartTheWait)
 {
     // A signal every 200 ms, far more often than the time-out: a wait restarted after each never
     // ends.
-    struct sigaction action{};
+    struct sigaction action
+    {};
     action.sa_handler = ignoreSignal;
-    struct sigaction previous{};
+    struct sigaction previous
+    {};
     ASSERT_EQ(::sigaction(SIGUSR1, &action, &previous), 0);
     const pthread_t waiter = ::pthread_self();
     std::atomic<bool> done{false};

@@ -76,14 +76,14 @@ int main()
     {
         keepBest(0, oursDown, rate([&] { return ftp.download("big.bin", local).isOk(); }));
         keepBest(1, curlDown, rate([&] {
-            return mivra::test::runProgram(
-                       {"/usr/bin/curl", "-sS", "-o", (local / "curl.bin").string(), url + "big.bin"}) == 0;
-        }));
+                     return mivra::test::runProgram(
+                                {"/usr/bin/curl", "-sS", "-o", (local / "curl.bin").string(), url + "big.bin"}) == 0;
+                 }));
         keepBest(2, oursUp, rate([&] { return ftp.upload(local / "up.bin", "").isOk(); }));
         keepBest(3, curlUp, rate([&] {
-            return mivra::test::runProgram(
-                       {"/usr/bin/curl", "-sS", "-T", (local / "up.bin").string(), url + "curl-up.bin"}) == 0;
-        }));
+                     return mivra::test::runProgram(
+                                {"/usr/bin/curl", "-sS", "-T", (local / "up.bin").string(), url + "curl-up.bin"}) == 0;
+                 }));
     }
     ftp.disconnect();
 
@@ -92,8 +92,7 @@ int main()
     report("upload", oursUp, curlUp);
     std::printf("every round, MB/s: download mivra%s, curl%s; upload mivra%s, curl%s\n", rows[0].c_str(),
                 rows[1].c_str(), rows[2].c_str(), rows[3].c_str());
-    const bool complete = !failed &&
-                          mivra::test::sameContents(root / "big.bin", local / "big.bin") &&
+    const bool complete = !failed && mivra::test::sameContents(root / "big.bin", local / "big.bin") &&
                           mivra::test::sameContents(local / "up.bin", root / "up.bin");
     if (!complete)
         std::fprintf(stderr, "a transfer failed or its copy differs\n");

@@ -22,7 +22,7 @@ TEST(PacketTest, IntegersTravelBigEndian)
     Packet packet;
     packet << std::uint8_t{0xAB} << std::int16_t{-2} << std::uint32_t{0x01020304} << std::uint64_t{0x1122334455667788};
     EXPECT_EQ(bytesOf(packet), (std::vector<std::uint8_t>{0xAB, 0xFF, 0xFE, 0x01, 0x02, 0x03, 0x04, 0x11, 0x22, 0x33,
-                                                           0x44, 0x55, 0x66, 0x77, 0x88}));
+                                                          0x44, 0x55, 0x66, 0x77, 0x88}));
 }
 
 TEST(PacketTest, TypedValuesRoundTrip)
@@ -30,8 +30,9 @@ TEST(PacketTest, TypedValuesRoundTrip)
     Packet packet;
     packet << true << std::int8_t{-128} << std::uint8_t{255} << std::int16_t{-32768} << std::uint16_t{65535}
            << std::int32_t{std::numeric_limits<std::int32_t>::min()} << std::uint32_t{4000000000u}
-           << std::int64_t{std::numeric_limits<std::int64_t>::min()} << std::uint64_t{std::numeric_limits<std::uint64_t>::max()}
-           << 1.5f << -0.1 << std::string("héllo\0x", 8) << "" << mivra::String(U"\u00e9\U0001F600");
+           << std::int64_t{std::numeric_limits<std::int64_t>::min()}
+           << std::uint64_t{std::numeric_limits<std::uint64_t>::max()} << 1.5f << -0.1 << std::string("héllo\0x", 8)
+           << "" << mivra::String(U"\u00e9\U0001F600");
 
     bool b = false;
     std::int8_t i8 = 0;

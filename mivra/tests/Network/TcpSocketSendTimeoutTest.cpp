@@ -91,6 +91,6 @@ TEST(TcpSocketSendTimeout, PeerThatStopsReadingEndsTheSend)
     EXPECT_LT(sent, 64);
     EXPECT_EQ(c.client.getNativeHandle(), -1) << "a half-sent packet leaves the connection unusable";
     const std::string peer = "127.0.0.1:" + std::to_string(c.listener.getLocalPort());
-    EXPECT_THAT(diagnostics.take(),
-                testing::ElementsAre("mivra: cannot send to the TCP peer " + peer + ": timed out after 300 ms; connection closed"));
+    EXPECT_THAT(diagnostics.take(), testing::ElementsAre("mivra: cannot send to the TCP peer " + peer +
+                                                         ": timed out after 300 ms; connection closed"));
 }

@@ -369,8 +369,13 @@ TEST(TcpSocketTest, PacketMemoryGrowsWithTheBytesThatArrive)
     constexpr int peers = 8;
     std::vector<std::unique_ptr<Connection>> connections;
     const std::uint32_t length = TcpSocket::MaxPacketSize;
-    const std::uint8_t start[] = {static_cast<std::uint8_t>(length >> 24), static_cast<std::uint8_t>(length >> 16),
-                                  static_cast<std::uint8_t>(length >> 8), static_cast<std::uint8_t>(length), 1, 2, 3};
+    const std::uint8_t start[] = {static_cast<std::uint8_t>(length >> 24),
+                                  static_cast<std::uint8_t>(length >> 16),
+                                  static_cast<std::uint8_t>(length >> 8),
+                                  static_cast<std::uint8_t>(length),
+                                  1,
+                                  2,
+                                  3};
     const std::size_t before = mivra::test::residentBytes();
     for (int i = 0; i < peers; ++i)
     {

@@ -9,8 +9,7 @@
 
 namespace
 {
-const int librariesResident = []
-{
+const int librariesResident = [] {
     int count = 0;
     for (const char* library : {"libEGL_mesa.so.0", "libGLX_mesa.so.0", "/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so"})
         count += dlopen(library, RTLD_NOW | RTLD_GLOBAL | RTLD_NODELETE) ? 1 : 0;

@@ -18,13 +18,17 @@ TEST(StringTest, Utf8RoundTripAcrossAllEncodedLengths)
 
 TEST(StringTest, MalformedUtf8BecomesReplacementCharacters)
 {
-    const String text = String::fromUtf8("a\xC3" "b\xFF");
+    const String text = String::fromUtf8("a\xC3"
+                                         "b\xFF");
     EXPECT_EQ(text.toUtf32(), U"a\uFFFDb\uFFFD");
 
     // Byte sequences shaped like UTF-8 that do not encode a character: an overlong '/' and NUL, a
     // surrogate, a value past U+10FFFF. Each of their bytes is replaced, and nothing decodes to
     // '/', NUL, or a value that encoding would change.
-    EXPECT_EQ(String::fromUtf8("\xC0\xAF" "x\xE0\x80\x80").toUtf32(), U"\uFFFD\uFFFDx\uFFFD\uFFFD\uFFFD");
+    EXPECT_EQ(String::fromUtf8("\xC0\xAF"
+                               "x\xE0\x80\x80")
+                  .toUtf32(),
+              U"\uFFFD\uFFFDx\uFFFD\uFFFD\uFFFD");
     EXPECT_EQ(String::fromUtf8("\xED\xA0\x80").toUtf32(), U"\uFFFD\uFFFD\uFFFD");
     EXPECT_EQ(String::fromUtf8("\xF4\x90\x80\x80").toUtf32(), U"\uFFFD\uFFFD\uFFFD\uFFFD");
     // The edges of the valid ranges still decode.

@@ -39,20 +39,35 @@ struct NameVisitor
 };
 
 using AllKinds = std::tuple<Event::Closed, Event::Resized, Event::FocusLost, Event::FocusGained, Event::TextEntered,
-                            Event::KeyPressed, Event::KeyReleased, Event::MouseWheelScrolled,
-                            Event::MouseButtonPressed, Event::MouseButtonReleased, Event::MouseMoved,
-                            Event::MouseMovedRaw, Event::MouseEntered, Event::MouseLeft,
-                            Event::JoystickButtonPressed, Event::JoystickButtonReleased, Event::JoystickMoved,
-                            Event::JoystickConnected, Event::JoystickDisconnected, Event::TouchBegan,
-                            Event::TouchMoved, Event::TouchEnded, Event::SensorChanged>;
+                            Event::KeyPressed, Event::KeyReleased, Event::MouseWheelScrolled, Event::MouseButtonPressed,
+                            Event::MouseButtonReleased, Event::MouseMoved, Event::MouseMovedRaw, Event::MouseEntered,
+                            Event::MouseLeft, Event::JoystickButtonPressed, Event::JoystickButtonReleased,
+                            Event::JoystickMoved, Event::JoystickConnected, Event::JoystickDisconnected,
+                            Event::TouchBegan, Event::TouchMoved, Event::TouchEnded, Event::SensorChanged>;
 
-const char* const expectedNames[] = {
-    "Closed",         "Resized",           "FocusLost",          "FocusGained",
-    "TextEntered",    "KeyPressed",        "KeyReleased",        "MouseWheelScrolled",
-    "MouseButtonPressed", "MouseButtonReleased", "MouseMoved",   "MouseMovedRaw",
-    "MouseEntered",   "MouseLeft",         "JoystickButtonPressed", "JoystickButtonReleased",
-    "JoystickMoved",  "JoystickConnected", "JoystickDisconnected", "TouchBegan",
-    "TouchMoved",     "TouchEnded",        "SensorChanged"};
+const char* const expectedNames[] = {"Closed",
+                                     "Resized",
+                                     "FocusLost",
+                                     "FocusGained",
+                                     "TextEntered",
+                                     "KeyPressed",
+                                     "KeyReleased",
+                                     "MouseWheelScrolled",
+                                     "MouseButtonPressed",
+                                     "MouseButtonReleased",
+                                     "MouseMoved",
+                                     "MouseMovedRaw",
+                                     "MouseEntered",
+                                     "MouseLeft",
+                                     "JoystickButtonPressed",
+                                     "JoystickButtonReleased",
+                                     "JoystickMoved",
+                                     "JoystickConnected",
+                                     "JoystickDisconnected",
+                                     "TouchBegan",
+                                     "TouchMoved",
+                                     "TouchEnded",
+                                     "SensorChanged"};
 
 // How many kinds T's event answers is<U>() with true for, over every kind U.
 template <std::size_t... I>
@@ -81,7 +96,8 @@ void checkEveryKind(std::index_sequence<I...> all)
             EXPECT_NE(event.getIf<Kind>(), nullptr);
             EXPECT_EQ(countNonNullGetIf(event, all), 1);
             // A generic visitor sees the kind's own type.
-            EXPECT_TRUE(event.visit([](const auto& data) { return std::is_same_v<std::decay_t<decltype(data)>, Kind>; }));
+            EXPECT_TRUE(
+                event.visit([](const auto& data) { return std::is_same_v<std::decay_t<decltype(data)>, Kind>; }));
         }(),
         ...);
 }
@@ -102,7 +118,8 @@ TEST(Event, EveryKindDispatchesToItsOwnEntryInListOrder)
 
 TEST(Event, AccessorsReadAndWriteTheHeldData)
 {
-    Event event = Event::KeyPressed{mivra::Keyboard::Key::Enter, mivra::Keyboard::Scan::Enter, false, true, false, false};
+    Event event =
+        Event::KeyPressed{mivra::Keyboard::Key::Enter, mivra::Keyboard::Scan::Enter, false, true, false, false};
     const auto* key = std::as_const(event).getIf<Event::KeyPressed>();
     ASSERT_NE(key, nullptr);
     EXPECT_EQ(key->code, mivra::Keyboard::Key::Enter);

@@ -259,7 +259,8 @@ TEST(JoystickWithoutWindow, LeavesTheTerminationSignalsAtTheirDefault)
     (void)mivra::Joystick::isConnected(0);
     for (int signal : {SIGINT, SIGTERM})
     {
-        struct sigaction action{};
+        struct sigaction action
+        {};
         ASSERT_EQ(sigaction(signal, nullptr, &action), 0);
         EXPECT_EQ(action.sa_handler, SIG_DFL) << "signal " << signal;
     }

@@ -12,9 +12,18 @@ using Scan = Keyboard::Scan;
 
 namespace
 {
-int value(Key key) { return static_cast<int>(key); }
-int value(Scan scan) { return static_cast<int>(scan); }
-std::string description(Scan scan) { return Keyboard::getDescription(scan).toUtf8(); }
+int value(Key key)
+{
+    return static_cast<int>(key);
+}
+int value(Scan scan)
+{
+    return static_cast<int>(scan);
+}
+std::string description(Scan scan)
+{
+    return Keyboard::getDescription(scan).toUtf8();
+}
 } // namespace
 
 TEST(KeyboardNumbering, KeyCodesAtTheirEndsAndBoundaries)

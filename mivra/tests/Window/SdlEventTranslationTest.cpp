@@ -9,9 +9,9 @@
 #include <cstring>
 
 using mivra::Event;
-using mivra::Vector2i;
 using mivra::Keyboard;
 using mivra::Mouse;
+using mivra::Vector2i;
 
 namespace
 {
@@ -114,7 +114,11 @@ TEST_F(Translation, MalformedTextGivesReplacementCharactersWithoutOverrunning)
 {
     // A stray continuation byte, a truncated sequence followed by ASCII, an overlong encoding
     // and an encoded surrogate.
-    const auto out = translate(text("\x80" "\xE2\x82" "x" "\xC0\xAF" "\xED\xA0\x80"));
+    const auto out = translate(text("\x80"
+                                    "\xE2\x82"
+                                    "x"
+                                    "\xC0\xAF"
+                                    "\xED\xA0\x80"));
     std::u32string decoded;
     for (const Event& e : out)
         decoded += e.getIf<Event::TextEntered>()->unicode;

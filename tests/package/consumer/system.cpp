@@ -14,7 +14,8 @@ int main()
         mivra::setDiagnosticHandler([&caught](std::string_view line) { caught = line; });
     mivra::reportDiagnostic("cannot open the file", "a.txt", "no such file");
     mivra::setDiagnosticHandler(previous);
-    if (string.getSize() != 8 || string.toUtf8() != text || caught != "mivra: cannot open the file: a.txt: no such file")
+    if (string.getSize() != 8 || string.toUtf8() != text ||
+        caught != "mivra: cannot open the file: a.txt: no such file")
         return 1;
     std::cout << "system: " << string.toUtf8() << " | " << caught << '\n';
     return 0;

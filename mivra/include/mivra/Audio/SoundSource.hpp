@@ -18,8 +18,8 @@ public:
     enum class Status
     {
         Stopped = 0, ///< Not playing, at the start.
-        Paused = 1, ///< Not playing, at the position where it was paused.
-        Playing = 2 ///< Playing.
+        Paused = 1,  ///< Not playing, at the position where it was paused.
+        Playing = 2  ///< Playing.
     };
 
     /// For derived classes.

@@ -34,7 +34,7 @@ public:
     struct Chunk
     {
         const std::int16_t* samples{}; ///< Interleaved samples, valid until the next onRequestData() call.
-        std::size_t sampleCount{}; ///< How many, all channels counted: whole frames.
+        std::size_t sampleCount{};     ///< How many, all channels counted: whole frames.
     };
     /// Another name for Chunk.
     using SampleChunk = Chunk;

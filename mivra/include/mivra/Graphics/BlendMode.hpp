@@ -47,25 +47,27 @@ struct BlendMode
     {
     }
 
-    Factor colorSrcFactor{Factor::SrcAlpha}; ///< Weight of the source colour.
+    Factor colorSrcFactor{Factor::SrcAlpha};         ///< Weight of the source colour.
     Factor colorDstFactor{Factor::OneMinusSrcAlpha}; ///< Weight of the destination colour.
-    Equation colorEquation{Equation::Add}; ///< How the colours combine.
-    Factor alphaSrcFactor{Factor::One}; ///< Weight of the source alpha.
+    Equation colorEquation{Equation::Add};           ///< How the colours combine.
+    Factor alphaSrcFactor{Factor::One};              ///< Weight of the source alpha.
     Factor alphaDstFactor{Factor::OneMinusSrcAlpha}; ///< Weight of the destination alpha.
-    Equation alphaEquation{Equation::Add}; ///< How the alphas combine.
+    Equation alphaEquation{Equation::Add};           ///< How the alphas combine.
 
     /// Same factors and equations.
     friend constexpr bool operator==(const BlendMode&, const BlendMode&) = default;
 };
 
 /// Draws over what is there according to the source's alpha (the default).
-inline constexpr BlendMode BlendAlpha{BlendMode::Factor::SrcAlpha, BlendMode::Factor::OneMinusSrcAlpha, BlendMode::Equation::Add,
-                                      BlendMode::Factor::One, BlendMode::Factor::OneMinusSrcAlpha, BlendMode::Equation::Add};
+inline constexpr BlendMode BlendAlpha{
+    BlendMode::Factor::SrcAlpha, BlendMode::Factor::OneMinusSrcAlpha, BlendMode::Equation::Add,
+    BlendMode::Factor::One,      BlendMode::Factor::OneMinusSrcAlpha, BlendMode::Equation::Add};
 /// Adds the source to what is there.
 inline constexpr BlendMode BlendAdd{BlendMode::Factor::SrcAlpha, BlendMode::Factor::One, BlendMode::Equation::Add,
-                                    BlendMode::Factor::One, BlendMode::Factor::One, BlendMode::Equation::Add};
+                                    BlendMode::Factor::One,      BlendMode::Factor::One, BlendMode::Equation::Add};
 /// Multiplies what is there by the source.
-inline constexpr BlendMode BlendMultiply{BlendMode::Factor::DstColor, BlendMode::Factor::Zero, BlendMode::Equation::Add};
+inline constexpr BlendMode BlendMultiply{BlendMode::Factor::DstColor, BlendMode::Factor::Zero,
+                                         BlendMode::Equation::Add};
 /// Keeps the smaller of source and destination, channel by channel.
 inline constexpr BlendMode BlendMin{BlendMode::Factor::One, BlendMode::Factor::One, BlendMode::Equation::Min};
 /// Keeps the larger of source and destination, channel by channel.

@@ -7,9 +7,9 @@ namespace mivra
 /// An RGBA colour with one byte per channel.
 struct Color
 {
-    std::uint8_t r{}; ///< Red, 0 to 255.
-    std::uint8_t g{}; ///< Green, 0 to 255.
-    std::uint8_t b{}; ///< Blue, 0 to 255.
+    std::uint8_t r{};    ///< Red, 0 to 255.
+    std::uint8_t g{};    ///< Green, 0 to 255.
+    std::uint8_t b{};    ///< Blue, 0 to 255.
     std::uint8_t a{255}; ///< Alpha (opacity), 0 (transparent) to 255 (opaque).
 
     /// Opaque black.
@@ -70,12 +70,14 @@ constexpr std::uint8_t saturate(int value)
 /// Channel-wise sum, clamped to [0, 255].
 [[nodiscard]] constexpr Color operator+(Color a, Color b)
 {
-    return {detail::saturate(a.r + b.r), detail::saturate(a.g + b.g), detail::saturate(a.b + b.b), detail::saturate(a.a + b.a)};
+    return {detail::saturate(a.r + b.r), detail::saturate(a.g + b.g), detail::saturate(a.b + b.b),
+            detail::saturate(a.a + b.a)};
 }
 /// Channel-wise difference, clamped to [0, 255].
 [[nodiscard]] constexpr Color operator-(Color a, Color b)
 {
-    return {detail::saturate(a.r - b.r), detail::saturate(a.g - b.g), detail::saturate(a.b - b.b), detail::saturate(a.a - b.a)};
+    return {detail::saturate(a.r - b.r), detail::saturate(a.g - b.g), detail::saturate(a.b - b.b),
+            detail::saturate(a.a - b.a)};
 }
 /// Channel-wise modulation: each product is divided by 255.
 [[nodiscard]] constexpr Color operator*(Color a, Color b)
@@ -85,8 +87,17 @@ constexpr std::uint8_t saturate(int value)
 }
 /// The same, in place.
 ///@{
-constexpr Color& operator+=(Color& a, Color b) { return a = a + b; }
-constexpr Color& operator-=(Color& a, Color b) { return a = a - b; }
-constexpr Color& operator*=(Color& a, Color b) { return a = a * b; }
+constexpr Color& operator+=(Color& a, Color b)
+{
+    return a = a + b;
+}
+constexpr Color& operator-=(Color& a, Color b)
+{
+    return a = a - b;
+}
+constexpr Color& operator*=(Color& a, Color b)
+{
+    return a = a * b;
+}
 ///@}
 } // namespace mivra

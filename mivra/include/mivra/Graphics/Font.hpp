@@ -52,9 +52,11 @@ public:
 
     /// The glyph of the code point; characters the font lacks give its missing-glyph box.
     /// The reference stays valid as long as the font lives.
-    [[nodiscard]] const Glyph& getGlyph(char32_t codePoint, unsigned int characterSize, bool bold, float outlineThickness = 0.f) const;
+    [[nodiscard]] const Glyph& getGlyph(char32_t codePoint, unsigned int characterSize, bool bold,
+                                        float outlineThickness = 0.f) const;
     /// Horizontal adjustment between two characters, in pixels.
-    [[nodiscard]] float getKerning(char32_t first, char32_t second, unsigned int characterSize, bool bold = false) const;
+    [[nodiscard]] float getKerning(char32_t first, char32_t second, unsigned int characterSize,
+                                   bool bold = false) const;
     /// Distance between two baselines, in pixels.
     [[nodiscard]] float getLineSpacing(unsigned int characterSize) const;
     /// Offset of the underline below the baseline (positive is down), and its thickness, in pixels.

@@ -14,7 +14,7 @@ template <typename T>
 struct Rect
 {
     Vector2<T> position{}; ///< The top-left corner.
-    Vector2<T> size{}; ///< Width and height.
+    Vector2<T> size{};     ///< Width and height.
 
     /// An empty rectangle at (0, 0).
     constexpr Rect() = default;

@@ -24,15 +24,16 @@ struct RenderStates
     /// Every state given.
     RenderStates(const BlendMode& theBlendMode, const StencilMode& theStencilMode, const Transform& theTransform,
                  const Texture* theTexture, const Shader* theShader)
-        : blendMode(theBlendMode), stencilMode(theStencilMode), transform(theTransform), texture(theTexture), shader(theShader)
+        : blendMode(theBlendMode), stencilMode(theStencilMode), transform(theTransform), texture(theTexture),
+          shader(theShader)
     {
     }
 
     BlendMode blendMode{BlendAlpha}; ///< How the drawn colours combine with the target's.
-    StencilMode stencilMode{}; ///< The stencil test and update.
-    Transform transform{}; ///< Applied to the vertices before the view.
+    StencilMode stencilMode{};       ///< The stencil test and update.
+    Transform transform{};           ///< Applied to the vertices before the view.
     const Texture* texture{nullptr}; ///< The texture the vertices' texture coordinates refer to, or none.
-    const Shader* shader{nullptr}; ///< The shader to draw with, or none for the fixed pipeline.
+    const Shader* shader{nullptr};   ///< The shader to draw with, or none for the fixed pipeline.
 
     /// The default states.
     static const RenderStates Default;

@@ -14,8 +14,8 @@ public:
     RenderWindow() = default;
     /// Opens the window as Window does; a window that cannot open is reported through the diagnostics
     /// sink and is not open.
-    RenderWindow(VideoMode mode, const String& title, std::uint32_t style = Style::Default, State state = State::Windowed,
-                 const ContextSettings& settings = {});
+    RenderWindow(VideoMode mode, const String& title, std::uint32_t style = Style::Default,
+                 State state = State::Windowed, const ContextSettings& settings = {});
     ~RenderWindow() override;
 
     /// The size of the window's client area.

@@ -30,15 +30,14 @@ public:
     /// A stage of the program.
     enum class Type
     {
-        Vertex, ///< Transforms each vertex.
+        Vertex,   ///< Transforms each vertex.
         Geometry, ///< Makes primitives from primitives (needs isGeometryAvailable()).
-        Fragment ///< Colours each pixel.
+        Fragment  ///< Colours each pixel.
     };
 
     /// Marks a sampler uniform that takes the texture of the object being drawn.
     struct CurrentTextureType
-    {
-    };
+    {};
     /// Pass to setUniform() for a sampler that takes the texture of the object being drawn.
     static inline constexpr CurrentTextureType CurrentTexture{};
 
@@ -76,7 +75,8 @@ public:
     ///@{
     bool loadFromMemory(std::string_view source, Type type);
     bool loadFromMemory(std::string_view vertexSource, std::string_view fragmentSource);
-    bool loadFromMemory(std::string_view vertexSource, std::string_view geometrySource, std::string_view fragmentSource);
+    bool loadFromMemory(std::string_view vertexSource, std::string_view geometrySource,
+                        std::string_view fragmentSource);
     ///@}
 
     /// Sets a float, vec2, vec3, int or bool uniform. Uniforms the program does not have (or that

@@ -22,7 +22,7 @@ class Shape : public Drawable, public Transformable
 public:
     /// Paints the fill with `texture` (nullptr: plain colour), which must outlive the shape. With
     /// `resetRect`, or when the shape had neither a texture nor a texture rectangle, the texture
-/// rectangle becomes the whole texture.
+    /// rectangle becomes the whole texture.
     void setTexture(const Texture* texture, bool resetRect = false);
     /// The part of the texture stretched over the shape's bounds, in texture pixels.
     void setTextureRect(const IntRect& rect);

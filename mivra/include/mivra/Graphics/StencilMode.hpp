@@ -38,8 +38,8 @@ struct StencilValue
     constexpr StencilValue(unsigned int theValue) : value(theValue) {}
     /// Other arithmetic types would convert silently (a float, a bool): refuse them.
     template <typename T>
-        requires(!std::is_same_v<T, int> && !std::is_same_v<T, unsigned int>)
-    StencilValue(T) = delete;
+    requires(!std::is_same_v<T, int> && !std::is_same_v<T, unsigned int>) StencilValue(T)
+    = delete;
 
     unsigned int value{}; ///< The bits.
 
@@ -52,10 +52,11 @@ struct StencilValue
 struct StencilMode
 {
     StencilComparison stencilComparison{StencilComparison::Always}; ///< When a pixel passes the test.
-    StencilUpdateOperation stencilUpdateOperation{StencilUpdateOperation::Keep}; ///< What a passing pixel does to the stored value.
-    StencilValue stencilReference{0}; ///< The value compared with, and stored by Replace.
-    StencilValue stencilMask{~0u}; ///< The bits the comparison looks at.
-    bool stencilOnly{false}; ///< Whether to write the stencil buffer only, leaving the colours alone.
+    StencilUpdateOperation stencilUpdateOperation{
+        StencilUpdateOperation::Keep}; ///< What a passing pixel does to the stored value.
+    StencilValue stencilReference{0};  ///< The value compared with, and stored by Replace.
+    StencilValue stencilMask{~0u};     ///< The bits the comparison looks at.
+    bool stencilOnly{false};           ///< Whether to write the stencil buffer only, leaving the colours alone.
 
     /// Every field equal.
     friend constexpr bool operator==(const StencilMode&, const StencilMode&) = default;

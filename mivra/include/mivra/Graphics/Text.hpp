@@ -25,10 +25,10 @@ public:
     /// Style flags, combined with |.
     enum Style : std::uint32_t
     {
-        Regular = 0, ///< Plain characters.
-        Bold = 1 << 0, ///< Bold characters.
-        Italic = 1 << 1, ///< Slanted characters.
-        Underlined = 1 << 2, ///< A line under each line of text.
+        Regular = 0,           ///< Plain characters.
+        Bold = 1 << 0,         ///< Bold characters.
+        Italic = 1 << 1,       ///< Slanted characters.
+        Underlined = 1 << 2,   ///< A line under each line of text.
         StrikeThrough = 1 << 3 ///< A line through each line of text.
     };
 

@@ -18,7 +18,8 @@ public:
     /// The identity.
     constexpr Transform() = default;
     /// The 3x3 matrix by rows.
-    constexpr Transform(float a00, float a01, float a02, float a10, float a11, float a12, float a20, float a21, float a22)
+    constexpr Transform(float a00, float a01, float a02, float a10, float a11, float a12, float a20, float a21,
+                        float a22)
         : m_matrix{a00, a10, 0.f, a20, a01, a11, 0.f, a21, 0.f, 0.f, 1.f, 0.f, a02, a12, 0.f, a22}
     {
     }
@@ -68,9 +69,18 @@ private:
 inline constexpr Transform Transform::Identity{};
 
 /// left · right: right applies first.
-[[nodiscard]] inline Transform operator*(Transform left, const Transform& right) { return left.combine(right); }
+[[nodiscard]] inline Transform operator*(Transform left, const Transform& right)
+{
+    return left.combine(right);
+}
 /// left = left · right.
-inline Transform& operator*=(Transform& left, const Transform& right) { return left.combine(right); }
+inline Transform& operator*=(Transform& left, const Transform& right)
+{
+    return left.combine(right);
+}
 /// The point `right` transformed by `left`.
-[[nodiscard]] constexpr Vector2f operator*(const Transform& left, Vector2f right) { return left.transformPoint(right); }
+[[nodiscard]] constexpr Vector2f operator*(const Transform& left, Vector2f right)
+{
+    return left.transformPoint(right);
+}
 } // namespace mivra

@@ -17,7 +17,10 @@ public:
     /// No vertices, drawn as points.
     VertexArray() = default;
     /// `vertexCount` default vertices drawn as `type`.
-    explicit VertexArray(PrimitiveType type, std::size_t vertexCount = 0) : m_vertices(vertexCount), m_primitiveType(type) {}
+    explicit VertexArray(PrimitiveType type, std::size_t vertexCount = 0)
+        : m_vertices(vertexCount), m_primitiveType(type)
+    {
+    }
 
     /// The number of vertices.
     [[nodiscard]] std::size_t getVertexCount() const { return m_vertices.size(); }

@@ -46,7 +46,7 @@ protected:
     enum class Type
     {
         Tcp, ///< A stream socket.
-        Udp ///< A datagram socket.
+        Udp  ///< A datagram socket.
     };
 
     /// A closed socket of that type.

@@ -31,17 +31,41 @@ private:
 inline constexpr Angle Angle::Zero{};
 
 /// An angle of `amount` degrees.
-[[nodiscard]] constexpr Angle degrees(float amount) { return Angle(amount); }
+[[nodiscard]] constexpr Angle degrees(float amount)
+{
+    return Angle(amount);
+}
 /// An angle of `amount` radians.
-[[nodiscard]] constexpr Angle radians(float amount) { return Angle(amount * (180.f / Angle::Pi)); }
+[[nodiscard]] constexpr Angle radians(float amount)
+{
+    return Angle(amount * (180.f / Angle::Pi));
+}
 
 /// Sums, differences, negation and scaling of angles, in degrees.
 ///@{
-[[nodiscard]] constexpr Angle operator+(Angle a, Angle b) { return degrees(a.asDegrees() + b.asDegrees()); }
-[[nodiscard]] constexpr Angle operator-(Angle a, Angle b) { return degrees(a.asDegrees() - b.asDegrees()); }
-[[nodiscard]] constexpr Angle operator-(Angle a) { return degrees(-a.asDegrees()); }
-[[nodiscard]] constexpr Angle operator*(Angle a, float f) { return degrees(a.asDegrees() * f); }
-constexpr Angle& operator+=(Angle& a, Angle b) { return a = a + b; }
-constexpr Angle& operator-=(Angle& a, Angle b) { return a = a - b; }
+[[nodiscard]] constexpr Angle operator+(Angle a, Angle b)
+{
+    return degrees(a.asDegrees() + b.asDegrees());
+}
+[[nodiscard]] constexpr Angle operator-(Angle a, Angle b)
+{
+    return degrees(a.asDegrees() - b.asDegrees());
+}
+[[nodiscard]] constexpr Angle operator-(Angle a)
+{
+    return degrees(-a.asDegrees());
+}
+[[nodiscard]] constexpr Angle operator*(Angle a, float f)
+{
+    return degrees(a.asDegrees() * f);
+}
+constexpr Angle& operator+=(Angle& a, Angle b)
+{
+    return a = a + b;
+}
+constexpr Angle& operator-=(Angle& a, Angle b)
+{
+    return a = a - b;
+}
 ///@}
 } // namespace mivra

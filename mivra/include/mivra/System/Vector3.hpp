@@ -21,9 +21,21 @@ struct Vector3
 
 /// Component-wise sum and difference; scaling by a scalar.
 ///@{
-template <typename T> constexpr Vector3<T> operator+(Vector3<T> a, Vector3<T> b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-template <typename T> constexpr Vector3<T> operator-(Vector3<T> a, Vector3<T> b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-template <typename T> constexpr Vector3<T> operator*(Vector3<T> v, T s) { return {v.x * s, v.y * s, v.z * s}; }
+template <typename T>
+constexpr Vector3<T> operator+(Vector3<T> a, Vector3<T> b)
+{
+    return {a.x + b.x, a.y + b.y, a.z + b.z};
+}
+template <typename T>
+constexpr Vector3<T> operator-(Vector3<T> a, Vector3<T> b)
+{
+    return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
+template <typename T>
+constexpr Vector3<T> operator*(Vector3<T> v, T s)
+{
+    return {v.x * s, v.y * s, v.z * s};
+}
 ///@}
 
 /// Vectors of int and float components.

@@ -48,30 +48,33 @@ public:
     /// A key went down (again on key repeat, unless the window turned repeat off).
     struct KeyPressed
     {
-        Keyboard::Key code{Keyboard::Key::Unknown}; ///< The key under the current layout (Keyboard::Key::Unknown when it has no code).
+        Keyboard::Key code{
+            Keyboard::Key::Unknown}; ///< The key under the current layout (Keyboard::Key::Unknown when it has no code).
         Keyboard::Scan scancode{Keyboard::Scan::Unknown}; ///< The physical key.
-        bool alt{}; ///< Whether an Alt key was down.
-        bool control{}; ///< Whether a Control key was down.
-        bool shift{}; ///< Whether a Shift key was down.
-        bool system{}; ///< Whether a system (Super, Windows) key was down.
+        bool alt{};                                       ///< Whether an Alt key was down.
+        bool control{};                                   ///< Whether a Control key was down.
+        bool shift{};                                     ///< Whether a Shift key was down.
+        bool system{};                                    ///< Whether a system (Super, Windows) key was down.
         friend bool operator==(const KeyPressed&, const KeyPressed&) = default;
     };
     /// A key went up.
     struct KeyReleased
     {
-        Keyboard::Key code{Keyboard::Key::Unknown}; ///< The key under the current layout (Keyboard::Key::Unknown when it has no code).
+        Keyboard::Key code{
+            Keyboard::Key::Unknown}; ///< The key under the current layout (Keyboard::Key::Unknown when it has no code).
         Keyboard::Scan scancode{Keyboard::Scan::Unknown}; ///< The physical key.
-        bool alt{}; ///< Whether an Alt key was down.
-        bool control{}; ///< Whether a Control key was down.
-        bool shift{}; ///< Whether a Shift key was down.
-        bool system{}; ///< Whether a system (Super, Windows) key was down.
+        bool alt{};                                       ///< Whether an Alt key was down.
+        bool control{};                                   ///< Whether a Control key was down.
+        bool shift{};                                     ///< Whether a Shift key was down.
+        bool system{};                                    ///< Whether a system (Super, Windows) key was down.
         friend bool operator==(const KeyReleased&, const KeyReleased&) = default;
     };
     /// A mouse wheel turned.
     struct MouseWheelScrolled
     {
         Mouse::Wheel wheel{}; ///< Which wheel turned.
-        float delta{}; ///< How far it turned, in notches (fractions on smooth devices); positive is up (vertical wheel) or right (horizontal).
+        float
+            delta{}; ///< How far it turned, in notches (fractions on smooth devices); positive is up (vertical wheel) or right (horizontal).
         Vector2i position; ///< The pointer's position, relative to the window.
         friend bool operator==(const MouseWheelScrolled&, const MouseWheelScrolled&) = default;
     };
@@ -79,14 +82,14 @@ public:
     struct MouseButtonPressed
     {
         Mouse::Button button{}; ///< The button.
-        Vector2i position; ///< relative to the window
+        Vector2i position;      ///< relative to the window
         friend bool operator==(const MouseButtonPressed&, const MouseButtonPressed&) = default;
     };
     /// A mouse button went up.
     struct MouseButtonReleased
     {
         Mouse::Button button{}; ///< The button.
-        Vector2i position; ///< relative to the window
+        Vector2i position;      ///< relative to the window
         friend bool operator==(const MouseButtonReleased&, const MouseButtonReleased&) = default;
     };
     /// The pointer moved over the window.
@@ -115,22 +118,22 @@ public:
     struct JoystickButtonPressed
     {
         unsigned int joystickId{}; ///< The joystick, 0 to Joystick::Count - 1.
-        unsigned int button{}; ///< The button, 0 to Joystick::ButtonCount - 1.
+        unsigned int button{};     ///< The button, 0 to Joystick::ButtonCount - 1.
         friend bool operator==(const JoystickButtonPressed&, const JoystickButtonPressed&) = default;
     };
     /// A joystick button went up.
     struct JoystickButtonReleased
     {
         unsigned int joystickId{}; ///< The joystick, 0 to Joystick::Count - 1.
-        unsigned int button{}; ///< The button, 0 to Joystick::ButtonCount - 1.
+        unsigned int button{};     ///< The button, 0 to Joystick::ButtonCount - 1.
         friend bool operator==(const JoystickButtonReleased&, const JoystickButtonReleased&) = default;
     };
     /// A joystick axis moved by at least the window's joystick threshold.
     struct JoystickMoved
     {
         unsigned int joystickId{}; ///< The joystick, 0 to Joystick::Count - 1.
-        Joystick::Axis axis{}; ///< The axis.
-        float position{}; ///< The axis' new position, from -100 to 100.
+        Joystick::Axis axis{};     ///< The axis.
+        float position{};          ///< The axis' new position, from -100 to 100.
         friend bool operator==(const JoystickMoved&, const JoystickMoved&) = default;
     };
     /// A joystick was connected.
@@ -149,55 +152,37 @@ public:
     struct TouchBegan
     {
         unsigned int finger{}; ///< The finger, numbered as mivra::Touch numbers them.
-        Vector2i position; ///< relative to the window
+        Vector2i position;     ///< relative to the window
         friend bool operator==(const TouchBegan&, const TouchBegan&) = default;
     };
     /// A finger moved on the screen.
     struct TouchMoved
     {
         unsigned int finger{}; ///< The finger, numbered as mivra::Touch numbers them.
-        Vector2i position; ///< relative to the window
+        Vector2i position;     ///< relative to the window
         friend bool operator==(const TouchMoved&, const TouchMoved&) = default;
     };
     /// A finger left the screen.
     struct TouchEnded
     {
         unsigned int finger{}; ///< The finger, numbered as mivra::Touch numbers them.
-        Vector2i position; ///< relative to the window
+        Vector2i position;     ///< relative to the window
         friend bool operator==(const TouchEnded&, const TouchEnded&) = default;
     };
     /// A sensor gave a new reading.
     struct SensorChanged
     {
         Sensor::Type type{}; ///< The sensor.
-        Vector3f value; ///< The reading, in the sensor's unit (see mivra::Sensor).
+        Vector3f value;      ///< The reading, in the sensor's unit (see mivra::Sensor).
         friend bool operator==(const SensorChanged&, const SensorChanged&) = default;
     };
 
 private:
-    using Data = std::variant<Closed,
-                              Resized,
-                              FocusLost,
-                              FocusGained,
-                              TextEntered,
-                              KeyPressed,
-                              KeyReleased,
-                              MouseWheelScrolled,
-                              MouseButtonPressed,
-                              MouseButtonReleased,
-                              MouseMoved,
-                              MouseMovedRaw,
-                              MouseEntered,
-                              MouseLeft,
-                              JoystickButtonPressed,
-                              JoystickButtonReleased,
-                              JoystickMoved,
-                              JoystickConnected,
-                              JoystickDisconnected,
-                              TouchBegan,
-                              TouchMoved,
-                              TouchEnded,
-                              SensorChanged>;
+    using Data =
+        std::variant<Closed, Resized, FocusLost, FocusGained, TextEntered, KeyPressed, KeyReleased, MouseWheelScrolled,
+                     MouseButtonPressed, MouseButtonReleased, MouseMoved, MouseMovedRaw, MouseEntered, MouseLeft,
+                     JoystickButtonPressed, JoystickButtonReleased, JoystickMoved, JoystickConnected,
+                     JoystickDisconnected, TouchBegan, TouchMoved, TouchEnded, SensorChanged>;
 
     template <typename T, typename Variant>
     struct IsAlternative;
@@ -216,10 +201,7 @@ public:
 
     /// An event of the kind T, with its data.
     template <typename T>
-        requires isKind<T>
-    Event(const T& kind) : m_data(kind)
-    {
-    }
+    requires isKind<T> Event(const T& kind) : m_data(kind) {}
 
     template <typename T>
     /// Whether the event is of the kind T.
@@ -242,7 +224,7 @@ public:
     [[nodiscard]] const T* getIf() const
     {
         static_assert(isKind<T>, "Event::getIf: T must be one of the event kinds");
-    ///@}
+        ///@}
         return std::get_if<T>(&m_data);
     }
 
@@ -260,7 +242,7 @@ public:
     decltype(auto) visit(Visitor&& visitor) const
     {
         return std::visit(std::forward<Visitor>(visitor), m_data);
-    ///@}
+        ///@}
     }
 
     /// The held kind's position in the list above (Closed is 0, SensorChanged is 22).

@@ -24,8 +24,8 @@ enum class Axis
 struct Identification
 {
     String name{"No Joystick"}; ///< The name the device gives, "No Joystick" when none is connected.
-    unsigned int vendorId{}; ///< The USB vendor id, 0 when unknown.
-    unsigned int productId{}; ///< The USB product id, 0 when unknown.
+    unsigned int vendorId{};    ///< The USB vendor id, 0 when unknown.
+    unsigned int productId{};   ///< The USB product id, 0 when unknown.
 };
 
 /// Joysticks are numbered 0 to Count - 1: a device keeps the lowest number free when it was

@@ -13,8 +13,8 @@ public:
     /// The mouse buttons.
     enum class Button
     {
-        Left, ///< The left button.
-        Right, ///< The right button.
+        Left,   ///< The left button.
+        Right,  ///< The right button.
         Middle, ///< The middle button (pressing the wheel).
         Extra1, ///< The first extra button (usually "back").
         Extra2, ///< The second extra button (usually "forward").
@@ -25,7 +25,7 @@ public:
     /// The wheels.
     enum class Wheel
     {
-        Vertical, ///< The ordinary wheel.
+        Vertical,   ///< The ordinary wheel.
         Horizontal, ///< The tilt wheel or horizontal scrolling.
     };
 

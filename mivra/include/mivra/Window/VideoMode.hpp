@@ -25,7 +25,7 @@ public:
     /// Same size and depth.
     friend bool operator==(const VideoMode&, const VideoMode&) = default;
 
-    Vector2u size; ///< Width and height, in pixels.
+    Vector2u size;               ///< Width and height, in pixels.
     unsigned int bitsPerPixel{}; ///< Colour depth.
 };
 } // namespace mivra

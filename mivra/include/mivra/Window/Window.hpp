@@ -15,19 +15,18 @@ public:
     Window();
     /// Opens a window with an OpenGL context made as the settings ask; see create(). A window or
     /// context that cannot be made is reported through the diagnostics sink, and isOpen() is false.
-    Window(VideoMode mode,
-           const String& title,
-           std::uint32_t style = Style::Default,
-           State state = State::Windowed,
+    Window(VideoMode mode, const String& title, std::uint32_t style = Style::Default, State state = State::Windowed,
            const ContextSettings& settings = {});
     ~Window() override;
 
     /// (Re)creates the window with default context settings.
-    void create(VideoMode mode, const String& title, std::uint32_t style = Style::Default, State state = State::Windowed) override;
+    void create(VideoMode mode, const String& title, std::uint32_t style = Style::Default,
+                State state = State::Windowed) override;
     /// (Re)creates the window and its context; the mode's size must not be zero (asserted). On
     /// failure one line goes to the diagnostics sink and
     /// isOpen() is false.
-    virtual void create(VideoMode mode, const String& title, std::uint32_t style, State state, const ContextSettings& settings);
+    virtual void create(VideoMode mode, const String& title, std::uint32_t style, State state,
+                        const ContextSettings& settings);
     /// Closes the window and releases its context.
     void close() override;
 

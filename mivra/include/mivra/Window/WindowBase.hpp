@@ -29,7 +29,8 @@ public:
     WindowBase();
     /// Opens a window of the mode's size, with the title, decoration flags (mivra::Style) and
     /// state; see create().
-    WindowBase(VideoMode mode, const String& title, std::uint32_t style = Style::Default, State state = State::Windowed);
+    WindowBase(VideoMode mode, const String& title, std::uint32_t style = Style::Default,
+               State state = State::Windowed);
     virtual ~WindowBase();
 
     WindowBase(const WindowBase&) = delete;
@@ -38,7 +39,8 @@ public:
     /// (Re)creates the window; an open window is closed first. The mode's size must not be zero
     /// (asserted). When the window cannot be opened (no display, the system refuses), one line goes
     /// to the diagnostics sink and isOpen() is false.
-    virtual void create(VideoMode mode, const String& title, std::uint32_t style = Style::Default, State state = State::Windowed);
+    virtual void create(VideoMode mode, const String& title, std::uint32_t style = Style::Default,
+                        State state = State::Windowed);
     /// Removes the window from the screen and drops its pending events.
     virtual void close();
     /// Whether the window exists: created successfully and not closed since.

@@ -38,7 +38,8 @@ bool CaptureSession::open(const std::string& deviceName, unsigned int sampleRate
     m_deviceLabel = captureDeviceLabel(deviceName);
     m_maxPending = std::size_t{MaxBacklogSeconds} * static_cast<std::size_t>(obtained.freq) * obtained.channels;
     // The bound must leave room for a whole device buffer, or nothing would ever get through.
-    m_maxPending = std::max<std::size_t>(m_maxPending, 2 * static_cast<std::size_t>(obtained.samples) * obtained.channels);
+    m_maxPending = std::max<std::size_t>(m_maxPending,
+                                         2 * static_cast<std::size_t>(obtained.samples) * obtained.channels);
     m_pending.reserve(m_maxPending);
     return true;
 }

@@ -65,7 +65,7 @@ private:
     std::condition_variable m_arrived;
     std::vector<std::int16_t> m_pending;
     std::size_t m_maxPending{};
-    std::size_t m_dropped{}; // samples the callback found no room for; guarded by m_mutex
+    std::size_t m_dropped{};     // samples the callback found no room for; guarded by m_mutex
     bool m_dropsReported{false}; // capture thread only
     std::string m_deviceLabel;
     bool m_stopRequested{false};

@@ -25,29 +25,29 @@ SoundChannel fromSndfile(int channel)
 {
     switch (channel)
     {
-        case SF_CHANNEL_MAP_MONO: return SoundChannel::Mono;
-        case SF_CHANNEL_MAP_LEFT:
-        case SF_CHANNEL_MAP_FRONT_LEFT: return SoundChannel::FrontLeft;
-        case SF_CHANNEL_MAP_RIGHT:
-        case SF_CHANNEL_MAP_FRONT_RIGHT: return SoundChannel::FrontRight;
-        case SF_CHANNEL_MAP_CENTER:
-        case SF_CHANNEL_MAP_FRONT_CENTER: return SoundChannel::FrontCenter;
-        case SF_CHANNEL_MAP_FRONT_LEFT_OF_CENTER: return SoundChannel::FrontLeftOfCenter;
-        case SF_CHANNEL_MAP_FRONT_RIGHT_OF_CENTER: return SoundChannel::FrontRightOfCenter;
-        case SF_CHANNEL_MAP_LFE: return SoundChannel::LowFrequencyEffects;
-        case SF_CHANNEL_MAP_REAR_LEFT: return SoundChannel::BackLeft;
-        case SF_CHANNEL_MAP_REAR_RIGHT: return SoundChannel::BackRight;
-        case SF_CHANNEL_MAP_REAR_CENTER: return SoundChannel::BackCenter;
-        case SF_CHANNEL_MAP_SIDE_LEFT: return SoundChannel::SideLeft;
-        case SF_CHANNEL_MAP_SIDE_RIGHT: return SoundChannel::SideRight;
-        case SF_CHANNEL_MAP_TOP_CENTER: return SoundChannel::TopCenter;
-        case SF_CHANNEL_MAP_TOP_FRONT_LEFT: return SoundChannel::TopFrontLeft;
-        case SF_CHANNEL_MAP_TOP_FRONT_RIGHT: return SoundChannel::TopFrontRight;
-        case SF_CHANNEL_MAP_TOP_FRONT_CENTER: return SoundChannel::TopFrontCenter;
-        case SF_CHANNEL_MAP_TOP_REAR_LEFT: return SoundChannel::TopBackLeft;
-        case SF_CHANNEL_MAP_TOP_REAR_RIGHT: return SoundChannel::TopBackRight;
-        case SF_CHANNEL_MAP_TOP_REAR_CENTER: return SoundChannel::TopBackCenter;
-        default: return SoundChannel::Unspecified;
+    case SF_CHANNEL_MAP_MONO: return SoundChannel::Mono;
+    case SF_CHANNEL_MAP_LEFT:
+    case SF_CHANNEL_MAP_FRONT_LEFT: return SoundChannel::FrontLeft;
+    case SF_CHANNEL_MAP_RIGHT:
+    case SF_CHANNEL_MAP_FRONT_RIGHT: return SoundChannel::FrontRight;
+    case SF_CHANNEL_MAP_CENTER:
+    case SF_CHANNEL_MAP_FRONT_CENTER: return SoundChannel::FrontCenter;
+    case SF_CHANNEL_MAP_FRONT_LEFT_OF_CENTER: return SoundChannel::FrontLeftOfCenter;
+    case SF_CHANNEL_MAP_FRONT_RIGHT_OF_CENTER: return SoundChannel::FrontRightOfCenter;
+    case SF_CHANNEL_MAP_LFE: return SoundChannel::LowFrequencyEffects;
+    case SF_CHANNEL_MAP_REAR_LEFT: return SoundChannel::BackLeft;
+    case SF_CHANNEL_MAP_REAR_RIGHT: return SoundChannel::BackRight;
+    case SF_CHANNEL_MAP_REAR_CENTER: return SoundChannel::BackCenter;
+    case SF_CHANNEL_MAP_SIDE_LEFT: return SoundChannel::SideLeft;
+    case SF_CHANNEL_MAP_SIDE_RIGHT: return SoundChannel::SideRight;
+    case SF_CHANNEL_MAP_TOP_CENTER: return SoundChannel::TopCenter;
+    case SF_CHANNEL_MAP_TOP_FRONT_LEFT: return SoundChannel::TopFrontLeft;
+    case SF_CHANNEL_MAP_TOP_FRONT_RIGHT: return SoundChannel::TopFrontRight;
+    case SF_CHANNEL_MAP_TOP_FRONT_CENTER: return SoundChannel::TopFrontCenter;
+    case SF_CHANNEL_MAP_TOP_REAR_LEFT: return SoundChannel::TopBackLeft;
+    case SF_CHANNEL_MAP_TOP_REAR_RIGHT: return SoundChannel::TopBackRight;
+    case SF_CHANNEL_MAP_TOP_REAR_CENTER: return SoundChannel::TopBackCenter;
+    default: return SoundChannel::Unspecified;
     }
 }
 
@@ -167,7 +167,8 @@ struct WrittenFile
 
 sf_count_t writtenLength(void* user)
 {
-    struct stat status{};
+    struct stat status
+    {};
     return ::fstat(static_cast<WrittenFile*>(user)->handle, &status) == 0 ? status.st_size : -1;
 }
 
@@ -211,10 +212,9 @@ sf_count_t writtenTell(void* user)
 
 std::vector<SoundChannel> defaultChannelMap(unsigned int channelCount)
 {
-    static const SoundChannel order[] = {SoundChannel::FrontLeft,   SoundChannel::FrontRight,
-                                         SoundChannel::FrontCenter, SoundChannel::LowFrequencyEffects,
-                                         SoundChannel::BackLeft,    SoundChannel::BackRight,
-                                         SoundChannel::SideLeft,    SoundChannel::SideRight};
+    static const SoundChannel order[] = {
+        SoundChannel::FrontLeft, SoundChannel::FrontRight, SoundChannel::FrontCenter, SoundChannel::LowFrequencyEffects,
+        SoundChannel::BackLeft,  SoundChannel::BackRight,  SoundChannel::SideLeft,    SoundChannel::SideRight};
     if (channelCount == 1)
         return {SoundChannel::Mono};
     std::vector<SoundChannel> map;
@@ -276,8 +276,8 @@ bool SoundFileReader::openFromMemory(const void* data, std::size_t size, std::st
     if (!adopt(file, &info, error))
         return false;
     if ((info.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_MPEG)
-        m_promisedFrames = mp3PromisedFrames(std::vector<unsigned char>(
-            m_memory->data, m_memory->data + std::min(size, mp3HeadSize)));
+        m_promisedFrames =
+            mp3PromisedFrames(std::vector<unsigned char>(m_memory->data, m_memory->data + std::min(size, mp3HeadSize)));
     return true;
 }
 

@@ -17,22 +17,19 @@ std::pair<float, float> stereoGains(SoundChannel channel)
 {
     switch (channel)
     {
-        case SoundChannel::FrontLeft:
-        case SoundChannel::FrontLeftOfCenter:
-        case SoundChannel::BackLeft:
-        case SoundChannel::SideLeft:
-        case SoundChannel::TopFrontLeft:
-        case SoundChannel::TopBackLeft:
-            return {1.f, 0.f};
-        case SoundChannel::FrontRight:
-        case SoundChannel::FrontRightOfCenter:
-        case SoundChannel::BackRight:
-        case SoundChannel::SideRight:
-        case SoundChannel::TopFrontRight:
-        case SoundChannel::TopBackRight:
-            return {0.f, 1.f};
-        default:
-            return {0.70710678f, 0.70710678f};
+    case SoundChannel::FrontLeft:
+    case SoundChannel::FrontLeftOfCenter:
+    case SoundChannel::BackLeft:
+    case SoundChannel::SideLeft:
+    case SoundChannel::TopFrontLeft:
+    case SoundChannel::TopBackLeft: return {1.f, 0.f};
+    case SoundChannel::FrontRight:
+    case SoundChannel::FrontRightOfCenter:
+    case SoundChannel::BackRight:
+    case SoundChannel::SideRight:
+    case SoundChannel::TopFrontRight:
+    case SoundChannel::TopBackRight: return {0.f, 1.f};
+    default: return {0.70710678f, 0.70710678f};
     }
 }
 } // namespace
@@ -64,7 +61,8 @@ void Voice::setFormat(unsigned int channelCount, unsigned int sampleRate, const 
     }
     else
     {
-        std::vector<SoundChannel> map = channelMap.size() == m_channelCount ? channelMap : defaultChannelMap(m_channelCount);
+        std::vector<SoundChannel> map = channelMap.size() == m_channelCount ? channelMap
+                                                                            : defaultChannelMap(m_channelCount);
         if (m_channelCount == 2 && map[0] == SoundChannel::Unspecified && map[1] == SoundChannel::Unspecified)
             map = defaultChannelMap(2);
         float leftSum = 0.f;

@@ -91,7 +91,7 @@ class BufferVoice : public Voice
 public:
     const std::int16_t* samples{};
     std::size_t frameCount{};
-    std::size_t position{}; // next source frame to hand out
+    std::size_t position{};     // next source frame to hand out
     std::uint64_t startFrame{}; // source frame where the current run started
 
     // Also moves the read position there, though never past the samples.

@@ -69,8 +69,7 @@ void warnJpeg(j_common_ptr cinfo, int level)
 
 void watchScans(j_common_ptr cinfo)
 {
-    if (cinfo->is_decompressor &&
-        reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > maxScans)
+    if (cinfo->is_decompressor && reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > maxScans)
     {
         std::snprintf(stateOf(cinfo).message, JMSG_LENGTH_MAX, "more than %d scans", maxScans);
         std::longjmp(stateOf(cinfo).jump, 1);

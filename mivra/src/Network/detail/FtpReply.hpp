@@ -18,13 +18,13 @@ struct FtpReply
     {
         Incomplete, // the reply has not fully arrived
         Complete,
-        Malformed,  // the first line is not "<3 digits>[ -]..."
-        TooLong     // the reply runs past the size limit
+        Malformed, // the first line is not "<3 digits>[ -]..."
+        TooLong    // the reply runs past the size limit
     };
 
     State state{State::Incomplete};
     int code{};
-    std::string message; // the text after the code, separator included; lines joined with "\n"
+    std::string message;    // the text after the code, separator included; lines joined with "\n"
     std::size_t consumed{}; // bytes of the buffer the reply took, line ends included
 };
 

@@ -33,21 +33,18 @@ Socket::Status statusFromErrno(int error)
 {
     switch (error)
     {
-        case EAGAIN:
+    case EAGAIN:
 #if EWOULDBLOCK != EAGAIN
-        case EWOULDBLOCK:
+    case EWOULDBLOCK:
 #endif
-        case EINPROGRESS:
-            return Socket::Status::NotReady;
-        case ECONNRESET:
-        case ECONNABORTED:
-        case EPIPE:
-        case ENOTCONN:
-        case ETIMEDOUT:
-        case ENETRESET:
-            return Socket::Status::Disconnected;
-        default:
-            return Socket::Status::Error;
+    case EINPROGRESS: return Socket::Status::NotReady;
+    case ECONNRESET:
+    case ECONNABORTED:
+    case EPIPE:
+    case ENOTCONN:
+    case ETIMEDOUT:
+    case ENETRESET: return Socket::Status::Disconnected;
+    default: return Socket::Status::Error;
     }
 }
 

@@ -15,14 +15,10 @@ std::string describeError(int error)
 {
     switch (error)
     {
-    case ENOENT:
-        return "no such file";
-    case EISDIR:
-        return "is a directory";
-    case ENOSPC:
-        return "no space left on the device";
-    default:
-        break;
+    case ENOENT: return "no such file";
+    case EISDIR: return "is a directory";
+    case ENOSPC: return "no space left on the device";
+    default: break;
     }
     std::string text = std::strerror(error);
     if (!text.empty())
@@ -73,7 +69,8 @@ ReadableFile openRegularFile(const std::filesystem::path& path, std::uint64_t ma
         return file;
     }
     file.m_handle = handle;
-    struct stat status{};
+    struct stat status
+    {};
     if (::fstat(handle, &status) == -1)
     {
         failure = describeError(errno);

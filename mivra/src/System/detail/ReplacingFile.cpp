@@ -22,7 +22,8 @@ ReplacingFile::ReplacingFile(const std::filesystem::path& target) : m_target(tar
         if (!ec)
             m_target = resolved;
     }
-    struct stat existing{};
+    struct stat existing
+    {};
     const bool exists = ::stat(m_target.c_str(), &existing) == 0;
     if (exists && !S_ISREG(existing.st_mode))
     {

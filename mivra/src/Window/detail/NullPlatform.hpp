@@ -11,11 +11,8 @@ namespace mivra::detail
 class NullPlatform : public Platform
 {
 public:
-    std::unique_ptr<WindowImpl> createWindow(VideoMode mode,
-                                             const String& title,
-                                             std::uint32_t /*style*/,
-                                             State /*state*/,
-                                             const ContextSettings* settings) override
+    std::unique_ptr<WindowImpl> createWindow(VideoMode mode, const String& title, std::uint32_t /*style*/,
+                                             State /*state*/, const ContextSettings* settings) override
     {
         auto impl = std::make_unique<NullWindowImpl>(mode.size, settings != nullptr);
         impl->setTitle(title);

@@ -29,11 +29,8 @@ public:
 
     // Opens a window, with an OpenGL context when `settings` is given. Nothing when it cannot be
     // opened; the backend has said why.
-    virtual std::unique_ptr<WindowImpl> createWindow(VideoMode mode,
-                                                     const String& title,
-                                                     std::uint32_t style,
-                                                     State state,
-                                                     const ContextSettings* settings) = 0;
+    virtual std::unique_ptr<WindowImpl> createWindow(VideoMode mode, const String& title, std::uint32_t style,
+                                                     State state, const ContextSettings* settings) = 0;
 
     // Keyboard: live state and the layout. Unknown where the layout has no answer.
     virtual bool isKeyPressed(Keyboard::Scan code) = 0;

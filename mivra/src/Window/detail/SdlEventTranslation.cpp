@@ -29,12 +29,12 @@ std::optional<Mouse::Button> buttonFromSdl(Uint8 button)
 {
     switch (button)
     {
-        case SDL_BUTTON_LEFT: return Mouse::Button::Left;
-        case SDL_BUTTON_RIGHT: return Mouse::Button::Right;
-        case SDL_BUTTON_MIDDLE: return Mouse::Button::Middle;
-        case SDL_BUTTON_X1: return Mouse::Button::Extra1;
-        case SDL_BUTTON_X2: return Mouse::Button::Extra2;
-        default: return std::nullopt;
+    case SDL_BUTTON_LEFT: return Mouse::Button::Left;
+    case SDL_BUTTON_RIGHT: return Mouse::Button::Right;
+    case SDL_BUTTON_MIDDLE: return Mouse::Button::Middle;
+    case SDL_BUTTON_X1: return Mouse::Button::Extra1;
+    case SDL_BUTTON_X2: return Mouse::Button::Extra2;
+    default: return std::nullopt;
     }
 }
 
@@ -90,15 +90,16 @@ void translateWindowEvent(const SDL_WindowEvent& window, std::vector<Event>& out
 {
     switch (window.event)
     {
-        case SDL_WINDOWEVENT_CLOSE: out.emplace_back(Event::Closed{}); break;
-        case SDL_WINDOWEVENT_SIZE_CHANGED:
-            out.emplace_back(Event::Resized{{static_cast<unsigned int>(window.data1), static_cast<unsigned int>(window.data2)}});
-            break;
-        case SDL_WINDOWEVENT_FOCUS_GAINED: out.emplace_back(Event::FocusGained{}); break;
-        case SDL_WINDOWEVENT_FOCUS_LOST: out.emplace_back(Event::FocusLost{}); break;
-        case SDL_WINDOWEVENT_ENTER: out.emplace_back(Event::MouseEntered{}); break;
-        case SDL_WINDOWEVENT_LEAVE: out.emplace_back(Event::MouseLeft{}); break;
-        default: break;
+    case SDL_WINDOWEVENT_CLOSE: out.emplace_back(Event::Closed{}); break;
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+        out.emplace_back(
+            Event::Resized{{static_cast<unsigned int>(window.data1), static_cast<unsigned int>(window.data2)}});
+        break;
+    case SDL_WINDOWEVENT_FOCUS_GAINED: out.emplace_back(Event::FocusGained{}); break;
+    case SDL_WINDOWEVENT_FOCUS_LOST: out.emplace_back(Event::FocusLost{}); break;
+    case SDL_WINDOWEVENT_ENTER: out.emplace_back(Event::MouseEntered{}); break;
+    case SDL_WINDOWEVENT_LEAVE: out.emplace_back(Event::MouseLeft{}); break;
+    default: break;
     }
 }
 } // namespace
@@ -107,69 +108,66 @@ void translateSdlEvent(const SDL_Event& event, const TranslationContext& context
 {
     switch (event.type)
     {
-        case SDL_WINDOWEVENT: translateWindowEvent(event.window, out); break;
-        case SDL_KEYDOWN: out.emplace_back(translateKey<Event::KeyPressed>(event.key)); break;
-        case SDL_KEYUP: out.emplace_back(translateKey<Event::KeyReleased>(event.key)); break;
-        case SDL_TEXTINPUT:
+    case SDL_WINDOWEVENT: translateWindowEvent(event.window, out); break;
+    case SDL_KEYDOWN: out.emplace_back(translateKey<Event::KeyPressed>(event.key)); break;
+    case SDL_KEYUP: out.emplace_back(translateKey<Event::KeyReleased>(event.key)); break;
+    case SDL_TEXTINPUT: {
+        const auto* s = reinterpret_cast<const unsigned char*>(event.text.text);
+        while (*s != 0)
+            out.emplace_back(Event::TextEntered{decodeUtf8(s)});
+        break;
+    }
+    case SDL_MOUSEMOTION:
+        if (event.motion.which != SDL_TOUCH_MOUSEID)
+            out.emplace_back(Event::MouseMoved{{event.motion.x, event.motion.y}});
+        break;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: {
+        const auto button = buttonFromSdl(event.button.button);
+        if (!button || event.button.which == SDL_TOUCH_MOUSEID)
+            break;
+        const Vector2i position{event.button.x, event.button.y};
+        if (event.type == SDL_MOUSEBUTTONDOWN)
+            out.emplace_back(Event::MouseButtonPressed{*button, position});
+        else
+            out.emplace_back(Event::MouseButtonReleased{*button, position});
+        break;
+    }
+    case SDL_MOUSEWHEEL: {
+        if (event.wheel.which == SDL_TOUCH_MOUSEID)
+            break;
+        const float flip = event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -1.f : 1.f;
+        const Vector2i position{event.wheel.mouseX, event.wheel.mouseY};
+        if (event.wheel.preciseY != 0.f)
+            out.emplace_back(Event::MouseWheelScrolled{Mouse::Wheel::Vertical, event.wheel.preciseY * flip, position});
+        if (event.wheel.preciseX != 0.f)
+            out.emplace_back(
+                Event::MouseWheelScrolled{Mouse::Wheel::Horizontal, event.wheel.preciseX * flip, position});
+        break;
+    }
+    case SDL_FINGERDOWN:
+    case SDL_FINGERMOTION:
+    case SDL_FINGERUP: {
+        if (!context.touches)
+            break;
+        const Vector2i position = touchPixel(event.tfinger, context.windowSize);
+        const Vector2i desktop = position + context.windowPosition;
+        const auto id = static_cast<std::int64_t>(event.tfinger.fingerId);
+        if (event.type == SDL_FINGERDOWN)
         {
-            const auto* s = reinterpret_cast<const unsigned char*>(event.text.text);
-            while (*s != 0)
-                out.emplace_back(Event::TextEntered{decodeUtf8(s)});
-            break;
+            if (const auto finger = context.touches->begin(id, desktop))
+                out.emplace_back(Event::TouchBegan{*finger, position});
         }
-        case SDL_MOUSEMOTION:
-            if (event.motion.which != SDL_TOUCH_MOUSEID)
-                out.emplace_back(Event::MouseMoved{{event.motion.x, event.motion.y}});
-            break;
-        case SDL_MOUSEBUTTONDOWN:
-        case SDL_MOUSEBUTTONUP:
+        else if (event.type == SDL_FINGERMOTION)
         {
-            const auto button = buttonFromSdl(event.button.button);
-            if (!button || event.button.which == SDL_TOUCH_MOUSEID)
-                break;
-            const Vector2i position{event.button.x, event.button.y};
-            if (event.type == SDL_MOUSEBUTTONDOWN)
-                out.emplace_back(Event::MouseButtonPressed{*button, position});
-            else
-                out.emplace_back(Event::MouseButtonReleased{*button, position});
-            break;
+            if (const auto finger = context.touches->move(id, desktop))
+                out.emplace_back(Event::TouchMoved{*finger, position});
         }
-        case SDL_MOUSEWHEEL:
-        {
-            if (event.wheel.which == SDL_TOUCH_MOUSEID)
-                break;
-            const float flip = event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -1.f : 1.f;
-            const Vector2i position{event.wheel.mouseX, event.wheel.mouseY};
-            if (event.wheel.preciseY != 0.f)
-                out.emplace_back(Event::MouseWheelScrolled{Mouse::Wheel::Vertical, event.wheel.preciseY * flip, position});
-            if (event.wheel.preciseX != 0.f)
-                out.emplace_back(Event::MouseWheelScrolled{Mouse::Wheel::Horizontal, event.wheel.preciseX * flip, position});
-            break;
-        }
-        case SDL_FINGERDOWN:
-        case SDL_FINGERMOTION:
-        case SDL_FINGERUP:
-        {
-            if (!context.touches)
-                break;
-            const Vector2i position = touchPixel(event.tfinger, context.windowSize);
-            const Vector2i desktop = position + context.windowPosition;
-            const auto id = static_cast<std::int64_t>(event.tfinger.fingerId);
-            if (event.type == SDL_FINGERDOWN)
-            {
-                if (const auto finger = context.touches->begin(id, desktop))
-                    out.emplace_back(Event::TouchBegan{*finger, position});
-            }
-            else if (event.type == SDL_FINGERMOTION)
-            {
-                if (const auto finger = context.touches->move(id, desktop))
-                    out.emplace_back(Event::TouchMoved{*finger, position});
-            }
-            else if (const auto finger = context.touches->end(id, desktop))
-                out.emplace_back(Event::TouchEnded{*finger, position});
-            break;
-        }
-        default: break;
+        else if (const auto finger = context.touches->end(id, desktop))
+            out.emplace_back(Event::TouchEnded{*finger, position});
+        break;
+    }
+    default: break;
     }
 }
 } // namespace mivra::detail

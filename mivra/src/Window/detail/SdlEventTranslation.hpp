@@ -14,9 +14,9 @@ class TouchState;
 // What translation needs to know of the window the event belongs to.
 struct TranslationContext
 {
-    Vector2u windowSize;       // touch positions come normalised to it
-    Vector2i windowPosition;   // touch positions are also kept on the desktop
-    TouchState* touches{};     // finger numbering; none drops touch events
+    Vector2u windowSize;     // touch positions come normalised to it
+    Vector2i windowPosition; // touch positions are also kept on the desktop
+    TouchState* touches{};   // finger numbering; none drops touch events
 };
 
 // Appends the events an SDL event stands for (none, one, or more: a text of several

@@ -19,7 +19,7 @@ struct Slot
 {
     SDL_Joystick* handle = nullptr;
     SDL_JoystickID instance = -1;
-    bool announced = false; // JoystickConnected has been reported
+    bool announced = false;                            // JoystickConnected has been reported
     std::array<float, Joystick::AxisCount> reported{}; // last position reported per axis
 };
 
@@ -144,14 +144,14 @@ bool isSdlJoystickEvent(const SDL_Event& event)
 {
     switch (event.type)
     {
-        case SDL_JOYDEVICEADDED:
-        case SDL_JOYDEVICEREMOVED:
-        case SDL_JOYAXISMOTION:
-        case SDL_JOYHATMOTION:
-        case SDL_JOYBUTTONDOWN:
-        case SDL_JOYBUTTONUP:
-        case SDL_JOYBALLMOTION: return true;
-        default: return false;
+    case SDL_JOYDEVICEADDED:
+    case SDL_JOYDEVICEREMOVED:
+    case SDL_JOYAXISMOTION:
+    case SDL_JOYHATMOTION:
+    case SDL_JOYBUTTONDOWN:
+    case SDL_JOYBUTTONUP:
+    case SDL_JOYBALLMOTION: return true;
+    default: return false;
     }
 }
 
@@ -161,59 +161,54 @@ void translateSdlJoystickEvent(const SDL_Event& event, std::vector<Event>& out)
         return;
     switch (event.type)
     {
-        case SDL_JOYDEVICEADDED:
+    case SDL_JOYDEVICEADDED: {
+        // Devices present at start were opened already; their arrival is still announced once.
+        const auto joystick = open(event.jdevice.which);
+        if (joystick && !joysticks().slots[*joystick].announced)
         {
-            // Devices present at start were opened already; their arrival is still announced once.
-            const auto joystick = open(event.jdevice.which);
-            if (joystick && !joysticks().slots[*joystick].announced)
-            {
-                joysticks().slots[*joystick].announced = true;
-                out.emplace_back(Event::JoystickConnected{*joystick});
-            }
-            break;
+            joysticks().slots[*joystick].announced = true;
+            out.emplace_back(Event::JoystickConnected{*joystick});
         }
-        case SDL_JOYDEVICEREMOVED:
+        break;
+    }
+    case SDL_JOYDEVICEREMOVED: {
+        if (const auto joystick = slotOfInstance(event.jdevice.which))
         {
-            if (const auto joystick = slotOfInstance(event.jdevice.which))
-            {
-                Slot& slot = joysticks().slots[*joystick];
-                SDL_JoystickClose(slot.handle);
-                slot = Slot{};
-                out.emplace_back(Event::JoystickDisconnected{*joystick});
-            }
-            break;
+            Slot& slot = joysticks().slots[*joystick];
+            SDL_JoystickClose(slot.handle);
+            slot = Slot{};
+            out.emplace_back(Event::JoystickDisconnected{*joystick});
         }
-        case SDL_JOYAXISMOTION:
+        break;
+    }
+    case SDL_JOYAXISMOTION: {
+        const auto joystick = slotOfInstance(event.jaxis.which);
+        if (joystick && event.jaxis.axis < sdlMappedAxisCount)
+            reportMove(out, *joystick, static_cast<Joystick::Axis>(event.jaxis.axis), axisPercent(event.jaxis.value));
+        break;
+    }
+    case SDL_JOYHATMOTION: {
+        const auto joystick = slotOfInstance(event.jhat.which);
+        if (joystick && event.jhat.hat == 0)
         {
-            const auto joystick = slotOfInstance(event.jaxis.which);
-            if (joystick && event.jaxis.axis < sdlMappedAxisCount)
-                reportMove(out, *joystick, static_cast<Joystick::Axis>(event.jaxis.axis), axisPercent(event.jaxis.value));
-            break;
+            const auto [x, y] = hatPercent(event.jhat.value);
+            reportMove(out, *joystick, Joystick::Axis::PovX, x);
+            reportMove(out, *joystick, Joystick::Axis::PovY, y);
         }
-        case SDL_JOYHATMOTION:
-        {
-            const auto joystick = slotOfInstance(event.jhat.which);
-            if (joystick && event.jhat.hat == 0)
-            {
-                const auto [x, y] = hatPercent(event.jhat.value);
-                reportMove(out, *joystick, Joystick::Axis::PovX, x);
-                reportMove(out, *joystick, Joystick::Axis::PovY, y);
-            }
+        break;
+    }
+    case SDL_JOYBUTTONDOWN:
+    case SDL_JOYBUTTONUP: {
+        const auto joystick = slotOfInstance(event.jbutton.which);
+        if (!joystick || event.jbutton.button >= Joystick::ButtonCount)
             break;
-        }
-        case SDL_JOYBUTTONDOWN:
-        case SDL_JOYBUTTONUP:
-        {
-            const auto joystick = slotOfInstance(event.jbutton.which);
-            if (!joystick || event.jbutton.button >= Joystick::ButtonCount)
-                break;
-            if (event.type == SDL_JOYBUTTONDOWN)
-                out.emplace_back(Event::JoystickButtonPressed{*joystick, event.jbutton.button});
-            else
-                out.emplace_back(Event::JoystickButtonReleased{*joystick, event.jbutton.button});
-            break;
-        }
-        default: break;
+        if (event.type == SDL_JOYBUTTONDOWN)
+            out.emplace_back(Event::JoystickButtonPressed{*joystick, event.jbutton.button});
+        else
+            out.emplace_back(Event::JoystickButtonReleased{*joystick, event.jbutton.button});
+        break;
+    }
+    default: break;
     }
 }
 
@@ -239,4 +234,3 @@ float getJoystickThreshold()
     return joysticks().threshold;
 }
 } // namespace mivra::detail
-

@@ -37,11 +37,8 @@ VideoMode videoModeFromSdl(const SDL_DisplayMode& mode)
 }
 } // namespace
 
-std::unique_ptr<WindowImpl> SdlPlatform::createWindow(VideoMode mode,
-                                                      const String& title,
-                                                      std::uint32_t style,
-                                                      State state,
-                                                      const ContextSettings* settings)
+std::unique_ptr<WindowImpl> SdlPlatform::createWindow(VideoMode mode, const String& title, std::uint32_t style,
+                                                      State state, const ContextSettings* settings)
 {
     return SdlWindowImpl::create(mode, title, style, state, settings);
 }
@@ -97,11 +94,11 @@ bool SdlPlatform::isMouseButtonPressed(Mouse::Button button)
         state = SDL_GetGlobalMouseState(nullptr, nullptr);
     switch (button)
     {
-        case Mouse::Button::Left: return (state & SDL_BUTTON_LMASK) != 0;
-        case Mouse::Button::Right: return (state & SDL_BUTTON_RMASK) != 0;
-        case Mouse::Button::Middle: return (state & SDL_BUTTON_MMASK) != 0;
-        case Mouse::Button::Extra1: return (state & SDL_BUTTON_X1MASK) != 0;
-        case Mouse::Button::Extra2: return (state & SDL_BUTTON_X2MASK) != 0;
+    case Mouse::Button::Left: return (state & SDL_BUTTON_LMASK) != 0;
+    case Mouse::Button::Right: return (state & SDL_BUTTON_RMASK) != 0;
+    case Mouse::Button::Middle: return (state & SDL_BUTTON_MMASK) != 0;
+    case Mouse::Button::Extra1: return (state & SDL_BUTTON_X1MASK) != 0;
+    case Mouse::Button::Extra2: return (state & SDL_BUTTON_X2MASK) != 0;
     }
     return false;
 }

@@ -11,10 +11,7 @@ namespace mivra::detail
 class SdlPlatform : public Platform
 {
 public:
-    std::unique_ptr<WindowImpl> createWindow(VideoMode mode,
-                                             const String& title,
-                                             std::uint32_t style,
-                                             State state,
+    std::unique_ptr<WindowImpl> createWindow(VideoMode mode, const String& title, std::uint32_t style, State state,
                                              const ContextSettings* settings) override;
 
     bool isKeyPressed(Keyboard::Scan code) override;

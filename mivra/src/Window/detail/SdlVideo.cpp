@@ -54,18 +54,18 @@ std::uint32_t windowIdOf(const SDL_Event& event)
 {
     switch (event.type)
     {
-        case SDL_WINDOWEVENT: return event.window.windowID;
-        case SDL_KEYDOWN:
-        case SDL_KEYUP: return event.key.windowID;
-        case SDL_TEXTINPUT: return event.text.windowID;
-        case SDL_MOUSEMOTION: return event.motion.windowID;
-        case SDL_MOUSEBUTTONDOWN:
-        case SDL_MOUSEBUTTONUP: return event.button.windowID;
-        case SDL_MOUSEWHEEL: return event.wheel.windowID;
-        case SDL_FINGERDOWN:
-        case SDL_FINGERUP:
-        case SDL_FINGERMOTION: return event.tfinger.windowID;
-        default: return 0;
+    case SDL_WINDOWEVENT: return event.window.windowID;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: return event.key.windowID;
+    case SDL_TEXTINPUT: return event.text.windowID;
+    case SDL_MOUSEMOTION: return event.motion.windowID;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: return event.button.windowID;
+    case SDL_MOUSEWHEEL: return event.wheel.windowID;
+    case SDL_FINGERDOWN:
+    case SDL_FINGERUP:
+    case SDL_FINGERMOTION: return event.tfinger.windowID;
+    default: return 0;
     }
 }
 // Raw motion as the display server under SDL gives it; nothing where it gives none.
@@ -77,9 +77,9 @@ std::unique_ptr<RawMouse> openRawMouse(std::uint32_t windowId)
         return nullptr;
     switch (info.subsystem)
     {
-        case SDL_SYSWM_X11: return X11RawMouse::open();
-        case SDL_SYSWM_WAYLAND: return WaylandRawMouse::open(info.info.wl.display);
-        default: return nullptr;
+    case SDL_SYSWM_X11: return X11RawMouse::open();
+    case SDL_SYSWM_WAYLAND: return WaylandRawMouse::open(info.info.wl.display);
+    default: return nullptr;
     }
 }
 } // namespace
@@ -113,7 +113,8 @@ SdlVideo::SdlVideo()
         {
             SDL_QuitSubSystem(SDL_INIT_VIDEO);
             if (!failureReported)
-                reportDiagnostic("cannot open the display", displayName(), "no display server answered (is DISPLAY set?)");
+                reportDiagnostic("cannot open the display", displayName(),
+                                 "no display server answered (is DISPLAY set?)");
             failureReported = true;
             return;
         }

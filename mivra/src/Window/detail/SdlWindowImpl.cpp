@@ -14,11 +14,8 @@
 
 namespace mivra::detail
 {
-std::unique_ptr<SdlWindowImpl> SdlWindowImpl::create(VideoMode mode,
-                                                     const String& title,
-                                                     std::uint32_t style,
-                                                     State state,
-                                                     const ContextSettings* settings)
+std::unique_ptr<SdlWindowImpl> SdlWindowImpl::create(VideoMode mode, const String& title, std::uint32_t style,
+                                                     State state, const ContextSettings* settings)
 {
     std::unique_ptr<SdlWindowImpl> impl(new SdlWindowImpl);
     if (!impl->m_video.isAvailable())
@@ -49,8 +46,8 @@ std::unique_ptr<SdlWindowImpl> SdlWindowImpl::create(VideoMode mode,
         {
             applyContextAttributes(request);
             SDL_GL_SetAttribute(SDL_GL_SHARE_WITH_CURRENT_CONTEXT, sharing->isSharing() ? 1 : 0);
-            impl->m_window = SDL_CreateWindow(utf8Title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                              width, height, flags);
+            impl->m_window = SDL_CreateWindow(utf8Title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width,
+                                              height, flags);
             // Multisampling and sRGB are the requests a driver most often refuses: retry without.
             request.antiAliasingLevel = 0;
             request.sRgbCapable = false;

@@ -21,10 +21,7 @@ class SdlWindowImpl : public WindowImpl, public SdlEventReceiver
 public:
     // Opens the window, with an OpenGL context when `settings` is given; nothing on failure,
     // reported through the diagnostics sink.
-    static std::unique_ptr<SdlWindowImpl> create(VideoMode mode,
-                                                 const String& title,
-                                                 std::uint32_t style,
-                                                 State state,
+    static std::unique_ptr<SdlWindowImpl> create(VideoMode mode, const String& title, std::uint32_t style, State state,
                                                  const ContextSettings* settings);
     ~SdlWindowImpl() override;
 

@@ -41,13 +41,8 @@ void handleSeatName(void* /*data*/, wl_seat* /*seat*/, const char* /*name*/)
 
 const wl_seat_listener seatListener{handleCapabilities, handleSeatName};
 
-void handleRelativeMotion(void* data,
-                          zwp_relative_pointer_v1* /*pointer*/,
-                          std::uint32_t /*timeHigh*/,
-                          std::uint32_t /*timeLow*/,
-                          wl_fixed_t /*dx*/,
-                          wl_fixed_t /*dy*/,
-                          wl_fixed_t dxUnaccelerated,
+void handleRelativeMotion(void* data, zwp_relative_pointer_v1* /*pointer*/, std::uint32_t /*timeHigh*/,
+                          std::uint32_t /*timeLow*/, wl_fixed_t /*dx*/, wl_fixed_t /*dy*/, wl_fixed_t dxUnaccelerated,
                           wl_fixed_t dyUnaccelerated)
 {
     static_cast<WaylandRawMouse*>(data)->onRelativeMotion(dxUnaccelerated, dyUnaccelerated);

@@ -63,11 +63,8 @@ Platform* connected(const BackendEntry& entry)
 class Unconnected : public NullPlatform
 {
 public:
-    std::unique_ptr<WindowImpl> createWindow(VideoMode /*mode*/,
-                                             const String& title,
-                                             std::uint32_t /*style*/,
-                                             State /*state*/,
-                                             const ContextSettings* /*settings*/) override
+    std::unique_ptr<WindowImpl> createWindow(VideoMode /*mode*/, const String& title, std::uint32_t /*style*/,
+                                             State /*state*/, const ContextSettings* /*settings*/) override
     {
         reportDiagnostic("cannot open the window", "\"" + title.toUtf8() + "\"", "no window backend is available");
         return nullptr;
@@ -105,10 +102,7 @@ Platform& platform()
     return chosen ? *chosen : unconnected();
 }
 
-std::unique_ptr<WindowImpl> createWindowImpl(VideoMode mode,
-                                             const String& title,
-                                             std::uint32_t style,
-                                             State state,
+std::unique_ptr<WindowImpl> createWindowImpl(VideoMode mode, const String& title, std::uint32_t style, State state,
                                              const ContextSettings* settings)
 {
     return platform().createWindow(mode, title, style, state, settings);

@@ -11,9 +11,9 @@ namespace mivra::detail
 // One backend the window module can run on.
 struct BackendEntry
 {
-    std::string_view id;                  // the name MIVRA_WINDOW_BACKEND gives it
+    std::string_view id;                    // the name MIVRA_WINDOW_BACKEND gives it
     std::unique_ptr<Platform> (*connect)(); // nothing when the backend cannot serve this process
-    bool onRequestOnly;                   // never picked unless named
+    bool onRequestOnly;                     // never picked unless named
 };
 
 // Every backend, in the order they are tried.
@@ -30,9 +30,6 @@ Platform& platform();
 
 // Opens a window on platform(), with an OpenGL context when `settings` is given. Nothing when
 // the window cannot be opened; the backend has said why.
-std::unique_ptr<WindowImpl> createWindowImpl(VideoMode mode,
-                                             const String& title,
-                                             std::uint32_t style,
-                                             State state,
+std::unique_ptr<WindowImpl> createWindowImpl(VideoMode mode, const String& title, std::uint32_t style, State state,
                                              const ContextSettings* settings);
 } // namespace mivra::detail
