@@ -136,7 +136,9 @@ public:
     class ListingResponse : public Response
     {
     public:
+        /// The reply, with the listing received over the data connection (see FtpListing).
         ListingResponse(const Response& response, std::string data);
+        /// The listing's names.
         [[nodiscard]] const FtpListing& getListing() const { return m_listing; }
 
     private:
