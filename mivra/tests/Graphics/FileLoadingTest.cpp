@@ -7,6 +7,7 @@
 
 #include "../Support/DiagnosticCapture.hpp"
 #include "../Support/FullDisk.hpp"
+#include "../Support/TempDir.hpp"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -41,9 +42,6 @@ std::string readAll(const std::filesystem::path& file)
 class GraphicsFileTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { std::filesystem::create_directories(dir); }
-    void TearDown() override { std::filesystem::remove_all(dir); }
-
     // A file of `size` bytes that takes no room on the disk.
     std::filesystem::path sparseFile(const std::string& name, std::uintmax_t size) const
     {
@@ -61,9 +59,8 @@ protected:
         return path;
     }
 
-    const std::filesystem::path dir = std::filesystem::temp_directory_path() /
-                                      ("mivra-graphics-files-" + std::to_string(::getpid()) + "-" +
-                                       ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    const test::TempDir scratch;
+    const std::filesystem::path dir = scratch.path();
 };
 
 struct Loader
