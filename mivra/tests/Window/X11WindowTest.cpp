@@ -41,8 +41,10 @@ public:
             dup2(devnull, STDOUT_FILENO);
             dup2(devnull, STDERR_FILENO);
             const std::string fd = std::to_string(fds[1]);
+            // -noreset: by default the server resets when its last client leaves, and a client that
+            // connects meanwhile is refused (xdotool before the first window is such a last client).
             execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
-                   static_cast<char*>(nullptr));
+                   "-noreset", static_cast<char*>(nullptr));
             _exit(127);
         }
         close(fds[1]);
