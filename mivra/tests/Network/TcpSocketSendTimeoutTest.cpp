@@ -1,4 +1,5 @@
 #include "../Support/DiagnosticCapture.hpp"
+#include "LoopbackConnection.hpp"
 
 #include <mivra/Network/Packet.hpp>
 #include <mivra/Network/TcpListener.hpp>
@@ -21,19 +22,7 @@ using mivra::TcpListener;
 using mivra::TcpSocket;
 using Status = mivra::Socket::Status;
 
-struct Connection
-{
-    TcpListener listener;
-    TcpSocket client;
-    TcpSocket server;
-
-    Connection()
-    {
-        EXPECT_EQ(listener.listen(mivra::Socket::AnyPort, IpAddress::LocalHost), Status::Done);
-        EXPECT_EQ(client.connect(IpAddress::LocalHost, listener.getLocalPort(), mivra::seconds(5)), Status::Done);
-        EXPECT_EQ(listener.accept(server), Status::Done);
-    }
-};
+using Connection = mivra::test::LoopbackConnection;
 
 Packet packetOf(std::size_t size, std::uint8_t seed)
 {

@@ -3,6 +3,7 @@
 #include <mivra/Network/TcpSocket.hpp>
 #include <mivra/System/Clock.hpp>
 
+#include "LoopbackConnection.hpp"
 #include "ProcessMemory.hpp"
 
 #include <gtest/gtest.h>
@@ -26,20 +27,7 @@ using mivra::TcpListener;
 using mivra::TcpSocket;
 using Status = mivra::Socket::Status;
 
-// A connected pair over loopback: client connected to server through a listener on a free port.
-struct Connection
-{
-    TcpListener listener;
-    TcpSocket client;
-    TcpSocket server;
-
-    Connection()
-    {
-        EXPECT_EQ(listener.listen(mivra::Socket::AnyPort, IpAddress::LocalHost), Status::Done);
-        EXPECT_EQ(client.connect(IpAddress::LocalHost, listener.getLocalPort(), mivra::seconds(5)), Status::Done);
-        EXPECT_EQ(listener.accept(server), Status::Done);
-    }
-};
+using Connection = mivra::test::LoopbackConnection;
 
 std::vector<std::uint8_t> pattern(std::size_t size)
 {
