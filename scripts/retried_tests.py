@@ -1,6 +1,8 @@
 #!/usr/bin/python3
 """Names the tests that CTest ran more than once under --repeat until-pass, from its console
-output (one or more saved logs), so that a flaky test is seen even when its second run passed.
+output (one or more saved logs), so that a flaky test is seen even when its second run passed; and
+the tests that did not run here (CTest's "Skipped": a GoogleTest case that called GTEST_SKIP, a
+program that exited with its test's SKIP_RETURN_CODE), which CTest counts among the passes.
 
 Only end-to-end tests may pass on their second run: a window test starved of CPU by its neighbour
 is a fact of a shared machine, while a unit, script, layout or benchmark test that fails once is a
@@ -31,6 +33,16 @@ def retried(lines):
     return [(name, results[-1]) for name, results in runs.items() if len(results) > 1]
 
 
+def skipped(lines):
+    """The names of the tests whose last result is CTest's "Skipped", in order of first run."""
+    last = {}
+    for line in lines:
+        match = RESULT.match(line)
+        if match:
+            last[match.group(1)] = match.group(2) is not None and match.group(3) == "Skipped"
+    return [name for name, was_skipped in last.items() if was_skipped]
+
+
 def may_retry(name):
     """Whether a test may need its second run (the name may end in its log's " [stem]")."""
     return END_TO_END.match(name) is not None
@@ -51,30 +63,39 @@ def forbidden(tests):
     return "Not end-to-end tests, so a failure even where the second run passed: " + ", ".join(names)
 
 
+def skipped_summary(names):
+    if not names:
+        return "Tests that did not run here: none"
+    return "Tests that did not run here (skipped, not passed): " + ", ".join(names)
+
+
 def missing(paths):
     """The logs that are not there: their stage did not get as far as its tests."""
     return [path for path in paths if not os.path.exists(path)]
 
 
-def from_logs(paths):
-    """The retried tests of each log; with several logs (runs of the same tests in other builds),
-    each name is followed by its log's name in brackets. A missing log adds nothing."""
+def from_logs(paths, read=None):
+    """The retried tests of each log (or the names `read` finds in its lines); with several logs
+    (runs of the same tests in other builds), each name is followed by its log's name in brackets.
+    A missing log adds nothing."""
     tests = []
     for path in paths:
         if not os.path.exists(path):
             continue
         with open(path, errors="replace") as log:
-            found = retried(log.read().splitlines())
-        if len(paths) > 1:
-            stem = os.path.splitext(os.path.basename(path))[0]
-            found = [(f"{name} [{stem}]", passed) for name, passed in found]
-        tests += found
+            lines = log.read().splitlines()
+        stem = f" [{os.path.splitext(os.path.basename(path))[0]}]" if len(paths) > 1 else ""
+        if read:
+            tests += [name + stem for name in read(lines)]
+        else:
+            tests += [(name + stem, passed) for name, passed in retried(lines)]
     return tests
 
 
 def main(paths):
     tests = from_logs(paths)
     print(summary(tests))
+    print(skipped_summary(from_logs(paths, skipped)))
     for path in missing(paths):
         print(f"No test log {path}: that stage ran no tests")
     line = forbidden(tests)

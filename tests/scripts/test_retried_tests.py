@@ -85,6 +85,7 @@ result = run_script(unit_retry, absent)
 check(result.returncode == 1, f"exit status {result.returncode} with a unit test retried")
 check(result.stdout.splitlines() == [
     "Tests that needed a second run: e2e.flaky.once [ctest-unit-retry], Sound.PlaysOnce [ctest-unit-retry]",
+    "Tests that did not run here: none",
     f"No test log {absent}: that stage ran no tests"], f"stdout: {result.stdout!r}")
 check(result.stderr == "Not end-to-end tests, so a failure even where the second run passed: "
       "Sound.PlaysOnce [ctest-unit-retry]\n", f"stderr: {result.stderr!r}")
@@ -93,7 +94,25 @@ with tempfile.NamedTemporaryFile("w", suffix=".log") as e2e_only:
     e2e_only.flush()
     result = run_script(e2e_only.name)
     check(result.returncode == 0 and result.stderr == "", f"an end-to-end retry failed the run: {result}")
-    check(result.stdout == "Tests that needed a second run: e2e.flaky.once\n", f"stdout: {result.stdout!r}")
+    check(result.stdout == "Tests that needed a second run: e2e.flaky.once\nTests that did not run here: none\n",
+          f"stdout: {result.stdout!r}")
+
+# A test that did not run here (a GoogleTest case that called GTEST_SKIP, a program exiting with its
+# SKIP_RETURN_CODE) is one CTest counts as passed in a "100% tests passed" run: it is named, by log,
+# and is no retry. A real run: two skipped tests beside a passing one.
+skipped_log = os.path.join(HERE, "ctest-skipped.log")
+with open(skipped_log) as log:
+    lines = log.read().splitlines()
+check("100% tests passed" in "\n".join(lines), "the saved log is not one CTest called a success")
+check(retried_tests.skipped(lines) == ["benchmark.not_measurable", "unit.needs_root"],
+      f"skipped: {retried_tests.skipped(lines)}")
+check(retried_tests.retried(lines) == [], f"a skipped test counted as retried: {retried_tests.retried(lines)}")
+# Skipped on its first run but passed on its second is no skip; a test that failed is no skip either.
+check(retried_tests.skipped(["1/2 Test #4: e2e.a ....***Skipped   0.01 sec", "2/2 Test #5: unit.b ...***Failed  0.01 sec",
+                             "    Test #4: e2e.a ....   Passed    1.00 sec"]) == [], "a later pass still skipped")
+result = run_script(skipped_log, unit_retry)
+check(result.stdout.splitlines()[1] == "Tests that did not run here (skipped, not passed): "
+      "benchmark.not_measurable [ctest-skipped], unit.needs_root [ctest-skipped]", f"stdout: {result.stdout!r}")
 
 for failure in failures:
     print("FAIL:", failure, file=sys.stderr)

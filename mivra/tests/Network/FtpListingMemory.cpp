@@ -134,5 +134,6 @@ int main()
         std::fprintf(stderr, "the listing failed or lost names\n");
         return 1;
     }
-    return 0;
+    // The figure this tool is for is missing: its test reports it as skipped, not passed.
+    return measured ? 0 : 77;
 }

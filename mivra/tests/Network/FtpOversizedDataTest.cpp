@@ -68,7 +68,10 @@ TEST(FtpOversizedDataTest, HugeListingCostsAtMostTwiceItsSize)
     Ftp ftp;
     connectAndLogin(ftp, server.port());
 
-    const bool measured = mivra::test::residentSizesAreMeaningful && mivra::test::resetPeakResident();
+    // A sanitizer's shadow memory makes resident sizes meaningless there: the plain build checks
+    // the bound. Where the kernel refuses the peak reset, the bound is unchecked and said so.
+    const bool resetRefused = !mivra::test::resetPeakResident();
+    const bool measured = mivra::test::residentSizesAreMeaningful && !resetRefused;
     const std::size_t before = mivra::test::residentBytes();
     const Ftp::ListingResponse listing = ftp.getDirectoryListing();
     const std::size_t peak = mivra::test::peakResidentBytes();
@@ -81,6 +84,8 @@ TEST(FtpOversizedDataTest, HugeListingCostsAtMostTwiceItsSize)
     EXPECT_EQ(others, 0u);
     if (measured)
         EXPECT_LE(peak - before, 2 * size) << "peak " << (peak >> 20) << " MiB over " << (before >> 20) << " MiB";
+    if (resetRefused)
+        GTEST_SKIP() << "the memory bound is unchecked: /proc/self/clear_refs refused the peak reset";
 }
 
 TEST(FtpOversizedDataTest, DownloadLongerThanAnnouncedStopsAtOnce)
