@@ -5,8 +5,16 @@ scratch root (DESTDIR), or from the Debian package unpacked with `dpkg -x`.
   stage deb BUILD ROOT         make the package with cpack, check its control fields, unpack it
   cmake ROOT WORK              build tests/package/consumer with find_package(Mivra), run each
   pkgconfig ROOT WORK          build the same programs with `pkg-config --cflags --libs`, run each
+  incomplete ROOT WORK         a copy of ROOT without its CMake package file and one .pc file: both
+                               routes must fail to find the package
   programs ROOT                the thirteen programs and the resources are there, and each program
                                finds the libraries beside it without help
+
+The consumers (tests/package/consumer/consumers.txt) are built and run in a clean root: a private
+mount namespace (as root) where /usr/local, which may hold another installed copy, and the build
+and source trees are hidden under empty file systems, and ROOT, WORK and a copy of the consumers'
+sources are the only Mivra there is. Each run must load the package's own libraries, as the
+dynamic loader reports (LD_DEBUG).
 
 The install prefix, library directory and the rest come from the environment the CTest
 registration sets (MIVRA_PREFIX, MIVRA_LIBDIR, ...). Exits non-zero, with one line on standard
@@ -22,14 +30,6 @@ import tempfile
 from pathlib import Path
 
 MODULES = ["system", "window", "graphics", "audio", "network"]
-# What each consumer program prints when the module works (see consumer/*.cpp).
-EXPECTED_OUTPUT = {
-    "system": "system: Grüße, ☃ | mivra: cannot open the file: a.txt: no such file\n",
-    "window": "window: opened 320x240, closed yes\n",
-    "graphics": "graphics: 3x2 PNG read back, pixel (2, 1) = 10 20 30\n",
-    "audio": "audio: 4410 samples at 44100 Hz read back from WAV\n",
-    "network": "network: 127.0.0.1, packet -7 hello\n",
-}
 CONSUMER_DIR = Path(__file__).resolve().parent / "consumer"
 
 
@@ -155,40 +155,153 @@ def check_depends(deb, root):
     print(f"{deb.name}: Depends covers the {len(needed)} packages its binaries load: {', '.join(sorted(needed))}")
 
 
-def run_consumers(executables, work, extra_env):
+def consumers(directory):
+    """{name: (modules, expected standard output)} from consumers.txt and the programs' sources."""
+    found = {}
+    for line in (directory / "consumers.txt").read_text().splitlines():
+        match = re.fullmatch(r"([a-z_]+): *(.*)", line)
+        if not match:
+            continue
+        name, modules = match.group(1), match.group(2).split()
+        source = (directory / f"{name}.cpp").read_text()
+        printed = "".join(line + "\n" for line in re.findall(r"^// Prints: (.*)$", source, re.MULTILINE))
+        found[name] = ([module.lower() for module in modules], printed)
+    if not found:
+        raise Failure(f"no consumer listed in {directory / 'consumers.txt'}")
+    return found
+
+
+def loaded_libraries(trace_prefix):
+    """The shared libraries a run initialised, from the dynamic loader's LD_DEBUG=libs trace."""
+    paths = []
+    for trace in trace_prefix.parent.glob(trace_prefix.name + ".*"):
+        paths += re.findall(r"calling init: (\S+)", trace.read_text())
+        trace.unlink()
+    return [Path(path) for path in paths]
+
+
+def check_loaded(name, modules, root, trace_prefix):
+    """The run loaded each of its modules' libraries, every Mivra library it loaded from ROOT."""
+    libdir = libdir_in(root).resolve()
+    loaded = [path for path in loaded_libraries(trace_prefix) if path.name.startswith("libmivra-")]
+    strays = [str(path) for path in loaded if path.resolve().parent != libdir]
+    missing = [module for module in modules
+               if not any(path.name.startswith(f"libmivra-{module}.so") for path in loaded)]
+    if strays or missing:
+        raise Failure(f"the {name} program did not load the package's own libraries from {libdir}: "
+                      f"loaded {[str(path) for path in loaded]}")
+
+
+def run_consumers(executables, root, work, extra_env):
     scratch = Path(tempfile.mkdtemp(dir=work))
-    for module in MODULES:
-        result = subprocess.run([str(executables[module]), str(scratch)], capture_output=True, text=True,
-                                env={**os.environ, "SDL_VIDEODRIVER": "dummy", **extra_env})
-        if result.returncode != 0 or result.stdout != EXPECTED_OUTPUT[module] or result.stderr:
-            raise Failure(f"the {module} program built against the installed library exited with "
-                          f"{result.returncode}, printing {result.stdout!r} and {result.stderr!r}")
+    for name, (modules, printed) in consumers(CONSUMER_DIR).items():
+        trace = work / f"loader-{name}"
+        result = subprocess.run([str(executables[name]), str(scratch)], capture_output=True, text=True,
+                                env={**os.environ, "SDL_VIDEODRIVER": "dummy", "LD_DEBUG": "libs",
+                                     "LD_DEBUG_OUTPUT": str(trace), **extra_env})
+        if result.returncode != 0 or result.stdout != printed or result.stderr:
+            raise Failure(f"the {name} program built against the installed library exited with "
+                          f"{result.returncode}, printing {result.stdout!r} and {result.stderr!r}, "
+                          f"not {printed!r} and nothing")
+        check_loaded(name, modules, root, trace)
         print(result.stdout, end="")
+    print(f"{len(executables)} programs loaded the package's libraries from {libdir_in(root)}")
+
+
+def configure_cmake(root, build):
+    run(["cmake", "-S", str(CONSUMER_DIR), "-B", str(build), "-G", "Ninja",
+         f"-DCMAKE_CXX_COMPILER={env('MIVRA_CXX')}", f"-DCMAKE_PREFIX_PATH={prefix_in(root)}"])
+    found = re.search(r"^Mivra_DIR:PATH=(.*)$", (build / "CMakeCache.txt").read_text(), re.MULTILINE)
+    if not found or not Path(found.group(1)).resolve().is_relative_to(root.resolve()):
+        raise Failure(f"find_package(Mivra) found the package outside {root}: {found and found.group(1)}")
 
 
 def route_cmake(root, work):
     build = fresh(work / "cmake")
-    run(["cmake", "-S", str(CONSUMER_DIR), "-B", str(build), "-G", "Ninja",
-         f"-DCMAKE_CXX_COMPILER={env('MIVRA_CXX')}", f"-DCMAKE_PREFIX_PATH={prefix_in(root)}"])
+    configure_cmake(root, build)
     run(["cmake", "--build", str(build)])
     # CMake records the libraries' directory in the programs' run path: no environment needed.
-    run_consumers({module: build / module for module in MODULES}, work, {})
+    run_consumers({name: build / name for name in consumers(CONSUMER_DIR)}, root, work, {})
+
+
+def pkgconfig_flags(root, modules):
+    prefix = prefix_in(root)
+    pkgconfig = ["pkg-config", f"--define-variable=prefix={prefix}"]
+    search = {**os.environ, "PKG_CONFIG_PATH": str(libdir_in(root) / "pkgconfig")}
+    names = [f"mivra-{module}" for module in modules]
+    flags = run(pkgconfig + ["--cflags", "--libs"] + names, env=search).stdout.split()
+    if not any(flag == f"-I{prefix}/{env('MIVRA_INCLUDEDIR')}" for flag in flags):
+        raise Failure(f"pkg-config gave {' '.join(names)} no include directory inside {prefix}: {flags}")
+    return flags
 
 
 def route_pkgconfig(root, work):
     build = fresh(work / "pkgconfig")
-    prefix = prefix_in(root)
-    pkgconfig = ["pkg-config", f"--define-variable=prefix={prefix}"]
-    search = {**os.environ, "PKG_CONFIG_PATH": str(libdir_in(root) / "pkgconfig")}
     executables = {}
-    for module in MODULES:
-        flags = run(pkgconfig + ["--cflags", "--libs", f"mivra-{module}"], env=search).stdout.split()
-        if not any(flag == f"-I{prefix}/{env('MIVRA_INCLUDEDIR')}" for flag in flags):
-            raise Failure(f"pkg-config gave mivra-{module} no include directory inside {prefix}: {flags}")
-        executables[module] = build / module
-        run([env("MIVRA_CXX"), str(CONSUMER_DIR / f"{module}.cpp"), "-o", str(executables[module])] + flags)
+    for name, (modules, _) in consumers(CONSUMER_DIR).items():
+        executables[name] = build / name
+        run([env("MIVRA_CXX"), str(CONSUMER_DIR / f"{name}.cpp"), "-o", str(executables[name])]
+            + pkgconfig_flags(root, modules))
     # As after `ldconfig` on a real install: the loader finds the libraries in their directory.
-    run_consumers(executables, work, {"LD_LIBRARY_PATH": str(libdir_in(root))})
+    run_consumers(executables, root, work, {"LD_LIBRARY_PATH": str(libdir_in(root))})
+
+
+def route_incomplete(root, work):
+    """A package missing its CMake package file, or a module's .pc file, is not found by that route:
+    neither route can fall back on another copy of Mivra."""
+    broken = work / "root"
+    shutil.rmtree(broken, ignore_errors=True)
+    for part in (env("MIVRA_INCLUDEDIR"), env("MIVRA_LIBDIR")):
+        shutil.copytree(prefix_in(root) / part, prefix_in(broken) / part, symlinks=True)
+    (libdir_in(broken) / "cmake" / "Mivra" / "MivraConfig.cmake").unlink()
+    (libdir_in(broken) / "pkgconfig" / "mivra-window.pc").unlink()
+    try:
+        configure_cmake(broken, fresh(work / "cmake"))
+    except Failure as failure:
+        if "Could not find a package configuration file provided by \"Mivra\"" not in str(failure):
+            raise Failure(f"the CMake route failed otherwise than by not finding the package: {failure}")
+    else:
+        raise Failure("find_package(Mivra) succeeded without the package's MivraConfig.cmake")
+    try:
+        pkgconfig_flags(broken, ["window"])
+    except Failure as failure:
+        if "Package mivra-window was not found" not in str(failure):
+            raise Failure(f"pkg-config failed otherwise than by not finding mivra-window: {failure}")
+    else:
+        raise Failure("pkg-config found mivra-window without the package's mivra-window.pc")
+    print("without MivraConfig.cmake and mivra-window.pc, neither route found the package")
+
+
+ROUTES = {"cmake": route_cmake, "pkgconfig": route_pkgconfig, "incomplete": route_incomplete}
+
+
+def in_clean_root(route, root, work):
+    """Runs the route in a private mount namespace where only ROOT, WORK and the consumers'
+    sources are seen, below a fresh directory; /usr/local and the build and source trees are empty.
+    Returns the exit status of the run there, which printed its own lines."""
+    view = Path(tempfile.mkdtemp(prefix="mivra-package-"))
+    try:
+        return subprocess.run(["unshare", "-m", "--propagation", "private", sys.executable, __file__, "inside",
+                               route, str(root), str(work), str(view)]).returncode
+    finally:
+        view.rmdir()
+
+
+def inside(route, root, work, view):
+    run(["mount", "-t", "tmpfs", "-o", "mode=755", "mivra-package", str(view)])
+    seen = {"root": root, "work": work}
+    for name, directory in seen.items():
+        (view / name).mkdir()
+        run(["mount", "--bind", str(directory), str(view / name)])
+    consumer = view / "consumer"
+    shutil.copytree(CONSUMER_DIR, consumer)
+    hidden = ["/usr/local", env("MIVRA_BUILD_DIR"), env("MIVRA_SOURCE_DIR")]
+    for directory in hidden:
+        run(["mount", "-t", "tmpfs", "-o", "mode=755,size=1m", "hidden", directory])
+        if any(Path(directory).iterdir()):
+            raise Failure(f"{directory} is still seen in the clean root")
+    globals()["CONSUMER_DIR"] = consumer
+    ROUTES[route](view / "root", view / "work")
 
 
 def check_programs(root):
@@ -214,10 +327,10 @@ def main(argv):
     try:
         if argv[1:2] == ["stage"] and len(argv) == 5 and argv[2] in ("install", "deb"):
             (stage_install if argv[2] == "install" else stage_deb)(Path(argv[3]), Path(argv[4]))
-        elif argv[1:2] == ["cmake"] and len(argv) == 4:
-            route_cmake(Path(argv[2]), fresh(Path(argv[3])))
-        elif argv[1:2] == ["pkgconfig"] and len(argv) == 4:
-            route_pkgconfig(Path(argv[2]), fresh(Path(argv[3])))
+        elif argv[1] in ROUTES and len(argv) == 4:
+            return in_clean_root(argv[1], Path(argv[2]).resolve(), fresh(Path(argv[3])).resolve())
+        elif argv[1:2] == ["inside"] and len(argv) == 6 and argv[2] in ROUTES:
+            inside(argv[2], *map(Path, argv[3:]))
         elif argv[1:2] == ["programs"] and len(argv) == 3:
             check_programs(Path(argv[2]))
         else:

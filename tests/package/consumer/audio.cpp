@@ -1,5 +1,6 @@
 // Uses the audio module: a sound saved as WAV into the directory given and read back (no audio
 // device involved).
+// Prints: audio: 4410 samples at 44100 Hz read back from WAV
 #include <mivra/Audio.hpp>
 
 #include <algorithm>

@@ -1,4 +1,5 @@
 // Uses the graphics module: an image saved as PNG into the directory given and read back.
+// Prints: graphics: 3x2 PNG read back, pixel (2, 1) = 10 20 30
 #include <mivra/Graphics.hpp>
 
 #include <filesystem>

@@ -1,4 +1,5 @@
 // Uses the network module: an address parsed and printed, and a packet written and read back.
+// Prints: network: 127.0.0.1, packet -7 hello
 #include <mivra/Network.hpp>
 
 #include <cstdint>

@@ -1,5 +1,6 @@
 // Uses the system module as a program outside the build would: a string through UTF-8 and back,
 // and a diagnostic line caught by a handler of the program's own.
+// Prints: system: Grüße, ☃ | mivra: cannot open the file: a.txt: no such file
 #include <mivra/System.hpp>
 
 #include <iostream>

@@ -1,5 +1,6 @@
 // Uses the window module: a window opened on whatever video driver SDL_VIDEODRIVER names (the
 // test gives SDL's dummy driver, so that no display is needed), its size read back, closed.
+// Prints: window: opened 320x240, closed yes
 #include <mivra/Window.hpp>
 
 #include <iostream>
