@@ -21,6 +21,7 @@ TEST_PACKAGES=(
   sway wayvnc grim  # the window tests' Wayland runs: a headless compositor, a virtual pointer and keyboard driven over RFB, screenshots
   libxkbcommon0  # X keysym names for those runs' key events, looked up through ctypes
   python3-pyftpdlib iproute2 procps
+  vsftpd  # ftp_client's session also runs against the FTP server most Linux hosts run (in the test's own network namespace, so a system daemon on port 21 cannot meet it)
   sox libsox-fmt-mp3  # the audio load benchmark compares SoundBuffer with sox decoding the same files
   clang-14 libclang-rt-14-dev  # the sanitizer build and its libFuzzer targets
   doxygen  # the API reference (the docs target) and the test that it builds without a warning

@@ -1,5 +1,6 @@
 """End-to-end tests of ftp_client: the program driven through its standard input against a real
-FTP server (pyftpdlib) on 127.0.0.1:21, its whole output compared with the expected transcript.
+FTP server on 127.0.0.1:21 (pyftpdlib; for the case vsftpd_session, Debian's vsftpd with anonymous
+access), its whole output compared with the expected transcript.
 
 Port 21 is fixed in the program, so this runs inside a private network namespace (see
 CMakeLists.txt), where the port is free. Usage: test_ftp_client.py <ftp_client> <ftp_server.py> <case>
@@ -7,6 +8,7 @@ CMakeLists.txt), where the port is free. Usage: test_ftp_client.py <ftp_client> 
 import os
 import re
 import shutil
+import socket
 import subprocess
 import sys
 import tempfile
@@ -188,6 +190,102 @@ def no_server(root, local):
     check(status == 1, f"no server: exit status {status}")
 
 
+
+VSFTPD_CONFIG = """listen=YES
+listen_ipv6=NO
+listen_address=127.0.0.1
+listen_port=21
+background=NO
+anonymous_enable=YES
+local_enable=NO
+write_enable=YES
+anon_upload_enable=YES
+anon_other_write_enable=YES
+anon_umask=022
+anon_root={root}
+pasv_enable=YES
+pasv_address=127.0.0.1
+seccomp_sandbox=NO
+secure_chroot_dir={empty}
+ftpd_banner=Mivra vsftpd ready.
+xferlog_enable=NO
+"""
+
+
+class Vsftpd:
+    """Debian's vsftpd serving root to anonymous users on 127.0.0.1:21, uploads into root/up. Its
+    root may not be writable by its anonymous user, the folder for uploads must be."""
+
+    def __init__(self, root):
+        work = os.path.dirname(root)
+        empty = os.path.join(work, "empty")
+        os.mkdir(empty)
+        os.mkdir(os.path.join(root, "up"))
+        for directory in (work, root, empty):
+            os.chmod(directory, 0o755)
+        shutil.chown(os.path.join(root, "up"), "ftp")
+        config = os.path.join(work, "vsftpd.conf")
+        with open(config, "w") as f:
+            f.write(VSFTPD_CONFIG.format(root=root, empty=empty))
+        self.process = subprocess.Popen(["vsftpd", config], stdin=subprocess.DEVNULL)
+        deadline = time.monotonic() + 10
+        while time.monotonic() < deadline and self.process.poll() is None:
+            with socket.socket() as probe:
+                if probe.connect_ex(("127.0.0.1", 21)) == 0:
+                    return
+            time.sleep(0.05)
+        self.stop()
+        sys.exit(f"vsftpd did not start on port 21 (exit status {self.process.returncode})")
+
+    def stop(self):
+        if self.process.poll() is None:
+            self.process.terminate()
+            self.process.wait()
+
+
+def vsftpd_session(root, local):
+    """Anonymous download and upload in passive mode, with vsftpd's own replies."""
+    with open(os.path.join(root, "readme.txt"), "w") as f:
+        f.write("read me\n")
+    with open(os.path.join(local, "upload.txt"), "wb") as f:
+        f.write(b"uploaded bytes\r\n\x00\xff")
+    os.mkdir(os.path.join(local, "downloads"))
+    answers = ["127.0.0.1", "anonymous", "mivra@example.org",
+               "1", "2",
+               "8", "readme.txt", "downloads",
+               "3", "up",
+               "9", "upload.txt", ".",
+               "6", "upload.txt", "renamed.bin",
+               "2",
+               "8", "renamed.bin", "downloads",
+               "7", "renamed.bin",
+               "3", "..", "0", ""]
+    status, output = Run("\n".join(answers) + "\n", local).finish()
+    download = ("Filename of the file to download (relative to current directory): "
+                "Directory to download the file to: 226 Transfer complete.\n")
+    expected = (ADDRESS + "220 Mivra vsftpd ready.\nUser name: Password: 230 Login successful.\n"
+                + MENU + '257 "/" is the current directory\nCurrent directory is "/"\n'
+                + MENU + "226 Directory send OK.\nreadme.txt\nup\n"
+                + MENU + download
+                + MENU + "Choose a directory: 250 Directory successfully changed.\n"
+                + MENU + "Path of the file to upload (absolute or relative to working directory): "
+                         "Directory to upload the file to (relative to current directory): 226 Transfer complete.\n"
+                + MENU + "Name of the file to rename: New name: 250 Rename successful.\n"
+                + MENU + "226 Directory send OK.\nrenamed.bin\n"
+                + MENU + download
+                + MENU + "Name of the file to remove: 250 Delete operation successful.\n"
+                + MENU + "Choose a directory: 250 Directory successfully changed.\n"
+                + MENU + GOODBYE)
+    compare("vsftpd session", output, expected)
+    check(status == 0, f"vsftpd session: exit status {status}")
+    for name, content in (("readme.txt", b"read me\n"), ("renamed.bin", b"uploaded bytes\r\n\x00\xff")):
+        path = os.path.join(local, "downloads", name)
+        check(os.path.isfile(path) and open(path, "rb").read() == content, f"vsftpd session: {name} differs")
+    check(sorted(os.listdir(os.path.join(local, "downloads"))) == ["readme.txt", "renamed.bin"],
+          "vsftpd session: stray files in downloads")
+    check(os.listdir(os.path.join(root, "up")) == [], "vsftpd session: the upload was not removed")
+
+
 CASES = {
     "session": session,
     "failing_actions": failing_actions,
@@ -196,6 +294,7 @@ CASES = {
     "refused_login": refused_login,
     "input_ends": input_ends,
     "no_server": no_server,
+    "vsftpd_session": vsftpd_session,
 }
 
 
@@ -205,7 +304,8 @@ def main():
         root, local = os.path.join(work, "root"), os.path.join(work, "local")
         os.mkdir(root)
         os.mkdir(local)
-        server = Server(root) if CASE != "no_server" else None
+        servers = {"no_server": lambda root: None, "vsftpd_session": Vsftpd}
+        server = servers.get(CASE, Server)(root)
         try:
             CASES[CASE](root, local)
         finally:
