@@ -1,5 +1,6 @@
 """End-to-end test of the shader gallery on a private display server: the five captions in turn with
-Right and Left, the scenes behind them following the mouse, and Escape.
+Right and Left, the scenes behind them following the mouse (the pixelation's size, the storm's eye
+and the dots' blinking, the billboards' size and turn), and Escape.
 
 Usage: test_shader.py <shader binary>
 """
@@ -87,6 +88,83 @@ def wait_scene(name, refs, scene_ok=lambda shot: True):
     return shot
 
 
+def disc_ink(shot, centre, radius=14):
+    """How many pixels within radius of centre differ from the gallery's grey background."""
+    cx, cy = centre
+    return sum(1 for y in range(cy - radius, cy + radius + 1) for x in range(cx - radius, cx + radius + 1)
+               if (x - cx) ** 2 + (y - cy) ** 2 <= radius * radius
+               and max(abs(a - b) for a, b in zip(color_at(shot, x, y), GREY)) > 3)
+
+
+def storm_clears(at, elsewhere):
+    """The storm's eye: no dot within 14 px of the pointer (its inner radius is never under 16 px),
+    while about one pixel in twelve is a dot where the storm does not reach."""
+    return lambda shot: disc_ink(shot, at) == 0 and disc_ink(shot, elsewhere) >= 20
+
+
+def dot_strength(shot):
+    """The mean difference from the background in a corner the storm never reaches from (200, 150):
+    the dots' opacity, which blinks between 0.25 and 0.75 with a period of about 2.1 s."""
+    pixels = [color_at(shot, x, y) for y in range(420, 500, 2) for x in range(650, 790, 2)]
+    return sum(sum(abs(a - b) for a, b in zip(pixel, GREY)) for pixel in pixels) / len(pixels)
+
+
+def dark_share(shot):
+    """The share of the scene where the background shows between the billboards."""
+    pixels = [color_at(shot, x, y) for y in range(0, 500, 4) for x in range(0, 800, 4)]
+    return sum(1 for pixel in pixels if max(pixel) < 100) / len(pixels)
+
+
+def turned_half(first, second):
+    """The mean colour difference between first and second turned by 180 degrees about the window's
+    centre (rows 100 to 499, clear of the caption bar in both)."""
+    total = count = 0
+    for y in range(100, 500, 4):
+        for x in range(0, 800, 4):
+            total += sum(abs(a - b) for a, b in zip(color_at(first, x, y), color_at(second, 799 - x, 599 - y)))
+            count += 1
+    return total / count
+
+
+def check_storm(refs):
+    """The dots clear a disc around the pointer wherever it goes, and their opacity blinks."""
+    for at, elsewhere in (((200, 150), (600, 400)), ((600, 400), (200, 150))):
+        move_mouse(*at)
+        shot = wait_scene("Storm + Blink", refs, storm_clears(at, elsewhere))
+        if not storm_clears(at, elsewhere)(shot):
+            mivra_e2e.save_shot(shot, "shader-storm-failed.png")
+            fail(f"the storm should clear the dots around the pointer at {at}: {disc_ink(shot, at)} dot pixels "
+                 f"there, {disc_ink(shot, elsewhere)} at {elsewhere}")
+    move_mouse(200, 150)
+    strengths = []
+
+    def blinked(shot):
+        strengths.append(dot_strength(shot))
+        return len(strengths) > 1 and max(strengths) >= 1.8 * min(strengths)
+
+    shot = wait_scene("Storm + Blink", refs, blinked)
+    if not blinked(shot):
+        fail(f"the dots do not blink: their strength over the screenshots was {strengths}")
+
+
+def check_billboards(refs):
+    """The billboards grow as the pointer goes down and the cloud turns with it across: half a turn
+    from the left edge to the middle."""
+    move_mouse(0, 10)
+    small = wait_scene("Geometry Shader Billboards", refs, lambda shot: dark_share(shot) > 0.05)
+    move_mouse(400, 10)
+    turned = wait_scene("Geometry Shader Billboards", refs, lambda shot: turned_half(small, shot) < 10)
+    if turned_half(small, turned) >= 10:
+        fail(f"the billboards do not turn half a turn with the pointer: {turned_half(small, turned):.1f} apart")
+    move_mouse(400, 500)
+    large = wait_scene("Geometry Shader Billboards", refs, lambda shot: dark_share(shot) < 0.01)
+    if not (dark_share(small) > 0.05 and dark_share(large) < 0.01):
+        mivra_e2e.save_shot(large, "shader-billboards-failed.png")
+        fail(f"the billboards do not grow with the pointer: background in {dark_share(small):.3f} of the scene "
+             f"with the pointer at the top, {dark_share(large):.3f} at the bottom")
+    move_mouse(0, 0)
+
+
 with mivra_e2e.Session(PROGRAM) as session:
     session.wait_window("Mivra Shader")
     refs = references()
@@ -118,6 +196,10 @@ with mivra_e2e.Session(PROGRAM) as session:
         mivra_e2e.save_shot(shot, "shader-" + name.split()[0].lower() + ".png")
         if not scene_ok(shot):
             fail(f"{problem}; it is {color_at(shot, 3, 3)} at (3, 3), {color_at(shot, 5, 510)} at (5, 510)")
+        if name == "Storm + Blink":
+            check_storm(refs)
+        elif name == "Geometry Shader Billboards":
+            check_billboards(refs)
 
     # Right from the last effect wraps to the first; Left from the first to the last.
     session.key("Right")
