@@ -15,9 +15,14 @@ program, resources = sys.argv[1], sys.argv[2]
 check = console.check
 
 
-def run(tmp, stdin, delay=None):
+def run(tmp, stdin, delay=None, hidden=None):
+    """A run to its end; hidden: a resource file replaced by a device (a private mount namespace
+    binds /dev/null over it, as root) so that it cannot be loaded."""
     env = console.disk_audio(os.path.join(tmp, "out.raw"), os.path.join(tmp, "in.raw"), delay)
-    return subprocess.run([program], input=stdin, capture_output=True, env=env, timeout=100, cwd=tmp)
+    command = [program]
+    if hidden:
+        command = ["unshare", "-m", "sh", "-c", 'mount --bind /dev/null "$1" && exec "$2"', "sh", hidden, program]
+    return subprocess.run(command, input=stdin, capture_output=True, env=env, timeout=100, cwd=tmp)
 
 
 # header, seconds, rate, channels of each file, in playing order; None: read from the output.
@@ -35,7 +40,7 @@ with tempfile.TemporaryDirectory() as tmp:
     # Real time, so that the progress lines count up in tenths of a second.
     result = run(tmp, b"\n")
     check(result.returncode == 0, "exit status %d" % result.returncode)
-    console.check_stderr("playback", result.stderr, console.SDL_DISK_DRIVER_LINES)
+    console.check_whole_stderr("playback", result.stderr)
     text = result.stdout.decode()
     match = re.fullmatch("(%s){4}Press enter to exit\\.\\.\\.\n" % block, text)
     check(match is not None, "transcript does not have the expected shape:\n%r" % text)
@@ -80,5 +85,18 @@ with tempfile.TemporaryDirectory() as tmp:
     result = run(tmp, b"", delay=4)
     check(result.returncode == 0, "exit status %d without input" % result.returncode)
     check(result.stdout.decode().endswith("Press enter to exit...\n"), "no exit prompt without input")
+    console.check_whole_stderr("playback without input", result.stderr)
+
+    # A file that cannot be loaded ends the program at once with status 1 and its reason as the one
+    # line on standard error: the sound, before anything plays, and a music file after the sound.
+    for hidden, played, failed in (("killdeer.wav", "", "cannot load the sound"),
+                                   ("doodle_pop.ogg", "killdeer.wav:", "cannot open the music")):
+        path = os.path.join(resources, hidden)
+        result = run(tmp, b"\n", delay=4, hidden=path)
+        check(result.returncode == 1, "%s unloadable: exit status %d" % (hidden, result.returncode))
+        check(result.stdout.decode().startswith(played) and hidden not in result.stdout.decode()
+              and "Press enter" not in result.stdout.decode(), "%s unloadable: output %r" % (hidden, result.stdout))
+        console.check_whole_stderr("%s unloadable" % hidden, result.stderr,
+                                   ["mivra: %s: %s: not a regular file" % (failed, path)])
 
 console.report()

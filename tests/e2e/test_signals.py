@@ -56,8 +56,7 @@ class Console(console.Run):
         environment.update(env or {})
         # The disk driver's capture reads this file (zeros past its end) and cannot open without it.
         open(environment["SDL_DISKAUDIOFILEIN"], "wb").close()
-        super().__init__([BINARY], answers, cwd=tmp, env=environment, stderr=subprocess.DEVNULL,
-                         preexec_fn=e2e.default_signals)
+        super().__init__([BINARY], answers, cwd=tmp, env=environment, preexec_fn=e2e.default_signals)
 
     send = console.Run.write
 
@@ -73,6 +72,13 @@ class Console(console.Run):
             e2e.fail(f"{self.name} still ran {GONE_WITHIN} s after {name}")
         if status != -signum:
             e2e.fail(f"{self.name} ended with status {status} after {name}, not by the signal")
+        # A signal is an ordinary way out: nothing on standard error but SDL's word that the test
+        # chose its disk audio driver.
+        self.error_reader.join(5)
+        mismatch = console.whole_stderr_mismatch(self.errors.decode(errors="replace"), [],
+                                                 console.SDL_DISK_DRIVER_LINES)
+        if mismatch:
+            e2e.fail(f"{self.name} after {name}: standard error {self.errors!r}: {mismatch}")
 
 
 def window_program(signum):

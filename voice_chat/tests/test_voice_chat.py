@@ -21,13 +21,13 @@ check, nonzero_samples = console.check, console.nonzero_samples
 class Program(console.Run):
     """A voice_chat process on SDL's disk audio driver, capturing the given samples."""
 
-    def __init__(self, tmp, name, input_samples=(), delay="2", stderr_lines=()):
+    def __init__(self, tmp, name, input_samples=(), delay="2", stderr_lines=(), stderr_tolerated=()):
         self.out_file = os.path.join(tmp, name + "-out.raw")
         in_file = os.path.join(tmp, name + "-in.raw")
         with open(in_file, "wb") as f:
             f.write(struct.pack("<%dh" % len(input_samples), *input_samples))
         super().__init__([program], cwd=tmp, env=console.disk_audio(self.out_file, in_file, delay),
-                         stderr_lines=stderr_lines)
+                         stderr_lines=stderr_lines, stderr_tolerated=stderr_tolerated)
 
     wait_for = console.Run.wait_for_output
     send = console.Run.write
@@ -89,11 +89,6 @@ def send_queue(local_port):
     return 0
 
 
-def program_errors(stderr):
-    """Standard error without the notices of SDL's disk driver, which a real device does not print."""
-    return [line for line in stderr.splitlines() if not line.startswith("CRITICAL: ")]
-
-
 def audible_left(samples):
     return [s for s in samples[0::2] if s != 0]
 
@@ -134,8 +129,6 @@ with tempfile.TemporaryDirectory() as tmp:
         check(client.finish() == 0, "client exit status")
         check(client.text == ROLE + "Type address or name of the server to connect to: Press enter to start recording audio"
               "Connected to server 127.0.0.1\nRecording... press enter to stop" + EXIT, "client transcript %r" % client.text)
-        # Neither the program ("Failed ...") nor the library ("mivra: ...") reported a failure.
-        check(client.stderr.count("Failed") == 0 and "mivra: " not in client.stderr, "client stderr %r" % client.stderr)
 
         check(server.wait_for(REPLAY), "server never offered the replay: %r" % server.text)
         first = audible_left(server.output_samples())
@@ -214,7 +207,6 @@ with tempfile.TemporaryDirectory() as tmp:
         status = client.finish()
         check(status == 0, "exit status %d" % status)
         check(client.text.endswith("Recording... press enter to stop" + EXIT), "transcript %r" % client.text)
-        check("Failed to send end-of-stream packet\n" in client.stderr, "stderr %r" % client.stderr)
 
     elif case == "stalled_server":
         # A server that takes the connection and never reads it. Capturing faster than real time,
@@ -225,10 +217,10 @@ with tempfile.TemporaryDirectory() as tmp:
         listener.bind(("127.0.0.1", PORT))
         listener.listen(1)
         timed_out = "mivra: cannot send to the TCP peer 127.0.0.1:2435: timed out after 500 ms; connection closed"
-        # Besides those two, only the line saying that captured audio was dropped while a send waited.
+        # Besides those two, only lines saying that captured audio was dropped while a send waited.
         client = Program(tmp, "client", nonzero_samples(44100, 7), delay="1",
-                         stderr_lines=[timed_out, "Failed to send end-of-stream packet",
-                                       re.compile(r"mivra: captured audio dropped: .*")])
+                         stderr_lines=[timed_out, "Failed to send end-of-stream packet"],
+                         stderr_tolerated=[re.compile(r"mivra: captured audio dropped: .*")])
         client.send("c\n127.0.0.1\n\n")
         connection, _ = listener.accept()
         check(client.wait_for("Recording... press enter to stop"), "client: %r" % client.text)
@@ -255,8 +247,6 @@ with tempfile.TemporaryDirectory() as tmp:
         status = client.finish()
         check(status == 0, "exit status %s" % status)
         check(client.text.endswith("Recording... press enter to stop" + EXIT), "transcript %r" % client.text)
-        errors = program_errors(client.stderr)
-        check(timed_out in errors and "Failed to send end-of-stream packet" in errors, "stderr %r" % errors)
         connection.close()
         listener.close()
 
@@ -319,7 +309,6 @@ with tempfile.TemporaryDirectory() as tmp:
         check(status == 0, "exit status %d" % status)
         check(client.text == ROLE + "Type address or name of the server to connect to: " * 2 +
               "Press enter to start recording audio" + EXIT, "transcript %r" % client.text)
-        check("Failed to start recorder\n" in client.stderr, "stderr %r" % client.stderr)
         # Standard input ending at the address prompt ends the client too.
         client = Program(tmp, "client2")
         client.send("c\n")
