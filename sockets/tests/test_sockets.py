@@ -132,6 +132,19 @@ def no_server():
     compare("no server", output, QUESTIONS + ADDRESS + EXIT)
 
 
+def port_in_use():
+    """A server whose port is taken says so in one line and ends its routine; the exit prompt follows."""
+    for kind, answers, failed in ((socket.SOCK_STREAM, "t\ns\n", "cannot listen on"),
+                                  (socket.SOCK_DGRAM, "u\ns\n", "cannot bind a UDP socket to")):
+        with socket.socket(socket.AF_INET, kind) as blocker:
+            blocker.bind(("0.0.0.0", PORT))
+            if kind == socket.SOCK_STREAM:
+                blocker.listen(1)
+            name = f"port in use ({answers[0]})"
+            server = Run(answers, stderr_lines=[f"mivra: {failed} 0.0.0.0:50001: Address already in use"])
+            compare(name, waits_for_enter(name, server), QUESTIONS + EXIT)
+
+
 def input_ends():
     """Standard input ending at any question ends the program with status 0."""
     cases = [
@@ -147,7 +160,7 @@ def input_ends():
 
 
 CASES = {"tcp": tcp, "udp": udp, "tcp_peer_texts": tcp_peer_texts, "udp_peer_texts": udp_peer_texts,
-         "no_server": no_server, "input_ends": input_ends}
+         "no_server": no_server, "port_in_use": port_in_use, "input_ends": input_ends}
 
 CASES[CASE]()
 console.report()
