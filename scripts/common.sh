@@ -22,6 +22,7 @@ TEST_PACKAGES=(
   libxkbcommon0  # X keysym names for those runs' key events, looked up through ctypes
   python3-pyftpdlib iproute2 procps
   sox libsox-fmt-mp3  # the audio load benchmark compares SoundBuffer with sox decoding the same files
+  pulseaudio pulseaudio-utils  # the sound server the audio programs are tested on (null sinks, pactl, paplay, parec)
   clang-14 libclang-rt-14-dev  # the sanitizer build and its libFuzzer targets
   doxygen  # the API reference (the docs target) and the test that it builds without a warning
   clang-format-14  # scripts/check-format.sh, the first check of ./test
