@@ -31,6 +31,7 @@ bool CaptureSession::open(const std::string& deviceName, unsigned int sampleRate
         reportDiagnostic("cannot open the capture device", captureDeviceLabel(deviceName), error);
         return false;
     }
+    m_device = m_stream.get();
     m_deviceLabel = captureDeviceLabel(deviceName);
     m_maxPending = std::size_t{MaxBacklogSeconds} * sampleRate * channelCount;
     // The bound must leave room for a whole device buffer, or nothing would ever get through.
@@ -69,7 +70,7 @@ void CaptureSession::closeDevice()
 void CaptureSession::collect(const std::int16_t* samples, std::size_t count)
 {
     // Once the device is gone, what it hands over is made up.
-    if (m_lost || m_stream->lost())
+    if (m_lost || m_device->lost())
     {
         m_lost = true;
         m_arrived.notify_one();

@@ -67,6 +67,9 @@ private:
 
     SoundRecorder& m_recorder;
     std::unique_ptr<BackendStream> m_stream;
+    // The device for its own callback: m_stream is emptied before the device is closed, while the
+    // callback may still run.
+    BackendStream* m_device{};
     std::atomic<bool> m_lost{false};
     std::mutex m_mutex;
     std::condition_variable m_arrived;
