@@ -29,11 +29,13 @@ AudioDevice::AudioDevice() : m_backend(audioBackend())
     std::string error;
     {
         const std::lock_guard lock(m_outputMutex);
-        if (!openOutput(true, error))
+        auto output = openOutput(true, error);
+        if (!output)
         {
             reportDiagnostic("cannot open an audio output device", {}, error + "; sounds play on a silent null output");
-            openSilentOutput();
+            output = silentOutput();
         }
+        playOn(std::move(output));
     }
     m_watcher = std::thread([this] { watch(); });
 }
@@ -49,22 +51,24 @@ AudioDevice::~AudioDevice()
     m_output.reset();
 }
 
-bool AudioDevice::openOutput(bool firstOpen, std::string& error)
+std::unique_ptr<BackendStream> AudioDevice::openOutput(bool firstOpen, std::string& error)
 {
-    m_output = m_backend.openOutput(
+    return m_backend.openOutput(
         m_format, m_bufferFrames, [this](std::int16_t* out, std::size_t frames) { mix(out, frames); }, firstOpen,
         error);
-    if (!m_output)
-        return false;
-    m_output->start();
-    m_silentAfterLoss = false;
-    return true;
 }
 
-void AudioDevice::openSilentOutput()
+std::unique_ptr<BackendStream> AudioDevice::silentOutput()
 {
-    m_output = std::make_unique<SilentOutput>(SilentOutputName, m_format, m_bufferFrames,
-                                              [this](std::int16_t* out, std::size_t frames) { mix(out, frames); });
+    return std::make_unique<SilentOutput>(SilentOutputName, m_format, m_bufferFrames,
+                                          [this](std::int16_t* out, std::size_t frames) { mix(out, frames); });
+}
+
+void AudioDevice::playOn(std::unique_ptr<BackendStream> output)
+{
+    // The old output is closed before the new one starts, so that the mix never runs on two threads.
+    m_output.reset();
+    m_output = std::move(output);
     m_output->start();
 }
 
@@ -83,26 +87,24 @@ void AudioDevice::watch()
         m_wake.wait_for(lock, std::chrono::milliseconds(wait));
         if (m_quit)
             break;
+        std::string ignored;
         if (m_silentAfterLoss)
         {
             // A device came back (or was added): play there again, without a word.
-            std::string ignored;
-            auto silent = std::move(m_output);
-            if (!openOutput(false, ignored))
-                m_output = std::move(silent);
+            if (auto output = openOutput(false, ignored))
+            {
+                playOn(std::move(output));
+                m_silentAfterLoss = false;
+            }
             continue;
         }
         if (!m_output->lost())
             continue;
         const std::string lostName = m_output->name();
-        // Closed before the next one opens, so that the mix never runs on two threads.
         m_output.reset();
-        std::string ignored;
-        if (!openOutput(false, ignored))
-        {
-            openSilentOutput();
-            m_silentAfterLoss = true;
-        }
+        auto output = openOutput(false, ignored);
+        m_silentAfterLoss = !output;
+        playOn(output ? std::move(output) : silentOutput());
         reportDiagnostic("the audio output device went away", lostName,
                          m_silentAfterLoss ? "sounds play on through a silent null output"
                                            : "sounds play on through " + m_output->name());

@@ -57,9 +57,11 @@ public:
 
 private:
     AudioDevice();
-    // Opens the backend's default output, or the silent one; with m_outputMutex held.
-    bool openOutput(bool firstOpen, std::string& error);
-    void openSilentOutput();
+    // The backend's default output, paused; nothing when it cannot be opened.
+    std::unique_ptr<BackendStream> openOutput(bool firstOpen, std::string& error);
+    std::unique_ptr<BackendStream> silentOutput();
+    // Closes the output playing now and starts this one; with m_outputMutex held.
+    void playOn(std::unique_ptr<BackendStream> output);
     void watch();
 
     AudioBackend& m_backend;
