@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <thread>
@@ -134,4 +135,29 @@ TEST(AudioDeviceLoss, RecordingKeepsWhatWasCapturedBeforeTheLossAndStops)
     recorder.stop();
     EXPECT_GT(recorder.getBuffer().getSampleCount(), 0u);
     EXPECT_TRUE(diagnostics.take().empty());
+}
+
+TEST(AudioDeviceLoss, ServerGoneTakesOutputAndCaptureWithOneLineEach)
+{
+    nullAudioBackend().setOutputDevices({"speakers"});
+    nullAudioBackend().setCaptureDevices({"microphone"});
+    mivra::test::DiagnosticCapture diagnostics;
+    mivra::SoundBufferRecorder recorder;
+    ASSERT_TRUE(recorder.start(44100));
+    // Both devices go at once, as when the sound server dies.
+    const auto ended = playThroughLoss("speakers", 500ms, 200ms);
+    nullAudioBackend().removeCaptureDevice("microphone");
+    EXPECT_GE(ended, 450ms);
+    EXPECT_LT(ended, 900ms);
+    ASSERT_TRUE(waitFor([&] { return !recorder.isCapturing(); }));
+    recorder.stop();
+
+    auto lines = diagnostics.take();
+    std::sort(lines.begin(), lines.end());
+    EXPECT_EQ(lines,
+              (std::vector<std::string>{
+                  "mivra: the audio output device went away: speakers: sounds play on through a silent null "
+                  "output",
+                  "mivra: the capture device went away: microphone: the recording ends with what was captured"}));
+    EXPECT_GT(recorder.getBuffer().getSampleCount(), 0u);
 }
