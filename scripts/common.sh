@@ -23,6 +23,7 @@ TEST_PACKAGES=(
   python3-pyftpdlib iproute2 procps
   vsftpd  # ftp_client's session also runs against the FTP server most Linux hosts run (in the test's own network namespace, so a system daemon on port 21 cannot meet it)
   sox libsox-fmt-mp3  # the audio load benchmark compares SoundBuffer with sox decoding the same files
+  pulseaudio pulseaudio-utils  # the sound server the audio programs are tested on (null sinks, pactl, paplay, parec)
   clang-14 libclang-rt-14-dev  # the sanitizer build and its libFuzzer targets
   doxygen  # the API reference (the docs target) and the test that it builds without a warning
   clang-format-14  # scripts/check-format.sh, the first check of ./test

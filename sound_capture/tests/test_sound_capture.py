@@ -3,67 +3,115 @@ recording is saved to a file or played to the output file.
 
 usage: test_sound_capture.py <sound_capture binary> save|play|failures|rates
 """
+import errno
+import fcntl
 import os
 import re
 import struct
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 import wave
 
 import mivra_console as console
 
 program, case = sys.argv[1], sys.argv[2]
-check, nonzero_samples = console.check, console.nonzero_samples
+nonzero_samples = console.nonzero_samples
 
 
-# Silence after the input: SDL reads the file through a 4 KiB stdio buffer, so once the program's
-# position in the file has reached its end, the device has handed over all but the last few KiB of
-# it — all of the samples when the last 16 KiB are silence.
+def check(condition, message):
+    console.check(condition, message)
+    return condition
+
+
+# Silence after the input: SDL reads its input through a 4 KiB stdio buffer and a device buffer of
+# a few KiB, so once the program has taken all but the last 16 KiB, it has every sample.
 PADDING = 8192
+PIPE_SIZE = 4096
+F_SETPIPE_SZ = 1031
+WAIT = 30  # seconds; a wait that runs out fails the test
+
+
+class Feeder(threading.Thread):
+    """Writes the input into a FIFO that SDL's disk driver reads as its capture file, then closes
+    it. The pipe holds at most PIPE_SIZE bytes, so the last write returns only once the program has
+    taken all but that much of the input: the end of this thread is the moment the capture has
+    every sample, which a test cannot miss (the driver's own file position, by contrast, is gone a
+    few milliseconds after the end of a regular file)."""
+
+    def __init__(self, path, data, process):
+        super().__init__(daemon=True)
+        self.path, self.data, self.process = path, data, process
+
+    def run(self):
+        while self.process.poll() is None:
+            try:
+                fd = os.open(self.path, os.O_WRONLY | os.O_NONBLOCK)
+                break
+            except OSError as error:
+                if error.errno != errno.ENXIO:  # no reader yet
+                    raise
+                time.sleep(0.005)
+        else:
+            return
+        try:
+            fcntl.fcntl(fd, F_SETPIPE_SZ, PIPE_SIZE)
+            os.set_blocking(fd, True)
+            with os.fdopen(fd, "wb") as pipe:
+                pipe.write(self.data)
+        except BrokenPipeError:
+            pass  # the program ended before it took the whole input: the wait for it fails
 
 
 def start(tmp, input_samples, driver="disk"):
-    with open(os.path.join(tmp, "in.raw"), "wb") as f:
-        f.write(struct.pack("<%dh" % len(input_samples), *input_samples) + b"\0\0" * PADDING)
-    env = console.disk_audio(os.path.join(tmp, "out.raw"), os.path.join(tmp, "in.raw"), delay=2, driver=driver)
+    path = os.path.join(tmp, "in.raw")
+    if os.path.exists(path):
+        os.unlink(path)
+    os.mkfifo(path)
+    env = console.disk_audio(os.path.join(tmp, "out.raw"), path, delay=2, driver=driver)
     process = subprocess.Popen([program], stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
                                env=env, cwd=tmp)
     process.tmp = tmp
+    process.feeder = Feeder(path, struct.pack("<%dh" % len(input_samples), *input_samples) + b"\0\0" * PADDING,
+                            process)
+    process.feeder.start()
     return process
 
 
-def input_read(process):
-    """Whether the capture device has read the whole input file: the position of the program's
-    descriptor on it has reached its end."""
-    path = os.path.join(process.tmp, "in.raw")
-    size = os.path.getsize(path)
-    fds = "/proc/%d/fd" % process.pid
-    try:
-        for fd in os.listdir(fds):
-            if os.readlink(os.path.join(fds, fd)) == path:
-                with open("/proc/%d/fdinfo/%s" % (process.pid, fd)) as info:
-                    pos = int(next(line for line in info if line.startswith("pos:")).split()[1])
-                if pos >= size:
-                    return True
-    except (OSError, StopIteration):
-        pass  # the file was closed or the process ended meanwhile
-    return False
-
-
 def converse(process, answers):
-    """Writes the answers in turn; an answer marked INPUT waits until the capture has read the whole
-    input (Enter then stops a recording that holds it all). Returns (status, stdout, stderr)."""
+    """Writes the answers in turn; an answer marked INPUT waits until the capture has taken the whole
+    input (Enter then stops a recording that holds it all), and the test fails if it never does.
+    Returns (status, stdout, stderr)."""
     for wait, line in answers:
         if wait == INPUT:
-            deadline = time.monotonic() + 30
-            while not input_read(process) and process.poll() is None and time.monotonic() < deadline:
-                time.sleep(0.01)
+            process.feeder.join(WAIT)
+            if not check(not process.feeder.is_alive() and process.poll() is None,
+                         "the capture never took the whole input"):
+                process.kill()
+                out, err = process.communicate()
+                return "killed", out.decode(), err.decode()
         process.stdin.write(line.encode())
         process.stdin.flush()
     out, err = process.communicate(timeout=60)
     return process.returncode, out.decode(), err.decode()
+
+
+def disk_driver_lines(tmp, capture=True):
+    """What SDL's disk driver prints on opening the output, then the capture device."""
+    lines = ["CRITICAL: You are using the SDL disk i/o audio driver!",
+             "CRITICAL:  Writing to file [%s]." % os.path.join(tmp, "out.raw")]
+    if capture:
+        lines += ["CRITICAL: You are using the SDL disk i/o audio driver!",
+                  "CRITICAL:  Reading from file [%s]." % os.path.join(tmp, "in.raw")]
+    return lines
+
+
+def check_stderr(name, err, lines):
+    """The whole of standard error: these lines, in this order, and nothing else."""
+    expected = "".join(line + "\n" for line in lines)
+    check(err == expected, "%s: standard error %r, expected %r" % (name, err, expected))
 
 
 INPUT = "input"
@@ -87,7 +135,7 @@ with tempfile.TemporaryDirectory() as tmp:
         status, out, err = converse(start(tmp, samples),
                                     [(None, "44100\n\n"), (INPUT, "\n"), (None, "s\n"), (None, name + "\n"), (None, "\n")])
         check(status == 0, "exit status %d: %s" % (status, err))
-        console.check_stderr("save", err, console.SDL_DISK_DRIVER_LINES)
+        check_stderr("save", err, disk_driver_lines(tmp))
         match = re.fullmatch(HEADER + RATE_PROMPT + RECORDING + "Choose the file to create: " + END, out)
         check(match is not None, "transcript:\n%r" % out)
         if match:
@@ -102,7 +150,7 @@ with tempfile.TemporaryDirectory() as tmp:
     elif case == "play":
         status, out, err = converse(start(tmp, samples), [(None, "22050\n\n"), (INPUT, "\n"), (None, "p\n"), (None, "\n")])
         check(status == 0, "exit status %d: %s" % (status, err))
-        console.check_stderr("play", err, console.SDL_DISK_DRIVER_LINES)
+        check_stderr("play", err, disk_driver_lines(tmp))
         match = re.fullmatch(HEADER + RATE_PROMPT + RECORDING +
                              "(?P<progress>(?:\rPlaying\\.\\.\\. [0-9.e+-]+ sec {8})+)" + END, out)
         check(match is not None, "transcript:\n%r" % out)
@@ -130,7 +178,8 @@ with tempfile.TemporaryDirectory() as tmp:
         # At the output's own rate the samples come out exactly.
         with tempfile.TemporaryDirectory() as tmp2:
             status, out, err = converse(start(tmp2, samples), [(None, "44100\n\n"), (INPUT, "\n"), (None, "x\n"), (None, "\n")])
-            check(status == 0, "exit status %d at 44100: %s" % (status, err))
+            check(status == 0, "exit status %s at 44100: %s" % (status, err))
+            check_stderr("play at 44100 Hz", err, disk_driver_lines(tmp2))
             with open(os.path.join(tmp2, "out.raw"), "rb") as f:
                 raw = f.read()
             expected = b"".join(struct.pack("<hh", s, s) for s in samples)
@@ -140,24 +189,33 @@ with tempfile.TemporaryDirectory() as tmp:
         # A save that fails still ends normally.
         status, out, err = converse(start(tmp, samples),
                                     [(None, "44100\n\n"), (INPUT, "\n"), (None, "s\n"), (None, "/no/such/dir/x.wav\n"), (None, "\n")])
-        check(status == 0, "failed save: exit status %d" % status)
-        check("Could not save sound buffer to file\n" in err, "failed save: stderr %r" % err)
+        check(status == 0, "failed save: exit status %s" % status)
+        check_stderr("failed save", err, disk_driver_lines(tmp) + [
+            "mivra: cannot save the sound: /no/such/dir/x.wav: cannot create a file beside it: no such file",
+            "Could not save sound buffer to file"])
         check(out.endswith(END), "failed save: %r" % out)
 
         # A sampling rate of 0 (or a word instead of a number) cannot start a capture.
         for answer in ("0\n", "abc\n"):
             status, out, err = converse(start(tmp, samples), [(None, answer + "\n")])
-            check(status == 1, "rate %r: exit status %d" % (answer, status))
-            check("Failed to start recorder\n" in err, "rate %r: stderr %r" % (answer, err))
+            check(status == 1, "rate %r: exit status %s" % (answer, status))
+            check_stderr("rate %r" % answer, err, disk_driver_lines(tmp, capture=False) + [
+                "mivra: cannot start capture: System audio capture device: a sample rate of 0 Hz is outside the "
+                "supported 1000 to 768000 Hz", "Failed to start recorder"])
             check("Press enter to exit" not in out, "rate %r: exit prompt shown" % answer)
 
         # Standard input ends at once: the program ends.
         status, out, err = converse(start(tmp, samples), [])
-        check(status == 1 and "Failed to start recorder" in err, "no input: status %d, %r" % (status, err))
+        check(status == 1, "no input: status %s" % status)
+        check_stderr("no input", err, disk_driver_lines(tmp, capture=False) + [
+            "mivra: cannot start capture: System audio capture device: a sample rate of 0 Hz is outside the "
+            "supported 1000 to 768000 Hz", "Failed to start recorder"])
 
         # No audio system at all: capture is unsupported.
         status, out, err = converse(start(tmp, samples, driver="no-such-driver"), [])
-        check(status == 0, "unsupported: exit status %d" % status)
+        check(status == 0, "unsupported: exit status %s" % status)
+        check_stderr("unsupported", err, ["mivra: cannot open an audio output device: Audio target 'no-such-driver' "
+                                          "not available; sounds play on a silent null output"])
         check(out == "Sorry, audio capture is not supported by your system\n", "unsupported: %r" % out)
 
     elif case == "rates":
@@ -178,7 +236,8 @@ with tempfile.TemporaryDirectory() as tmp:
             check(re.fullmatch(HEADER + RATE_PROMPT + "Press enter to start recording audio", out) is not None,
                   "rate %s: transcript %r" % (rate, out))
             device = re.match(HEADER, out)["device"] if re.match(HEADER, out) else "?"
-            check(err.endswith("\nmivra: cannot start capture: %s: a sample rate of %s Hz is outside the supported "
-                  "1000 to 768000 Hz\nFailed to start recorder\n" % (device, rate)), "rate %s: stderr %r" % (rate, err))
+            check_stderr("rate %s" % rate, err, disk_driver_lines(tmp, capture=False) + [
+                "mivra: cannot start capture: %s: a sample rate of %s Hz is outside the supported 1000 to 768000 Hz"
+                % (device, rate), "Failed to start recorder"])
 
 console.report()

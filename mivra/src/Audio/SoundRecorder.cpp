@@ -28,31 +28,19 @@ bool SoundRecorder::isAvailable()
 std::vector<std::string> SoundRecorder::getAvailableDevices()
 {
     const auto device = detail::AudioDevice::get();
-    std::vector<std::string> names;
-    if (!device->sdlAudioReady())
-        return names;
-    const int count = SDL_GetNumAudioDevices(1);
-    for (int i = 0; i < count; ++i)
-    {
-        if (const char* name = SDL_GetAudioDeviceName(i, 1))
-            names.emplace_back(name);
-    }
-    return names;
+    if (!device->captureReady())
+        return {};
+    return device->backend().captureDevices();
 }
 
 std::string SoundRecorder::getDefaultDevice()
 {
     const auto device = detail::AudioDevice::get();
-    if (!device->sdlAudioReady())
+    if (!device->captureReady())
         return {};
-    char* name = nullptr;
-    SDL_AudioSpec spec{};
-    if (SDL_GetDefaultAudioInfo(&name, &spec, 1) == 0 && name)
-    {
-        std::string result = name;
-        SDL_free(name);
-        return result;
-    }
+    std::string name = device->backend().defaultCaptureDevice();
+    if (!name.empty())
+        return name;
     const auto devices = getAvailableDevices();
     return devices.empty() ? std::string() : devices.front();
 }
@@ -113,7 +101,7 @@ bool SoundRecorder::start(unsigned int sampleRate)
                              std::to_string(MinSampleRate) + " to " + std::to_string(MaxSampleRate) + " Hz");
         return false;
     }
-    if (!m_device->sdlAudioReady())
+    if (!m_device->captureReady())
     {
         reportDiagnostic("cannot start capture", detail::captureDeviceLabel(m_deviceName),
                          "the audio system is not available");

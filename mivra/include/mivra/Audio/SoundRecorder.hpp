@@ -30,6 +30,10 @@ class AudioDevice;
 /// the hook is slower than real time, what the device captures beyond that is dropped, and one
 /// diagnostic line per capture says so.
 ///
+/// A capture device that goes away ends the capture the same way, with one diagnostic line
+/// ("mivra: the capture device went away: <device>: ..."): what it captured up to then is handed
+/// over, nothing after it, and onCaptureStop runs; isCapturing() is then false.
+///
 /// A derived class must call stop() in its destructor, so that no hook runs on a half-destroyed
 /// object.
 class SoundRecorder

@@ -1,37 +1,19 @@
 #include "AudioDevice.hpp"
 
-#include "AlsaMessages.hpp"
+#include "NullAudioBackend.hpp"
 
 #include <mivra/System/Diagnostics.hpp>
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <cstring>
-#include <filesystem>
-#include <system_error>
 
 namespace mivra::detail
 {
 namespace
 {
-void SDLCALL outputCallback(void* userdata, Uint8* stream, int length)
-{
-    auto* device = static_cast<AudioDevice*>(userdata);
-    const std::size_t frameBytes = device->format().channelCount * sizeof(std::int16_t);
-    device->mix(reinterpret_cast<std::int16_t*>(stream), static_cast<std::size_t>(length) / frameBytes);
+constexpr const char* SilentOutputName = "silent null output";
 }
-
-// With no sndio server to answer, libsndio opens the ALSA device itself and prints its failure on
-// standard error, which the library cannot intercept; SDL's ALSA driver has tried that device
-// already. So the sndio driver is tried only where a server may answer: one that AUDIODEVICE names,
-// or a local one, whose sockets live in /tmp/sndio.
-bool sndioServerMayAnswer()
-{
-    std::error_code ignored;
-    return SDL_getenv("AUDIODEVICE") != nullptr || std::filesystem::exists("/tmp/sndio", ignored);
-}
-} // namespace
 
 std::shared_ptr<AudioDevice> AudioDevice::get()
 {
@@ -41,96 +23,91 @@ std::shared_ptr<AudioDevice> AudioDevice::get()
     return instance;
 }
 
-AudioDevice::AudioDevice()
+AudioDevice::AudioDevice() : m_backend(audioBackend())
 {
     m_mixBuffer.resize(m_bufferFrames * m_format.channelCount);
-    // Starting audio brings SDL's event queue up, and with it handlers that turn SIGINT and SIGTERM
-    // into a quit event; a console program reads no events, so Ctrl+C would no longer end it.
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    silenceAlsaMessages();
-    m_sdlAudio = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
-    std::string reason = m_sdlAudio ? std::string() : SDL_GetError();
-    if (m_sdlAudio && !openSdlOutput())
-        reason = SDL_GetError();
-    if (m_id != 0)
+    std::string error;
     {
-        SDL_PauseAudioDevice(m_id, 0);
-        return;
+        const std::lock_guard lock(m_outputMutex);
+        auto output = openOutput(true, error);
+        if (!output)
+        {
+            reportDiagnostic("cannot open an audio output device", {}, error + "; sounds play on a silent null output");
+            output = silentOutput();
+        }
+        playOn(std::move(output));
     }
-    reportDiagnostic("cannot open an audio output device", {}, reason + "; sounds play on a silent null output");
-    m_nullThread = std::thread([this] { runNullOutput(); });
+    m_watcher = std::thread([this] { watch(); });
 }
 
 AudioDevice::~AudioDevice()
 {
-    if (m_id != 0)
-        SDL_CloseAudioDevice(m_id);
-    if (m_nullThread.joinable())
     {
+        const std::lock_guard lock(m_outputMutex);
         m_quit = true;
-        m_nullThread.join();
     }
-    if (m_sdlAudio)
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    m_wake.notify_all();
+    m_watcher.join();
+    m_output.reset();
 }
 
-bool AudioDevice::openSdlOutput()
+std::unique_ptr<BackendStream> AudioDevice::openOutput(bool firstOpen, std::string& error)
 {
-    SDL_AudioSpec wanted{};
-    wanted.freq = static_cast<int>(m_format.sampleRate);
-    wanted.format = AUDIO_S16SYS;
-    wanted.channels = static_cast<Uint8>(m_format.channelCount);
-    wanted.samples = static_cast<Uint16>(m_bufferFrames);
-    wanted.callback = outputCallback;
-    wanted.userdata = this;
-    // SDL converts to whatever the hardware wants; the mixer always sees the same format.
-    const auto open = [&] {
-        SDL_AudioSpec obtained{};
-        m_id = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
-        return m_id != 0;
-    };
-    if (open())
-        return true;
-
-    // A driver named by the user is the user's choice; otherwise try every other driver compiled in,
-    // leaving out the ones that write files or only pretend.
-    if (SDL_getenv("SDL_AUDIODRIVER") != nullptr)
-        return false;
-    const std::string reason = SDL_GetError();
-    const char* current = SDL_GetCurrentAudioDriver();
-    const std::string original = current ? current : "";
-    for (int i = 0; i < SDL_GetNumAudioDrivers(); ++i)
-    {
-        const std::string name = SDL_GetAudioDriver(i);
-        if (name == original || name == "disk" || name == "dummy" || (name == "sndio" && !sndioServerMayAnswer()))
-            continue;
-        if (SDL_AudioInit(name.c_str()) == 0 && open())
-            return true;
-    }
-    // Capture keeps working through SDL's own choice of driver.
-    if (!original.empty())
-        SDL_AudioInit(original.c_str());
-    SDL_SetError("%s", reason.c_str());
-    return false;
+    return m_backend.openOutput(
+        m_format, m_bufferFrames, [this](std::int16_t* out, std::size_t frames) { mix(out, frames); }, firstOpen,
+        error);
 }
 
-void AudioDevice::runNullOutput()
+std::unique_ptr<BackendStream> AudioDevice::silentOutput()
 {
-    using Clock = std::chrono::steady_clock;
-    std::vector<std::int16_t> scratch(m_bufferFrames * m_format.channelCount);
-    const auto start = Clock::now();
-    std::uint64_t done = 0;
+    return std::make_unique<SilentOutput>(SilentOutputName, m_format, m_bufferFrames,
+                                          [this](std::int16_t* out, std::size_t frames) { mix(out, frames); });
+}
+
+void AudioDevice::playOn(std::unique_ptr<BackendStream> output)
+{
+    // The old output is closed before the new one starts, so that the mix never runs on two threads.
+    m_output.reset();
+    m_output = std::move(output);
+    m_output->start();
+}
+
+std::string AudioDevice::outputName()
+{
+    const std::lock_guard lock(m_outputMutex);
+    return m_output ? m_output->name() : std::string();
+}
+
+void AudioDevice::watch()
+{
+    std::unique_lock lock(m_outputMutex);
     while (!m_quit)
     {
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        const auto elapsed = std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start).count();
-        const auto due = static_cast<std::uint64_t>(elapsed) * m_format.sampleRate / 1'000'000;
-        while (done < due && !m_quit)
+        const int wait = m_silentAfterLoss ? RetryMilliseconds : WatchMilliseconds;
+        m_wake.wait_for(lock, std::chrono::milliseconds(wait));
+        if (m_quit)
+            break;
+        std::string ignored;
+        if (m_silentAfterLoss)
         {
-            const auto frames = static_cast<std::size_t>(std::min<std::uint64_t>(due - done, m_bufferFrames));
-            mix(scratch.data(), frames);
-            done += frames;
+            // A device came back (or was added): play there again, without a word.
+            if (auto output = openOutput(false, ignored))
+            {
+                playOn(std::move(output));
+                m_silentAfterLoss = false;
+            }
+            continue;
         }
+        if (!m_output->lost())
+            continue;
+        const std::string lostName = m_output->name();
+        m_output.reset();
+        auto output = openOutput(false, ignored);
+        m_silentAfterLoss = !output;
+        playOn(output ? std::move(output) : silentOutput());
+        reportDiagnostic("the audio output device went away", lostName,
+                         m_silentAfterLoss ? "sounds play on through a silent null output"
+                                           : "sounds play on through " + m_output->name());
     }
 }
 

@@ -4,6 +4,7 @@
 #include <mivra/System/Diagnostics.hpp>
 
 #include <algorithm>
+#include <chrono>
 #include <string>
 
 namespace mivra::detail
@@ -17,36 +18,31 @@ CaptureSession::~CaptureSession()
 
 bool CaptureSession::open(const std::string& deviceName, unsigned int sampleRate, unsigned int channelCount)
 {
-    SDL_AudioSpec wanted{};
-    wanted.freq = static_cast<int>(sampleRate);
-    wanted.format = AUDIO_S16SYS;
-    wanted.channels = static_cast<Uint8>(channelCount);
     // Batches of about ten milliseconds keep the delay from microphone to hook short.
-    Uint16 frames = 64;
+    std::size_t frames = 64;
     while (frames < sampleRate / 100 && frames < 8192)
-        frames = static_cast<Uint16>(frames * 2);
-    wanted.samples = frames;
-    wanted.callback = callback;
-    wanted.userdata = this;
-    SDL_AudioSpec obtained{};
-    m_id = SDL_OpenAudioDevice(deviceName.empty() ? nullptr : deviceName.c_str(), 1, &wanted, &obtained, 0);
-    if (m_id == 0)
+        frames *= 2;
+    std::string error;
+    m_stream = audioBackend().openCapture(
+        deviceName, sampleRate, channelCount, frames,
+        [this](const std::int16_t* samples, std::size_t count) { collect(samples, count); }, error);
+    if (!m_stream)
     {
-        reportDiagnostic("cannot open the capture device", captureDeviceLabel(deviceName), SDL_GetError());
+        reportDiagnostic("cannot open the capture device", captureDeviceLabel(deviceName), error);
         return false;
     }
+    m_device = m_stream.get();
     m_deviceLabel = captureDeviceLabel(deviceName);
-    m_maxPending = std::size_t{MaxBacklogSeconds} * static_cast<std::size_t>(obtained.freq) * obtained.channels;
+    m_maxPending = std::size_t{MaxBacklogSeconds} * sampleRate * channelCount;
     // The bound must leave room for a whole device buffer, or nothing would ever get through.
-    m_maxPending = std::max<std::size_t>(m_maxPending,
-                                         2 * static_cast<std::size_t>(obtained.samples) * obtained.channels);
+    m_maxPending = std::max<std::size_t>(m_maxPending, 2 * frames * channelCount);
     m_pending.reserve(m_maxPending);
     return true;
 }
 
 void CaptureSession::run()
 {
-    SDL_PauseAudioDevice(m_id, 0);
+    m_stream->start();
     m_thread = std::thread(&CaptureSession::captureLoop, this);
 }
 
@@ -67,28 +63,28 @@ void CaptureSession::join()
 
 void CaptureSession::closeDevice()
 {
-    if (m_id != 0)
-    {
-        // Returns once SDL's thread has left the callback for good.
-        SDL_CloseAudioDevice(m_id);
-        m_id = 0;
-    }
+    // Returns once the device's thread has left the callback for good.
+    m_stream.reset();
 }
 
-void SDLCALL CaptureSession::callback(void* userdata, Uint8* stream, int length)
+void CaptureSession::collect(const std::int16_t* samples, std::size_t count)
 {
-    auto* session = static_cast<CaptureSession*>(userdata);
-    const auto* samples = reinterpret_cast<const std::int16_t*>(stream);
-    const std::size_t count = static_cast<std::size_t>(length) / sizeof(std::int16_t);
+    // Once the device is gone, what it hands over is made up.
+    if (m_lost || m_device->lost())
     {
-        // No report from here: this is SDL's audio thread, which must not wait on the sink.
-        std::lock_guard lock(session->m_mutex);
-        const std::size_t room = session->m_maxPending - std::min(session->m_maxPending, session->m_pending.size());
-        const std::size_t kept = std::min(room, count);
-        session->m_pending.insert(session->m_pending.end(), samples, samples + kept);
-        session->m_dropped += count - kept;
+        m_lost = true;
+        m_arrived.notify_one();
+        return;
     }
-    session->m_arrived.notify_one();
+    {
+        // No report from here: this is the device's thread, which must not wait on the sink.
+        std::lock_guard lock(m_mutex);
+        const std::size_t room = m_maxPending - std::min(m_maxPending, m_pending.size());
+        const std::size_t kept = std::min(room, count);
+        m_pending.insert(m_pending.end(), samples, samples + kept);
+        m_dropped += count - kept;
+    }
+    m_arrived.notify_one();
 }
 
 void CaptureSession::takePending(std::vector<std::int16_t>& batch)
@@ -122,10 +118,16 @@ void CaptureSession::captureLoop()
     {
         {
             std::unique_lock lock(m_mutex);
-            m_arrived.wait(lock, [&] { return m_stopRequested || !m_pending.empty(); });
+            // The device is looked at now and then too, in case a lost one stops calling back.
+            while (!m_stopRequested && m_pending.empty() && !m_lost)
+            {
+                if (!m_arrived.wait_for(lock, std::chrono::milliseconds(LossCheckMilliseconds),
+                                        [&] { return m_stopRequested || !m_pending.empty() || m_lost; }))
+                    m_lost = m_stream->lost();
+            }
             // On a stop the backlog goes out below, in one batch, once the device has stopped
             // adding to it: delivering while it captures would never end with a slow hook.
-            if (m_stopRequested)
+            if (m_stopRequested || m_lost)
                 break;
             takePending(batch);
         }
@@ -136,7 +138,10 @@ void CaptureSession::captureLoop()
             break;
         }
     }
+    const std::string lostName = m_lost ? m_stream->name() : std::string();
     closeDevice();
+    if (!lostName.empty())
+        reportDiagnostic("the capture device went away", lostName, "the recording ends with what was captured");
     if (!refused)
     {
         // What the device captured between the last batch and its closing.

@@ -1,11 +1,12 @@
 #pragma once
 
-#include <SDL.h>
+#include "AudioBackend.hpp"
 
 #include <atomic>
 #include <cstddef>
 #include <condition_variable>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -24,17 +25,22 @@ inline std::string captureDeviceLabel(const std::string& name)
     return name.empty() ? std::string("default capture device") : name;
 }
 
-// One capture: an SDL capture device whose callback collects samples, and the capture thread that
-// hands them to the recorder's hooks in order.
+// One capture: a capture device of the backend whose callback collects samples, and the capture
+// thread that hands them to the recorder's hooks in order.
 //
 // The samples waiting for the hook are bounded (MaxBacklogSeconds of audio): a hook slower than real
 // time loses what the device captures beyond that, with one diagnostic line per capture, instead of
 // letting the backlog grow without limit. A stop closes the device first, so that it ends after at
 // most the hook call under way, one call with the backlog, and the stop hook.
+//
+// A device that goes away ends the capture the same way, with one diagnostic line naming it: what it
+// captured up to then is kept, and nothing it makes up afterwards (SDL's lost devices go on calling
+// back with silence) reaches the recorder.
 class CaptureSession
 {
 public:
     static constexpr unsigned int MaxBacklogSeconds = 2;
+    static constexpr int LossCheckMilliseconds = 50;
 
     explicit CaptureSession(SoundRecorder& recorder) : m_recorder(recorder) {}
     CaptureSession(const CaptureSession&) = delete;
@@ -52,7 +58,7 @@ public:
     [[nodiscard]] bool finished() const { return m_finished; }
 
 private:
-    static void SDLCALL callback(void* userdata, Uint8* stream, int length);
+    void collect(const std::int16_t* samples, std::size_t count);
     void captureLoop();
     void closeDevice();
     // Takes the backlog into batch; with the mutex held.
@@ -60,7 +66,11 @@ private:
     void reportDropsOnce();
 
     SoundRecorder& m_recorder;
-    SDL_AudioDeviceID m_id{0};
+    std::unique_ptr<BackendStream> m_stream;
+    // The device for its own callback: m_stream is emptied before the device is closed, while the
+    // callback may still run.
+    BackendStream* m_device{};
+    std::atomic<bool> m_lost{false};
     std::mutex m_mutex;
     std::condition_variable m_arrived;
     std::vector<std::int16_t> m_pending;

@@ -4,6 +4,8 @@
 
 #include <mivra/Audio/AudioLimits.hpp>
 
+#include <SDL.h>
+
 #include <algorithm>
 #include <cassert>
 #include <cmath>

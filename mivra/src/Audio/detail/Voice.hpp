@@ -3,13 +3,14 @@
 #include <mivra/Audio/SoundChannel.hpp>
 #include <mivra/Audio/SoundSource.hpp>
 
-#include <SDL.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <optional>
 #include <vector>
+
+// SDL's resampler, kept out of the code that includes this header.
+struct _SDL_AudioStream;
 
 namespace mivra::detail
 {
@@ -75,7 +76,7 @@ private:
     unsigned int m_sampleRate{44100};
     OutputFormat m_output;
     std::vector<float> m_gains; // m_gains[source channel * output channels + output channel]
-    SDL_AudioStream* m_resampler{};
+    _SDL_AudioStream* m_resampler{};
     bool m_draining{false};
     std::uint64_t m_pushedFrames{};
     std::uint64_t m_resampledFrames{};
