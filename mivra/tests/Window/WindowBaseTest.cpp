@@ -166,6 +166,7 @@ TEST(WindowBackendChoice, TheEnvironmentPicksTheNullBackendAndNothingElse)
     CountingWindow plain(mivra::VideoMode({320, 200}), "plain");
     EXPECT_NE(plain.sdlId(), 0u);
     setenv("MIVRA_WINDOW_BACKEND", "nothing", 1);
+    const mivra::test::DiagnosticCapture diagnostics;
     CountingWindow unknown(mivra::VideoMode({320, 200}), "unknown");
     unsetenv("MIVRA_WINDOW_BACKEND");
     EXPECT_NE(unknown.sdlId(), 0u);
