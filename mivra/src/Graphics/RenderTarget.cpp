@@ -133,6 +133,9 @@ void RenderTarget::clear(Color color)
 {
     if (!prepare())
         return;
+    // A frame starts with a clear: a new output scale takes effect from here.
+    if (getPhysicalSize() != m_cache.physicalSize)
+        m_cache.viewChanged = true;
     // A stencil-only draw leaves colour writes off; clearing must still reach every channel.
     if (m_cache.lastStencilMode.stencilOnly)
         glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
@@ -297,8 +300,16 @@ void RenderTarget::resetGLStates()
 
 void RenderTarget::applyCurrentView()
 {
-    const IntRect viewport = getViewport(m_view);
-    const int top = static_cast<int>(getSize().y) - (viewport.position.y + viewport.size.y);
+    // Views are in logical pixels; GL's viewport is in the framebuffer's physical ones.
+    const Vector2u physical = getPhysicalSize();
+    const Vector2f size(physical);
+    const FloatRect& ratio = m_view.getViewport();
+    const IntRect viewport(
+        {static_cast<int>(std::lround(size.x * ratio.position.x)),
+         static_cast<int>(std::lround(size.y * ratio.position.y))},
+        {static_cast<int>(std::lround(size.x * ratio.size.x)), static_cast<int>(std::lround(size.y * ratio.size.y))});
+    m_cache.physicalSize = physical;
+    const int top = static_cast<int>(physical.y) - (viewport.position.y + viewport.size.y);
     glViewport(viewport.position.x, top, viewport.size.x, viewport.size.y);
     glMatrixMode(GL_PROJECTION);
     glLoadMatrixf(m_view.getTransform().getMatrix());

@@ -41,7 +41,7 @@ public:
     [[nodiscard]] const View& getView() const { return m_view; }
     /// The view that shows the target pixel for pixel, following its size.
     [[nodiscard]] const View& getDefaultView() const { return m_defaultView; }
-    /// The view's viewport in target pixels.
+    /// The view's viewport in target pixels (logical ones: see getSize()).
     [[nodiscard]] IntRect getViewport(const View& view) const;
 
     /// The world point shown at the target pixel, through the current view or `view`.
@@ -67,8 +67,13 @@ public:
               const RenderStates& states = RenderStates::Default);
     ///@}
 
-    /// The size of the target, in pixels.
+    /// The size of the target, in pixels. For a window on a scaled output these are logical
+    /// pixels, the units of views, events and mapPixelToCoords.
     [[nodiscard]] virtual Vector2u getSize() const = 0;
+    /// The pixels the target holds: getSize() times the output's scale for a window on a scaled
+    /// output (Wayland), getSize() otherwise. Shapes are rasterised, text glyphs rendered and
+    /// pixels read back at this resolution.
+    [[nodiscard]] virtual Vector2u getPhysicalSize() const { return getSize(); }
     /// Whether the target converts linear colours to sRGB when drawn to.
     [[nodiscard]] virtual bool isSrgb() const { return false; }
     /// Makes this target the one the graphics calls go to on this thread (or releases it); false,
@@ -114,6 +119,7 @@ private:
         bool lastTransformIdentity{false};
         std::uint64_t lastTextureId{0};
         bool texCoordsEnabled{true};
+        Vector2u physicalSize;
     };
     StatesCache m_cache;
 };
