@@ -203,7 +203,7 @@ def is_black(colour):
 def expect_centred_message(shot, text):
     """The shot's message box holds the text centred: the box of the white fill is the text's ink
     box, give or take the outline. Returns the box."""
-    expected = mivra_e2e.render_texts([mivra_e2e.TextItem(text, 0, 0, 28)], 800, 600, env=session.env)
+    expected = mivra_e2e.as_logical(mivra_e2e.render_texts([mivra_e2e.TextItem(text, 0, 0, 28)], 800, 600, env=session.env, scale=session.scale), session.scale)
     ink = mivra_e2e.ink_box(expected)
     width, height = ink[2] - ink[0], ink[3] - ink[1]
     box = message_box(shot)

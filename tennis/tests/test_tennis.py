@@ -51,10 +51,24 @@ def player_paddle(shot):
     return pixels_of(shot, PLAYER, (0, 0, 60, 600))
 
 
+def check_sharp(session):
+    """At scale 2 the banner is drawn at the output's resolution, not doubled from 1x pixels."""
+    if session.scale == 1:
+        return
+    shot = session.screenshot(physical=True)
+    fraction = e2e.doubled_edge_fraction(shot, tuple(v * session.scale for v in (160, 200, 800, 420)), BACKGROUND)
+    if fraction is None or fraction > 0.6:
+        e2e.save_shot(shot, "tennis-not-sharp.png")
+        e2e.fail(f"the banner at scale {session.scale} looks doubled: {fraction} of its edge pixels "
+                 "equal their right neighbour")
+    print(f"tennis banner at scale {session.scale}: {fraction:.2f} of the edge pixels equal their right neighbour")
+
+
 def serve():
     with e2e.Session(PROGRAM) as s:
         shot_welcome = start(s)
         e2e.save_shot(shot_welcome, "tennis-welcome.png")
+        check_sharp(s)
         # Up and Down do nothing before the serve. (Nothing to wait for: the screen is only
         # watched for a moment.)
         s.key("Up")

@@ -247,7 +247,9 @@ void Text::ensureGeometryUpdate() const
     float whitespaceWidth = font.getGlyph(U' ', size, bold).advance;
     const float letterSpacing = (whitespaceWidth / 3.f) * (m_letterSpacingFactor - 1.f);
     whitespaceWidth += letterSpacing;
-    const float lineSpacing = font.getLineSpacing(size) * m_lineSpacingFactor;
+    // Lines stay as far apart as at scale 1 (a program may space them to match its layout); only
+    // the glyphs along them come from the larger size.
+    const float lineSpacing = font.getLineSpacing(m_characterSize) * m_lineSpacingFactor * scale;
 
     float x = 0.f;
     auto y = static_cast<float>(size);

@@ -23,10 +23,7 @@ public:
     }
     [[nodiscard]] Vector2u getSize() const override { return m_logical; }
     [[nodiscard]] Vector2u getPhysicalSize() const override { return RenderTexture::getSize(); }
-    void setScale(unsigned int scale)
-    {
-        ASSERT_TRUE(resize(m_logical * scale));
-    }
+    void setScale(unsigned int scale) { ASSERT_TRUE(resize(m_logical * scale)); }
 
 private:
     Vector2u m_logical;
