@@ -3,6 +3,7 @@
 #include <mivra/System/Diagnostics.hpp>
 
 #include "SdlJoysticks.hpp"
+#include "WindowBackend.hpp"
 #include "WaylandRawMouse.hpp"
 #include "X11RawMouse.hpp"
 
@@ -88,6 +89,9 @@ std::unique_ptr<RawMouse> openRawMouse(std::uint32_t windowId)
 
 SdlVideo::SdlVideo()
 {
+    // Whoever brings SDL's video up first (a window, or a context made before any window), the
+    // display server is the one the backend table chooses.
+    chooseDisplayServer();
     const std::lock_guard lock(videoMutex());
     if (videoReferences == 0)
     {

@@ -188,6 +188,12 @@ const BackendEntry* chooseBackend(std::string_view requested)
     return nullptr;
 }
 
+void chooseDisplayServer()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { chooseBackend(""); });
+}
+
 Platform& platform()
 {
     const char* requested = std::getenv("MIVRA_WINDOW_BACKEND");

@@ -25,6 +25,10 @@ std::span<const BackendEntry> backendTable();
 // connects among those not kept for requests. Nothing when none does.
 const BackendEntry* chooseBackend(std::string_view requested);
 
+// Makes the automatic choice once (as chooseBackend("") does), so that SDL's video driver is set
+// before SDL's video first comes up, whatever brings it up.
+void chooseDisplayServer();
+
 // The backends' names, comma-separated in table order.
 std::string knownBackends();
 
