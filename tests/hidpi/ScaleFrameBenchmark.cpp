@@ -83,7 +83,8 @@ void report(const Scene& scene, int frames)
         if (!target.ok())
             return;
         figures[scale - 1][0] = medianFrame(target, scene.background, scene.whole, frames);
-        figures[scale - 1][1] = medianFrame(target, scene.background, [](mivra::RenderTarget&) {}, frames);
+        figures[scale - 1][1] = medianFrame(
+            target, scene.background, [](mivra::RenderTarget&) {}, frames);
         figures[scale - 1][2] = medianFrame(target, scene.background, scene.text, frames);
     }
     std::printf("%s (%u x %u logical)\n", scene.name, scene.size.x, scene.size.y);
@@ -152,21 +153,27 @@ int main()
     status.setPosition({10.f, 10.f});
 
     std::printf("median of %d frames after 10 warm-up frames; a frame is clear, draw, display, glFinish\n", frames);
-    report({"keyboard", {1280, 720}, mivra::Color::Black,
+    report({"keyboard",
+            {1280, 720},
+            mivra::Color::Black,
             [&](mivra::RenderTarget& target) {
                 target.draw(keys);
                 keyboardTexts(target);
             },
             keyboardTexts},
            frames);
-    report({"tennis, banner and logo", {800, 600}, mivra::Color(50, 50, 50),
+    report({"tennis, banner and logo",
+            {800, 600},
+            mivra::Color(50, 50, 50),
             [&](mivra::RenderTarget& target) {
                 target.draw(banner);
                 target.draw(logo);
             },
             [&](mivra::RenderTarget& target) { target.draw(banner); }},
            frames);
-    report({"tennis, rally", {800, 600}, mivra::Color(50, 50, 50),
+    report({"tennis, rally",
+            {800, 600},
+            mivra::Color(50, 50, 50),
             [&](mivra::RenderTarget& target) {
                 paddle.setPosition(tennis::playerStart);
                 target.draw(paddle);
@@ -176,7 +183,9 @@ int main()
             },
             [](mivra::RenderTarget&) {}},
            frames);
-    report({"island, cached terrain", {800, 600}, mivra::Color::Black,
+    report({"island, cached terrain",
+            {800, 600},
+            mivra::Color::Black,
             [&](mivra::RenderTarget& target) {
                 terrain->draw(target, 0.7f);
                 target.draw(status);
@@ -184,7 +193,9 @@ int main()
             [&](mivra::RenderTarget& target) { target.draw(status); }},
            frames);
     // The first frame after a change renders the 2,880,000-vertex mesh into the cache.
-    report({"island, terrain changed every frame", {800, 600}, mivra::Color::Black,
+    report({"island, terrain changed every frame",
+            {800, 600},
+            mivra::Color::Black,
             [&](mivra::RenderTarget& target) {
                 terrain->invalidate();
                 terrain->draw(target, 0.7f);
