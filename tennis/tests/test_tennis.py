@@ -113,6 +113,18 @@ def serve():
 def close():
     with e2e.Session(PROGRAM) as s:
         start(s)
+        if s.scale != 1:
+            # The output changes scale under the window: the next frames are drawn at the new
+            # scale (the program's picture unchanged in logical pixels), and back again.
+            scale = s.scale
+            s.display.set_scale(1)
+            s.wait_for(lambda shot: welcome_problem(shot) is None and shot.size == (800, 600),
+                       "the welcome screen at scale 1", physical=True)
+            s.display.set_scale(scale)
+            s.wait_for(lambda shot: welcome_problem(e2e.as_logical(shot, scale)) is None
+                       and shot.size == (800 * scale, 600 * scale), f"the welcome screen at scale {scale}",
+                       physical=True)
+            check_sharp(s)
         s.close_and_expect_exit()
 
 

@@ -197,6 +197,12 @@ class WaylandDisplay:
         self.pointer = (WIDTH - 1, HEIGHT - 1)
         self.rfb.pointer(*self._output_pixel(self.pointer))
 
+    def set_scale(self, scale):
+        """Changes the output's scale while programs run; the logical desktop follows (its
+        pixels are the output's divided by the scale)."""
+        self.swaymsg("output", "HEADLESS-1", "scale", str(scale))
+        self.scale = scale
+
     def stop(self):
         if self.x11:
             self.x11.stop()
