@@ -163,23 +163,23 @@ class Session:
             time.sleep(0.01)
         raise AssertionError("nothing was drawn")
 
-    def eventually(self, check, timeout=15, physical=False):
+    def eventually(self, check, timeout=15, physical=False, box=None):
         """Takes screenshots until check(shot) holds (a slow frame on a loaded machine is not a
-        failure) and returns (True, shot), or (False, last shot) after timeout seconds. physical:
-        as for screenshot()."""
+        failure) and returns (True, shot), or (False, last shot) after timeout seconds. physical
+        and box: as for screenshot()."""
         deadline = time.monotonic() + timeout
         while True:
-            shot = self.screenshot(physical=physical)
+            shot = self.screenshot(physical=physical, box=box)
             if check(shot):
                 return True, shot
             if time.monotonic() > deadline:
                 return False, shot
             time.sleep(0.2)
 
-    def wait_for(self, check, what, timeout=15, physical=False):
+    def wait_for(self, check, what, timeout=15, physical=False, box=None):
         """Like eventually, but fails the test (naming what was awaited) unless check comes to
         hold; returns the screenshot where it did."""
-        ok, shot = self.eventually(check, timeout, physical)
+        ok, shot = self.eventually(check, timeout, physical, box)
         if not ok:
             save_shot(shot, "failed-" + re.sub(r"\W+", "-", what) + ".png")
             fail(f"{what}: not shown within {timeout} s")
@@ -201,10 +201,11 @@ class Session:
     def window_geometry(self):
         return self.display.geometry(self.window)
 
-    def screenshot(self, path=None, physical=False):
+    def screenshot(self, path=None, physical=False, box=None):
         """The window's content as an RGB PIL image (also written to path when given): one pixel
-        per logical pixel, or with physical, every pixel of the output's scale."""
-        image = self.display.screenshot(self.window)
+        per logical pixel, or with physical, every pixel of the output's scale. With box (x0, y0,
+        x1, y1, window coordinates) only that part, its top-left pixel at (0, 0)."""
+        image = self.display.screenshot(self.window, box)
         if not physical:
             image = as_logical(image, self.scale)
         if path:

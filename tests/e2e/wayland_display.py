@@ -255,8 +255,12 @@ class WaylandDisplay:
         rect = self._view(window)["rect"]
         return rect["x"], rect["y"], rect["width"], rect["height"]
 
-    def screenshot(self, window):
+    def screenshot(self, window, box=None):
+        """The window, or the box (x0, y0, x1, y1) of it, in the output's pixels. A box saves the
+        compositor most of the work at scale 2, where a whole window costs about 0.7 s here."""
         x, y, width, height = self.geometry(window)
+        if box:
+            x, y, width, height = x + box[0], y + box[1], box[2] - box[0], box[3] - box[1]
         ppm = subprocess.run(["grim", "-t", "ppm", "-g", f"{x},{y} {width}x{height}", "-"], env=self.tool_env,
                              stdin=subprocess.DEVNULL, capture_output=True, timeout=30, check=True).stdout
         return Image.open(io.BytesIO(ppm)).convert("RGB")
