@@ -7,9 +7,10 @@
 //   alternating  10,000 sprites alternating between two textures
 // and the floor: the sprites' 60,000 vertices as one VertexArray.
 //
-// Each figure is the median of 40 frames after 3 warm-up frames: "frame" from the clear to the
-// end of display() followed by glFinish (so that software rendering is counted), "submit" from
-// the clear to just before display() (for SDL: up to and including SDL_RenderFlush). The heap
+// Each figure is the median of 40 frames after 3 warm-up frames, the contenders of a scene taking
+// turns frame by frame: "frame" from the clear to the end of display() followed by glFinish (so
+// that software rendering is counted), "submit" from the clear to just before display(), the draws
+// sent (the library: setActive(), which sends the gathered draws; SDL: SDL_RenderFlush). The heap
 // allocations per warm frame of the library's side are counted too.
 //
 // Regime: warm caches, the same vertices every frame.
@@ -58,31 +59,41 @@ double median(std::vector<double> values)
     return values[values.size() / 2];
 }
 
-// Runs frames of `submit` (which clears and draws) then `present`, timing both parts.
-Figures measure(const std::function<void()>& submit, const std::function<void()>& present)
+struct Contender
 {
-    std::vector<double> frames;
-    std::vector<double> submits;
-    frames.reserve(MeasuredFrames);
-    submits.reserve(MeasuredFrames);
-    long allocations = 0;
+    std::function<void()> submit; // clears, draws and sends the draws
+    std::function<void()> present;
+};
+
+// Runs frames of each contender in turn (so that all see the same load of the machine), timing
+// the submission and the whole frame.
+std::vector<Figures> measure(const std::vector<Contender>& contenders)
+{
+    std::vector<std::vector<double>> frames(contenders.size());
+    std::vector<std::vector<double>> submits(contenders.size());
+    std::vector<long> allocations(contenders.size());
     for (int i = 0; i < WarmUpFrames + MeasuredFrames; ++i)
-    {
-        const long before = mivra::test::allocationCount();
-        const auto start = std::chrono::steady_clock::now();
-        submit();
-        const auto submitted = std::chrono::steady_clock::now();
-        present();
-        glFinish();
-        const auto end = std::chrono::steady_clock::now();
-        if (i >= WarmUpFrames)
+        for (std::size_t c = 0; c < contenders.size(); ++c)
         {
-            allocations += mivra::test::allocationCount() - before;
-            frames.push_back(milliseconds(end - start));
-            submits.push_back(milliseconds(submitted - start));
+            const long before = mivra::test::allocationCount();
+            const auto start = std::chrono::steady_clock::now();
+            contenders[c].submit();
+            const auto submitted = std::chrono::steady_clock::now();
+            contenders[c].present();
+            glFinish();
+            const auto end = std::chrono::steady_clock::now();
+            if (i >= WarmUpFrames)
+            {
+                allocations[c] += mivra::test::allocationCount() - before;
+                frames[c].push_back(milliseconds(end - start));
+                submits[c].push_back(milliseconds(submitted - start));
+            }
         }
-    }
-    return {median(frames), median(submits), static_cast<double>(allocations) / MeasuredFrames};
+    std::vector<Figures> figures;
+    for (std::size_t c = 0; c < contenders.size(); ++c)
+        figures.push_back(
+            {median(frames[c]), median(submits[c]), static_cast<double>(allocations[c]) / MeasuredFrames});
+    return figures;
 }
 
 // A 32 x 32 picture with soft edges, so that blending matters.
@@ -179,32 +190,11 @@ int main()
         t.setFillColor(mivra::Color(255, 255, 255, 220));
     }
 
-    auto ours = [&](const std::function<void()>& drawAll) {
-        window.setActive(true);
-        return measure(
-            [&] {
-                window.clear(mivra::Color(30, 30, 40));
-                drawAll();
-            },
-            [&] { window.display(); });
-    };
-    const Figures oursSprites = ours([&] {
-        for (const auto& s : sprites)
-            window.draw(s);
-    });
-    const Figures oursFloor = ours([&] { window.draw(floor, mivra::RenderStates(&textureA)); });
-    const Figures oursRects = ours([&] {
-        for (const auto& r : rectangles)
-            window.draw(r);
-    });
-    const Figures oursTexts = ours([&] {
-        for (const auto& t : texts)
-            window.draw(t);
-    });
-    const Figures oursAlternating = ours([&] {
-        for (const auto& s : alternating)
-            window.draw(s);
-    });
+    // The glyphs are rendered into the font's atlas by a first frame.
+    window.clear();
+    for (const auto& t : texts)
+        window.draw(t);
+    window.display();
 
     // SDL's side, with the glyph atlas and the glyph quads the library's texts use.
     const mivra::Image atlas = font.getTexture(TextSize).copyToImage();
@@ -256,49 +246,78 @@ int main()
         destinations.push_back({p.x, p.y, 32.f, 32.f});
     }
 
-    auto theirs = [&](const std::function<void()>& drawAll) {
-        return measure(
-            [&] {
-                SDL_SetRenderDrawBlendMode(renderer, SDL_BLENDMODE_NONE);
-                SDL_SetRenderDrawColor(renderer, 30, 30, 40, 255);
-                SDL_RenderClear(renderer);
-                drawAll();
-                SDL_RenderFlush(renderer);
-            },
-            [&] { SDL_RenderPresent(renderer); });
+    // Sending the draws: setActive() sends what the window gathered, as SDL_RenderFlush does.
+    auto ours = [&](std::function<void()> drawAll) {
+        return Contender{[&, drawAll] {
+                             window.clear(mivra::Color(30, 30, 40));
+                             drawAll();
+                             window.setActive(true);
+                         },
+                         [&] { window.display(); }};
     };
-    const Figures sdlSprites = theirs([&] {
-        for (const SDL_FRect& d : destinations)
-            SDL_RenderCopyF(renderer, sdlA, nullptr, &d);
-    });
-    const Figures sdlRects = theirs([&] {
-        SDL_SetRenderDrawBlendMode(renderer, SDL_BLENDMODE_BLEND);
-        SDL_SetRenderDrawColor(renderer, 40, 160, 255, 128);
-        for (const SDL_FRect& d : destinations)
-        {
-            const SDL_FRect r{d.x, d.y, 20.f, 20.f};
-            SDL_RenderFillRectF(renderer, &r);
-        }
-    });
-    const Figures sdlTexts = theirs([&] {
-        for (const Quad& q : glyphQuads)
-            SDL_RenderCopyF(renderer, sdlAtlas, &q.source, &q.destination);
-    });
-    const Figures sdlAlternating = theirs([&] {
-        for (std::size_t i = 0; i < destinations.size(); ++i)
-            SDL_RenderCopyF(renderer, i % 2 ? sdlB : sdlA, nullptr, &destinations[i]);
-    });
+    auto theirs = [&](std::function<void()> drawAll) {
+        return Contender{[&, drawAll] {
+                             SDL_SetRenderDrawBlendMode(renderer, SDL_BLENDMODE_NONE);
+                             SDL_SetRenderDrawColor(renderer, 30, 30, 40, 255);
+                             SDL_RenderClear(renderer);
+                             drawAll();
+                             SDL_RenderFlush(renderer);
+                         },
+                         [&] { SDL_RenderPresent(renderer); }};
+    };
+    auto drawSprites = [&] {
+        for (const auto& s : sprites)
+            window.draw(s);
+    };
+    const std::vector<Figures> spritesFigures =
+        measure({ours(drawSprites), theirs([&] {
+                     for (const SDL_FRect& d : destinations)
+                         SDL_RenderCopyF(renderer, sdlA, nullptr, &d);
+                 }),
+                 ours([&] { window.draw(floor, mivra::RenderStates(&textureA)); })});
+    const std::vector<Figures> rectanglesFigures = measure({ours([&] {
+                                                                for (const auto& r : rectangles)
+                                                                    window.draw(r);
+                                                            }),
+                                                            theirs([&] {
+                                                                SDL_SetRenderDrawBlendMode(renderer,
+                                                                                           SDL_BLENDMODE_BLEND);
+                                                                SDL_SetRenderDrawColor(renderer, 40, 160, 255, 128);
+                                                                for (const SDL_FRect& d : destinations)
+                                                                {
+                                                                    const SDL_FRect r{d.x, d.y, 20.f, 20.f};
+                                                                    SDL_RenderFillRectF(renderer, &r);
+                                                                }
+                                                            })});
+    const std::vector<Figures> textsFigures = measure({ours([&] {
+                                                           for (const auto& t : texts)
+                                                               window.draw(t);
+                                                       }),
+                                                       theirs([&] {
+                                                           for (const Quad& q : glyphQuads)
+                                                               SDL_RenderCopyF(renderer, sdlAtlas, &q.source,
+                                                                               &q.destination);
+                                                       })});
+    const std::vector<Figures> alternatingFigures = measure({ours([&] {
+                                                                 for (const auto& s : alternating)
+                                                                     window.draw(s);
+                                                             }),
+                                                             theirs([&] {
+                                                                 for (std::size_t i = 0; i < destinations.size(); ++i)
+                                                                     SDL_RenderCopyF(renderer, i % 2 ? sdlB : sdlA,
+                                                                                     nullptr, &destinations[i]);
+                                                             })});
 
     std::printf("median of %d frames, %dx%d, milliseconds (ours = the library, SDL = SDL_Renderer opengl)\n",
                 MeasuredFrames, Width, Height);
     std::printf("%-12s %10s %10s %10s %10s %9s %12s\n", "scene", "frame", "SDL frame", "submit", "SDL submit",
                 "frame/SDL", "allocs/frame");
-    printRow("sprites", oursSprites, &sdlSprites);
-    printRow("floor", oursFloor, nullptr);
-    printRow("rectangles", oursRects, &sdlRects);
-    printRow("texts", oursTexts, &sdlTexts);
-    printRow("alternating", oursAlternating, &sdlAlternating);
-    std::printf("sprites' submit time / the floor's: %.2f\n", oursSprites.submitMs / oursFloor.submitMs);
+    printRow("sprites", spritesFigures[0], &spritesFigures[1]);
+    printRow("floor", spritesFigures[2], nullptr);
+    printRow("rectangles", rectanglesFigures[0], &rectanglesFigures[1]);
+    printRow("texts", textsFigures[0], &textsFigures[1]);
+    printRow("alternating", alternatingFigures[0], &alternatingFigures[1]);
+    std::printf("sprites' submit time / the floor's: %.2f\n", spritesFigures[0].submitMs / spritesFigures[2].submitMs);
 
     SDL_DestroyTexture(sdlAtlas);
     SDL_DestroyTexture(sdlB);
