@@ -168,9 +168,10 @@ endfunction()
 # directory's labels), alone (RUN_SERIAL: no test or other benchmark shares the cores with it, even
 # under ctest -j; ./test runs them in a stage of their own after the tests). It uses Google
 # Benchmark unless TIMED_TOOL says it is a program of its own that times its work and prints the
-# figures. Speed is never a pass/fail condition.
+# figures. LAUNCHER is a command the benchmark runs under (a private X server, for instance).
+# Speed is never a pass/fail condition.
 function(mivra_add_benchmark name)
-  cmake_parse_arguments(ARG "TIMED_TOOL" "TEST;TIMEOUT" "SOURCES;LIBRARIES;ARGS;ENVIRONMENT" ${ARGN})
+  cmake_parse_arguments(ARG "TIMED_TOOL" "TEST;TIMEOUT" "SOURCES;LIBRARIES;ARGS;ENVIRONMENT;LAUNCHER" ${ARGN})
   if(NOT ARG_TEST)
     message(FATAL_ERROR "mivra_add_benchmark(${name}): give the TEST name")
   endif()
@@ -183,7 +184,7 @@ function(mivra_add_benchmark name)
   target_compile_definitions(${name} PRIVATE MIVRA_RESOURCE_DIR="${MIVRA_RESOURCE_DIR}")
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/tools)
   if(MIVRA_BUILD_TESTS)
-    add_test(NAME ${ARG_TEST} COMMAND ${name} ${ARG_ARGS})
+    add_test(NAME ${ARG_TEST} COMMAND ${ARG_LAUNCHER} $<TARGET_FILE:${name}> ${ARG_ARGS})
     set_tests_properties(${ARG_TEST} PROPERTIES LABELS benchmark RUN_SERIAL TRUE)
     if(ARG_TIMEOUT)
       set_tests_properties(${ARG_TEST} PROPERTIES TIMEOUT ${ARG_TIMEOUT})

@@ -11,22 +11,36 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace mivra
 {
 class Drawable;
+class Shader;
+class Texture;
 class VertexBuffer;
+
+namespace detail
+{
+struct BatchControl;
+}
 
 /// Something that can be drawn into: a window or a texture.
 ///
 /// The target keeps track of the graphics state it set last (view, blend and stencil modes,
 /// texture, transform) and only sends what changed from one draw call to the next.
+///
+/// Consecutive draws of vertices that share texture, shader, blend and stencil modes are gathered
+/// into one batch and reach OpenGL as one draw call. The batch is sent before anything that
+/// depends on it or could change what it draws: another state, a clear, display(), a view change,
+/// a vertex buffer, another target, resetGLStates(), setActive(), and changes to a texture or
+/// shader it uses. Make the target active (setActive) before issuing OpenGL calls of your own.
 class RenderTarget
 {
 public:
     RenderTarget(const RenderTarget&) = delete;
     RenderTarget& operator=(const RenderTarget&) = delete;
-    virtual ~RenderTarget() = default;
+    virtual ~RenderTarget();
 
     /// Fills the whole target (not only the viewport) with the colour.
     void clear(Color color = Color::Black);
@@ -80,7 +94,8 @@ public:
     /// reported through the diagnostics sink, when its context cannot be made current.
     virtual bool setActive(bool active = true) = 0;
 
-    /// Forgets the cached graphics state and sets it all again; call after raw OpenGL calls.
+    /// Sends the pending batch of draws and forgets the cached graphics state, then sets it all
+    /// again; call after raw OpenGL calls.
     void resetGLStates();
 
 protected:
@@ -98,6 +113,14 @@ protected:
     void updateDefaultView();
 
 private:
+    friend struct detail::BatchControl;
+
+    /// Draws straight away with the state in OpenGL, for what a batch does not take.
+    void drawDirect(const Vertex* vertices, std::size_t vertexCount, PrimitiveType type, const RenderStates& states);
+    /// Whether a draw with these states and primitive may join the open batch.
+    [[nodiscard]] bool joinsBatch(const RenderStates& states, PrimitiveType batchType) const;
+    /// Sends the batch of this target (which must be the open one) and closes it.
+    void flushBatch();
     void applyCurrentView();
     void applyBlendMode(const BlendMode& mode);
     void applyStencilMode(const StencilMode& mode);
@@ -122,5 +145,22 @@ private:
         Vector2u physicalSize;
     };
     StatesCache m_cache;
+
+    // The draws gathered since the last flush; they are all drawn with these states. Without a
+    // shader the vertices are already transformed and `transform` is the identity; a shader sees
+    // the untransformed vertices and its own transform, as when drawn alone.
+    struct Batch
+    {
+        std::vector<Vertex> vertices; // grows to the largest batch and stays: no allocation once warm
+        std::size_t count{};
+        PrimitiveType type{PrimitiveType::Triangles};
+        const Texture* texture{};
+        std::uint64_t textureId{};
+        const Shader* shader{};
+        BlendMode blendMode{BlendAlpha};
+        StencilMode stencilMode{};
+        Transform transform;
+    };
+    Batch m_batch;
 };
 } // namespace mivra

@@ -29,7 +29,11 @@ public:
     [[nodiscard]] Vector2u getPhysicalSize() const override { return Window::getPhysicalSize(); }
     /// Whether the window's framebuffer converts linear colours to sRGB.
     [[nodiscard]] bool isSrgb() const override;
+    /// Sends any pending batch of draws, then makes the window's context current (or releases it)
+    /// as Window::setActive does.
     bool setActive(bool active = true) override;
+    /// Sends the pending batch of draws and shows the frame, as Window::display does.
+    void display();
 
 protected:
     void onCreate() override;
