@@ -4,18 +4,13 @@
 #include "AllocationCounter.hpp"
 #include "RenderTestSupport.hpp"
 
-#include <mivra/Graphics/CircleShape.hpp>
-#include <mivra/Graphics/Font.hpp>
 #include <mivra/Graphics/RectangleShape.hpp>
 #include <mivra/Graphics/RenderWindow.hpp>
 #include <mivra/Graphics/Shader.hpp>
 #include <mivra/Graphics/Sprite.hpp>
-#include <mivra/Graphics/Text.hpp>
-#include <mivra/Graphics/VertexArray.hpp>
 
 #include <epoxy/gl.h>
 
-#include <memory>
 #include <vector>
 
 using namespace mivra;
@@ -184,64 +179,6 @@ TEST_F(RenderTest, DrawingToARenderTextureWhileTheWindowHasDrawsPending)
     EXPECT_EQ(at(25), Color::Blue);
     EXPECT_EQ(at(35), Color::Yellow);
     window.display();
-}
-
-TEST_F(RenderTest, BatchedDrawsMatchTheSameDrawsSentOneByOne)
-{
-    // Rotated, scaled and outlined shapes, sprites and texts, drawn once as they come (batched)
-    // and once with a view change between every two draws (each sent alone). The pixels must be
-    // the same.
-    const Font font(test::fontPath());
-    Image picture({16, 16}, Color::Transparent);
-    for (unsigned y = 0; y < 16; ++y)
-        for (unsigned x = 0; x < 16; ++x)
-            picture.setPixel({x, y}, Color(static_cast<std::uint8_t>(x * 16), static_cast<std::uint8_t>(y * 16), 99,
-                                           static_cast<std::uint8_t>(255 - x * 8)));
-    Texture texture;
-    ASSERT_TRUE(texture.loadFromImage(picture));
-
-    auto drawScene = [&](RenderTexture& target, bool oneByOne) {
-        target.clear(Color(20, 30, 40));
-        int n = 0;
-        auto draw = [&](const Drawable& drawable) {
-            if (oneByOne)
-                target.setView(target.getView());
-            target.draw(drawable);
-            ++n;
-        };
-        for (int i = 0; i < 12; ++i)
-        {
-            const float f = static_cast<float>(i);
-            Sprite sprite(texture);
-            sprite.setPosition({10.f + f * 13.7f, 20.f + f * 3.3f});
-            sprite.setRotation(degrees(f * 17.f));
-            sprite.setScale({1.f + f * 0.1f, 0.7f + f * 0.05f});
-            draw(sprite);
-            CircleShape circle(6.f + f, 7 + static_cast<std::size_t>(i));
-            circle.setPosition({f * 14.f, 60.f + f * 2.5f});
-            circle.setFillColor(Color(200, static_cast<std::uint8_t>(i * 20), 50, 160));
-            circle.setOutlineThickness(1.5f);
-            circle.setOutlineColor(Color(255, 255, 255, 200));
-            circle.setRotation(degrees(f * 9.f));
-            draw(circle);
-            Text text(font, "Batch " + std::to_string(i), 11 + static_cast<unsigned>(i));
-            text.setPosition({f * 11.3f, 90.f + f * 4.1f});
-            text.setRotation(degrees(f * 2.f));
-            text.setOutlineThickness(i % 3 == 0 ? 1.f : 0.f);
-            draw(text);
-        }
-        return snapshot(target);
-    };
-    RenderTexture batched({200, 160});
-    RenderTexture alone({200, 160});
-    const Image a = drawScene(batched, false);
-    const Image b = drawScene(alone, true);
-    ASSERT_EQ(a.getSize(), b.getSize());
-    int differing = 0;
-    for (unsigned y = 0; y < a.getSize().y; ++y)
-        for (unsigned x = 0; x < a.getSize().x; ++x)
-            differing += a.getPixel({x, y}) != b.getPixel({x, y});
-    EXPECT_EQ(differing, 0);
 }
 
 TEST_F(RenderTest, ManyDrawsWithoutDisplayAllArriveAndWarmFramesDoNotAllocate)
