@@ -105,14 +105,15 @@ function(mivra_add_gtest name)
 endfunction()
 
 # mivra_add_e2e_test(<name> SCRIPT <python file> [ARGS <args...>] [LABELS <labels>] [TIMEOUT <s>] [NETNS]
-#                    [DISPLAYS <x11|wayland>...] [RESOURCE_LOCK <name>])
+#                    [DISPLAYS <x11|wayland|hidpi>...] [RESOURCE_LOCK <name>])
 # An end-to-end test: a Python script (Debian's /usr/bin/python3) using tests/e2e/mivra_e2e.py or
 # tests/e2e/mivra_console.py. ARGS may hold generator expressions ($<TARGET_FILE:...>).
 # NETNS runs it in a private network namespace with only loopback up (needs root, as the test
 # suite runs), for programs whose ports are fixed and may be taken on a shared machine.
 # DISPLAYS, for a window program, runs the same script once per display server: <name> on a
 # private Xvfb (label x11) and <name>.wayland on a private headless Wayland compositor (label
-# wayland, so that `ctest -L wayland` runs that set). RESOURCE_LOCK keeps tests that share a
+# wayland, so that `ctest -L wayland` runs that set), and <name>.hidpi on the same compositor with
+# its output at scale 2 and an Xvfb beside it (labels wayland and hidpi). RESOURCE_LOCK keeps tests that share a
 # scratch directory (compiled into a program, the same for both display servers) from running
 # side by side.
 function(mivra_add_e2e_test name)
@@ -142,11 +143,17 @@ function(mivra_add_e2e_test name)
       set(test_name ${name})
     elseif(display STREQUAL "wayland")
       set(test_name ${name}.wayland)
+    elseif(display STREQUAL "hidpi")
+      set(test_name ${name}.hidpi)
     else()
       message(FATAL_ERROR "mivra_add_e2e_test(${name}): unknown display server ${display}")
     endif()
+    set(display_labels ${display})
+    if(display STREQUAL "hidpi")
+      set(display_labels "wayland;hidpi")
+    endif()
     add_test(NAME ${test_name} COMMAND ${command})
-    set_tests_properties(${test_name} PROPERTIES LABELS "e2e;${display};${ARG_LABELS}" TIMEOUT ${ARG_TIMEOUT}
+    set_tests_properties(${test_name} PROPERTIES LABELS "e2e;${display_labels};${ARG_LABELS}" TIMEOUT ${ARG_TIMEOUT}
                                                  ENVIRONMENT "${environment};MIVRA_E2E_DISPLAY=${display}")
     list(APPEND test_names ${test_name})
   endforeach()
@@ -161,9 +168,10 @@ endfunction()
 # directory's labels), alone (RUN_SERIAL: no test or other benchmark shares the cores with it, even
 # under ctest -j; ./test runs them in a stage of their own after the tests). It uses Google
 # Benchmark unless TIMED_TOOL says it is a program of its own that times its work and prints the
-# figures. Speed is never a pass/fail condition.
+# figures. LAUNCHER is a command the benchmark runs under (a private X server, for instance).
+# Speed is never a pass/fail condition.
 function(mivra_add_benchmark name)
-  cmake_parse_arguments(ARG "TIMED_TOOL" "TEST;TIMEOUT" "SOURCES;LIBRARIES;ARGS;ENVIRONMENT" ${ARGN})
+  cmake_parse_arguments(ARG "TIMED_TOOL" "TEST;TIMEOUT" "SOURCES;LIBRARIES;ARGS;ENVIRONMENT;LAUNCHER" ${ARGN})
   if(NOT ARG_TEST)
     message(FATAL_ERROR "mivra_add_benchmark(${name}): give the TEST name")
   endif()
@@ -176,7 +184,7 @@ function(mivra_add_benchmark name)
   target_compile_definitions(${name} PRIVATE MIVRA_RESOURCE_DIR="${MIVRA_RESOURCE_DIR}")
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/tools)
   if(MIVRA_BUILD_TESTS)
-    add_test(NAME ${ARG_TEST} COMMAND ${name} ${ARG_ARGS})
+    add_test(NAME ${ARG_TEST} COMMAND ${ARG_LAUNCHER} $<TARGET_FILE:${name}> ${ARG_ARGS})
     set_tests_properties(${ARG_TEST} PROPERTIES LABELS benchmark RUN_SERIAL TRUE)
     if(ARG_TIMEOUT)
       set_tests_properties(${ARG_TEST} PROPERTIES TIMEOUT ${ARG_TIMEOUT})

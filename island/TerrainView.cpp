@@ -27,7 +27,8 @@ bool isEmpty(mivra::Vector2u size)
 
 void TerrainView::prepare(const mivra::RenderTarget& target)
 {
-    if (isEmpty(target.getSize()) || m_cache.getSize() == target.getSize() || !m_cache.resize(target.getSize()))
+    if (isEmpty(target.getPhysicalSize()) || m_cache.getSize() == target.getPhysicalSize() ||
+        !m_cache.resize(target.getPhysicalSize()))
         return;
     m_cached.reset();
     m_cache.clear(mivra::Color::Transparent);
@@ -48,10 +49,10 @@ void TerrainView::renderMesh(mivra::RenderTarget& target, float lightFactor)
 
 void TerrainView::draw(mivra::RenderTarget& target, float lightFactor)
 {
-    if (isEmpty(target.getSize()))
+    if (isEmpty(target.getPhysicalSize()))
         return;
     const mivra::View view = target.getView(); // a copy: the target's view is replaced below
-    const Key key{lightFactor, target.getSize(), view.getTransform(), view.getViewport()};
+    const Key key{lightFactor, target.getPhysicalSize(), view.getTransform(), view.getViewport()};
     if (m_cached != key)
     {
         m_cached.reset();
@@ -78,7 +79,8 @@ void TerrainView::draw(mivra::RenderTarget& target, float lightFactor)
             m_opaque = pixels[i] == 255;
     }
 
-    // One texel per pixel: the copy is placed in pixel coordinates, whatever the target's view.
+    // One texel per physical pixel (the cache follows the output's scale, so the terrain stays as
+    // sharp as the output): the copy is placed in physical pixel coordinates, whatever the view.
     const mivra::Vector2f size(key.size);
     target.setView(mivra::View(mivra::FloatRect({0.f, 0.f}, size)));
     target.draw(mivra::Sprite(m_cache.getTexture()),

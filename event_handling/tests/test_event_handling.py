@@ -17,12 +17,13 @@ def expected(session, log_lines, handler):
     items = [e2e.TextItem(line, 50, 50 + 20 * i, 20) for i, line in enumerate(log_lines)]
     items.append(e2e.TextItem(f"Current Handler: {handler}", 380, 260, 24, bold=True))
     items.append(e2e.TextItem("Press Enter to change handler type", 380, 310, 24, bold=True))
-    return e2e.render_texts(items, 800, 600, env=session.env)
+    return e2e.render_texts(items, 800, 600, env=session.env, scale=session.scale)
 
 
 def assert_same(session, reference, box, what):
     """Waits until the window shows the reference inside box (frames may lag on a loaded machine)."""
-    ok, shot = session.eventually(lambda shot: e2e.region_difference(shot, reference, box) <= 24)
+    box = session.physical(box)
+    ok, shot = session.eventually(lambda shot: e2e.region_difference(shot, reference, box) <= 24, physical=True)
     if not ok:
         difference = e2e.region_difference(shot, reference, box)
         shot.save(f"/tmp/event_handling_{what}_shot.png")

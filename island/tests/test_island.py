@@ -51,12 +51,14 @@ def prepare_masks(panels):
     def render():
         try:
             with tempfile.TemporaryDirectory() as directory:
-                command = [PANELSHOT, FONT]
+                command = [PANELSHOT, f"--scale={session.scale}", FONT]
                 for i, (values, cursor) in enumerate(panels):
                     command += [os.path.join(directory, f"panel{i}.png"), panel_text(values, cursor)]
                 subprocess.run(command, check=True, timeout=120, env=session.env, stdin=subprocess.DEVNULL)
                 for i, (values, cursor) in enumerate(panels):
-                    mask = Image.open(os.path.join(directory, f"panel{i}.png")).convert("RGBA")
+                    # Sampled as the session samples its screenshots (one pixel per logical pixel).
+                    mask = mivra_e2e.as_logical(Image.open(os.path.join(directory, f"panel{i}.png")).convert("RGBA"),
+                                                session.scale)
                     pixels = mask.load()
                     MASKS[(tuple(values), cursor)] = [((x, y), pixels[x, y][:3]) for y in range(300)
                                                       for x in range(400) if pixels[x, y][3] == 255]
@@ -158,6 +160,16 @@ def case_start():
     if sum(1 for c in land if not is_water(c)) < len(land) * 0.8:
         fail(f"the middle of the island is mostly water: {land}")
     expect_panel(shot, DEFAULTS, 0, "default panel")
+    if session.scale != 1:
+        # The cached terrain follows the window's physical size: the coast is drawn at the
+        # output's resolution, not doubled from a picture of the logical size.
+        physical = session.screenshot(physical=True)
+        fraction = mivra_e2e.doubled_edge_fraction(physical, session.physical((200, 150, 600, 450)), (0, 0, 0))
+        if fraction is None or fraction > 0.6:
+            mivra_e2e.save_shot(physical, "island-not-sharp.png")
+            fail(f"the terrain at scale {session.scale} looks doubled ({fraction} of its edge pixels equal their "
+                 "right neighbour)")
+        print(f"island terrain at scale {session.scale}: {fraction:.2f} of the edge pixels equal their right neighbour")
     session.end_with_key("Escape")
 
 
@@ -203,7 +215,7 @@ def is_black(colour):
 def expect_centred_message(shot, text):
     """The shot's message box holds the text centred: the box of the white fill is the text's ink
     box, give or take the outline. Returns the box."""
-    expected = mivra_e2e.render_texts([mivra_e2e.TextItem(text, 0, 0, 28)], 800, 600, env=session.env)
+    expected = mivra_e2e.as_logical(mivra_e2e.render_texts([mivra_e2e.TextItem(text, 0, 0, 28)], 800, 600, env=session.env, scale=session.scale), session.scale)
     ink = mivra_e2e.ink_box(expected)
     width, height = ink[2] - ink[0], ink[3] - ink[1]
     box = message_box(shot)

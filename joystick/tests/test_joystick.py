@@ -26,8 +26,8 @@ def columns(threshold):
 
 def expected_screen(session, threshold):
     labels, values = columns(threshold)
-    return e2e.render_texts([e2e.TextItem(labels, 5, 5, 14), e2e.TextItem(values, 80, 5, 14)],
-                            WIDTH, HEIGHT, env=session.env)
+    return e2e.as_logical(e2e.render_texts([e2e.TextItem(labels, 5, 5, 14), e2e.TextItem(values, 80, 5, 14)],
+                            WIDTH, HEIGHT, env=session.env, scale=session.scale), session.scale)
 
 
 def near_difference(shot, expected, box):
@@ -64,7 +64,7 @@ def shown_threshold(session, shot):
         chunk = candidates[first:first + per_canvas]
         items = [e2e.TextItem("\n\n" + value + SUFFIX, 80 + 400 * (i % 3), 5 + 60 * (i // 3), 14)
                  for i, value in enumerate(chunk)]
-        canvas = e2e.render_texts(items, 1280, 1020, env=session.env)
+        canvas = e2e.as_logical(e2e.render_texts(items, 1280, 1020, env=session.env, scale=session.scale), session.scale)
         for i, value in enumerate(chunk):
             x, y = 400 * (i % 3), 60 * (i // 3)
             cell = canvas.crop((79 + x, 23 + y, 401 + x, 63 + y))

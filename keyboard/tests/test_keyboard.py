@@ -3,7 +3,8 @@
 Usage: test_keyboard.py <case>, case one of: press_release, held_keys, text, unusual, close,
 german_layout (Wayland only: Xvfb keeps its US layout whatever it is asked).
 The texts are checked against the same lines drawn by the library (mivra-textshot): each text
-starts at y = 575 with lines 20 pixels apart, character size 18. Every check waits for the screen
+starts at y = 575 with lines 20 pixels apart, character size 18; at scale 2 (the hidpi runs) the
+texts are compared in physical pixels with the library's drawing at that scale. Every check waits for the screen
 to show what is expected (a loaded machine draws late), and fails with the last screenshot."""
 
 import os
@@ -27,7 +28,7 @@ def expected_columns(session, columns):
     """The columns' lines ({column: lines}) drawn by the library, as the program should show them."""
     items = [e2e.TextItem(line, COLUMNS[column][0], TEXT_TOP + LINE * i, 18, font=FONT)
              for column, lines in columns.items() for i, line in enumerate(lines) if line]
-    return e2e.render_texts(items, WIDTH, HEIGHT, env=session.env)
+    return e2e.render_texts(items, WIDTH, HEIGHT, env=session.env, scale=session.scale)
 
 
 def whiteness(image):
@@ -37,15 +38,16 @@ def whiteness(image):
     return ImageChops.darker(ImageChops.darker(r, g), b).convert("RGB")
 
 
-def column_mismatch(shot, expected, column, lines):
+def column_mismatch(shot, expected, column, lines, scale):
     """None if each line of the column, and the empty space below the last one, looks as drawn by
-    the library; else what differs."""
+    the library; else what differs. The images are in physical pixels, scale per logical one."""
     x0, x1 = COLUMNS[column]
     for i in range(len(lines) + 1):
         top = TEXT_TOP - 2 + LINE * i
         box = (x0, top, x1 - 2, min(top + LINE, HEIGHT - 1))
         if i == len(lines):
             box = (x0, top, x1 - 2, HEIGHT - 1)
+        box = tuple(v * scale for v in box)
         difference = e2e.shifted_difference(shot, expected, box)
         if difference > 48:
             what = repr(lines[i]) if i < len(lines) else "nothing"
@@ -60,12 +62,12 @@ def expect_columns(session, name, **columns):
     def mismatch(shot):
         shot = whiteness(shot)
         for column, lines in columns.items():
-            problem = column_mismatch(shot, expected, column, lines)
+            problem = column_mismatch(shot, expected, column, lines, session.scale)
             if problem:
                 return problem
         return None
 
-    ok, shot = session.eventually(lambda shot: mismatch(shot) is None, timeout=WAIT)
+    ok, shot = session.eventually(lambda shot: mismatch(shot) is None, timeout=WAIT, physical=True)
     if not ok:
         e2e.save_shot(whiteness(shot), f"keyboard-{name}-actual.png")
         e2e.save_shot(expected, f"keyboard-{name}-expected.png")
@@ -77,8 +79,22 @@ def start(session):
     """The window shown, focused, and its first frame drawn."""
     session.wait_window("Keyboard")
     session.focus()
-    return expect_columns(session, "start", pressed=["Key Pressed"], released=["Key Released"],
+    shot = expect_columns(session, "start", pressed=["Key Pressed"], released=["Key Released"],
                           text=["Text Entered"], held=[HELD])
+    check_sharp(shot, session.scale)
+    return shot
+
+
+def check_sharp(shot, scale):
+    """At scale 2 the texts are drawn at the output's resolution, not doubled from 1x pixels."""
+    if scale == 1:
+        return
+    box = tuple(v * scale for v in (COLUMNS["pressed"][0], TEXT_TOP - 2, WIDTH, TEXT_TOP + LINE))
+    fraction = e2e.doubled_edge_fraction(shot, box)
+    if fraction is None or fraction > 0.6:
+        e2e.save_shot(shot, "keyboard-not-sharp.png")
+        e2e.fail(f"the texts at scale {scale} look doubled: {fraction} of their edge pixels equal their right neighbour")
+    print(f"keyboard texts at scale {scale}: {fraction:.2f} of the edge pixels equal their right neighbour")
 
 
 def press_release():

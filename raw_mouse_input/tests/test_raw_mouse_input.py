@@ -19,8 +19,9 @@ POSITION_BOX = (390, 295, 800, 330)
 
 def assert_same(session, items, box, what):
     """Waits until the window shows the texts inside box (frames may lag on a loaded machine)."""
-    reference = e2e.render_texts(items, 800, 600, env=session.env)
-    ok, shot = session.eventually(lambda shot: e2e.region_difference(shot, reference, box) <= 24)
+    reference = e2e.render_texts(items, 800, 600, env=session.env, scale=session.scale)
+    box = session.physical(box)
+    ok, shot = session.eventually(lambda shot: e2e.region_difference(shot, reference, box) <= 24, physical=True)
     if not ok:
         e2e.save_shot(shot, f"raw_mouse_{what}_shot.png")
         e2e.save_shot(reference, f"raw_mouse_{what}_expected.png")

@@ -35,7 +35,7 @@ def references():
     the label's place as a set of ink pixels."""
     items = [mivra_e2e.TextItem("Current effect: " + name, 10, 530 + 100 * k - 500, 20, fill=(80, 80, 80, 255))
              for k, name in enumerate(NAMES)]
-    image = mivra_e2e.render_texts(items, 800, 600, background=(230, 232, 236), env=session.env)
+    image = mivra_e2e.as_logical(mivra_e2e.render_texts(items, 800, 600, background=(230, 232, 236), env=session.env, scale=session.scale), session.scale)
     refs = {}
     for k, name in enumerate(NAMES):
         dy = 100 * k - 500

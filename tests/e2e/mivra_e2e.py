@@ -6,7 +6,12 @@ runs on either display server, chosen by MIVRA_E2E_DISPLAY (set by CTest):
 
 - "x11" (the default): a private Xvfb, xdotool, xwd (x11_display.py);
 - "wayland": a private headless sway, wayvnc's virtual pointer and keyboard driven by an RFB client
-  of ours, grim (wayland_display.py).
+  of ours, grim (wayland_display.py);
+- "hidpi": the same compositor with its output at scale 2, and an Xvfb beside it: the program
+  gets both DISPLAY and WAYLAND_DISPLAY and must open its window on the compositor. Window
+  coordinates stay logical (the pointer, geometry); screenshot() gives the window sampled at one
+  pixel per logical pixel (one pixel of each 2 x 2 block), screenshot(physical=True)
+  every pixel the compositor shows.
 
 Usage from a test script:
 
@@ -47,13 +52,15 @@ def default_signals():
 def open_display(layout=None):
     """A private display server of the kind this run tests, with the keyboard layout given (an
     XKB layout name)."""
-    if DISPLAY_SERVER == "wayland":
+    if DISPLAY_SERVER in ("wayland", "hidpi"):
         from wayland_display import WaylandDisplay
+        if DISPLAY_SERVER == "hidpi":
+            return WaylandDisplay(layout, scale=2, beside_x11=True)
         return WaylandDisplay(layout)
     if DISPLAY_SERVER == "x11":
         from x11_display import X11Display
         return X11Display(layout)
-    raise SystemExit(f"MIVRA_E2E_DISPLAY={DISPLAY_SERVER!r}: expected x11 or wayland")
+    raise SystemExit(f"MIVRA_E2E_DISPLAY={DISPLAY_SERVER!r}: expected x11, wayland or hidpi")
 
 
 class Session:
@@ -156,22 +163,23 @@ class Session:
             time.sleep(0.01)
         raise AssertionError("nothing was drawn")
 
-    def eventually(self, check, timeout=15):
+    def eventually(self, check, timeout=15, physical=False, box=None):
         """Takes screenshots until check(shot) holds (a slow frame on a loaded machine is not a
-        failure) and returns (True, shot), or (False, last shot) after timeout seconds."""
+        failure) and returns (True, shot), or (False, last shot) after timeout seconds. physical
+        and box: as for screenshot()."""
         deadline = time.monotonic() + timeout
         while True:
-            shot = self.screenshot()
+            shot = self.screenshot(physical=physical, box=box)
             if check(shot):
                 return True, shot
             if time.monotonic() > deadline:
                 return False, shot
             time.sleep(0.2)
 
-    def wait_for(self, check, what, timeout=15):
+    def wait_for(self, check, what, timeout=15, physical=False, box=None):
         """Like eventually, but fails the test (naming what was awaited) unless check comes to
         hold; returns the screenshot where it did."""
-        ok, shot = self.eventually(check, timeout)
+        ok, shot = self.eventually(check, timeout, physical, box)
         if not ok:
             save_shot(shot, "failed-" + re.sub(r"\W+", "-", what) + ".png")
             fail(f"{what}: not shown within {timeout} s")
@@ -181,12 +189,25 @@ class Session:
         """Gives the program time to handle queued input and draw a few frames."""
         time.sleep(seconds)
 
+    @property
+    def scale(self):
+        """The output's scale: physical pixels per logical pixel (1 but for the hidpi runs)."""
+        return getattr(self.display, "scale", 1)
+
+    def physical(self, box):
+        """A box (or point) of window coordinates in the physical pixels of screenshot(physical=True)."""
+        return tuple(v * self.scale for v in box)
+
     def window_geometry(self):
         return self.display.geometry(self.window)
 
-    def screenshot(self, path=None):
-        """The window's content as an RGB PIL image (also written to path when given)."""
-        image = self.display.screenshot(self.window)
+    def screenshot(self, path=None, physical=False, box=None):
+        """The window's content as an RGB PIL image (also written to path when given): one pixel
+        per logical pixel, or with physical, every pixel of the output's scale. With box (x0, y0,
+        x1, y1, window coordinates) only that part, its top-left pixel at (0, 0)."""
+        image = self.display.screenshot(self.window, box)
+        if not physical:
+            image = as_logical(image, self.scale)
         if path:
             image.save(path)
         return image
@@ -287,20 +308,32 @@ class TextItem:
         self.font = font or os.path.join(os.environ["MIVRA_RESOURCE_DIR"], "tuffy.ttf")
 
 
-def render_texts(items, width, height, background=(0, 0, 0), env=None):
+def render_texts(items, width, height, background=(0, 0, 0), env=None, scale=1):
     """Renders texts with the library itself (mivra-textshot) and returns the RGB image.
 
-    Pass the session's env so the reference is drawn by the same GL driver as the program."""
-    cmd = [os.path.join(TOOLS, "mivra-textshot"), "", str(width), str(height), ",".join(map(str, background))]
+    Pass the session's env so the reference is drawn by the same GL driver as the program. At a
+    scale above 1 the texts are drawn as a window on such an output draws them (Session.scale):
+    the same logical layout in an image scale times as wide and high."""
+    cmd = [os.path.join(TOOLS, "mivra-textshot"), f"--scale={scale}", "", str(width), str(height),
+           ",".join(map(str, background))]
     for item in items:
         cmd += [item.font, str(item.size), "bold" if item.bold else "regular",
                 ",".join(map(str, item.fill)), str(item.x), str(item.y), item.text]
     with tempfile.TemporaryDirectory() as directory:
-        cmd[1] = os.path.join(directory, "text.png")
+        cmd[2] = os.path.join(directory, "text.png")
         subprocess.run(cmd, check=True, timeout=60, env=env or os.environ.copy(), stdin=subprocess.DEVNULL)
-        image = Image.open(cmd[1]).convert("RGB")
+        image = Image.open(cmd[2]).convert("RGB")
         image.load()
     return image
+
+
+def as_logical(image, scale):
+    """An image of physical pixels at one pixel per logical pixel: one pixel of each scale x scale
+    block (the pixels drawn, not a blend no frame ever showed). Screenshots and render_texts
+    images sampled this way compare pixel for pixel."""
+    if scale == 1:
+        return image
+    return image.resize((image.width // scale, image.height // scale), Image.NEAREST)
 
 
 def save_shot(image, name):
@@ -338,6 +371,29 @@ def ink_box(image, background=(0, 0, 0), threshold=40):
     plain = Image.new("RGB", image.size, background)
     diff = ImageChops.difference(image.convert("RGB"), plain).convert("L")
     return diff.point(lambda v: 255 if v > threshold else 0).getbbox()
+
+
+def doubled_edge_fraction(image, box, background=None):
+    """Among the text's edge pixels inside box (ink pixels in even columns with a 4-neighbour of
+    another colour), the fraction equal to the pixel in the odd column to their right: 1.0 for a
+    picture drawn at half the resolution and doubled, about 0.3 for text drawn at full resolution.
+    None when the box holds no ink. The background is the box's commonest colour unless given."""
+    x0, y0, x1, y1 = box
+    image = image.convert("RGB")
+    if background is None:
+        background = max(image.crop(box).getcolors(1 << 24))[1]
+    data = image.load()
+    edges = doubled = 0
+    for y in range(max(y0, 1), min(y1, image.height - 1)):
+        for x in range(x0 + (x0 % 2), min(x1, image.width - 2), 2):
+            pixel = data[x, y]
+            if pixel == background:
+                continue
+            if all(data[nx, ny] == pixel for nx, ny in ((x - 1, y), (x + 1, y), (x, y - 1), (x, y + 1))):
+                continue
+            edges += 1
+            doubled += data[x + 1, y] == pixel
+    return doubled / edges if edges else None
 
 
 def color_at(image, x, y):

@@ -91,12 +91,13 @@ class X11Display:
         values = dict(line.split("=", 1) for line in out.split() if "=" in line)
         return int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"])
 
-    def screenshot(self, window):
+    def screenshot(self, window, box=None):
         xwd = subprocess.run(["xwd", "-silent", "-id", str(window)], env=self.env,
                              capture_output=True, timeout=30, check=True).stdout
         ppm = subprocess.run(["convert", "xwd:-", "ppm:-"], input=xwd, capture_output=True,
                              timeout=30, check=True).stdout
-        return Image.open(io.BytesIO(ppm)).convert("RGB")
+        image = Image.open(io.BytesIO(ppm)).convert("RGB")
+        return image.crop(box) if box else image
 
     def focus(self, window):
         self.xdotool("windowfocus", "--sync", window)

@@ -5,6 +5,10 @@ fault anywhere in that path (glyph loading, the atlas, texture coordinates, kern
 blending) moves or changes pixels and shows here, where a comparison of the programs' screenshots
 with the same path's drawings could not see it.
 
+Each case is also checked at scale 2 ("<name>-2x.png"): FreeType draws the text at twice the size
+and position, the library draws it as a window on an output at scale 2 does (mivra-textshot
+--scale=2, the logical layout), and the two must agree the same way.
+
 usage: text_references.py BUILD_DIR                 check (what CTest runs)
        text_references.py --regenerate BUILD_DIR    redraw the PNGs with FreeType, to commit
 
@@ -41,17 +45,28 @@ CASES = {
 }
 
 
-def arguments(case, font, out):
+# The scales each case is checked at.
+SCALES = (1, 2)
+
+
+def arguments(case, font, out, enlarge=1):
+    """The tools' arguments for the case, every size and position multiplied by enlarge."""
     width, height, background, texts = case
-    args = [out, str(width), str(height), ",".join(map(str, background))]
+    args = [out, str(width * enlarge), str(height * enlarge), ",".join(map(str, background))]
     for size, style, fill, x, y, text in texts:
-        args += [font, str(size), style, ",".join(map(str, fill)), str(x), str(y), text]
+        args += [font, str(size * enlarge), style, ",".join(map(str, fill)), str(x * enlarge), str(y * enlarge), text]
     return args
 
 
-def draw(tool, case, font, out):
+def draw(tool, case, font, out, scale=1):
+    """FreeType's drawing (mivra-textref) is enlarged to the scale; the library's (mivra-textshot)
+    is asked for the scale and keeps the logical sizes."""
     env = dict(os.environ, SDL_VIDEODRIVER="offscreen")
-    subprocess.run([tool] + arguments(case, font, out), check=True, timeout=120, env=env, stdin=subprocess.DEVNULL)
+    if os.path.basename(tool) == "mivra-textref":
+        command = [tool] + arguments(case, font, out, scale)
+    else:
+        command = [tool, f"--scale={scale}"] + arguments(case, font, out)
+    subprocess.run(command, check=True, timeout=120, env=env, stdin=subprocess.DEVNULL)
     with Image.open(out) as image:
         return image.convert("RGB")
 
@@ -66,15 +81,16 @@ def difference(a, b):
     return largest, sum(1 for v in over.getdata() if v), over.getbbox()
 
 
-def reference_path(name):
-    return os.path.join(HERE, f"{name}.png")
+def reference_path(name, scale=1):
+    return os.path.join(HERE, f"{name}.png" if scale == 1 else f"{name}-{scale}x.png")
 
 
 def regenerate(build_dir, font):
     tool = os.path.join(build_dir, "tools", "mivra-textref")
     for name, case in CASES.items():
-        draw(tool, case, font, reference_path(name))
-        print(f"wrote {reference_path(name)}")
+        for scale in SCALES:
+            draw(tool, case, font, reference_path(name, scale), scale)
+            print(f"wrote {reference_path(name, scale)}")
     return 0
 
 
@@ -83,10 +99,11 @@ def check(build_dir, font):
     library_tool = os.path.join(build_dir, "tools", "mivra-textshot")
     failures = []
     with tempfile.TemporaryDirectory() as scratch:
-        for name, case in CASES.items():
-            with Image.open(reference_path(name)) as committed:
+        for (base, case), scale in ((item, scale) for item in CASES.items() for scale in SCALES):
+            name = base if scale == 1 else f"{base}-{scale}x"
+            with Image.open(reference_path(base, scale)) as committed:
                 reference = committed.convert("RGB")
-            redrawn = draw(reference_tool, case, font, os.path.join(scratch, f"{name}-freetype.png"))
+            redrawn = draw(reference_tool, case, font, os.path.join(scratch, f"{name}-freetype.png"), scale)
             largest, count, box = difference(redrawn, reference)
             if count:
                 failures.append(f"{name}: FreeType itself now draws it differently from the committed reference "
@@ -94,7 +111,7 @@ def check(build_dir, font):
                                 "regenerate the references (--regenerate) and check them by eye")
                 continue
             shot = os.path.join(scratch, f"{name}-library.png")
-            drawn = draw(library_tool, case, font, shot)
+            drawn = draw(library_tool, case, font, shot, scale)
             largest, count, box = difference(drawn, reference)
             print(f"{name}: largest difference {largest} levels")
             if count:

@@ -1,14 +1,19 @@
 // Renders texts with the library into a PNG, so end-to-end tests can compare a program's window
 // with the same texts drawn by the same code, pixel for pixel.
 //
-// Usage: mivra-textshot <out.png> <width> <height> <r,g,b background>
+// Usage: mivra-textshot [--scale=N] <out.png> <width> <height> <r,g,b background>
 //                       [<font> <size> <regular|bold> <r,g,b,a fill> <x> <y> <utf-8 text>]...
+//
+// With --scale=N the texts are drawn as a window on an output at scale N draws them: sizes and
+// positions are logical, the picture is N times as wide and high.
 
 #include <mivra/Graphics.hpp>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -29,6 +34,22 @@ std::vector<int> numbers(const std::string& text)
     return values;
 }
 
+// A render texture standing for a window on a scaled output: logical size, physical pixels.
+class ScaledTarget : public mivra::RenderTexture
+{
+public:
+    ScaledTarget(mivra::Vector2u logical, unsigned scale) : m_logical(logical)
+    {
+        if (!resize(logical * scale))
+            throw std::runtime_error("cannot create the render texture");
+    }
+    [[nodiscard]] mivra::Vector2u getSize() const override { return m_logical; }
+    [[nodiscard]] mivra::Vector2u getPhysicalSize() const override { return RenderTexture::getSize(); }
+
+private:
+    mivra::Vector2u m_logical;
+};
+
 mivra::Color color(const std::string& text)
 {
     auto v = numbers(text);
@@ -40,6 +61,13 @@ mivra::Color color(const std::string& text)
 
 int main(int argc, char** argv)
 {
+    unsigned scale = 1;
+    if (argc > 1 && std::string(argv[1]).rfind("--scale=", 0) == 0)
+    {
+        scale = static_cast<unsigned>(std::max(1, std::atoi(argv[1] + 8)));
+        --argc;
+        ++argv;
+    }
     if (argc < 5 || (argc - 5) % 7 != 0)
     {
         std::cerr << "usage: mivra-textshot out.png width height r,g,b [font size style r,g,b,a x y text]...\n";
@@ -49,7 +77,7 @@ int main(int argc, char** argv)
     const unsigned height = static_cast<unsigned>(std::atoi(argv[3]));
     try
     {
-        mivra::RenderTexture target({width, height});
+        ScaledTarget target({width, height}, scale);
         target.clear(color(argv[4]));
         std::vector<mivra::Font> fonts;
         fonts.reserve(static_cast<std::size_t>(argc));

@@ -3,6 +3,8 @@
 #include <mivra/System/Exception.hpp>
 #include <mivra/Window/Context.hpp>
 
+#include "Graphics/detail/BatchControl.hpp"
+
 #include <epoxy/gl.h>
 
 #include <algorithm>
@@ -86,6 +88,7 @@ RenderTexture& RenderTexture::operator=(RenderTexture&& other) noexcept
 
 void RenderTexture::destroyFramebuffers()
 {
+    detail::BatchControl::flush();
     if (!m_context || !m_context->setActive(true))
         return;
     const GLuint framebuffers[] = {m_framebuffer, m_multisampleFramebuffer};
@@ -111,6 +114,8 @@ std::optional<std::string> RenderTexture::tryResize(Vector2u size, const Context
 {
     if (size.x == 0 || size.y == 0)
         return "invalid size " + std::to_string(size.x) + "x" + std::to_string(size.y);
+    // A new context may become current: the open batch belongs to the one current now.
+    detail::BatchControl::flush();
     if (!m_context)
     {
         m_context = std::make_unique<Context>();
@@ -162,6 +167,7 @@ std::optional<std::string> RenderTexture::tryResize(Vector2u size, const Context
 
 bool RenderTexture::setActive(bool active)
 {
+    detail::BatchControl::flush();
     if (!m_context || !m_framebuffer)
         return false;
     if (!active)

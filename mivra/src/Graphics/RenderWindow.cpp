@@ -1,5 +1,7 @@
 #include <mivra/Graphics/RenderWindow.hpp>
 
+#include "Graphics/detail/BatchControl.hpp"
+
 namespace mivra
 {
 RenderWindow::RenderWindow(VideoMode mode, const String& title, std::uint32_t style, State state,
@@ -19,7 +21,15 @@ bool RenderWindow::isSrgb() const
 
 bool RenderWindow::setActive(bool active)
 {
+    // Whoever activates a context next may use OpenGL directly: what is gathered goes first.
+    detail::BatchControl::flush();
     return Window::setActive(active);
+}
+
+void RenderWindow::display()
+{
+    detail::BatchControl::flush();
+    Window::display();
 }
 
 void RenderWindow::onCreate()

@@ -4,6 +4,7 @@
 #include <mivra/System/Exception.hpp>
 #include <mivra/Window/Context.hpp>
 
+#include "Graphics/detail/BatchControl.hpp"
 #include "Graphics/detail/GlSavers.hpp"
 #include "System/detail/FileReading.hpp"
 
@@ -192,6 +193,7 @@ Shader::Shader(const std::filesystem::path& vertexFile, const std::filesystem::p
 
 Shader::~Shader()
 {
+    detail::BatchControl::flushIfUsing(*this);
     if (m_program && Context::ensureActive())
         glDeleteProgram(m_program);
 }
@@ -206,6 +208,8 @@ Shader& Shader::operator=(Shader&& other) noexcept
 {
     if (this != &other)
     {
+        detail::BatchControl::flushIfUsing(*this);
+        detail::BatchControl::flushIfUsing(other);
         std::swap(m_program, other.m_program);
         std::swap(m_currentTexture, other.m_currentTexture);
         std::swap(m_textures, other.m_textures);
@@ -317,6 +321,7 @@ void withProgram(unsigned int program, int location, Call&& call)
 
 void Shader::setUniform(std::string_view name, float x)
 {
+    detail::BatchControl::flushIfUsing(*this);
     if (!m_program || !Context::ensureActive())
         return;
     withProgram(m_program, getUniformLocation(name), [&](int location) { glUniform1f(location, x); });
@@ -324,6 +329,7 @@ void Shader::setUniform(std::string_view name, float x)
 
 void Shader::setUniform(std::string_view name, Vector2f vector)
 {
+    detail::BatchControl::flushIfUsing(*this);
     if (!m_program || !Context::ensureActive())
         return;
     withProgram(m_program, getUniformLocation(name), [&](int location) { glUniform2f(location, vector.x, vector.y); });
@@ -331,6 +337,7 @@ void Shader::setUniform(std::string_view name, Vector2f vector)
 
 void Shader::setUniform(std::string_view name, float x, float y, float z)
 {
+    detail::BatchControl::flushIfUsing(*this);
     if (!m_program || !Context::ensureActive())
         return;
     withProgram(m_program, getUniformLocation(name), [&](int location) { glUniform3f(location, x, y, z); });
@@ -338,6 +345,7 @@ void Shader::setUniform(std::string_view name, float x, float y, float z)
 
 void Shader::setUniform(std::string_view name, int x)
 {
+    detail::BatchControl::flushIfUsing(*this);
     if (!m_program || !Context::ensureActive())
         return;
     withProgram(m_program, getUniformLocation(name), [&](int location) { glUniform1i(location, x); });
@@ -350,6 +358,7 @@ void Shader::setUniform(std::string_view name, bool x)
 
 void Shader::setUniform(std::string_view name, Color color)
 {
+    detail::BatchControl::flushIfUsing(*this);
     if (!m_program || !Context::ensureActive())
         return;
     withProgram(m_program, getUniformLocation(name), [&](int location) {
@@ -359,6 +368,7 @@ void Shader::setUniform(std::string_view name, Color color)
 
 void Shader::setUniform(std::string_view name, const Transform& matrix)
 {
+    detail::BatchControl::flushIfUsing(*this);
     if (!m_program || !Context::ensureActive())
         return;
     withProgram(m_program, getUniformLocation(name),
@@ -367,6 +377,7 @@ void Shader::setUniform(std::string_view name, const Transform& matrix)
 
 void Shader::setUniform(std::string_view name, const Texture& texture)
 {
+    detail::BatchControl::flushIfUsing(*this);
     if (!m_program || !Context::ensureActive())
         return;
     const int location = getUniformLocation(name);
@@ -388,6 +399,7 @@ void Shader::setUniform(std::string_view name, const Texture& texture)
 
 void Shader::setUniform(std::string_view name, CurrentTextureType)
 {
+    detail::BatchControl::flushIfUsing(*this);
     if (!m_program || !Context::ensureActive())
         return;
     m_currentTexture = getUniformLocation(name);
@@ -409,6 +421,7 @@ void Shader::bindTextures() const
 
 void Shader::bind(const Shader* shader)
 {
+    detail::BatchControl::flush();
     if (shader && shader->m_program)
     {
         glUseProgram(shader->m_program);

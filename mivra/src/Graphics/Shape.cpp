@@ -184,7 +184,14 @@ void Shape::updateOutlineColors()
 void Shape::draw(RenderTarget& target, RenderStates states) const
 {
     states.transform *= getTransform();
-    if (!m_vertices.empty())
+    if (!m_texture && m_vertices.size() >= 5)
+    {
+        // One colour over a convex polygon: a fan from its first point covers the same pixels,
+        // each once, as the fan around the centre, with two triangles fewer to rasterise.
+        states.texture = nullptr;
+        target.draw(m_vertices.data() + 1, m_vertices.size() - 2, PrimitiveType::TriangleFan, states);
+    }
+    else if (!m_vertices.empty())
     {
         states.texture = m_texture;
         target.draw(m_vertices.data(), m_vertices.size(), PrimitiveType::TriangleFan, states);

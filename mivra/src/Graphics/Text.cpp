@@ -190,14 +190,28 @@ FloatRect Text::getGlobalBounds() const
     return getTransform().transformRect(getLocalBounds());
 }
 
+unsigned int Text::glyphSize() const
+{
+    return static_cast<unsigned int>(std::lround(static_cast<float>(m_characterSize) * m_geometryScale));
+}
+
 void Text::draw(RenderTarget& target, RenderStates states) const
 {
+    const Vector2u logical = target.getSize();
+    const Vector2u physical = target.getPhysicalSize();
+    const float scale = logical.y > 0 && physical.y > 0 ? static_cast<float>(physical.y) / static_cast<float>(logical.y)
+                                                        : 1.f;
+    if (scale != m_geometryScale)
+    {
+        m_geometryScale = scale;
+        m_geometryNeedUpdate = true;
+    }
     ensureGeometryUpdate();
     if (m_vertices.empty())
         return;
     states.transform *= getTransform();
     // Asked after the geometry so that glyphs just rendered are uploaded.
-    states.texture = &m_font->getTexture(m_characterSize);
+    states.texture = &m_font->getTexture(glyphSize());
     if (m_outlineThickness != 0.f && !m_outlineVertices.empty())
         target.draw(m_outlineVertices.data(), m_outlineVertices.size(), PrimitiveType::Triangles, states);
     target.draw(m_vertices.data(), m_vertices.size(), PrimitiveType::Triangles, states);
@@ -214,8 +228,13 @@ void Text::ensureGeometryUpdate() const
     if (m_string.isEmpty() || !m_font)
         return;
 
+    // Laid out in physical pixels, at the size the glyphs are rendered, then brought back to
+    // logical units at the end.
     const Font& font = *m_font;
-    const unsigned int size = m_characterSize;
+    const unsigned int size = glyphSize();
+    const float scale = m_characterSize > 0 && size > 0 ? static_cast<float>(size) / static_cast<float>(m_characterSize)
+                                                        : 1.f;
+    const float outlineThickness = m_outlineThickness * scale;
     const bool bold = (m_style & Bold) != 0;
     const bool underlined = (m_style & Underlined) != 0;
     const bool strikeThrough = (m_style & StrikeThrough) != 0;
@@ -228,7 +247,9 @@ void Text::ensureGeometryUpdate() const
     float whitespaceWidth = font.getGlyph(U' ', size, bold).advance;
     const float letterSpacing = (whitespaceWidth / 3.f) * (m_letterSpacingFactor - 1.f);
     whitespaceWidth += letterSpacing;
-    const float lineSpacing = font.getLineSpacing(size) * m_lineSpacingFactor;
+    // Lines stay as far apart as at scale 1 (a program may space them to match its layout); only
+    // the glyphs along them come from the larger size.
+    const float lineSpacing = font.getLineSpacing(m_characterSize) * m_lineSpacingFactor * scale;
 
     float x = 0.f;
     auto y = static_cast<float>(size);
@@ -236,7 +257,7 @@ void Text::ensureGeometryUpdate() const
     float minY = std::numeric_limits<float>::max();
     float maxX = std::numeric_limits<float>::lowest();
     float maxY = std::numeric_limits<float>::lowest();
-    const bool outlined = m_outlineThickness != 0.f;
+    const bool outlined = outlineThickness != 0.f;
 
     auto addDecorations = [&](float lineLength) {
         if (underlined)
@@ -244,14 +265,14 @@ void Text::ensureGeometryUpdate() const
             addLine(m_vertices, lineLength, y, m_fillColor, underlineOffset, underlineThickness);
             if (outlined)
                 addLine(m_outlineVertices, lineLength, y, m_outlineColor, underlineOffset, underlineThickness,
-                        m_outlineThickness);
+                        outlineThickness);
         }
         if (strikeThrough)
         {
             addLine(m_vertices, lineLength, y, m_fillColor, strikeThroughOffset, underlineThickness);
             if (outlined)
                 addLine(m_outlineVertices, lineLength, y, m_outlineColor, strikeThroughOffset, underlineThickness,
-                        m_outlineThickness);
+                        outlineThickness);
         }
     };
 
@@ -285,7 +306,7 @@ void Text::ensureGeometryUpdate() const
 
         if (outlined)
             addGlyphQuad(m_outlineVertices, {x, y}, m_outlineColor,
-                         font.getGlyph(current, size, bold, m_outlineThickness), shear);
+                         font.getGlyph(current, size, bold, outlineThickness), shear);
         const Glyph& glyph = font.getGlyph(current, size, bold);
         addGlyphQuad(m_vertices, {x, y}, m_fillColor, glyph, shear);
 
@@ -307,12 +328,19 @@ void Text::ensureGeometryUpdate() const
         return;
     if (outlined)
     {
-        const float grow = std::abs(std::ceil(m_outlineThickness));
+        const float grow = std::abs(std::ceil(outlineThickness));
         minX -= grow;
         maxX += grow;
         minY -= grow;
         maxY += grow;
     }
-    m_bounds = FloatRect({minX, minY}, {maxX - minX, maxY - minY});
+    m_bounds = FloatRect({minX / scale, minY / scale}, {(maxX - minX) / scale, (maxY - minY) / scale});
+    if (scale != 1.f)
+    {
+        for (Vertex& vertex : m_vertices)
+            vertex.position /= scale;
+        for (Vertex& vertex : m_outlineVertices)
+            vertex.position /= scale;
+    }
 }
 } // namespace mivra

@@ -3,6 +3,7 @@
 #include <mivra/System/Exception.hpp>
 #include <mivra/Window/Context.hpp>
 
+#include "Graphics/detail/BatchControl.hpp"
 #include "Graphics/detail/GlSavers.hpp"
 #include "Graphics/detail/TextureCacheId.hpp"
 
@@ -64,6 +65,7 @@ Texture::Texture(const std::filesystem::path& filename, bool sRgb) : Texture()
 
 Texture::~Texture()
 {
+    detail::BatchControl::flushIfUsing(*this);
     if (m_texture && Context::ensureActive())
     {
         const GLuint name = m_texture;
@@ -106,6 +108,8 @@ Texture& Texture::operator=(Texture&& other) noexcept
 
 void Texture::swap(Texture& other) noexcept
 {
+    detail::BatchControl::flushIfUsing(*this);
+    detail::BatchControl::flushIfUsing(other);
     std::swap(m_size, other.m_size);
     std::swap(m_texture, other.m_texture);
     std::swap(m_isSmooth, other.m_isSmooth);
@@ -135,6 +139,8 @@ std::optional<std::string> Texture::tryCreate(Vector2u size, bool sRgb)
 {
     if (size.x == 0 || size.y == 0)
         return "invalid size " + std::to_string(size.x) + "x" + std::to_string(size.y);
+    // The batch's texture coordinates were given for the old size.
+    detail::BatchControl::flushIfUsing(*this);
     if (!Context::ensureActive())
         return "no graphics context";
     const unsigned int maxSize = getMaximumSize();
@@ -206,6 +212,8 @@ bool Texture::loadFromImage(const Image& image, bool sRgb, const IntRect& area)
 
 Image Texture::copyToImage() const
 {
+    // Any batch: one may be drawing into this texture (a render texture's).
+    detail::BatchControl::flush();
     if (!m_texture || !Context::ensureActive())
         return {};
     std::vector<std::uint8_t> pixels(static_cast<std::size_t>(m_size.x) * m_size.y * 4);
@@ -229,7 +237,10 @@ void Texture::update(const std::uint8_t* pixels)
 void Texture::update(const std::uint8_t* pixels, Vector2u size, Vector2u dest)
 {
     assert(dest.x + size.x <= m_size.x && dest.y + size.y <= m_size.y && "Texture::update: region outside the texture");
-    if (!pixels || !m_texture || size.x == 0 || size.y == 0 || !Context::ensureActive())
+    if (!pixels || !m_texture || size.x == 0 || size.y == 0)
+        return;
+    detail::BatchControl::flushIfUsing(*this);
+    if (!Context::ensureActive())
         return;
     const detail::TextureBindingSaver saver;
     glBindTexture(GL_TEXTURE_2D, m_texture);
@@ -258,6 +269,7 @@ void Texture::setSmooth(bool smooth)
 {
     if (smooth == m_isSmooth)
         return;
+    detail::BatchControl::flushIfUsing(*this);
     m_isSmooth = smooth;
     setParameterPair(m_texture, GL_TEXTURE_MAG_FILTER, GL_TEXTURE_MIN_FILTER, filterFor(smooth));
 }
@@ -266,12 +278,15 @@ void Texture::setRepeated(bool repeated)
 {
     if (repeated == m_isRepeated)
         return;
+    detail::BatchControl::flushIfUsing(*this);
     m_isRepeated = repeated;
     setParameterPair(m_texture, GL_TEXTURE_WRAP_S, GL_TEXTURE_WRAP_T, wrapFor(repeated));
 }
 
 void Texture::bind(const Texture* texture)
 {
+    // Called from outside, OpenGL is about to be used directly.
+    detail::BatchControl::flush();
     GLfloat matrix[16] = {1.f, 0.f, 0.f, 0.f, 0.f, 1.f, 0.f, 0.f, 0.f, 0.f, 1.f, 0.f, 0.f, 0.f, 0.f, 1.f};
     if (texture && texture->m_texture)
     {

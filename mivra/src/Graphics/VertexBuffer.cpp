@@ -4,6 +4,8 @@
 #include <mivra/System/Diagnostics.hpp>
 #include <mivra/Window/Context.hpp>
 
+#include "Graphics/detail/BatchControl.hpp"
+
 #include <epoxy/gl.h>
 
 #include <cstdio>
@@ -186,6 +188,7 @@ void VertexBuffer::swap(VertexBuffer& other) noexcept
 
 void VertexBuffer::bind(const VertexBuffer* vertexBuffer)
 {
+    detail::BatchControl::flush();
     if (!Context::ensureActive())
         return;
     glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer ? vertexBuffer->m_buffer : 0);

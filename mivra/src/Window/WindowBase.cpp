@@ -79,6 +79,18 @@ Vector2u WindowBase::getSize() const
     return m_impl ? m_size : Vector2u();
 }
 
+Vector2u WindowBase::getPhysicalSize() const
+{
+    return m_impl ? m_impl->getFramebufferSize() : Vector2u();
+}
+
+float WindowBase::getScale() const
+{
+    const Vector2u size = getSize();
+    const Vector2u physical = getPhysicalSize();
+    return size.y > 0 && physical.y > 0 ? static_cast<float>(physical.y) / static_cast<float>(size.y) : 1.f;
+}
+
 void WindowBase::setSize(Vector2u size)
 {
     assert(size.x > 0 && size.y > 0 && "WindowBase::setSize: the size must not be zero");

@@ -13,10 +13,11 @@ using mivra::test::RenderTest;
 
 namespace
 {
-// Reads one pixel of the window's back buffer (before display, where the frame still is).
-Color backBufferPixel(const RenderWindow& window, unsigned x, unsigned y)
+// Reads one pixel of the window's back buffer (before display, where the frame still is). The
+// render target's setActive sends the draws still gathered in a batch first.
+Color backBufferPixel(RenderWindow& window, unsigned x, unsigned y)
 {
-    window.Window::setActive(true);
+    window.setActive(true);
     glReadBuffer(GL_BACK);
     unsigned char rgba[4] = {};
     glReadPixels(static_cast<GLint>(x), static_cast<GLint>(window.getSize().y - 1 - y), 1, 1, GL_RGBA, GL_UNSIGNED_BYTE,

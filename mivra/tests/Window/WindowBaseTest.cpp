@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
 
 using mivra::Event;
 using mivra::Vector2u;
@@ -166,6 +167,7 @@ TEST(WindowBackendChoice, TheEnvironmentPicksTheNullBackendAndNothingElse)
     CountingWindow plain(mivra::VideoMode({320, 200}), "plain");
     EXPECT_NE(plain.sdlId(), 0u);
     setenv("MIVRA_WINDOW_BACKEND", "nothing", 1);
+    const mivra::test::DiagnosticCapture diagnostics;
     CountingWindow unknown(mivra::VideoMode({320, 200}), "unknown");
     unsetenv("MIVRA_WINDOW_BACKEND");
     EXPECT_NE(unknown.sdlId(), 0u);
@@ -291,6 +293,35 @@ TEST(SdlWindow, SizeFollowsSetSizeAndResizeEvents)
     {
     }
     EXPECT_EQ(window.getSize(), Vector2u(400, 300));
+}
+
+TEST(SdlWindow, ASizeEventWithTheSizeUnchangedIsNoResize)
+{
+    // SDL repeats the size when only the output's scale changed: the program sees no Resized
+    // event, its logical size being the same, and the physical size follows from the next frame.
+    CountingWindow window(mivra::VideoMode({200, 150}), "rescaled", mivra::Style::Default);
+    ASSERT_TRUE(window.isOpen());
+    while (window.pollEvent())
+    {
+    }
+    EXPECT_EQ(window.getPhysicalSize(), Vector2u(200, 150));
+    EXPECT_EQ(window.getScale(), 1.f);
+    auto sizeEvent = [&](int width, int height) {
+        SDL_Event e{};
+        e.type = SDL_WINDOWEVENT;
+        e.window.windowID = window.sdlId();
+        e.window.event = SDL_WINDOWEVENT_SIZE_CHANGED;
+        e.window.data1 = width;
+        e.window.data2 = height;
+        ASSERT_EQ(SDL_PushEvent(&e), 1);
+    };
+    sizeEvent(200, 150);
+    sizeEvent(220, 150);
+    std::vector<Vector2u> resized;
+    while (const auto event = window.pollEvent())
+        if (const auto* r = event->getIf<mivra::Event::Resized>())
+            resized.push_back(r->size);
+    EXPECT_EQ(resized, std::vector<Vector2u>{Vector2u(220, 150)});
 }
 
 TEST(SdlWindow, AWindowWithoutOpenGlSupportDoesNotOpen)

@@ -11,22 +11,36 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace mivra
 {
 class Drawable;
+class Shader;
+class Texture;
 class VertexBuffer;
+
+namespace detail
+{
+struct BatchControl;
+}
 
 /// Something that can be drawn into: a window or a texture.
 ///
 /// The target keeps track of the graphics state it set last (view, blend and stencil modes,
 /// texture, transform) and only sends what changed from one draw call to the next.
+///
+/// Consecutive draws of vertices that share texture, shader, blend and stencil modes are gathered
+/// into one batch and reach OpenGL as one draw call. The batch is sent before anything that
+/// depends on it or could change what it draws: another state, a clear, display(), a view change,
+/// a vertex buffer, another target, resetGLStates(), setActive(), and changes to a texture or
+/// shader it uses. Make the target active (setActive) before issuing OpenGL calls of your own.
 class RenderTarget
 {
 public:
     RenderTarget(const RenderTarget&) = delete;
     RenderTarget& operator=(const RenderTarget&) = delete;
-    virtual ~RenderTarget() = default;
+    virtual ~RenderTarget();
 
     /// Fills the whole target (not only the viewport) with the colour.
     void clear(Color color = Color::Black);
@@ -41,7 +55,7 @@ public:
     [[nodiscard]] const View& getView() const { return m_view; }
     /// The view that shows the target pixel for pixel, following its size.
     [[nodiscard]] const View& getDefaultView() const { return m_defaultView; }
-    /// The view's viewport in target pixels.
+    /// The view's viewport in target pixels (logical ones: see getSize()).
     [[nodiscard]] IntRect getViewport(const View& view) const;
 
     /// The world point shown at the target pixel, through the current view or `view`.
@@ -67,15 +81,21 @@ public:
               const RenderStates& states = RenderStates::Default);
     ///@}
 
-    /// The size of the target, in pixels.
+    /// The size of the target, in pixels. For a window on a scaled output these are logical
+    /// pixels, the units of views, events and mapPixelToCoords.
     [[nodiscard]] virtual Vector2u getSize() const = 0;
+    /// The pixels the target holds: getSize() times the output's scale for a window on a scaled
+    /// output (Wayland), getSize() otherwise. Shapes are rasterised, text glyphs rendered and
+    /// pixels read back at this resolution.
+    [[nodiscard]] virtual Vector2u getPhysicalSize() const { return getSize(); }
     /// Whether the target converts linear colours to sRGB when drawn to.
     [[nodiscard]] virtual bool isSrgb() const { return false; }
     /// Makes this target the one the graphics calls go to on this thread (or releases it); false,
     /// reported through the diagnostics sink, when its context cannot be made current.
     virtual bool setActive(bool active = true) = 0;
 
-    /// Forgets the cached graphics state and sets it all again; call after raw OpenGL calls.
+    /// Sends the pending batch of draws and forgets the cached graphics state, then sets it all
+    /// again; call after raw OpenGL calls.
     void resetGLStates();
 
 protected:
@@ -93,6 +113,14 @@ protected:
     void updateDefaultView();
 
 private:
+    friend struct detail::BatchControl;
+
+    /// Draws straight away with the state in OpenGL, for what a batch does not take.
+    void drawDirect(const Vertex* vertices, std::size_t vertexCount, PrimitiveType type, const RenderStates& states);
+    /// Whether a draw with these states and primitive may join the open batch.
+    [[nodiscard]] bool joinsBatch(const RenderStates& states, PrimitiveType batchType) const;
+    /// Sends the batch of this target (which must be the open one) and closes it.
+    void flushBatch();
     void applyCurrentView();
     void applyBlendMode(const BlendMode& mode);
     void applyStencilMode(const StencilMode& mode);
@@ -114,7 +142,25 @@ private:
         bool lastTransformIdentity{false};
         std::uint64_t lastTextureId{0};
         bool texCoordsEnabled{true};
+        Vector2u physicalSize;
     };
     StatesCache m_cache;
+
+    // The draws gathered since the last flush; they are all drawn with these states. Without a
+    // shader the vertices are already transformed and `transform` is the identity; a shader sees
+    // the untransformed vertices and its own transform, as when drawn alone.
+    struct Batch
+    {
+        std::vector<Vertex> vertices; // grows to the largest batch and stays: no allocation once warm
+        std::size_t count{};
+        PrimitiveType type{PrimitiveType::Triangles};
+        const Texture* texture{};
+        std::uint64_t textureId{};
+        const Shader* shader{};
+        BlendMode blendMode{BlendAlpha};
+        StencilMode stencilMode{};
+        Transform transform;
+    };
+    Batch m_batch;
 };
 } // namespace mivra

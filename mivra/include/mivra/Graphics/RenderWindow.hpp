@@ -7,6 +7,11 @@ namespace mivra
 {
 /// A window that is also a render target. Its default view follows the window's size; the current
 /// view is kept on resize (set it again in the Resized handler to change what is shown).
+///
+/// On an output at scale s (Wayland) the window works in logical pixels, getSize(), while its
+/// framebuffer holds getPhysicalSize() = s times as many in each direction: everything is drawn
+/// at that resolution, and pixels read back from the window (glReadPixels, a screenshot) are
+/// physical ones. On X11 both sizes are the same.
 class RenderWindow : public Window, public RenderTarget
 {
 public:
@@ -20,9 +25,15 @@ public:
 
     /// The size of the window's client area.
     [[nodiscard]] Vector2u getSize() const override { return Window::getSize(); }
+    /// The size of the window's framebuffer (see the class comment).
+    [[nodiscard]] Vector2u getPhysicalSize() const override { return Window::getPhysicalSize(); }
     /// Whether the window's framebuffer converts linear colours to sRGB.
     [[nodiscard]] bool isSrgb() const override;
+    /// Sends any pending batch of draws, then makes the window's context current (or releases it)
+    /// as Window::setActive does.
     bool setActive(bool active = true) override;
+    /// Sends the pending batch of draws and shows the frame, as Window::display does.
+    void display();
 
 protected:
     void onCreate() override;

@@ -17,6 +17,11 @@ class Font;
 /// A string drawn with a font. The first line's baseline lies characterSize pixels below the
 /// position; lines are getLineSpacing(size) * lineSpacing apart.
 ///
+/// On a target whose physical pixels outnumber its logical ones (a window on a scaled output),
+/// glyphs are rendered by the font at characterSize times the scale and laid out back in logical
+/// units, so text stays as sharp as the output; the bounds are those of the last scale drawn at
+/// (1 until drawn).
+///
 /// The geometry is rebuilt lazily, into buffers that keep their capacity, from glyphs the font
 /// caches: changing the string to one of the same length and redrawing allocates nothing.
 class Text : public Drawable, public Transformable
@@ -90,6 +95,8 @@ protected:
 
 private:
     void ensureGeometryUpdate() const;
+    // The size glyphs are rendered at: the character size at the geometry's scale.
+    [[nodiscard]] unsigned int glyphSize() const;
 
     String m_string;
     const Font* m_font{};
@@ -104,5 +111,6 @@ private:
     mutable std::vector<Vertex> m_outlineVertices;
     mutable FloatRect m_bounds;
     mutable bool m_geometryNeedUpdate{true};
+    mutable float m_geometryScale{1.f}; // physical pixels per logical one of the geometry
 };
 } // namespace mivra

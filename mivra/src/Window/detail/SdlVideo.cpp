@@ -3,6 +3,7 @@
 #include <mivra/System/Diagnostics.hpp>
 
 #include "SdlJoysticks.hpp"
+#include "WindowBackend.hpp"
 #include "WaylandRawMouse.hpp"
 #include "X11RawMouse.hpp"
 
@@ -46,7 +47,9 @@ Router& router()
 // The display asked for, to name it in failures; empty when none is set.
 std::string displayName()
 {
-    const char* name = std::getenv("DISPLAY");
+    const char* driver = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+    const bool wayland = driver && std::strcmp(driver, "wayland") == 0;
+    const char* name = std::getenv(wayland ? "WAYLAND_DISPLAY" : "DISPLAY");
     return name ? name : "";
 }
 
@@ -86,6 +89,9 @@ std::unique_ptr<RawMouse> openRawMouse(std::uint32_t windowId)
 
 SdlVideo::SdlVideo()
 {
+    // Whoever brings SDL's video up first (a window, or a context made before any window), the
+    // display server is the one the backend table chooses.
+    chooseDisplayServer();
     const std::lock_guard lock(videoMutex());
     if (videoReferences == 0)
     {
@@ -99,8 +105,11 @@ SdlVideo::SdlVideo()
         SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
         {
+            const bool noServerNamed = !SDL_getenv("SDL_VIDEODRIVER") && displayName().empty();
             if (!failureReported)
-                reportDiagnostic("cannot open the display", displayName(), SDL_GetError());
+                reportDiagnostic("cannot open the display", displayName(),
+                                 noServerNamed ? "no display server answered (is DISPLAY or WAYLAND_DISPLAY set?)"
+                                               : SDL_GetError());
             failureReported = true;
             return;
         }
@@ -114,7 +123,7 @@ SdlVideo::SdlVideo()
             SDL_QuitSubSystem(SDL_INIT_VIDEO);
             if (!failureReported)
                 reportDiagnostic("cannot open the display", displayName(),
-                                 "no display server answered (is DISPLAY set?)");
+                                 "no display server answered (is DISPLAY or WAYLAND_DISPLAY set?)");
             failureReported = true;
             return;
         }

@@ -28,6 +28,8 @@ std::unique_ptr<SdlWindowImpl> SdlWindowImpl::create(VideoMode mode, const Strin
         flags |= SDL_WINDOW_BORDERLESS;
     if ((style & Style::Resize) != 0)
         flags |= SDL_WINDOW_RESIZABLE;
+    // Sizes stay logical while the drawable follows the output's scale (Wayland; X11 stays at 1).
+    flags |= SDL_WINDOW_ALLOW_HIGHDPI;
 
     const int width = static_cast<int>(mode.size.x);
     const int height = static_cast<int>(mode.size.y);
@@ -77,6 +79,7 @@ std::unique_ptr<SdlWindowImpl> SdlWindowImpl::create(VideoMode mode, const Strin
     if (const auto pointer = queryX11Pointer())
         impl->m_lastPointer = pointer->position - impl->getPosition();
 
+    impl->m_reportedSize = impl->getSize();
     impl->m_windowId = SDL_GetWindowID(impl->m_window);
     registerSdlWindow(impl->m_windowId, impl.get());
     return impl;
@@ -102,6 +105,14 @@ void SdlWindowImpl::handleSdlEvent(const SDL_Event& event)
         if (m_lastPointer == position)
             return;
         m_lastPointer = position;
+    }
+    if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
+    {
+        const Vector2u size{static_cast<unsigned int>(event.window.data1),
+                            static_cast<unsigned int>(event.window.data2)};
+        if (size == m_reportedSize)
+            return;
+        m_reportedSize = size;
     }
     TranslationContext context;
     context.windowSize = getSize();
@@ -139,9 +150,20 @@ Vector2u SdlWindowImpl::getSize() const
     return {static_cast<unsigned int>(width), static_cast<unsigned int>(height)};
 }
 
+Vector2u SdlWindowImpl::getFramebufferSize() const
+{
+    if (!m_context)
+        return getSize();
+    int width = 0;
+    int height = 0;
+    SDL_GL_GetDrawableSize(m_window, &width, &height);
+    return {static_cast<unsigned int>(width), static_cast<unsigned int>(height)};
+}
+
 void SdlWindowImpl::setSize(Vector2u size)
 {
     SDL_SetWindowSize(m_window, static_cast<int>(size.x), static_cast<int>(size.y));
+    m_reportedSize = getSize();
 }
 
 void SdlWindowImpl::setTitle(const String& title)

@@ -32,6 +32,7 @@ public:
     Vector2i getPosition() const override;
     void setPosition(Vector2i position) override;
     Vector2u getSize() const override;
+    Vector2u getFramebufferSize() const override;
     void setSize(Vector2u size) override;
     void setTitle(const String& title) override;
     void setVisible(bool visible) override;
@@ -62,5 +63,7 @@ private:
     // reports the pointer's place when it enters, or when a window opens under it) is no move.
     std::optional<Vector2i> m_lastPointer;
     std::vector<Event> m_translated;
+    // The size last reported: SDL repeats it when only the output's scale changed, which is no resize.
+    Vector2u m_reportedSize;
 };
 } // namespace mivra::detail

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace mivra::detail
@@ -20,8 +21,19 @@ struct BackendEntry
 std::span<const BackendEntry> backendTable();
 
 // The backend for a request: the entry of that id, or, for an empty request or one that names
-// no backend, the first that connects among those not kept for requests. Nothing when none does.
+// no backend (said once through the diagnostics sink, with the known names), the first that
+// connects among those not kept for requests. Nothing when none does.
 const BackendEntry* chooseBackend(std::string_view requested);
+
+// Makes the automatic choice once (as chooseBackend("") does), so that SDL's video driver is set
+// before SDL's video first comes up, whatever brings it up.
+void chooseDisplayServer();
+
+// The backends' names, comma-separated in table order.
+std::string knownBackends();
+
+// Whether the compositor WAYLAND_DISPLAY names accepts a connection and answers a round trip.
+bool waylandCompositorAnswers();
 
 // The platform of the backend MIVRA_WINDOW_BACKEND names (the default when unset), connected on
 // first use and kept for the process. The variable is read at each call, so a test can put a

@@ -1,0 +1,220 @@
+// What gathering draws into batches can get wrong: the order of draws whose states change within a
+// run, objects changed between two draws that use them, and two targets drawn in turn.
+
+#include "AllocationCounter.hpp"
+#include "RenderTestSupport.hpp"
+
+#include <mivra/Graphics/RectangleShape.hpp>
+#include <mivra/Graphics/RenderWindow.hpp>
+#include <mivra/Graphics/Shader.hpp>
+#include <mivra/Graphics/Sprite.hpp>
+
+#include <epoxy/gl.h>
+
+#include <vector>
+
+using namespace mivra;
+using mivra::test::RenderTest;
+
+namespace
+{
+RectangleShape square(Vector2f position, float size, Color color)
+{
+    RectangleShape shape({size, size});
+    shape.setPosition(position);
+    shape.setFillColor(color);
+    return shape;
+}
+
+Texture filledTexture(Color color, Vector2u size = {4, 4})
+{
+    Texture texture;
+    EXPECT_TRUE(texture.loadFromImage(Image(size, color)));
+    return texture;
+}
+} // namespace
+
+TEST_F(RenderTest, StateChangesWithinARunKeepTheOrderOfDraws)
+{
+    RenderTexture target({60, 20}, withStencil());
+    target.clear(Color::Black, 0);
+    const Texture green = filledTexture(Color::Green);
+
+    // Three overlapping squares: plain, textured, plain again. Gathering the two plain ones
+    // together would put the textured one on top.
+    target.draw(square({0.f, 0.f}, 20.f, Color::Red));
+    Sprite sprite(green);
+    sprite.setPosition({10.f, 0.f});
+    sprite.setScale({5.f, 5.f});
+    target.draw(sprite);
+    target.draw(square({20.f, 0.f}, 10.f, Color::Blue));
+
+    // Blend modes changing within a run: added on top of a blue square, then alpha again.
+    target.draw(square({30.f, 0.f}, 10.f, Color::Blue));
+    target.draw(square({30.f, 0.f}, 10.f, Color(0, 100, 0)), RenderStates(BlendAdd));
+    target.draw(square({30.f, 0.f}, 5.f, Color(200, 0, 0)));
+
+    // A stencil-only mask drawn within the run limits the next draw to it.
+    target.draw(square({40.f, 10.f}, 10.f, Color::White),
+                RenderStates(StencilMode{StencilComparison::Always, StencilUpdateOperation::Replace, 1, ~0u, true}));
+    RectangleShape masked({20.f, 10.f});
+    masked.setPosition({40.f, 10.f});
+    masked.setFillColor(Color::Yellow);
+    target.draw(masked,
+                RenderStates(StencilMode{StencilComparison::Equal, StencilUpdateOperation::Keep, 1, ~0u, false}));
+
+    const Image image = snapshot(target);
+    EXPECT_EQ(image.getPixel({5, 5}), Color::Red);
+    EXPECT_EQ(image.getPixel({15, 5}), Color::Green);
+    EXPECT_EQ(image.getPixel({25, 5}), Color::Blue); // the last plain square covers the sprite
+    EXPECT_EQ(image.getPixel({25, 15}), Color::Green);
+    EXPECT_EQ(image.getPixel({32, 8}), Color(0, 100, 255)); // blue + added green
+    EXPECT_EQ(image.getPixel({32, 2}), Color(200, 0, 0));
+    EXPECT_EQ(image.getPixel({45, 15}), Color::Yellow);
+    EXPECT_EQ(image.getPixel({55, 15}), Color::Black); // outside the mask
+    EXPECT_EQ(image.getPixel({45, 5}), Color::Black);  // the mask itself wrote no colour
+}
+
+TEST_F(RenderTest, ATextureChangedBetweenTwoDrawsShowsWhatItHeldAtEach)
+{
+    RenderTexture target({40, 10});
+    target.clear(Color::Black);
+    Texture texture = filledTexture(Color::Red);
+    Sprite sprite(texture);
+    sprite.setScale({2.5f, 2.5f});
+    target.draw(sprite);
+    texture.update(Image({4, 4}, Color::Green));
+    sprite.setPosition({10.f, 0.f});
+    target.draw(sprite);
+
+    // Made anew at another size: texture coordinates of the earlier draws were for the old one.
+    ASSERT_TRUE(texture.loadFromImage(Image({8, 8}, Color::Blue)));
+    sprite.setTexture(texture, true);
+    sprite.setScale({1.25f, 1.25f});
+    sprite.setPosition({20.f, 0.f});
+    target.draw(sprite);
+
+    {
+        // Drawn, then gone before the target shows it.
+        const Texture passing = filledTexture(Color::Yellow);
+        Sprite last(passing);
+        last.setScale({2.5f, 2.5f});
+        last.setPosition({30.f, 0.f});
+        target.draw(last);
+    }
+    const Image image = snapshot(target);
+    EXPECT_EQ(image.getPixel({5, 5}), Color::Red);
+    EXPECT_EQ(image.getPixel({15, 5}), Color::Green);
+    EXPECT_EQ(image.getPixel({25, 5}), Color::Blue);
+    EXPECT_EQ(image.getPixel({35, 5}), Color::Yellow);
+}
+
+TEST_F(RenderTest, AUniformChangedBetweenTwoDrawsAppliesFromTheNextDrawOn)
+{
+    ASSERT_TRUE(Shader::isAvailable());
+    Shader shader;
+    ASSERT_TRUE(shader.loadFromMemory("uniform vec4 paint;\n"
+                                      "uniform sampler2D extra;\n"
+                                      "void main() { gl_FragColor = paint + texture2D(extra, vec2(0.5)); }\n",
+                                      Shader::Type::Fragment));
+    Texture extra = filledTexture(Color::Black);
+    shader.setUniform("extra", extra);
+
+    RenderTexture target({40, 10});
+    target.clear(Color::Black);
+    const RenderStates withShader(&shader);
+    shader.setUniform("paint", Color::Red);
+    target.draw(square({0.f, 0.f}, 10.f, Color::White), withShader);
+    shader.setUniform("paint", Color::Green);
+    target.draw(square({10.f, 0.f}, 10.f, Color::White), withShader);
+    // A texture the shader names as a uniform, changed between two draws.
+    extra.update(Image({4, 4}, Color::Blue));
+    target.draw(square({20.f, 0.f}, 10.f, Color::White), withShader);
+    // The same shader drawn with another transform keeps each draw's own.
+    RenderStates moved = withShader;
+    moved.transform.translate({30.f, 0.f});
+    target.draw(square({0.f, 0.f}, 10.f, Color::White), moved);
+
+    const Image image = snapshot(target);
+    EXPECT_EQ(image.getPixel({5, 5}), Color::Red);
+    EXPECT_EQ(image.getPixel({15, 5}), Color::Green);
+    EXPECT_EQ(image.getPixel({25, 5}), Color::Cyan);
+    EXPECT_EQ(image.getPixel({35, 5}), Color::Cyan);
+}
+
+TEST_F(RenderTest, DrawingToARenderTextureWhileTheWindowHasDrawsPending)
+{
+    RenderWindow window(VideoMode({40, 10}), "Mivra Batch Test", Style::Titlebar | Style::Close);
+    ASSERT_TRUE(window.isOpen());
+    RenderTexture canvas({4, 4});
+    canvas.clear(Color::Red);
+    canvas.display();
+    Sprite shown(canvas.getTexture());
+    shown.setScale({2.5f, 2.5f});
+
+    window.clear(Color::Black);
+    window.draw(shown);
+    // The window's draw of the canvas must show it red, as it was then.
+    canvas.clear(Color::Green);
+    canvas.display();
+    shown.setPosition({10.f, 0.f});
+    window.draw(shown);
+    // And both targets in turn, draw by draw.
+    for (int i = 0; i < 2; ++i)
+    {
+        canvas.draw(square({0.f, 0.f}, 4.f, i == 0 ? Color::Blue : Color::Yellow));
+        canvas.display();
+        shown.setPosition({20.f + 10.f * static_cast<float>(i), 0.f});
+        window.draw(shown);
+    }
+
+    // Raw OpenGL after making the window active finds every draw done.
+    ASSERT_TRUE(window.setActive(true));
+    glReadBuffer(GL_BACK);
+    std::vector<unsigned char> rgba(40 * 10 * 4);
+    glReadPixels(0, 0, 40, 10, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    auto at = [&](int x) { return Color(rgba[x * 4 + 0], rgba[x * 4 + 1], rgba[x * 4 + 2]); };
+    EXPECT_EQ(at(5), Color::Red);
+    EXPECT_EQ(at(15), Color::Green);
+    EXPECT_EQ(at(25), Color::Blue);
+    EXPECT_EQ(at(35), Color::Yellow);
+    window.display();
+}
+
+TEST_F(RenderTest, ManyDrawsWithoutDisplayAllArriveAndWarmFramesDoNotAllocate)
+{
+    // More vertices than one batch holds (30,000 sprites: 180,000 vertices), drawn twice, the
+    // second frame counting the heap allocations.
+    const Texture texture = filledTexture(Color::White, {2, 2});
+    std::vector<Sprite> sprites;
+    for (int i = 0; i < 30'000; ++i)
+    {
+        Sprite& s = sprites.emplace_back(texture);
+        s.setPosition({static_cast<float>(i % 90), static_cast<float>(i / 90 % 40)});
+        s.setColor(Color::Red);
+    }
+    sprites.front().setPosition({96.f, 46.f});
+    sprites.front().setColor(Color::Blue);
+    sprites.back().setPosition({97.f, 47.f});
+    sprites.back().setColor(Color::Green);
+    RenderTexture target({100, 50});
+    auto frame = [&] {
+        target.clear(Color::Black);
+        for (const Sprite& s : sprites)
+            target.draw(s);
+        target.display();
+    };
+    frame();
+    std::size_t allocations = 0;
+    {
+        const test::AllocationCounter counter;
+        frame();
+        allocations = counter.count();
+    }
+    EXPECT_EQ(allocations, 0u);
+    const Image image = snapshot(target);
+    EXPECT_EQ(image.getPixel({0, 0}), Color::Red);
+    EXPECT_EQ(image.getPixel({97, 47}), Color::Green); // the last sprite, drawn over the first
+    EXPECT_EQ(image.getPixel({96, 46}), Color::Blue);  // the first, where nothing covers it
+    EXPECT_EQ(image.getPixel({98, 49}), Color::Black);
+}
