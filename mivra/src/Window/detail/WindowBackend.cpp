@@ -66,7 +66,9 @@ public:
     std::unique_ptr<WindowImpl> createWindow(VideoMode /*mode*/, const String& title, std::uint32_t /*style*/,
                                              State /*state*/, const ContextSettings* /*settings*/) override
     {
-        reportDiagnostic("cannot open the window", "\"" + title.toUtf8() + "\"", "no window backend is available");
+        std::string quoted(1, '"');
+        quoted += title.toUtf8() + '"';
+        reportDiagnostic("cannot open the window", quoted, "no window backend is available");
         return nullptr;
     }
 };
