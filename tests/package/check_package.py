@@ -4,6 +4,7 @@ scratch root (DESTDIR), or from the Debian package unpacked with `dpkg -x`.
   stage install BUILD ROOT     install the build into ROOT
   stage deb BUILD ROOT         make the package with cpack, check its control fields, unpack it
   cmake ROOT WORK              build tests/package/consumer with find_package(Mivra), run each
+                               (the five module programs and the reference's first program)
   pkgconfig ROOT WORK          build the same programs with `pkg-config --cflags --libs`, run each
   programs ROOT                the thirteen programs and the resources are there, and each program
                                finds the libraries beside it without help
@@ -31,6 +32,12 @@ EXPECTED_OUTPUT = {
     "network": "network: 127.0.0.1, packet -7 hello\n",
 }
 CONSUMER_DIR = Path(__file__).resolve().parent / "consumer"
+# The reference's first program (consumer/first_program.cpp): a window, a sprite, a text and a
+# sound, run offscreen in the resource directory, whose files it loads; it ends when its sound has
+# played, and prints nothing.
+FIRST_PROGRAM = "first_program"
+FIRST_PROGRAM_MODULES = ["graphics", "audio"]
+EXPECTED_OUTPUT[FIRST_PROGRAM] = ""
 
 
 class Failure(Exception):
@@ -155,15 +162,21 @@ def check_depends(deb, root):
     print(f"{deb.name}: Depends covers the {len(needed)} packages its binaries load: {', '.join(sorted(needed))}")
 
 
-def run_consumers(executables, work, extra_env):
+def run_consumers(executables, root, work, extra_env):
     scratch = Path(tempfile.mkdtemp(dir=work))
-    for module in MODULES:
-        result = subprocess.run([str(executables[module]), str(scratch)], capture_output=True, text=True,
-                                env={**os.environ, "SDL_VIDEODRIVER": "dummy", **extra_env})
+    resources = root / env("MIVRA_RESOURCE_DIR").lstrip("/")
+    for module, executable in executables.items():
+        if module == FIRST_PROGRAM:
+            command, cwd, drivers = [str(executable)], resources, {"SDL_VIDEODRIVER": "offscreen",
+                                                                   "SDL_AUDIODRIVER": "dummy"}
+        else:
+            command, cwd, drivers = [str(executable), str(scratch)], None, {"SDL_VIDEODRIVER": "dummy"}
+        result = subprocess.run(command, capture_output=True, text=True, cwd=cwd,
+                                env={**os.environ, **drivers, **extra_env}, timeout=60)
         if result.returncode != 0 or result.stdout != EXPECTED_OUTPUT[module] or result.stderr:
             raise Failure(f"the {module} program built against the installed library exited with "
                           f"{result.returncode}, printing {result.stdout!r} and {result.stderr!r}")
-        print(result.stdout, end="")
+        print(result.stdout or f"{module}: ran and ended by itself\n", end="")
 
 
 def route_cmake(root, work):
@@ -172,7 +185,7 @@ def route_cmake(root, work):
          f"-DCMAKE_CXX_COMPILER={env('MIVRA_CXX')}", f"-DCMAKE_PREFIX_PATH={prefix_in(root)}"])
     run(["cmake", "--build", str(build)])
     # CMake records the libraries' directory in the programs' run path: no environment needed.
-    run_consumers({module: build / module for module in MODULES}, work, {})
+    run_consumers({module: build / module for module in MODULES + [FIRST_PROGRAM]}, root, work, {})
 
 
 def route_pkgconfig(root, work):
@@ -187,8 +200,12 @@ def route_pkgconfig(root, work):
             raise Failure(f"pkg-config gave mivra-{module} no include directory inside {prefix}: {flags}")
         executables[module] = build / module
         run([env("MIVRA_CXX"), str(CONSUMER_DIR / f"{module}.cpp"), "-o", str(executables[module])] + flags)
+    flags = run(pkgconfig + ["--cflags", "--libs"] + [f"mivra-{m}" for m in FIRST_PROGRAM_MODULES], env=search).stdout
+    executables[FIRST_PROGRAM] = build / FIRST_PROGRAM
+    run([env("MIVRA_CXX"), str(CONSUMER_DIR / f"{FIRST_PROGRAM}.cpp"), "-o", str(executables[FIRST_PROGRAM])] +
+        flags.split())
     # As after `ldconfig` on a real install: the loader finds the libraries in their directory.
-    run_consumers(executables, work, {"LD_LIBRARY_PATH": str(libdir_in(root))})
+    run_consumers(executables, root, work, {"LD_LIBRARY_PATH": str(libdir_in(root))})
 
 
 def check_programs(root):

@@ -19,39 +19,21 @@
 
 namespace
 {
-namespace fs = std::filesystem;
-using mivra::Ftp;
-using mivra::IpAddress;
+using namespace mivra::test::ftp;
 using mivra::TcpListener;
 using mivra::TcpSocket;
-using Status = Ftp::Response::Status;
-using SocketStatus = mivra::Socket::Status;
-using mivra::test::greetingServer;
-using mivra::test::ScriptedServer;
-using mivra::test::Session;
 
 const mivra::Time clientTimeout = mivra::seconds(2);
-
-std::size_t entriesIn(const fs::path& directory)
-{
-    return static_cast<std::size_t>(std::distance(fs::directory_iterator(directory), fs::directory_iterator()));
-}
 
 class FtpHostileServerTest : public ::testing::Test
 {
 protected:
-    static void connectAndLogin(Ftp& ftp, unsigned short port)
-    {
-        ASSERT_EQ(ftp.connect(IpAddress::LocalHost, port, clientTimeout).getStatus(), Status::ServiceReady);
-        ASSERT_EQ(ftp.login("user", "secret").getStatus(), Status::LoggedIn);
-    }
-
     // Logs in, downloads "file.bin", and expects the download to fail as given with nothing left
     // in the local directory.
     void expectFailedDownload(Ftp& ftp, unsigned short port, Status expected,
                               Ftp::TransferMode mode = Ftp::TransferMode::Binary)
     {
-        connectAndLogin(ftp, port);
+        connectAndLogin(ftp, port, clientTimeout);
         EXPECT_EQ(ftp.download("file.bin", local.path(), mode).getStatus(), expected);
         EXPECT_EQ(entriesIn(local.path()), 0u);
     }
@@ -63,7 +45,7 @@ protected:
         const fs::path file = local.path() / "big.bin";
         mivra::test::writePatternFile(file, 64 * 1024 * 1024);
         Ftp ftp;
-        connectAndLogin(ftp, port);
+        connectAndLogin(ftp, port, clientTimeout);
         EXPECT_EQ(ftp.upload(file, "").getStatus(), expected);
     }
 
@@ -206,7 +188,7 @@ TEST_F(FtpHostileServerTest, BogusPassiveReplies)
             s.say("200 Still here.\r\n");
     });
     Ftp ftp;
-    connectAndLogin(ftp, server.port());
+    connectAndLogin(ftp, server.port(), clientTimeout);
     for (int i = 0; i < 3; ++i)
     {
         const Ftp::ListingResponse listing = ftp.getDirectoryListing();
@@ -238,10 +220,7 @@ TEST_F(FtpHostileServerTest, PassivePortNobodyListensOn)
 // Serves one listing through whatever address the PASV reply names.
 void serveListing(Session& s, const std::string& passiveAddress)
 {
-    if (s.nextCommand() != "PASV")
-        return;
-    s.say("227 Entering Passive Mode " + s.openPassive(passiveAddress) + ".\r\n");
-    if (!s.acceptData() || s.nextCommand() != "NLST")
+    if (!s.openTransfer("NLST", passiveAddress))
         return;
     s.say("150 Here it comes.\r\n");
     s.data.send("one\r\ntwo\r\n", 10);
@@ -258,7 +237,7 @@ TEST_F(FtpHostileServerTest, PassiveAddressBehindNat)
     {
         ScriptedServer server = greetingServer([address](Session& s) { serveListing(s, address); });
         Ftp ftp;
-        connectAndLogin(ftp, server.port());
+        connectAndLogin(ftp, server.port(), clientTimeout);
         const Ftp::ListingResponse listing = ftp.getDirectoryListing();
         EXPECT_EQ(listing.getStatus(), Status::ClosingDataConnection) << address;
         EXPECT_EQ(mivra::test::names(listing.getListing()), (std::vector<std::string>{"one", "two"})) << address;
@@ -284,7 +263,7 @@ TEST_F(FtpHostileServerTest, ExtendedPassiveWhenPassiveIsRefused)
         s.drain();
     });
     Ftp ftp;
-    connectAndLogin(ftp, server.port());
+    connectAndLogin(ftp, server.port(), clientTimeout);
     const Ftp::ListingResponse listing = ftp.getDirectoryListing();
     EXPECT_TRUE(listing.isOk()) << listing.getStatus() << listing.getMessage();
     EXPECT_EQ(mivra::test::names(listing.getListing()), std::vector<std::string>{"only"});
@@ -296,10 +275,7 @@ bool startDownload(Session& s, const std::string& sizeReply)
     if (s.nextCommand().rfind("SIZE", 0) != 0)
         return false;
     s.say(sizeReply);
-    if (s.nextCommand() != "PASV")
-        return false;
-    s.say("227 Entering Passive Mode " + s.openPassive() + ".\r\n");
-    if (!s.acceptData() || s.nextCommand() != "RETR file.bin")
+    if (!s.openTransfer("RETR file.bin"))
         return false;
     s.say("150 Opening data connection.\r\n");
     const std::string part(500, 'd');
@@ -361,7 +337,7 @@ TEST_F(FtpHostileServerTest, SizeDependsOnTheTransferType)
         }
     });
     Ftp ftp;
-    connectAndLogin(ftp, server.port());
+    connectAndLogin(ftp, server.port(), clientTimeout);
     ASSERT_EQ(mivra::test::names(ftp.getDirectoryListing().getListing()), std::vector<std::string>{"file.bin"});
     const Ftp::Response response = ftp.download("file.bin", local.path());
     EXPECT_EQ(response.getStatus(), Status::ClosingDataConnection) << response.getMessage();
@@ -403,7 +379,7 @@ TEST_F(FtpHostileServerTest, ControlConnectionClosedMidCommand)
         s.control.disconnect();
     });
     Ftp ftp;
-    connectAndLogin(ftp, server.port());
+    connectAndLogin(ftp, server.port(), clientTimeout);
     EXPECT_EQ(ftp.deleteFile("x").getStatus(), Status::ConnectionClosed);
 }
 
