@@ -297,6 +297,31 @@ TEST_F(FtpHostileServerTest, DataConnectionClosedMidTransferDespiteSuccessReply)
     EXPECT_EQ(ftp.keepAlive().getStatus(), Status::Ok);
 }
 
+// A download is saved as every file the library saves: beside its target, then renamed over it. A
+// symbolic link keeps pointing where it did, and the file it names gets the download.
+TEST_F(FtpHostileServerTest, DownloadOntoALinkReplacesTheFileItNames)
+{
+    ScriptedServer server = greetingServer([](Session& s) {
+        if (!startDownload(s, "213 1000\r\n"))
+            return;
+        const std::string rest(500, 'd');
+        s.data.send(rest.data(), rest.size());
+        s.data.disconnect();
+        s.say("226 Transfer complete.\r\n");
+        s.drain();
+    });
+    const fs::path real = local.path() / "real.bin";
+    std::ofstream(real) << "old";
+    fs::create_symlink(real, local.path() / "file.bin");
+    Ftp ftp;
+    connectAndLogin(ftp, server.port(), clientTimeout);
+    const Ftp::Response response = ftp.download("file.bin", local.path());
+    EXPECT_TRUE(response.isOk()) << response.getMessage();
+    EXPECT_TRUE(fs::is_symlink(local.path() / "file.bin"));
+    EXPECT_EQ(fs::file_size(real), 1000u);
+    EXPECT_EQ(entriesIn(local.path()), 2u);
+}
+
 TEST_F(FtpHostileServerTest, SizeDependsOnTheTransferType)
 {
     // After a listing the type is still ASCII, in which a server may count the size with CRLF line
