@@ -36,7 +36,9 @@ constexpr std::size_t MaxLogLines = 24;
 
 std::string positionToString(mivra::Vector2i position)
 {
-    return "(" + std::to_string(position.x) + ", " + std::to_string(position.y) + ")";
+    std::string text("(");
+    text += std::to_string(position.x) + ", " + std::to_string(position.y) + ")";
+    return text;
 }
 
 template <typename... Callables>

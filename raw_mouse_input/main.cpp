@@ -16,7 +16,9 @@ constexpr std::size_t MaxMovementLines = 24;
 
 std::string vectorToString(mivra::Vector2i vector)
 {
-    return "(" + std::to_string(vector.x) + ", " + std::to_string(vector.y) + ")";
+    std::string text("(");
+    text += std::to_string(vector.x) + ", " + std::to_string(vector.y) + ")";
+    return text;
 }
 } // namespace
 

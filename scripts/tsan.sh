@@ -14,7 +14,7 @@ if [[ "${1:-}" == "--build-dir" ]]; then
   dir="$2"
 fi
 cmake -S "$MIVRA_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMIVRA_SANITIZE=thread \
-  -DMIVRA_BUILD_BENCHMARKS=OFF -DMIVRA_RESOURCE_DIR="$dir/resources" >/dev/null
+  -DMIVRA_WARNINGS_AS_ERRORS=ON -DMIVRA_BUILD_BENCHMARKS=OFF -DMIVRA_RESOURCE_DIR="$dir/resources" >/dev/null
 cmake --build "$dir" --target mivra-audio-tests mivra-audio-device-loss-tests mivra-resources island-terrain-tests \
   mivra-network-tests mivra-ftp-tests voice_chat-tests voice_chat-recorder-tests
 

@@ -4,6 +4,7 @@ scratch root (DESTDIR), or from the Debian package unpacked with `dpkg -x`.
   stage install BUILD ROOT     install the build into ROOT
   stage deb BUILD ROOT         make the package with cpack, check its control fields, unpack it
   cmake ROOT WORK              build tests/package/consumer with find_package(Mivra), run each
+                               (the five module programs and the reference's first program)
   pkgconfig ROOT WORK          build the same programs with `pkg-config --cflags --libs`, run each
   incomplete ROOT WORK         a copy of ROOT without its CMake package file and one .pc file: both
                                routes must fail to find the package
@@ -194,11 +195,14 @@ def check_loaded(name, modules, root, trace_prefix):
 
 def run_consumers(executables, root, work, extra_env):
     scratch = Path(tempfile.mkdtemp(dir=work))
+    # The reference's first program loads its files from the directory it runs in.
+    resources = root / env("MIVRA_RESOURCE_DIR").lstrip("/")
     for name, (modules, printed) in consumers(CONSUMER_DIR).items():
         trace = work / f"loader-{name}"
         result = subprocess.run([str(executables[name]), str(scratch)], capture_output=True, text=True,
-                                env={**os.environ, "SDL_VIDEODRIVER": "dummy", "LD_DEBUG": "libs",
-                                     "LD_DEBUG_OUTPUT": str(trace), **extra_env})
+                                cwd=resources, timeout=60,
+                                env={**os.environ, "SDL_VIDEODRIVER": "offscreen", "SDL_AUDIODRIVER": "dummy",
+                                     "LD_DEBUG": "libs", "LD_DEBUG_OUTPUT": str(trace), **extra_env})
         if result.returncode != 0 or result.stdout != printed or result.stderr:
             raise Failure(f"the {name} program built against the installed library exited with "
                           f"{result.returncode}, printing {result.stdout!r} and {result.stderr!r}, "

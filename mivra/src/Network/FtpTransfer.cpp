@@ -6,6 +6,7 @@
 #include "Network/detail/SocketImpl.hpp"
 #include "Network/detail/TransferFiles.hpp"
 #include "Network/detail/TransferPace.hpp"
+#include "System/detail/ReplacingFile.hpp"
 
 #include <poll.h>
 #include <sys/sendfile.h>
@@ -23,6 +24,18 @@ namespace
 {
 constexpr std::size_t TransferBufferSize = 1024 * 1024;
 constexpr std::size_t MaxListingSize = 64 * 1024 * 1024;
+
+// Waits for bytes on the data connection until the pace's period ends (NotReady then), and
+// receives what came.
+Socket::Status receivePaced(TcpSocket& data, char* buffer, std::size_t size, const detail::TransferPace& pace,
+                            std::size_t& received)
+{
+    received = 0;
+    const int ready = detail::waitUntil(data.getNativeHandle(), POLLIN, pace.periodEnd());
+    if (ready <= 0)
+        return ready < 0 ? Socket::Status::Error : Socket::Status::NotReady;
+    return data.receive(buffer, size, received);
+}
 } // namespace
 
 // After a transfer broke off locally: take the server's final reply for it, so the control
@@ -58,11 +71,8 @@ Ftp::ListingResponse Ftp::getDirectoryListing(const std::string& directory)
     std::optional<Response> failure;
     while (!failure)
     {
-        const int ready = detail::waitUntil(data.getNativeHandle(), POLLIN, pace.periodEnd());
         std::size_t received = 0;
-        const Socket::Status status = ready < 0    ? Socket::Status::Error
-                                      : ready == 0 ? Socket::Status::NotReady
-                                                   : data.receive(buffer, sizeof(buffer), received);
+        const Socket::Status status = receivePaced(data, buffer, sizeof(buffer), pace, received);
         if (status == Socket::Status::Disconnected)
             break;
         if (status == Socket::Status::Error)
@@ -113,11 +123,15 @@ Ftp::Response Ftp::download(const std::filesystem::path& remoteFile, const std::
             expectedSize = detail::parseSizeReply(size.getMessage());
     }
 
-    detail::PartialFile file(localPath / filename);
+    // Written beside its final name and renamed into place once whole: a download that fails
+    // leaves an older file of that name as it was.
+    const std::filesystem::path target = localPath / filename;
+    detail::ReplacingFile file(target);
+    const auto cannotSave = [&] {
+        return Response(Response::InvalidFile, " Cannot save " + detail::quoted(target) + ": " + file.failure());
+    };
     if (!file.isOpen())
-        return Response(Response::InvalidFile, " Cannot create a file in " +
-                                                   detail::quoted(localPath.empty() ? "." : localPath) + ": " +
-                                                   std::strerror(file.error()));
+        return cannotSave();
 
     TcpSocket data;
     response = openDataConnection(data, deadline);
@@ -134,11 +148,8 @@ Ftp::Response Ftp::download(const std::filesystem::path& remoteFile, const std::
     std::optional<Response> failure;
     while (!failure)
     {
-        const int ready = detail::waitUntil(data.getNativeHandle(), POLLIN, pace.periodEnd());
         std::size_t received = 0;
-        const Socket::Status status = ready < 0    ? Socket::Status::Error
-                                      : ready == 0 ? Socket::Status::NotReady
-                                                   : data.receive(buffer.data(), buffer.size(), received);
+        const Socket::Status status = receivePaced(data, buffer.data(), buffer.size(), pace, received);
         if (status == Socket::Status::Disconnected)
             break;
         if (status == Socket::Status::Error)
@@ -157,10 +168,9 @@ Ftp::Response Ftp::download(const std::filesystem::path& remoteFile, const std::
         }
         const std::string_view bytes = mode == TransferMode::Ascii ? decoder.convert(buffer.data(), received)
                                                                    : std::string_view(buffer.data(), received);
-        if (!file.write(bytes))
+        if (!file.write(bytes.data(), bytes.size()))
         {
-            failure = Response(Response::InvalidFile,
-                               " Cannot write " + detail::quoted(file.path()) + ": " + std::strerror(file.error()));
+            failure = cannotSave();
             break;
         }
         pace.add(received);
@@ -168,9 +178,12 @@ Ftp::Response Ftp::download(const std::filesystem::path& remoteFile, const std::
             failure = Response(Response::ConnectionClosed, pace.failure());
     }
     data.disconnect();
-    if (!failure && mode == TransferMode::Ascii && !file.write(decoder.finish()))
-        failure = Response(Response::InvalidFile,
-                           " Cannot write " + detail::quoted(file.path()) + ": " + std::strerror(file.error()));
+    if (!failure && mode == TransferMode::Ascii)
+    {
+        const std::string_view rest = decoder.finish();
+        if (!file.write(rest.data(), rest.size()))
+            failure = cannotSave();
+    }
     if (failure)
         return finishTransfer(*failure);
 
@@ -181,8 +194,7 @@ Ftp::Response Ftp::download(const std::filesystem::path& remoteFile, const std::
         return Response(Response::ConnectionClosed, " The transfer ended after " + std::to_string(receivedTotal) +
                                                         " of " + std::to_string(*expectedSize) + " bytes");
     if (!file.commit())
-        return Response(Response::InvalidFile,
-                        " Cannot store " + detail::quoted(localPath / filename) + ": " + std::strerror(file.error()));
+        return cannotSave();
     return response;
 }
 

@@ -19,6 +19,34 @@ namespace
 // The first piece of a packet's payload is received into this much room, each further one into as
 // much as has arrived so far.
 constexpr std::size_t MinimumReceiveStep = 64 * 1024;
+
+// Sends until all of `size` bytes went (0), or returns the errno that stopped it (EAGAIN when the
+// socket would block); `sent` counts what went, from its value on entry.
+int sendAll(int handle, const void* data, std::size_t size, std::size_t& sent, int flags)
+{
+    const auto* bytes = static_cast<const char*>(data);
+    while (sent < size)
+    {
+        const ssize_t result = ::send(handle, bytes + sent, size - sent, flags);
+        if (result >= 0)
+            sent += static_cast<std::size_t>(result);
+        else if (errno != EINTR)
+            return errno;
+    }
+    return 0;
+}
+
+// The packet as it goes on the wire: its size, four bytes big-endian, then its bytes.
+void frame(const Packet& packet, std::vector<std::byte>& bytes)
+{
+    const std::size_t size = packet.getDataSize();
+    bytes.resize(4 + size);
+    const auto length = static_cast<std::uint32_t>(size);
+    for (std::size_t i = 0; i < 4; ++i)
+        bytes[i] = static_cast<std::byte>(length >> (24 - 8 * i));
+    if (size > 0)
+        std::memcpy(bytes.data() + 4, packet.getData(), size);
+}
 } // namespace
 
 TcpSocket::TcpSocket() : Socket(Type::Tcp)
@@ -123,26 +151,15 @@ Socket::Status TcpSocket::send(const void* data, std::size_t size, std::size_t& 
         detail::reportError("cannot send: the TCP socket is not connected");
         return Status::Error;
     }
-    const auto* bytes = static_cast<const char*>(data);
-    while (sent < size)
-    {
-        const ssize_t result = ::send(getNativeHandle(), bytes + sent, size - sent, MSG_NOSIGNAL);
-        if (result >= 0)
-        {
-            sent += static_cast<std::size_t>(result);
-            continue;
-        }
-        const int error = errno;
-        if (error == EINTR)
-            continue;
-        Status status = detail::statusFromErrno(error);
-        if (status == Status::NotReady && sent > 0)
-            status = Status::Partial;
-        if (status == Status::Error)
-            detail::reportError("cannot send to the TCP peer", error);
-        return status;
-    }
-    return Status::Done;
+    const int error = sendAll(getNativeHandle(), data, size, sent, MSG_NOSIGNAL);
+    if (error == 0)
+        return Status::Done;
+    Status status = detail::statusFromErrno(error);
+    if (status == Status::NotReady && sent > 0)
+        status = Status::Partial;
+    if (status == Status::Error)
+        detail::reportError("cannot send to the TCP peer", error);
+    return status;
 }
 
 Socket::Status TcpSocket::receive(void* data, std::size_t size, std::size_t& received)
@@ -187,14 +204,7 @@ Socket::Status TcpSocket::send(Packet& packet)
                                 std::to_string(MaxPacketSize));
             return Status::Error;
         }
-        m_pendingSend.resize(4 + size);
-        const auto length = static_cast<std::uint32_t>(size);
-        m_pendingSend[0] = static_cast<std::byte>(length >> 24);
-        m_pendingSend[1] = static_cast<std::byte>(length >> 16);
-        m_pendingSend[2] = static_cast<std::byte>(length >> 8);
-        m_pendingSend[3] = static_cast<std::byte>(length);
-        if (size > 0)
-            std::memcpy(m_pendingSend.data() + 4, packet.getData(), size);
+        frame(packet, m_pendingSend);
         m_pendingSendOffset = 0;
     }
 
@@ -221,30 +231,19 @@ Socket::Status TcpSocket::send(Packet& packet, Time timeout)
     if (size > MaxPacketSize)
         return send(packet); // refused there, with its own line
 
-    std::vector<std::byte> frame(4 + size);
-    const auto length = static_cast<std::uint32_t>(size);
-    for (int i = 0; i < 4; ++i)
-        frame[static_cast<std::size_t>(i)] = static_cast<std::byte>(length >> (24 - 8 * i));
-    if (size > 0)
-        std::memcpy(frame.data() + 4, packet.getData(), size);
+    std::vector<std::byte> bytes;
+    frame(packet, bytes);
 
     // The socket stays blocking for every other call: each write here is a non-blocking one, made
     // once poll says there is room, until the deadline.
     using Clock = std::chrono::steady_clock;
     const auto deadline = Clock::now() + std::chrono::microseconds(timeout.asMicroseconds());
     std::size_t sent = 0;
-    while (sent < frame.size())
+    for (;;)
     {
-        const ssize_t result = ::send(getNativeHandle(), frame.data() + sent, frame.size() - sent,
-                                      MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (result >= 0)
-        {
-            sent += static_cast<std::size_t>(result);
-            continue;
-        }
-        const int error = errno;
-        if (error == EINTR)
-            continue;
+        const int error = sendAll(getNativeHandle(), bytes.data(), bytes.size(), sent, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (error == 0)
+            return Status::Done;
         if (error != EAGAIN && error != EWOULDBLOCK)
         {
             const Status status = detail::statusFromErrno(error);
@@ -271,7 +270,6 @@ Socket::Status TcpSocket::send(Packet& packet, Time timeout)
             return Status::Error;
         }
     }
-    return Status::Done;
 }
 
 Socket::Status TcpSocket::receive(Packet& packet)

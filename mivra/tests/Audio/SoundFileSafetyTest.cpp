@@ -26,11 +26,6 @@ using testing::StartsWith;
 
 namespace
 {
-std::string readAll(const std::filesystem::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // A FLAC stream of silence in frames of the largest size, each channel a constant subframe: a few
 // bytes per 65535 frames, however many channels. `claimedFrames` goes into the stream's header
@@ -193,35 +188,17 @@ TEST(SoundFileSafety, SavingOntoAFullDiskKeepsTheOldFile)
     const mivra::SoundBuffer large = someSound(44100);
     const mivra::test::FullDiskResult result =
         mivra::test::onSmallDisk(mivra::test::scratchDirectory() / "disk", [&](const std::filesystem::path& disk) {
-            std::string problems;
-            for (const char* name : {"sound.wav", "sound.flac", "sound.ogg", "sound.mp3"})
-            {
-                const auto file = disk / name;
-                if (!small.saveToFile(file))
-                    return std::string(name) + ": the first save failed";
-                const std::string before = readAll(file);
-                mivra::test::fillDisk(disk);
-                {
-                    mivra::test::DiagnosticCapture diagnostics;
-                    if (large.saveToFile(file))
-                        problems += std::string(name) + ": a save onto a full disk reported success; ";
-                    const std::vector<std::string> lines = diagnostics.take();
-                    if (lines.size() != 1 ||
-                        lines[0].rfind("mivra: cannot save the sound: " + file.string() + ": ", 0) != 0)
-                        problems += std::string(name) + ": diagnostics " + (lines.empty() ? "none" : lines[0]) + "; ";
-                }
-                if (readAll(file) != before)
-                    problems += std::string(name) + ": the old file changed; ";
-                std::filesystem::remove(disk / "filler");
-                for (const auto& entry : std::filesystem::directory_iterator(disk))
-                    if (entry.path() != file)
-                        problems += "left behind: " + entry.path().string() + "; ";
-                mivra::SoundBuffer loaded;
-                if (!large.saveToFile(file) || !loaded.loadFromFile(file) || loaded.getSampleCount() < 80000)
-                    problems += std::string(name) + ": the save with room did not replace the file; ";
-                std::filesystem::remove(file);
-            }
-            return problems;
+            return mivra::test::checkSavesOnFullDisk(
+                disk, {{"sound.wav", "sound.flac", "sound.ogg", "sound.mp3"},
+                       [&](const std::filesystem::path& file) { return small.saveToFile(file); },
+                       [&](const std::filesystem::path& file) { return large.saveToFile(file); },
+                       [](const std::filesystem::path& file, const std::string& line) {
+                           return line.rfind("mivra: cannot save the sound: " + file.string() + ": ", 0) == 0;
+                       },
+                       [](const std::filesystem::path& file, const std::string&) {
+                           mivra::SoundBuffer loaded;
+                           return loaded.loadFromFile(file) && loaded.getSampleCount() >= 80000;
+                       }});
         });
     if (!result.skipped.empty())
         GTEST_SKIP() << "needs root for a small tmpfs: " << result.skipped;

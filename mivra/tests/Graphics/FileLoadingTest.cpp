@@ -6,6 +6,7 @@
 #include <mivra/System/Exception.hpp>
 
 #include "../Support/DiagnosticCapture.hpp"
+#include "RenderTestSupport.hpp"
 #include "../Support/FullDisk.hpp"
 #include "../Support/TempDir.hpp"
 
@@ -27,18 +28,6 @@ using ::testing::HasSubstr;
 
 namespace
 {
-std::filesystem::path fontPath()
-{
-    const char* path = std::getenv("MIVRA_TEST_FONT");
-    return path ? path : "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
-}
-
-std::string readAll(const std::filesystem::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 class GraphicsFileTest : public ::testing::Test
 {
 protected:
@@ -78,7 +67,7 @@ TEST_F(GraphicsFileTest, LoadersRefuseWhatIsNotARegularFileAndFilesTooLarge)
 {
     Image image({2, 3}, Color::Red);
     Font font;
-    ASSERT_TRUE(font.openFromFile(fontPath()));
+    ASSERT_TRUE(font.openFromFile(test::fontPath()));
     Shader shader;
     const std::vector<Loader> loaders = {
         {"mivra: cannot load the image: ", std::uintmax_t{1} << 30,
@@ -134,34 +123,17 @@ TEST_F(GraphicsFileTest, SavingOntoAFullDiskKeepsTheOldFile)
     const Image small({2, 2}, Color::Green);
 
     const test::FullDiskResult result = test::onSmallDisk(dir / "disk", [&](const std::filesystem::path& disk) {
-        std::string problems;
-        for (const char* name : {"picture.png", "picture.bmp", "picture.tga", "picture.jpg"})
-        {
-            const auto file = disk / name;
-            if (!small.saveToFile(file))
-                return std::string("the first save failed");
-            const std::string before = readAll(file);
-            test::fillDisk(disk);
-            {
-                test::DiagnosticCapture diagnostics;
-                if (noise.saveToFile(file))
-                    problems += std::string(name) + ": a save onto a full disk reported success; ";
-                const std::vector<std::string> lines = diagnostics.take();
-                if (lines.size() != 1 || lines[0] != "mivra: cannot save the image: " + file.string() +
-                                                         ": cannot write the file: no space left on the device")
-                    problems += std::string(name) + ": diagnostics " + (lines.empty() ? "none" : lines[0]) + "; ";
-            }
-            if (readAll(file) != before)
-                problems += std::string(name) + ": the old file changed; ";
-            std::filesystem::remove(disk / "filler");
-            for (const auto& entry : std::filesystem::directory_iterator(disk))
-                if (entry.path() != file)
-                    problems += "left behind: " + entry.path().string() + "; ";
-            if (!noise.saveToFile(file) || readAll(file) == before)
-                problems += std::string(name) + ": the save with room did not replace the file; ";
-            std::filesystem::remove(file);
-        }
-        return problems;
+        return test::checkSavesOnFullDisk(
+            disk, {{"picture.png", "picture.bmp", "picture.tga", "picture.jpg"},
+                   [&](const std::filesystem::path& file) { return small.saveToFile(file); },
+                   [&](const std::filesystem::path& file) { return noise.saveToFile(file); },
+                   [](const std::filesystem::path& file, const std::string& line) {
+                       return line == "mivra: cannot save the image: " + file.string() +
+                                          ": cannot write the file: no space left on the device";
+                   },
+                   [](const std::filesystem::path& file, const std::string& before) {
+                       return test::contentsOf(file) != before;
+                   }});
     });
     if (!result.skipped.empty())
         GTEST_SKIP() << "needs root for a small tmpfs: " << result.skipped;

@@ -4,8 +4,10 @@
 #include <mivra/System/Exception.hpp>
 
 #include "../Support/DiagnosticCapture.hpp"
+#include "../Support/LoadFailure.hpp"
 #include "../Support/TempDir.hpp"
 #include "AllocationCounter.hpp"
+#include "RenderTestSupport.hpp"
 
 #include <cstdlib>
 #include <filesystem>
@@ -19,20 +21,15 @@
 #include <gtest/gtest.h>
 
 using namespace mivra;
+using ::testing::AllOf;
 using ::testing::HasSubstr;
 
 namespace
 {
-std::filesystem::path fontPath()
-{
-    const char* path = std::getenv("MIVRA_TEST_FONT");
-    return path ? path : "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
-}
-
 class FontTextTest : public ::testing::Test
 {
 protected:
-    Font font{fontPath()};
+    Font font{test::fontPath()};
 };
 } // namespace
 
@@ -41,29 +38,11 @@ TEST(FontLoadTest, FailuresThrowWithTheFileAndReason)
     const mivra::test::TempDir scratch;
     const std::filesystem::path& dir = scratch.path();
     const auto missing = dir / "missing.ttf";
-    try
-    {
-        Font font(missing);
-        FAIL() << "a missing font loaded";
-    }
-    catch (const Exception& e)
-    {
-        EXPECT_THAT(e.what(), HasSubstr(missing.string()));
-        EXPECT_THAT(e.what(), HasSubstr("no such file"));
-    }
+    EXPECT_THAT(test::loadFailure<Font>(missing), AllOf(HasSubstr(missing.string()), HasSubstr("no such file")));
 
     const auto corrupt = dir / "corrupt.ttf";
     std::ofstream(corrupt) << "this is not a font, only some text pretending to be one";
-    try
-    {
-        Font font(corrupt);
-        FAIL() << "a corrupt font loaded";
-    }
-    catch (const Exception& e)
-    {
-        EXPECT_THAT(e.what(), HasSubstr(corrupt.string()));
-        EXPECT_THAT(e.what(), HasSubstr("not a font"));
-    }
+    EXPECT_THAT(test::loadFailure<Font>(corrupt), AllOf(HasSubstr(corrupt.string()), HasSubstr("not a font")));
 
     EXPECT_THROW(Font{dir}, Exception);
 
@@ -73,7 +52,7 @@ TEST(FontLoadTest, FailuresThrowWithTheFileAndReason)
     EXPECT_FALSE(font.isLoaded());
     EXPECT_EQ(diagnostics.take(), std::vector<std::string>{"mivra: cannot load the font: " + corrupt.string() +
                                                            ": not a font file FreeType can read"});
-    EXPECT_TRUE(font.openFromFile(fontPath()));
+    EXPECT_TRUE(font.openFromFile(test::fontPath()));
     EXPECT_EQ(font.getInfo().family, "DejaVu Sans");
 }
 
@@ -81,11 +60,11 @@ TEST(FontLoadTest, OpensFromBytesThatMayGoAwayAfterwards)
 {
     std::vector<char> bytes;
     {
-        std::ifstream in(fontPath(), std::ios::binary);
+        std::ifstream in(test::fontPath(), std::ios::binary);
         bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
     ASSERT_GT(bytes.size(), 1000u);
-    const Font fromFile(fontPath());
+    const Font fromFile(test::fontPath());
     Font font;
     ASSERT_TRUE(font.openFromMemory(bytes.data(), bytes.size()));
     // The caller's bytes are gone before any glyph is rendered.

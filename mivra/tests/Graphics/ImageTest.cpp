@@ -3,6 +3,7 @@
 #include <mivra/System/Exception.hpp>
 
 #include "../Support/DiagnosticCapture.hpp"
+#include "../Support/LoadFailure.hpp"
 #include "../Support/TempDir.hpp"
 
 #include <algorithm>
@@ -79,27 +80,11 @@ TEST_F(ImageTest, FlipsAndEmptyImages)
 TEST_F(ImageTest, FailingLoadsAndSavesNameTheFile)
 {
     const auto missing = dir / "missing.png";
-    try
-    {
-        Image image(missing);
-        FAIL() << "a missing image loaded";
-    }
-    catch (const Exception& e)
-    {
-        EXPECT_THAT(e.what(), HasSubstr(missing.string()));
-    }
+    EXPECT_THAT(test::loadFailure<Image>(missing), HasSubstr(missing.string()));
 
     const auto corrupt = dir / "corrupt.png";
     std::ofstream(corrupt) << "\x89PNG but then nothing that makes an image";
-    try
-    {
-        Image image(corrupt);
-        FAIL() << "a corrupt image loaded";
-    }
-    catch (const Exception& e)
-    {
-        EXPECT_THAT(e.what(), HasSubstr(corrupt.string()));
-    }
+    EXPECT_THAT(test::loadFailure<Image>(corrupt), HasSubstr(corrupt.string()));
 
     mivra::test::DiagnosticCapture diagnostics;
     Image image({1, 1}, Color::White);

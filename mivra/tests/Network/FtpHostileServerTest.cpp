@@ -19,39 +19,21 @@
 
 namespace
 {
-namespace fs = std::filesystem;
-using mivra::Ftp;
-using mivra::IpAddress;
+using namespace mivra::test::ftp;
 using mivra::TcpListener;
 using mivra::TcpSocket;
-using Status = Ftp::Response::Status;
-using SocketStatus = mivra::Socket::Status;
-using mivra::test::greetingServer;
-using mivra::test::ScriptedServer;
-using mivra::test::Session;
 
 const mivra::Time clientTimeout = mivra::seconds(2);
-
-std::size_t entriesIn(const fs::path& directory)
-{
-    return static_cast<std::size_t>(std::distance(fs::directory_iterator(directory), fs::directory_iterator()));
-}
 
 class FtpHostileServerTest : public ::testing::Test
 {
 protected:
-    static void connectAndLogin(Ftp& ftp, unsigned short port)
-    {
-        ASSERT_EQ(ftp.connect(IpAddress::LocalHost, port, clientTimeout).getStatus(), Status::ServiceReady);
-        ASSERT_EQ(ftp.login("user", "secret").getStatus(), Status::LoggedIn);
-    }
-
     // Logs in, downloads "file.bin", and expects the download to fail as given with nothing left
     // in the local directory.
     void expectFailedDownload(Ftp& ftp, unsigned short port, Status expected,
                               Ftp::TransferMode mode = Ftp::TransferMode::Binary)
     {
-        connectAndLogin(ftp, port);
+        connectAndLogin(ftp, port, clientTimeout);
         EXPECT_EQ(ftp.download("file.bin", local.path(), mode).getStatus(), expected);
         EXPECT_EQ(entriesIn(local.path()), 0u);
     }
@@ -63,7 +45,7 @@ protected:
         const fs::path file = local.path() / "big.bin";
         mivra::test::writePatternFile(file, 64 * 1024 * 1024);
         Ftp ftp;
-        connectAndLogin(ftp, port);
+        connectAndLogin(ftp, port, clientTimeout);
         EXPECT_EQ(ftp.upload(file, "").getStatus(), expected);
     }
 
@@ -206,7 +188,7 @@ TEST_F(FtpHostileServerTest, BogusPassiveReplies)
             s.say("200 Still here.\r\n");
     });
     Ftp ftp;
-    connectAndLogin(ftp, server.port());
+    connectAndLogin(ftp, server.port(), clientTimeout);
     for (int i = 0; i < 3; ++i)
     {
         const Ftp::ListingResponse listing = ftp.getDirectoryListing();
@@ -238,10 +220,7 @@ TEST_F(FtpHostileServerTest, PassivePortNobodyListensOn)
 // Serves one listing through whatever address the PASV reply names.
 void serveListing(Session& s, const std::string& passiveAddress)
 {
-    if (s.nextCommand() != "PASV")
-        return;
-    s.say("227 Entering Passive Mode " + s.openPassive(passiveAddress) + ".\r\n");
-    if (!s.acceptData() || s.nextCommand() != "NLST")
+    if (!s.openTransfer("NLST", passiveAddress))
         return;
     s.say("150 Here it comes.\r\n");
     s.data.send("one\r\ntwo\r\n", 10);
@@ -258,7 +237,7 @@ TEST_F(FtpHostileServerTest, PassiveAddressBehindNat)
     {
         ScriptedServer server = greetingServer([address](Session& s) { serveListing(s, address); });
         Ftp ftp;
-        connectAndLogin(ftp, server.port());
+        connectAndLogin(ftp, server.port(), clientTimeout);
         const Ftp::ListingResponse listing = ftp.getDirectoryListing();
         EXPECT_EQ(listing.getStatus(), Status::ClosingDataConnection) << address;
         EXPECT_EQ(mivra::test::names(listing.getListing()), (std::vector<std::string>{"one", "two"})) << address;
@@ -284,7 +263,7 @@ TEST_F(FtpHostileServerTest, ExtendedPassiveWhenPassiveIsRefused)
         s.drain();
     });
     Ftp ftp;
-    connectAndLogin(ftp, server.port());
+    connectAndLogin(ftp, server.port(), clientTimeout);
     const Ftp::ListingResponse listing = ftp.getDirectoryListing();
     EXPECT_TRUE(listing.isOk()) << listing.getStatus() << listing.getMessage();
     EXPECT_EQ(mivra::test::names(listing.getListing()), std::vector<std::string>{"only"});
@@ -296,10 +275,7 @@ bool startDownload(Session& s, const std::string& sizeReply)
     if (s.nextCommand().rfind("SIZE", 0) != 0)
         return false;
     s.say(sizeReply);
-    if (s.nextCommand() != "PASV")
-        return false;
-    s.say("227 Entering Passive Mode " + s.openPassive() + ".\r\n");
-    if (!s.acceptData() || s.nextCommand() != "RETR file.bin")
+    if (!s.openTransfer("RETR file.bin"))
         return false;
     s.say("150 Opening data connection.\r\n");
     const std::string part(500, 'd');
@@ -319,6 +295,31 @@ TEST_F(FtpHostileServerTest, DataConnectionClosedMidTransferDespiteSuccessReply)
     Ftp ftp;
     expectFailedDownload(ftp, server.port(), Status::ConnectionClosed);
     EXPECT_EQ(ftp.keepAlive().getStatus(), Status::Ok);
+}
+
+// A download is saved as every file the library saves: beside its target, then renamed over it. A
+// symbolic link keeps pointing where it did, and the file it names gets the download.
+TEST_F(FtpHostileServerTest, DownloadOntoALinkReplacesTheFileItNames)
+{
+    ScriptedServer server = greetingServer([](Session& s) {
+        if (!startDownload(s, "213 1000\r\n"))
+            return;
+        const std::string rest(500, 'd');
+        s.data.send(rest.data(), rest.size());
+        s.data.disconnect();
+        s.say("226 Transfer complete.\r\n");
+        s.drain();
+    });
+    const fs::path real = local.path() / "real.bin";
+    std::ofstream(real) << "old";
+    fs::create_symlink(real, local.path() / "file.bin");
+    Ftp ftp;
+    connectAndLogin(ftp, server.port(), clientTimeout);
+    const Ftp::Response response = ftp.download("file.bin", local.path());
+    EXPECT_TRUE(response.isOk()) << response.getMessage();
+    EXPECT_TRUE(fs::is_symlink(local.path() / "file.bin"));
+    EXPECT_EQ(fs::file_size(real), 1000u);
+    EXPECT_EQ(entriesIn(local.path()), 2u);
 }
 
 TEST_F(FtpHostileServerTest, SizeDependsOnTheTransferType)
@@ -361,7 +362,7 @@ TEST_F(FtpHostileServerTest, SizeDependsOnTheTransferType)
         }
     });
     Ftp ftp;
-    connectAndLogin(ftp, server.port());
+    connectAndLogin(ftp, server.port(), clientTimeout);
     ASSERT_EQ(mivra::test::names(ftp.getDirectoryListing().getListing()), std::vector<std::string>{"file.bin"});
     const Ftp::Response response = ftp.download("file.bin", local.path());
     EXPECT_EQ(response.getStatus(), Status::ClosingDataConnection) << response.getMessage();
@@ -403,7 +404,7 @@ TEST_F(FtpHostileServerTest, ControlConnectionClosedMidCommand)
         s.control.disconnect();
     });
     Ftp ftp;
-    connectAndLogin(ftp, server.port());
+    connectAndLogin(ftp, server.port(), clientTimeout);
     EXPECT_EQ(ftp.deleteFile("x").getStatus(), Status::ConnectionClosed);
 }
 

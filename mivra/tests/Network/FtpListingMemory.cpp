@@ -8,9 +8,11 @@
 #include <mivra/Network/TcpSocket.hpp>
 
 #include "ProcessMemory.hpp"
+#include "ScriptedFtpServer.hpp"
 
 #include <poll.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -30,70 +32,38 @@ bool accepted(TcpListener& listener, TcpSocket& socket)
     return ::poll(&entry, 1, 10000) > 0 && listener.accept(socket) == Socket::Status::Done;
 }
 
-// The next command line from the client; empty once it has gone.
-std::string readLine(TcpSocket& control, std::string& pending)
-{
-    for (std::size_t end = pending.find("\r\n");; end = pending.find("\r\n"))
-    {
-        if (end != std::string::npos)
-        {
-            std::string line = pending.substr(0, end);
-            pending.erase(0, end + 2);
-            return line;
-        }
-        char buffer[1024];
-        std::size_t received = 0;
-        if (control.receive(buffer, sizeof(buffer), received) != Socket::Status::Done)
-            return {};
-        pending.append(buffer, received);
-    }
-}
-
-void say(TcpSocket& control, const std::string& text)
-{
-    control.send(text.data(), text.size());
-}
-
 // Answers the client's commands until it leaves, serving the listing for NLST.
 void serve(TcpListener& listener)
 {
-    TcpSocket control;
-    if (!accepted(listener, control))
+    mivra::test::Session s;
+    if (!accepted(listener, s.control))
         return;
-    say(control, "220 Ready.\r\n");
-    std::string pending;
-    TcpListener dataListener;
-    for (std::string line = readLine(control, pending); !line.empty(); line = readLine(control, pending))
+    s.say("220 Ready.\r\n");
+    for (std::string line = s.readLine(); !line.empty(); line = s.readLine())
     {
         if (line == "PASV")
-        {
-            dataListener.listen(Socket::AnyPort, mivra::IpAddress::LocalHost);
-            const unsigned short port = dataListener.getLocalPort();
-            say(control, "227 Entering Passive Mode (127,0,0,1," + std::to_string(port / 256) + "," +
-                             std::to_string(port % 256) + ").\r\n");
-        }
+            s.say("227 Entering Passive Mode " + s.openPassive() + ".\r\n");
         else if (line.rfind("NLST", 0) == 0)
         {
-            TcpSocket data;
-            if (!accepted(dataListener, data))
+            if (!s.acceptData())
                 return;
-            say(control, "150 Here it comes.\r\n");
+            s.say("150 Here it comes.\r\n");
             std::string block;
             while (block.size() < 64 * 1024)
                 block += "a\r\n";
             for (std::size_t sent = 0; sent < listingSize; sent += block.size())
-                if (data.send(block.data(), std::min(block.size(), listingSize - sent)) != Socket::Status::Done)
+                if (s.data.send(block.data(), std::min(block.size(), listingSize - sent)) != Socket::Status::Done)
                     break;
-            data.disconnect();
-            say(control, "226 Done.\r\n");
+            s.data.disconnect();
+            s.say("226 Done.\r\n");
         }
         else if (line == "QUIT")
         {
-            say(control, "221 Bye.\r\n");
+            s.say("221 Bye.\r\n");
             return;
         }
         else
-            say(control, "200 Fine.\r\n");
+            s.say("200 Fine.\r\n");
     }
 }
 } // namespace

@@ -14,22 +14,9 @@
 
 namespace
 {
-namespace fs = std::filesystem;
-using mivra::Ftp;
-using mivra::IpAddress;
-using Status = Ftp::Response::Status;
-using SocketStatus = mivra::Socket::Status;
-using mivra::test::greetingServer;
-using mivra::test::ScriptedServer;
-using mivra::test::Session;
+using namespace mivra::test::ftp;
 
 const mivra::Time clientTimeout = mivra::seconds(5);
-
-void connectAndLogin(Ftp& ftp, unsigned short port)
-{
-    ASSERT_EQ(ftp.connect(IpAddress::LocalHost, port, clientTimeout).getStatus(), Status::ServiceReady);
-    ASSERT_EQ(ftp.login("user", "secret").getStatus(), Status::LoggedIn);
-}
 
 // Sends size bytes made of text repeated, from one small block; how much went out before the
 // client stopped taking it.
@@ -54,10 +41,7 @@ TEST(FtpOversizedDataTest, HugeListingCostsAtMostTwiceItsSize)
     // 63 MiB of one-letter names: a string per name would cost ten times the listing.
     const std::size_t size = 63 * 1024 * 1024 / 3 * 3;
     ScriptedServer server = greetingServer([size](Session& s) {
-        if (s.nextCommand() != "PASV")
-            return;
-        s.say("227 Entering Passive Mode " + s.openPassive() + ".\r\n");
-        if (!s.acceptData() || s.nextCommand() != "NLST")
+        if (!s.openTransfer("NLST"))
             return;
         s.say("150 Here it comes.\r\n");
         sendRepeated(s.data, "a\r\n", size);
@@ -66,7 +50,7 @@ TEST(FtpOversizedDataTest, HugeListingCostsAtMostTwiceItsSize)
         s.drain();
     });
     Ftp ftp;
-    connectAndLogin(ftp, server.port());
+    connectAndLogin(ftp, server.port(), clientTimeout);
 
     // A sanitizer's shadow memory makes resident sizes meaningless there: the plain build checks
     // the bound. Where the kernel refuses the peak reset, the bound is unchecked and said so.
@@ -97,10 +81,7 @@ TEST(FtpOversizedDataTest, DownloadLongerThanAnnouncedStopsAtOnce)
         if (s.nextCommand() != "SIZE file.bin")
             return;
         s.say("213 1000\r\n");
-        if (s.nextCommand() != "PASV")
-            return;
-        s.say("227 Entering Passive Mode " + s.openPassive() + ".\r\n");
-        if (!s.acceptData() || s.nextCommand() != "RETR file.bin")
+        if (!s.openTransfer("RETR file.bin"))
             return;
         s.say("150 Sending.\r\n");
         sent = sendRepeated(s.data, "0123456789abcdef", sizeSent);
@@ -109,7 +90,7 @@ TEST(FtpOversizedDataTest, DownloadLongerThanAnnouncedStopsAtOnce)
         s.drain();
     });
     Ftp ftp;
-    connectAndLogin(ftp, server.port());
+    connectAndLogin(ftp, server.port(), clientTimeout);
     const Ftp::Response response = ftp.download("file.bin", local.path());
     EXPECT_FALSE(response.isOk()) << response.getStatus() << response.getMessage();
     EXPECT_TRUE(fs::is_empty(local.path()));

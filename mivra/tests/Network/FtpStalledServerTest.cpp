@@ -27,14 +27,7 @@
 
 namespace
 {
-namespace fs = std::filesystem;
-using mivra::Ftp;
-using mivra::IpAddress;
-using Status = Ftp::Response::Status;
-using SocketStatus = mivra::Socket::Status;
-using mivra::test::greetingServer;
-using mivra::test::ScriptedServer;
-using mivra::test::Session;
+using namespace mivra::test::ftp;
 using Clock = std::chrono::steady_clock;
 
 const mivra::Time clientTimeout = mivra::seconds(2);
@@ -42,17 +35,6 @@ const mivra::Time clientTimeout = mivra::seconds(2);
 constexpr auto bounded = std::chrono::seconds(6);
 // How long a scripted server keeps a client held before it gives up by itself.
 constexpr auto patience = std::chrono::seconds(15);
-
-std::size_t entriesIn(const fs::path& directory)
-{
-    return static_cast<std::size_t>(std::distance(fs::directory_iterator(directory), fs::directory_iterator()));
-}
-
-void connectAndLogin(Ftp& ftp, unsigned short port)
-{
-    ASSERT_EQ(ftp.connect(IpAddress::LocalHost, port, clientTimeout).getStatus(), Status::ServiceReady);
-    ASSERT_EQ(ftp.login("user", "secret").getStatus(), Status::LoggedIn);
-}
 
 // Sends text one byte every interval until the client hangs up or the server's patience ends.
 void trickle(mivra::TcpSocket& socket, const std::string& text, std::chrono::milliseconds interval)
@@ -81,7 +63,7 @@ TEST(FtpStalledServerTest, TrickledReplyFailsAtTheDeadline)
         trickle(s.control, "200 Fine", std::chrono::milliseconds(200));
     });
     Ftp other;
-    connectAndLogin(other, reply.port());
+    connectAndLogin(other, reply.port(), clientTimeout);
     start = Clock::now();
     EXPECT_EQ(other.keepAlive().getStatus(), Status::ConnectionClosed);
     EXPECT_LT(Clock::now() - start, bounded);
@@ -120,10 +102,7 @@ TEST(FtpStalledServerTest, PreliminaryReplyAfterATransferIsNotItsEnd)
     for (const int extra : {1, 50})
     {
         ScriptedServer server = greetingServer([extra](Session& s) {
-            if (s.nextCommand() != "PASV")
-                return;
-            s.say("227 Entering Passive Mode " + s.openPassive() + ".\r\n");
-            if (!s.acceptData() || s.nextCommand() != "NLST")
+            if (!s.openTransfer("NLST"))
                 return;
             s.say("150 Here it comes.\r\n");
             s.data.send("name\r\n", 6);
@@ -134,7 +113,7 @@ TEST(FtpStalledServerTest, PreliminaryReplyAfterATransferIsNotItsEnd)
             s.drain();
         });
         Ftp ftp;
-        connectAndLogin(ftp, server.port());
+        connectAndLogin(ftp, server.port(), clientTimeout);
         const Ftp::ListingResponse listing = ftp.getDirectoryListing();
         if (extra == 1)
         {
@@ -205,10 +184,7 @@ ScriptedServer downloadServer(std::size_t size, std::function<void(Session&)> se
         if (s.nextCommand() != "SIZE file.bin")
             return;
         s.say("213 " + std::to_string(size) + "\r\n");
-        if (s.nextCommand() != "PASV")
-            return;
-        s.say("227 Entering Passive Mode " + s.openPassive() + ".\r\n");
-        if (!s.acceptData() || s.nextCommand() != "RETR file.bin")
+        if (!s.openTransfer("RETR file.bin"))
             return;
         s.say("150 Sending.\r\n");
         send(s);
@@ -239,7 +215,7 @@ TEST(FtpStalledServerTest, TransferBelowTheFloorRateEnds)
     ScriptedServer server =
         downloadServer(size, [size](Session& s) { sendPaced(s, size, 10, std::chrono::milliseconds(200)); });
     Ftp ftp;
-    connectAndLogin(ftp, server.port());
+    connectAndLogin(ftp, server.port(), clientTimeout);
     const auto start = Clock::now();
     const Ftp::Response response = ftp.download("file.bin", local.path());
     EXPECT_EQ(response.getStatus(), Status::ConnectionClosed) << response.getMessage();
@@ -255,7 +231,7 @@ TEST(FtpStalledServerTest, SlowButMovingTransferGoesOn)
     ScriptedServer server =
         downloadServer(size, [size](Session& s) { sendPaced(s, size, 4096, std::chrono::milliseconds(250)); });
     Ftp ftp;
-    connectAndLogin(ftp, server.port());
+    connectAndLogin(ftp, server.port(), clientTimeout);
     const Ftp::Response response = ftp.download("file.bin", local.path());
     EXPECT_EQ(response.getStatus(), Status::ClosingDataConnection) << response.getMessage();
     EXPECT_EQ(fs::file_size(local.path() / "file.bin"), size);

@@ -70,7 +70,8 @@ int main()
     const auto keepBest = [&failed, &rows](int row, double& best, double value) {
         failed = failed || value == 0;
         best = std::max(best, value);
-        rows[row] += " " + std::to_string(static_cast<int>(value));
+        rows[row] += ' ';
+        rows[row] += std::to_string(static_cast<int>(value));
     };
     for (int round = 0; round < rounds; ++round)
     {

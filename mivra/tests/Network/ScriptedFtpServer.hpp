@@ -3,6 +3,7 @@
 // Test support: a scripted FTP server, one control connection played by a function on its own
 // thread, for the ways real servers and networks misbehave.
 
+#include <mivra/Network/Ftp.hpp>
 #include <mivra/Network/IpAddress.hpp>
 #include <mivra/Network/TcpListener.hpp>
 #include <mivra/Network/TcpSocket.hpp>
@@ -11,7 +12,9 @@
 
 #include <poll.h>
 
+#include <filesystem>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <thread>
 
@@ -77,6 +80,16 @@ public:
         return "(" + address + "," + std::to_string(port / 256) + "," + std::to_string(port % 256) + ")";
     }
 
+    // Answers PASV, takes the data connection and reads the next command: whether all of that
+    // happened and the command was `command` ("NLST", "RETR file.bin"). The reply to it is the caller's.
+    bool openTransfer(const std::string& command, const std::string& address = "127,0,0,1")
+    {
+        if (nextCommand() != "PASV")
+            return false;
+        say("227 Entering Passive Mode " + openPassive(address) + ".\r\n");
+        return acceptData() && nextCommand() == command;
+    }
+
     bool acceptData(int timeoutMs = 10000)
     {
         pollfd entry{dataListener.getNativeHandle(), POLLIN, 0};
@@ -130,4 +143,28 @@ inline ScriptedServer greetingServer(std::function<void(Session&)> script, IpAdd
         },
         address);
 }
+
+// What the FTP client's tests against scripted servers share: `using namespace mivra::test::ftp;`.
+namespace ftp
+{
+namespace fs = std::filesystem;
+using mivra::Ftp;
+using mivra::IpAddress;
+using Status = Ftp::Response::Status;
+using SocketStatus = Socket::Status;
+using mivra::test::greetingServer;
+using mivra::test::ScriptedServer;
+using mivra::test::Session;
+
+inline void connectAndLogin(Ftp& ftp, unsigned short port, Time timeout)
+{
+    ASSERT_EQ(ftp.connect(IpAddress::LocalHost, port, timeout).getStatus(), Status::ServiceReady);
+    ASSERT_EQ(ftp.login("user", "secret").getStatus(), Status::LoggedIn);
+}
+
+inline std::size_t entriesIn(const fs::path& directory)
+{
+    return static_cast<std::size_t>(std::distance(fs::directory_iterator(directory), fs::directory_iterator()));
+}
+} // namespace ftp
 } // namespace mivra::test

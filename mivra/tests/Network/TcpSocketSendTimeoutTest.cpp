@@ -2,7 +2,6 @@
 #include "LoopbackConnection.hpp"
 
 #include <mivra/Network/Packet.hpp>
-#include <mivra/Network/TcpListener.hpp>
 #include <mivra/Network/TcpSocket.hpp>
 
 #include <gmock/gmock.h>
@@ -16,10 +15,7 @@
 
 namespace
 {
-using mivra::IpAddress;
 using mivra::Packet;
-using mivra::TcpListener;
-using mivra::TcpSocket;
 using Status = mivra::Socket::Status;
 
 using Connection = mivra::test::LoopbackConnection;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "DiagnosticCapture.hpp"
+
 #include <fcntl.h>
 #include <sched.h>
 #include <sys/mount.h>
@@ -9,6 +11,8 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <functional>
 #include <string>
 #include <vector>
@@ -92,5 +96,59 @@ inline FullDiskResult onSmallDisk(const std::filesystem::path& dir,
     if (report.rfind("R:", 0) != 0)
         return {{}, "the check's process reported nothing"};
     return {{}, report.substr(2)};
+}
+
+// How a saver is checked on a full disk (checkSavesOnFullDisk()).
+struct SaveOnFullDisk
+{
+    // The file names to save to, one per format.
+    std::vector<const char*> names;
+    // Saves something small, then something larger than the room a full disk leaves.
+    std::function<bool(const std::filesystem::path&)> saveSmall;
+    std::function<bool(const std::filesystem::path&)> saveLarge;
+    // Whether the one diagnostic line of the failed save is the right one.
+    std::function<bool(const std::filesystem::path& file, const std::string& line)> rightLine;
+    // Whether the larger save, made with room again, replaced the file (its contents before given).
+    std::function<bool(const std::filesystem::path& file, const std::string& before)> replaced;
+};
+
+inline std::string contentsOf(const std::filesystem::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// For each name: a small save succeeds; with the disk full, the larger save fails, reports one
+// right line and leaves the old file as it was with nothing beside it; with room again, the
+// larger save replaces the file. Returns what went wrong; empty when all held.
+inline std::string checkSavesOnFullDisk(const std::filesystem::path& disk, const SaveOnFullDisk& check)
+{
+    std::string problems;
+    for (const char* name : check.names)
+    {
+        const auto file = disk / name;
+        if (!check.saveSmall(file))
+            return std::string(name) + ": the first save failed";
+        const std::string before = contentsOf(file);
+        fillDisk(disk);
+        {
+            DiagnosticCapture diagnostics;
+            if (check.saveLarge(file))
+                problems += std::string(name) + ": a save onto a full disk reported success; ";
+            const std::vector<std::string> lines = diagnostics.take();
+            if (lines.size() != 1 || !check.rightLine(file, lines[0]))
+                problems += std::string(name) + ": diagnostics " + (lines.empty() ? "none" : lines[0]) + "; ";
+        }
+        if (contentsOf(file) != before)
+            problems += std::string(name) + ": the old file changed; ";
+        std::filesystem::remove(disk / "filler");
+        for (const auto& entry : std::filesystem::directory_iterator(disk))
+            if (entry.path() != file)
+                problems += "left behind: " + entry.path().string() + "; ";
+        if (!check.saveLarge(file) || !check.replaced(file, before))
+            problems += std::string(name) + ": the save with room did not replace the file; ";
+        std::filesystem::remove(file);
+    }
+    return problems;
 }
 } // namespace mivra::test

@@ -22,6 +22,9 @@ using DiagnosticHandler = std::function<void(std::string_view line)>;
 /// Sends every later diagnostic to `handler` (an empty handler silences them) and returns the
 /// handler that was in place, so that it can be put back. The handler may be called from the
 /// library's audio and network threads, one line at a time; it is never called twice at once.
+/// A handler may itself report (its lines reach the current handler once it returns) and may set a
+/// handler, for instance put the previous one back. Called from another thread, this waits for a
+/// running handler to return, so what the old handler uses may go once this returns.
 DiagnosticHandler setDiagnosticHandler(DiagnosticHandler handler);
 
 /// Reports the line "mivra: <what>: <subject>: <why>" to the current handler; an empty subject or

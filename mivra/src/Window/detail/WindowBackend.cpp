@@ -123,8 +123,8 @@ public:
     std::unique_ptr<WindowImpl> createWindow(VideoMode /*mode*/, const String& title, std::uint32_t /*style*/,
                                              State /*state*/, const ContextSettings* /*settings*/) override
     {
-        std::string quoted = "\"";
-        quoted.append(title.toUtf8()).append("\"");
+        std::string quoted(1, '"');
+        quoted += title.toUtf8() + '"';
         reportDiagnostic("cannot open the window", quoted, "no window backend is available");
         return nullptr;
     }
