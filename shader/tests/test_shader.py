@@ -83,16 +83,29 @@ def distinct_colours(shot, box):
     return len({color_at(shot, x, y) for y in range(y0, y1) for x in range(x0, x1)})
 
 
-def wait_scene(name, refs, scene_ok=lambda shot: True):
-    """The first screenshot whose caption reads name and whose scene passes scene_ok."""
-    _, shot = session.eventually(lambda shot: caption_reads(shot, name, refs)[0] and scene_ok(shot), timeout=10)
-    expect_caption(shot, name, refs)
+def wait_scene(name, refs, scene_ok=lambda shot: True, physical=False):
+    """The first screenshot whose caption reads name and whose scene passes scene_ok; with physical,
+    scene_ok sees every pixel of the output's scale (the caption is read at one pixel per logical
+    pixel either way)."""
+    def logical(shot):
+        return mivra_e2e.as_logical(shot, session.scale) if physical else shot
+
+    _, shot = session.eventually(lambda shot: caption_reads(logical(shot), name, refs)[0] and scene_ok(shot),
+                                 timeout=10, physical=physical)
+    expect_caption(logical(shot), name, refs)
     return shot
 
 
+def scale_of(shot):
+    """Pixels of the shot per logical pixel of the 800-pixel-wide window."""
+    return shot.width // 800
+
+
 def disc_ink(shot, centre, radius=14):
-    """How many pixels within radius of centre differ from the gallery's grey background."""
-    cx, cy = centre
+    """How many pixels within radius (logical) of centre differ from the gallery's grey background.
+    The dots are drawn per physical pixel: a shot at one pixel per logical pixel would miss them."""
+    scale = scale_of(shot)
+    cx, cy, radius = centre[0] * scale, centre[1] * scale, radius * scale
     return sum(1 for y in range(cy - radius, cy + radius + 1) for x in range(cx - radius, cx + radius + 1)
                if (x - cx) ** 2 + (y - cy) ** 2 <= radius * radius
                and max(abs(a - b) for a, b in zip(color_at(shot, x, y), GREY)) > 3)
@@ -113,7 +126,7 @@ def storm_clears(at, elsewhere):
 def dot_strength(shot):
     """The mean difference from the background where no storm reaches: the dots' opacity, which
     blinks between 0.25 and 0.75 with a period of about 2.1 s."""
-    patch = shot.convert("RGB").crop(UNSTORMED)
+    patch = shot.convert("RGB").crop(tuple(v * scale_of(shot) for v in UNSTORMED))
     background = Image.new("RGB", patch.size, GREY)
     return sum(ImageStat.Stat(ImageChops.difference(patch, background)).mean)
 
@@ -147,7 +160,7 @@ def check_storm(refs):
 
     for at, elsewhere in (STORM_EYES, STORM_EYES[::-1]):
         move_mouse(*at)
-        shot = wait_scene("Storm + Blink", refs, seen(storm_clears(at, elsewhere)))
+        shot = wait_scene("Storm + Blink", refs, seen(storm_clears(at, elsewhere)), physical=True)
         if not storm_clears(at, elsewhere)(shot):
             mivra_e2e.save_shot(shot, "shader-storm-failed.png")
             fail(f"the storm should clear the dots around the pointer at {at}: {disc_ink(shot, at)} dot pixels "
@@ -157,7 +170,7 @@ def check_storm(refs):
         return max(strengths) >= 1.8 * min(strengths)
 
     if not blinked():
-        wait_scene("Storm + Blink", refs, seen(lambda shot: blinked()))
+        wait_scene("Storm + Blink", refs, seen(lambda shot: blinked()), physical=True)
     if not blinked():
         fail(f"the dots do not blink: their strength over the screenshots was {strengths}")
 
