@@ -134,7 +134,7 @@ def dot_strength(shot):
 def dark_share(shot):
     """The share of the scene (above the caption bar) where the background shows between the
     billboards: pixels with no channel over 100."""
-    scene = shot.convert("RGB").crop((0, 0, 800, 500))
+    scene = shot.convert("RGB").crop(tuple(v * scale_of(shot) for v in (0, 0, 800, 500)))
     dark = [channel.point(lambda v: 255 if v < 100 else 0) for channel in scene.split()]
     both = ImageChops.multiply(ImageChops.multiply(dark[0], dark[1]), dark[2])
     return both.histogram()[255] / (scene.width * scene.height)
@@ -142,8 +142,9 @@ def dark_share(shot):
 
 def turned_half(first, second):
     """The mean colour difference between first and second turned by 180 degrees about the window's
-    centre, over rows 100 to 499 (clear of the caption bar in both)."""
-    box = (0, 100, 800, 500)
+    centre, over rows 100 to 499 (clear of the caption bar in both). In physical pixels: a shot at one
+    pixel per logical pixel would compare each pixel with the neighbour of its turned partner."""
+    box = tuple(v * scale_of(first) for v in (0, 100, 800, 500))
     turned = second.convert("RGB").transpose(Image.Transpose.ROTATE_180)
     return sum(ImageStat.Stat(ImageChops.difference(first.convert("RGB").crop(box), turned.crop(box))).mean)
 
@@ -179,13 +180,13 @@ def check_billboards(refs):
     """The billboards grow as the pointer goes down and the cloud turns with it across: half a turn
     from the left edge to the middle."""
     move_mouse(0, 10)
-    small = wait_scene("Geometry Shader Billboards", refs, lambda shot: dark_share(shot) > 0.05)
+    small = wait_scene("Geometry Shader Billboards", refs, lambda shot: dark_share(shot) > 0.05, physical=True)
     move_mouse(400, 10)
-    turned = wait_scene("Geometry Shader Billboards", refs, lambda shot: turned_half(small, shot) < 10)
+    turned = wait_scene("Geometry Shader Billboards", refs, lambda shot: turned_half(small, shot) < 10, physical=True)
     if turned_half(small, turned) >= 10:
         fail(f"the billboards do not turn half a turn with the pointer: {turned_half(small, turned):.1f} apart")
     move_mouse(400, 500)
-    large = wait_scene("Geometry Shader Billboards", refs, lambda shot: dark_share(shot) < 0.01)
+    large = wait_scene("Geometry Shader Billboards", refs, lambda shot: dark_share(shot) < 0.01, physical=True)
     if not (dark_share(small) > 0.05 and dark_share(large) < 0.01):
         mivra_e2e.save_shot(large, "shader-billboards-failed.png")
         fail(f"the billboards do not grow with the pointer: background in {dark_share(small):.3f} of the scene "
