@@ -272,10 +272,9 @@ TEST_F(RenderTest, GeometryShaderTurnsPointsIntoQuads)
     points.append({{20.f, 20.f}, Color::Yellow});
     target.draw(points, RenderStates(&shader));
     const Image image = snapshot(target);
-    EXPECT_EQ(image.getPixel({15, 15}), Color::Yellow);
-    EXPECT_EQ(image.getPixel({24, 24}), Color::Yellow);
-    EXPECT_EQ(image.getPixel({26, 20}), Color::Black);
-    EXPECT_EQ(image.getPixel({13, 20}), Color::Black);
+    expectPixels(
+        image,
+        {{{15, 15}, Color::Yellow}, {{24, 24}, Color::Yellow}, {{26, 20}, Color::Black}, {{13, 20}, Color::Black}});
 }
 
 TEST_F(RenderTest, ShaderFailuresNameTheFileAndKeepTheOldProgram)

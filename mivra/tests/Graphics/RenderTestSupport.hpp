@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <initializer_list>
 #include <ostream>
 #include <string>
 
@@ -41,6 +42,20 @@ protected:
     {
         target.display();
         return target.getTexture().copyToImage();
+    }
+
+    // A pixel of a picture and the colour it must have.
+    struct PixelCheck
+    {
+        Vector2u at;
+        Color color;
+    };
+
+    // Checks each pixel of `image`; a failure names the pixel.
+    static void expectPixels(const Image& image, std::initializer_list<PixelCheck> checks)
+    {
+        for (const auto& [at, color] : checks)
+            EXPECT_EQ(image.getPixel(at), color) << "at (" << at.x << ", " << at.y << ")";
     }
 
     static bool near(Color a, Color b, int tolerance = 2)
