@@ -305,6 +305,12 @@ int Shader::getUniformLocation(std::string_view name)
     return location;
 }
 
+bool Shader::readyForUniforms()
+{
+    detail::BatchControl::flushIfUsing(*this);
+    return m_program && Context::ensureActive();
+}
+
 namespace
 {
 // Runs the uniform call with the program current, then restores the program in use.
@@ -321,34 +327,27 @@ void withProgram(unsigned int program, int location, Call&& call)
 
 void Shader::setUniform(std::string_view name, float x)
 {
-    detail::BatchControl::flushIfUsing(*this);
-    if (!m_program || !Context::ensureActive())
-        return;
-    withProgram(m_program, getUniformLocation(name), [&](int location) { glUniform1f(location, x); });
+    if (readyForUniforms())
+        withProgram(m_program, getUniformLocation(name), [&](int location) { glUniform1f(location, x); });
 }
 
 void Shader::setUniform(std::string_view name, Vector2f vector)
 {
-    detail::BatchControl::flushIfUsing(*this);
-    if (!m_program || !Context::ensureActive())
-        return;
-    withProgram(m_program, getUniformLocation(name), [&](int location) { glUniform2f(location, vector.x, vector.y); });
+    if (readyForUniforms())
+        withProgram(m_program, getUniformLocation(name),
+                    [&](int location) { glUniform2f(location, vector.x, vector.y); });
 }
 
 void Shader::setUniform(std::string_view name, float x, float y, float z)
 {
-    detail::BatchControl::flushIfUsing(*this);
-    if (!m_program || !Context::ensureActive())
-        return;
-    withProgram(m_program, getUniformLocation(name), [&](int location) { glUniform3f(location, x, y, z); });
+    if (readyForUniforms())
+        withProgram(m_program, getUniformLocation(name), [&](int location) { glUniform3f(location, x, y, z); });
 }
 
 void Shader::setUniform(std::string_view name, int x)
 {
-    detail::BatchControl::flushIfUsing(*this);
-    if (!m_program || !Context::ensureActive())
-        return;
-    withProgram(m_program, getUniformLocation(name), [&](int location) { glUniform1i(location, x); });
+    if (readyForUniforms())
+        withProgram(m_program, getUniformLocation(name), [&](int location) { glUniform1i(location, x); });
 }
 
 void Shader::setUniform(std::string_view name, bool x)
@@ -358,27 +357,22 @@ void Shader::setUniform(std::string_view name, bool x)
 
 void Shader::setUniform(std::string_view name, Color color)
 {
-    detail::BatchControl::flushIfUsing(*this);
-    if (!m_program || !Context::ensureActive())
-        return;
-    withProgram(m_program, getUniformLocation(name), [&](int location) {
-        glUniform4f(location, color.r / 255.f, color.g / 255.f, color.b / 255.f, color.a / 255.f);
-    });
+    if (readyForUniforms())
+        withProgram(m_program, getUniformLocation(name), [&](int location) {
+            glUniform4f(location, color.r / 255.f, color.g / 255.f, color.b / 255.f, color.a / 255.f);
+        });
 }
 
 void Shader::setUniform(std::string_view name, const Transform& matrix)
 {
-    detail::BatchControl::flushIfUsing(*this);
-    if (!m_program || !Context::ensureActive())
-        return;
-    withProgram(m_program, getUniformLocation(name),
-                [&](int location) { glUniformMatrix4fv(location, 1, GL_FALSE, matrix.getMatrix()); });
+    if (readyForUniforms())
+        withProgram(m_program, getUniformLocation(name),
+                    [&](int location) { glUniformMatrix4fv(location, 1, GL_FALSE, matrix.getMatrix()); });
 }
 
 void Shader::setUniform(std::string_view name, const Texture& texture)
 {
-    detail::BatchControl::flushIfUsing(*this);
-    if (!m_program || !Context::ensureActive())
+    if (!readyForUniforms())
         return;
     const int location = getUniformLocation(name);
     if (location == -1)
@@ -399,8 +393,7 @@ void Shader::setUniform(std::string_view name, const Texture& texture)
 
 void Shader::setUniform(std::string_view name, CurrentTextureType)
 {
-    detail::BatchControl::flushIfUsing(*this);
-    if (!m_program || !Context::ensureActive())
+    if (!readyForUniforms())
         return;
     m_currentTexture = getUniformLocation(name);
     withProgram(m_program, m_currentTexture, [&](int location) { glUniform1i(location, 0); });
