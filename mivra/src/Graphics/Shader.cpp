@@ -63,22 +63,25 @@ std::string trimmed(std::string log)
     return log.empty() ? "no log from the driver" : log;
 }
 
-std::string shaderLog(GLuint shader)
+// The driver's log of a shader or a program, read with that kind of object's pair of calls.
+template <typename GetParameter, typename GetLog>
+std::string driverLog(GLuint object, GetParameter getParameter, GetLog getLog)
 {
     GLint length = 0;
-    glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
+    getParameter(object, GL_INFO_LOG_LENGTH, &length);
     std::string log(static_cast<std::size_t>(std::max(length, 1)), '\0');
-    glGetShaderInfoLog(shader, length, nullptr, log.data());
+    getLog(object, length, nullptr, log.data());
     return trimmed(std::move(log));
+}
+
+std::string shaderLog(GLuint shader)
+{
+    return driverLog(shader, glGetShaderiv, glGetShaderInfoLog);
 }
 
 std::string programLog(GLuint program)
 {
-    GLint length = 0;
-    glGetProgramiv(program, GL_INFO_LOG_LENGTH, &length);
-    std::string log(static_cast<std::size_t>(std::max(length, 1)), '\0');
-    glGetProgramInfoLog(program, length, nullptr, log.data());
-    return trimmed(std::move(log));
+    return driverLog(program, glGetProgramiv, glGetProgramInfoLog);
 }
 
 // A diagnostic is one line; the driver's log, which spans several, is joined with "; ".

@@ -113,12 +113,11 @@ TEST_F(RenderTest, ATextureChangedBetweenTwoDrawsShowsWhatItHeldAtEach)
 
 TEST_F(RenderTest, AUniformChangedBetweenTwoDrawsAppliesFromTheNextDrawOn)
 {
-    ASSERT_TRUE(Shader::isAvailable());
     Shader shader;
-    ASSERT_TRUE(shader.loadFromMemory("uniform vec4 paint;\n"
-                                      "uniform sampler2D extra;\n"
-                                      "void main() { gl_FragColor = paint + texture2D(extra, vec2(0.5)); }\n",
-                                      Shader::Type::Fragment));
+    ASSERT_NO_FATAL_FAILURE(
+        loadFragmentShader(shader, "uniform vec4 paint;\n"
+                                   "uniform sampler2D extra;\n"
+                                   "void main() { gl_FragColor = paint + texture2D(extra, vec2(0.5)); }\n"));
     Texture extra = filledTexture(Color::Black);
     shader.setUniform("extra", extra);
 

@@ -180,12 +180,10 @@ TEST_F(RenderTest, ThreeRotatedBarsWithStencilTests)
 
 TEST_F(RenderTest, ShaderPaintsAUniformColour)
 {
-    ASSERT_TRUE(Shader::isAvailable());
     Shader shader;
-    ASSERT_TRUE(shader.loadFromMemory("uniform vec2 tint;\n"
-                                      "uniform float blue;\n"
-                                      "void main() { gl_FragColor = vec4(tint, blue, 1.0); }\n",
-                                      Shader::Type::Fragment));
+    ASSERT_NO_FATAL_FAILURE(loadFragmentShader(shader, "uniform vec2 tint;\n"
+                                                       "uniform float blue;\n"
+                                                       "void main() { gl_FragColor = vec4(tint, blue, 1.0); }\n"));
     EXPECT_NE(shader.getNativeHandle(), 0u);
     shader.setUniform("tint", Vector2f(1.f, 0.5f));
     shader.setUniform("blue", 0.25f);

@@ -2,12 +2,14 @@
 
 #include <mivra/Graphics/Image.hpp>
 #include <mivra/Graphics/RenderTexture.hpp>
+#include <mivra/Graphics/Shader.hpp>
 
 #include <cstdlib>
 #include <filesystem>
 #include <initializer_list>
 #include <ostream>
 #include <string>
+#include <string_view>
 
 #include <gtest/gtest.h>
 
@@ -36,6 +38,14 @@ protected:
         ContextSettings settings;
         settings.stencilBits = 8;
         return settings;
+    }
+
+    // Loads a fragment shader from `source`, asserting that shaders are available and that it
+    // compiles: call it within ASSERT_NO_FATAL_FAILURE.
+    static void loadFragmentShader(Shader& shader, std::string_view source)
+    {
+        ASSERT_TRUE(Shader::isAvailable());
+        ASSERT_TRUE(shader.loadFromMemory(source, Shader::Type::Fragment));
     }
 
     Image snapshot(RenderTexture& target)
