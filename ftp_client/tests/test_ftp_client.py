@@ -48,12 +48,17 @@ class Server:
         self.process.wait()
 
 
-def session(root, local):
+def prepare_transfer_files(root, local):
+    """The server's readme.txt, the local upload.txt and an empty local downloads folder."""
     with open(os.path.join(root, "readme.txt"), "w") as f:
         f.write("read me\n")
     with open(os.path.join(local, "upload.txt"), "wb") as f:
         f.write(b"uploaded bytes\r\n\x00\xff")
     os.mkdir(os.path.join(local, "downloads"))
+
+
+def session(root, local):
+    prepare_transfer_files(root, local)
     answers = ["localhost", "user", "secret",
                "1", "2",
                "4", "docs", "3", "docs", "1", "2",
@@ -245,11 +250,7 @@ class Vsftpd:
 
 def vsftpd_session(root, local):
     """Anonymous download and upload in passive mode, with vsftpd's own replies."""
-    with open(os.path.join(root, "readme.txt"), "w") as f:
-        f.write("read me\n")
-    with open(os.path.join(local, "upload.txt"), "wb") as f:
-        f.write(b"uploaded bytes\r\n\x00\xff")
-    os.mkdir(os.path.join(local, "downloads"))
+    prepare_transfer_files(root, local)
     answers = ["127.0.0.1", "anonymous", "mivra@example.org",
                "1", "2",
                "8", "readme.txt", "downloads",

@@ -63,22 +63,25 @@ std::string trimmed(std::string log)
     return log.empty() ? "no log from the driver" : log;
 }
 
-std::string shaderLog(GLuint shader)
+// The driver's log of a shader or a program, read with that kind of object's pair of calls.
+template <typename GetParameter, typename GetLog>
+std::string driverLog(GLuint object, GetParameter getParameter, GetLog getLog)
 {
     GLint length = 0;
-    glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
+    getParameter(object, GL_INFO_LOG_LENGTH, &length);
     std::string log(static_cast<std::size_t>(std::max(length, 1)), '\0');
-    glGetShaderInfoLog(shader, length, nullptr, log.data());
+    getLog(object, length, nullptr, log.data());
     return trimmed(std::move(log));
+}
+
+std::string shaderLog(GLuint shader)
+{
+    return driverLog(shader, glGetShaderiv, glGetShaderInfoLog);
 }
 
 std::string programLog(GLuint program)
 {
-    GLint length = 0;
-    glGetProgramiv(program, GL_INFO_LOG_LENGTH, &length);
-    std::string log(static_cast<std::size_t>(std::max(length, 1)), '\0');
-    glGetProgramInfoLog(program, length, nullptr, log.data());
-    return trimmed(std::move(log));
+    return driverLog(program, glGetProgramiv, glGetProgramInfoLog);
 }
 
 // A diagnostic is one line; the driver's log, which spans several, is joined with "; ".
@@ -305,6 +308,12 @@ int Shader::getUniformLocation(std::string_view name)
     return location;
 }
 
+bool Shader::readyForUniforms()
+{
+    detail::BatchControl::flushIfUsing(*this);
+    return m_program && Context::ensureActive();
+}
+
 namespace
 {
 // Runs the uniform call with the program current, then restores the program in use.
@@ -321,34 +330,27 @@ void withProgram(unsigned int program, int location, Call&& call)
 
 void Shader::setUniform(std::string_view name, float x)
 {
-    detail::BatchControl::flushIfUsing(*this);
-    if (!m_program || !Context::ensureActive())
-        return;
-    withProgram(m_program, getUniformLocation(name), [&](int location) { glUniform1f(location, x); });
+    if (readyForUniforms())
+        withProgram(m_program, getUniformLocation(name), [&](int location) { glUniform1f(location, x); });
 }
 
 void Shader::setUniform(std::string_view name, Vector2f vector)
 {
-    detail::BatchControl::flushIfUsing(*this);
-    if (!m_program || !Context::ensureActive())
-        return;
-    withProgram(m_program, getUniformLocation(name), [&](int location) { glUniform2f(location, vector.x, vector.y); });
+    if (readyForUniforms())
+        withProgram(m_program, getUniformLocation(name),
+                    [&](int location) { glUniform2f(location, vector.x, vector.y); });
 }
 
 void Shader::setUniform(std::string_view name, float x, float y, float z)
 {
-    detail::BatchControl::flushIfUsing(*this);
-    if (!m_program || !Context::ensureActive())
-        return;
-    withProgram(m_program, getUniformLocation(name), [&](int location) { glUniform3f(location, x, y, z); });
+    if (readyForUniforms())
+        withProgram(m_program, getUniformLocation(name), [&](int location) { glUniform3f(location, x, y, z); });
 }
 
 void Shader::setUniform(std::string_view name, int x)
 {
-    detail::BatchControl::flushIfUsing(*this);
-    if (!m_program || !Context::ensureActive())
-        return;
-    withProgram(m_program, getUniformLocation(name), [&](int location) { glUniform1i(location, x); });
+    if (readyForUniforms())
+        withProgram(m_program, getUniformLocation(name), [&](int location) { glUniform1i(location, x); });
 }
 
 void Shader::setUniform(std::string_view name, bool x)
@@ -358,27 +360,22 @@ void Shader::setUniform(std::string_view name, bool x)
 
 void Shader::setUniform(std::string_view name, Color color)
 {
-    detail::BatchControl::flushIfUsing(*this);
-    if (!m_program || !Context::ensureActive())
-        return;
-    withProgram(m_program, getUniformLocation(name), [&](int location) {
-        glUniform4f(location, color.r / 255.f, color.g / 255.f, color.b / 255.f, color.a / 255.f);
-    });
+    if (readyForUniforms())
+        withProgram(m_program, getUniformLocation(name), [&](int location) {
+            glUniform4f(location, color.r / 255.f, color.g / 255.f, color.b / 255.f, color.a / 255.f);
+        });
 }
 
 void Shader::setUniform(std::string_view name, const Transform& matrix)
 {
-    detail::BatchControl::flushIfUsing(*this);
-    if (!m_program || !Context::ensureActive())
-        return;
-    withProgram(m_program, getUniformLocation(name),
-                [&](int location) { glUniformMatrix4fv(location, 1, GL_FALSE, matrix.getMatrix()); });
+    if (readyForUniforms())
+        withProgram(m_program, getUniformLocation(name),
+                    [&](int location) { glUniformMatrix4fv(location, 1, GL_FALSE, matrix.getMatrix()); });
 }
 
 void Shader::setUniform(std::string_view name, const Texture& texture)
 {
-    detail::BatchControl::flushIfUsing(*this);
-    if (!m_program || !Context::ensureActive())
+    if (!readyForUniforms())
         return;
     const int location = getUniformLocation(name);
     if (location == -1)
@@ -399,8 +396,7 @@ void Shader::setUniform(std::string_view name, const Texture& texture)
 
 void Shader::setUniform(std::string_view name, CurrentTextureType)
 {
-    detail::BatchControl::flushIfUsing(*this);
-    if (!m_program || !Context::ensureActive())
+    if (!readyForUniforms())
         return;
     m_currentTexture = getUniformLocation(name);
     withProgram(m_program, m_currentTexture, [&](int location) { glUniform1i(location, 0); });

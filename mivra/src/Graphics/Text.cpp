@@ -58,6 +58,17 @@ bool isWhitespace(char32_t c)
 {
     return c == U' ' || c == U'\t' || c == U'\n';
 }
+
+// Sets a colour of the text; vertices already laid out take it at once, without a new layout.
+void recolour(Color& current, Color color, std::vector<Vertex>& vertices, bool layoutPending)
+{
+    if (color == current)
+        return;
+    current = color;
+    if (!layoutPending)
+        for (Vertex& v : vertices)
+            v.color = color;
+}
 } // namespace
 
 Text::Text(const Font& font, String string, unsigned int characterSize)
@@ -121,22 +132,12 @@ void Text::setStyle(std::uint32_t style)
 
 void Text::setFillColor(Color color)
 {
-    if (color == m_fillColor)
-        return;
-    m_fillColor = color;
-    if (!m_geometryNeedUpdate)
-        for (Vertex& v : m_vertices)
-            v.color = color;
+    recolour(m_fillColor, color, m_vertices, m_geometryNeedUpdate);
 }
 
 void Text::setOutlineColor(Color color)
 {
-    if (color == m_outlineColor)
-        return;
-    m_outlineColor = color;
-    if (!m_geometryNeedUpdate)
-        for (Vertex& v : m_outlineVertices)
-            v.color = color;
+    recolour(m_outlineColor, color, m_outlineVertices, m_geometryNeedUpdate);
 }
 
 void Text::setOutlineThickness(float thickness)

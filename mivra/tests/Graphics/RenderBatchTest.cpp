@@ -66,15 +66,17 @@ TEST_F(RenderTest, StateChangesWithinARunKeepTheOrderOfDraws)
                 RenderStates(StencilMode{StencilComparison::Equal, StencilUpdateOperation::Keep, 1, ~0u, false}));
 
     const Image image = snapshot(target);
-    EXPECT_EQ(image.getPixel({5, 5}), Color::Red);
-    EXPECT_EQ(image.getPixel({15, 5}), Color::Green);
-    EXPECT_EQ(image.getPixel({25, 5}), Color::Blue); // the last plain square covers the sprite
-    EXPECT_EQ(image.getPixel({25, 15}), Color::Green);
-    EXPECT_EQ(image.getPixel({32, 8}), Color(0, 100, 255)); // blue + added green
-    EXPECT_EQ(image.getPixel({32, 2}), Color(200, 0, 0));
-    EXPECT_EQ(image.getPixel({45, 15}), Color::Yellow);
-    EXPECT_EQ(image.getPixel({55, 15}), Color::Black); // outside the mask
-    EXPECT_EQ(image.getPixel({45, 5}), Color::Black);  // the mask itself wrote no colour
+    expectPixels(image, {
+                            {{5, 5}, Color::Red},
+                            {{15, 5}, Color::Green},
+                            {{25, 5}, Color::Blue}, // the last plain square covers the sprite
+                            {{25, 15}, Color::Green},
+                            {{32, 8}, Color(0, 100, 255)}, // blue + added green
+                            {{32, 2}, Color(200, 0, 0)},
+                            {{45, 15}, Color::Yellow},
+                            {{55, 15}, Color::Black}, // outside the mask
+                            {{45, 5}, Color::Black}   // the mask itself wrote no colour
+                        });
 }
 
 TEST_F(RenderTest, ATextureChangedBetweenTwoDrawsShowsWhatItHeldAtEach)
@@ -105,20 +107,17 @@ TEST_F(RenderTest, ATextureChangedBetweenTwoDrawsShowsWhatItHeldAtEach)
         target.draw(last);
     }
     const Image image = snapshot(target);
-    EXPECT_EQ(image.getPixel({5, 5}), Color::Red);
-    EXPECT_EQ(image.getPixel({15, 5}), Color::Green);
-    EXPECT_EQ(image.getPixel({25, 5}), Color::Blue);
-    EXPECT_EQ(image.getPixel({35, 5}), Color::Yellow);
+    expectPixels(image,
+                 {{{5, 5}, Color::Red}, {{15, 5}, Color::Green}, {{25, 5}, Color::Blue}, {{35, 5}, Color::Yellow}});
 }
 
 TEST_F(RenderTest, AUniformChangedBetweenTwoDrawsAppliesFromTheNextDrawOn)
 {
-    ASSERT_TRUE(Shader::isAvailable());
     Shader shader;
-    ASSERT_TRUE(shader.loadFromMemory("uniform vec4 paint;\n"
-                                      "uniform sampler2D extra;\n"
-                                      "void main() { gl_FragColor = paint + texture2D(extra, vec2(0.5)); }\n",
-                                      Shader::Type::Fragment));
+    ASSERT_NO_FATAL_FAILURE(
+        loadFragmentShader(shader, "uniform vec4 paint;\n"
+                                   "uniform sampler2D extra;\n"
+                                   "void main() { gl_FragColor = paint + texture2D(extra, vec2(0.5)); }\n"));
     Texture extra = filledTexture(Color::Black);
     shader.setUniform("extra", extra);
 
@@ -138,10 +137,8 @@ TEST_F(RenderTest, AUniformChangedBetweenTwoDrawsAppliesFromTheNextDrawOn)
     target.draw(square({0.f, 0.f}, 10.f, Color::White), moved);
 
     const Image image = snapshot(target);
-    EXPECT_EQ(image.getPixel({5, 5}), Color::Red);
-    EXPECT_EQ(image.getPixel({15, 5}), Color::Green);
-    EXPECT_EQ(image.getPixel({25, 5}), Color::Cyan);
-    EXPECT_EQ(image.getPixel({35, 5}), Color::Cyan);
+    expectPixels(image,
+                 {{{5, 5}, Color::Red}, {{15, 5}, Color::Green}, {{25, 5}, Color::Cyan}, {{35, 5}, Color::Cyan}});
 }
 
 TEST_F(RenderTest, DrawingToARenderTextureWhileTheWindowHasDrawsPending)
@@ -219,8 +216,8 @@ TEST_F(RenderTest, ManyDrawsWithoutDisplayAllArriveAndWarmFramesDoNotAllocate)
     frame();
 #endif
     const Image image = snapshot(target);
-    EXPECT_EQ(image.getPixel({0, 0}), Color::Red);
-    EXPECT_EQ(image.getPixel({97, 47}), Color::Green); // the last sprite, drawn over the first
-    EXPECT_EQ(image.getPixel({96, 46}), Color::Blue);  // the first, where nothing covers it
-    EXPECT_EQ(image.getPixel({98, 49}), Color::Black);
+    expectPixels(image, {{{0, 0}, Color::Red},
+                         {{97, 47}, Color::Green}, // the last sprite, drawn over the first
+                         {{96, 46}, Color::Blue},  // the first, where nothing covers it
+                         {{98, 49}, Color::Black}});
 }

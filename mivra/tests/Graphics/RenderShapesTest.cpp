@@ -45,17 +45,17 @@ TEST_F(RenderTest, FilledAndOutlinedRectangles)
     const Image image = snapshot(target);
     ASSERT_EQ(image.getSize(), Vector2u(80, 60));
     // The picture is the right way up: the red bar sits near the top left.
-    EXPECT_EQ(image.getPixel({10, 10}), Color::Red);
-    EXPECT_EQ(image.getPixel({49, 29}), Color::Red);
-    EXPECT_EQ(image.getPixel({50, 15}), Background);
-    EXPECT_EQ(image.getPixel({20, 30}), Background);
-    EXPECT_EQ(image.getPixel({9, 10}), Background);
+    expectPixels(image, {{{10, 10}, Color::Red},
+                         {{49, 29}, Color::Red},
+                         {{50, 15}, Background},
+                         {{20, 30}, Background},
+                         {{9, 10}, Background}});
 
-    EXPECT_EQ(image.getPixel({60, 40}), Color::Green);
-    EXPECT_EQ(image.getPixel({53, 40}), Color::Blue); // outline lies outside the rectangle
-    EXPECT_EQ(image.getPixel({52, 27}), Color::Blue);
-    EXPECT_EQ(image.getPixel({76, 52}), Color::Blue);
-    EXPECT_EQ(image.getPixel({51, 40}), Background);
+    expectPixels(image, {{{60, 40}, Color::Green},
+                         {{53, 40}, Color::Blue}, // outline lies outside the rectangle
+                         {{52, 27}, Color::Blue},
+                         {{76, 52}, Color::Blue},
+                         {{51, 40}, Background}});
 }
 
 TEST_F(RenderTest, CirclesAndTransforms)
@@ -76,15 +76,13 @@ TEST_F(RenderTest, CirclesAndTransforms)
     target.draw(bar);
 
     const Image image = snapshot(target);
-    EXPECT_EQ(image.getPixel({40, 40}), Color::White);
-    EXPECT_EQ(image.getPixel({30, 30}), Color::Black); // the box's corner is outside the circle
-    EXPECT_EQ(image.getPixel({40, 29}), Color::Red);   // the outline above the top
-    EXPECT_EQ(image.getPixel({40, 50}), Color::Red);
-    EXPECT_EQ(image.getPixel({40, 54}), Color::Black);
+    expectPixels(image, {{{40, 40}, Color::White},
+                         {{30, 30}, Color::Black}, // the box's corner is outside the circle
+                         {{40, 29}, Color::Red},   // the outline above the top
+                         {{40, 50}, Color::Red},
+                         {{40, 54}, Color::Black}});
 
-    EXPECT_EQ(image.getPixel({85, 25}), Color::Green);
-    EXPECT_EQ(image.getPixel({95, 25}), Color::Black);
-    EXPECT_EQ(image.getPixel({85, 45}), Color::Black);
+    expectPixels(image, {{{85, 25}, Color::Green}, {{95, 25}, Color::Black}, {{85, 45}, Color::Black}});
 }
 
 TEST_F(RenderTest, BlendModes)
@@ -130,13 +128,13 @@ TEST_F(RenderTest, SpritesShowTheirRectangleTintedByTheirColour)
     target.draw(whole);
 
     const Image image = snapshot(target);
-    EXPECT_EQ(image.getPixel({10, 5}), Color(255, 128, 0));  // yellow marker, tinted
-    EXPECT_EQ(image.getPixel({20, 20}), Color(0, 128, 255)); // cyan, tinted
-    EXPECT_EQ(image.getPixel({44, 20}), Color::Black);
-    EXPECT_EQ(image.getPixel({55, 12}), Color::Black);
-    EXPECT_EQ(image.getPixel({55, 25}), Color::Red); // the whole texture at half size
-    EXPECT_EQ(image.getPixel({75, 25}), Color::Cyan);
-    EXPECT_EQ(image.getPixel({83, 25}), Color::Black);
+    expectPixels(image, {{{10, 5}, Color(255, 128, 0)},  // yellow marker, tinted
+                         {{20, 20}, Color(0, 128, 255)}, // cyan, tinted
+                         {{44, 20}, Color::Black},
+                         {{55, 12}, Color::Black},
+                         {{55, 25}, Color::Red}, // the whole texture at half size
+                         {{75, 25}, Color::Cyan},
+                         {{83, 25}, Color::Black}});
 }
 
 TEST_F(RenderTest, TextPixelsLieWithinItsBounds)
@@ -195,10 +193,10 @@ TEST_F(RenderTest, TextOutlineSurroundsTheFill)
     const auto left = static_cast<unsigned>(20.f + stem.bounds.position.x);
     const auto right = static_cast<unsigned>(20.f + stem.bounds.position.x + stem.bounds.size.x);
     const unsigned y = 20;
-    EXPECT_EQ(image.getPixel({(left + right) / 2, y}), Color::White);
-    EXPECT_EQ(image.getPixel({left - 2, y}), Color::Blue);
-    EXPECT_EQ(image.getPixel({right + 1, y}), Color::Blue);
-    EXPECT_EQ(image.getPixel({left - 6, y}), Color::Black);
+    expectPixels(image, {{{(left + right) / 2, y}, Color::White},
+                         {{left - 2, y}, Color::Blue},
+                         {{right + 1, y}, Color::Blue},
+                         {{left - 6, y}, Color::Black}});
 }
 
 TEST_F(RenderTest, ManyTextsThroughOneObjectAndASavedPicture)
@@ -254,11 +252,11 @@ TEST_F(RenderTest, RenderTextureDrawnIntoAnotherKeepsItsOrientation)
     after.setFillColor(Color::Green);
     screen.draw(after); // untextured after a textured draw
     const Image image = snapshot(screen);
-    EXPECT_EQ(image.getPixel({12, 12}), Color::Red);
-    EXPECT_EQ(image.getPixel({45, 45}), Color::White);
-    EXPECT_EQ(image.getPixel({12, 45}), Color::White);
-    EXPECT_EQ(image.getPixel({57, 57}), Color::Green);
-    EXPECT_EQ(image.getPixel({5, 5}), Color::Black);
+    expectPixels(image, {{{12, 12}, Color::Red},
+                         {{45, 45}, Color::White},
+                         {{12, 45}, Color::White},
+                         {{57, 57}, Color::Green},
+                         {{5, 5}, Color::Black}});
 }
 
 TEST_F(RenderTest, ViewsScaleWhatIsDrawn)
@@ -270,9 +268,7 @@ TEST_F(RenderTest, ViewsScaleWhatIsDrawn)
     square.setPosition({10.f, 10.f});
     target.draw(square);
     const Image image = snapshot(target);
-    EXPECT_EQ(image.getPixel({21, 21}), Color::White);
-    EXPECT_EQ(image.getPixel({38, 38}), Color::White);
-    EXPECT_EQ(image.getPixel({41, 41}), Color::Black);
+    expectPixels(image, {{{21, 21}, Color::White}, {{38, 38}, Color::White}, {{41, 41}, Color::Black}});
     EXPECT_EQ(target.mapPixelToCoords({40, 40}), Vector2f(20.f, 20.f));
 }
 
@@ -331,11 +327,11 @@ TEST_F(RenderTest, VertexBuffersDrawWholeOrInPart)
                             {{20.f, 30.f}, Color::Green}};
     target.draw(strip, 4, PrimitiveType::TriangleStrip);
     const Image image = snapshot(target);
-    EXPECT_EQ(image.getPixel({5, 5}), Color::Red);
-    EXPECT_EQ(image.getPixel({15, 5}), Color::Blue);
-    EXPECT_EQ(image.getPixel({5, 15}), Color::Black);
-    EXPECT_EQ(image.getPixel({15, 15}), Color::Blue);
-    EXPECT_EQ(image.getPixel({10, 25}), Color::Green);
+    expectPixels(image, {{{5, 5}, Color::Red},
+                         {{15, 5}, Color::Blue},
+                         {{5, 15}, Color::Black},
+                         {{15, 15}, Color::Blue},
+                         {{10, 25}, Color::Green}});
 }
 
 TEST_F(RenderTest, MovedRenderTextureKeepsDrawing)
@@ -421,9 +417,7 @@ TEST_F(RenderTest, TexturesLoadUpdateCopyAndRepeat)
     texture.update(green, {1, 1}, {0, 1});
     const Texture copy(texture);
     const Image copied = copy.copyToImage();
-    EXPECT_EQ(copied.getPixel({0, 1}), Color::Green);
-    EXPECT_EQ(copied.getPixel({1, 0}), Color::Yellow);
-    EXPECT_EQ(copied.getPixel({0, 0}), Color::Blue);
+    expectPixels(copied, {{{0, 1}, Color::Green}, {{1, 0}, Color::Yellow}, {{0, 0}, Color::Blue}});
 
     // A repeated texture tiles a sprite larger than itself; a clamped one stretches its edge.
     Texture tile;

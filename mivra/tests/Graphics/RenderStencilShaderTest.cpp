@@ -180,12 +180,10 @@ TEST_F(RenderTest, ThreeRotatedBarsWithStencilTests)
 
 TEST_F(RenderTest, ShaderPaintsAUniformColour)
 {
-    ASSERT_TRUE(Shader::isAvailable());
     Shader shader;
-    ASSERT_TRUE(shader.loadFromMemory("uniform vec2 tint;\n"
-                                      "uniform float blue;\n"
-                                      "void main() { gl_FragColor = vec4(tint, blue, 1.0); }\n",
-                                      Shader::Type::Fragment));
+    ASSERT_NO_FATAL_FAILURE(loadFragmentShader(shader, "uniform vec2 tint;\n"
+                                                       "uniform float blue;\n"
+                                                       "void main() { gl_FragColor = vec4(tint, blue, 1.0); }\n"));
     EXPECT_NE(shader.getNativeHandle(), 0u);
     shader.setUniform("tint", Vector2f(1.f, 0.5f));
     shader.setUniform("blue", 0.25f);
@@ -272,10 +270,9 @@ TEST_F(RenderTest, GeometryShaderTurnsPointsIntoQuads)
     points.append({{20.f, 20.f}, Color::Yellow});
     target.draw(points, RenderStates(&shader));
     const Image image = snapshot(target);
-    EXPECT_EQ(image.getPixel({15, 15}), Color::Yellow);
-    EXPECT_EQ(image.getPixel({24, 24}), Color::Yellow);
-    EXPECT_EQ(image.getPixel({26, 20}), Color::Black);
-    EXPECT_EQ(image.getPixel({13, 20}), Color::Black);
+    expectPixels(
+        image,
+        {{{15, 15}, Color::Yellow}, {{24, 24}, Color::Yellow}, {{26, 20}, Color::Black}, {{13, 20}, Color::Black}});
 }
 
 TEST_F(RenderTest, ShaderFailuresNameTheFileAndKeepTheOldProgram)

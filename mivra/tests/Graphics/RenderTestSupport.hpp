@@ -2,11 +2,14 @@
 
 #include <mivra/Graphics/Image.hpp>
 #include <mivra/Graphics/RenderTexture.hpp>
+#include <mivra/Graphics/Shader.hpp>
 
 #include <cstdlib>
 #include <filesystem>
+#include <initializer_list>
 #include <ostream>
 #include <string>
+#include <string_view>
 
 #include <gtest/gtest.h>
 
@@ -37,10 +40,32 @@ protected:
         return settings;
     }
 
+    // Loads a fragment shader from `source`, asserting that shaders are available and that it
+    // compiles: call it within ASSERT_NO_FATAL_FAILURE.
+    static void loadFragmentShader(Shader& shader, std::string_view source)
+    {
+        ASSERT_TRUE(Shader::isAvailable());
+        ASSERT_TRUE(shader.loadFromMemory(source, Shader::Type::Fragment));
+    }
+
     Image snapshot(RenderTexture& target)
     {
         target.display();
         return target.getTexture().copyToImage();
+    }
+
+    // A pixel of a picture and the colour it must have.
+    struct PixelCheck
+    {
+        Vector2u at;
+        Color color;
+    };
+
+    // Checks each pixel of `image`; a failure names the pixel.
+    static void expectPixels(const Image& image, std::initializer_list<PixelCheck> checks)
+    {
+        for (const auto& [at, color] : checks)
+            EXPECT_EQ(image.getPixel(at), color) << "at (" << at.x << ", " << at.y << ")";
     }
 
     static bool near(Color a, Color b, int tolerance = 2)

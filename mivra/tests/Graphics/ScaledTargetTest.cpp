@@ -87,11 +87,11 @@ TEST_F(ScaledTargetTest, ShapesAndViewsAreLogicalWhileThePixelsArePhysical)
     const Image image = snapshot(target);
     ASSERT_EQ(image.getSize(), Vector2u(200, 160));
     // Logical (10, 30) to (30, 40) covers physical (20, 60) to (60, 80).
-    EXPECT_EQ(image.getPixel({20, 60}), Color::White);
-    EXPECT_EQ(image.getPixel({59, 79}), Color::White);
-    EXPECT_EQ(image.getPixel({19, 60}), Color::Black);
-    EXPECT_EQ(image.getPixel({60, 79}), Color::Black);
-    EXPECT_EQ(image.getPixel({20, 80}), Color::Black);
+    expectPixels(image, {{{20, 60}, Color::White},
+                         {{59, 79}, Color::White},
+                         {{19, 60}, Color::Black},
+                         {{60, 79}, Color::Black},
+                         {{20, 80}, Color::Black}});
 
     // A view with a viewport: placed in logical units, drawn in physical pixels.
     View half(FloatRect({0.f, 0.f}, {50.f, 80.f}));
@@ -103,9 +103,7 @@ TEST_F(ScaledTargetTest, ShapesAndViewsAreLogicalWhileThePixelsArePhysical)
     RectangleShape full({50.f, 80.f});
     target.draw(full);
     const Image right = snapshot(target);
-    EXPECT_EQ(right.getPixel({99, 100}), Color::Black);
-    EXPECT_EQ(right.getPixel({100, 100}), Color::White);
-    EXPECT_EQ(right.getPixel({199, 159}), Color::White);
+    expectPixels(right, {{{99, 100}, Color::Black}, {{100, 100}, Color::White}, {{199, 159}, Color::White}});
 }
 
 TEST_F(ScaledTargetTest, TextIsRenderedAtThePhysicalSizeAndLaidOutInLogicalUnits)

@@ -124,6 +124,9 @@ private:
     /// left as it was.
     bool load(const std::vector<detail::ShaderStage>& stages, OnFailure onFailure);
     int getUniformLocation(std::string_view name);
+    /// Ends a batch drawing with this shader; whether there is a program and a context to set
+    /// uniforms in.
+    bool readyForUniforms();
     void bindTextures() const;
 
     struct NameHash

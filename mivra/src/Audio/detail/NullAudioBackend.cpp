@@ -15,6 +15,15 @@ std::uint64_t framesDue(Clock::time_point start, unsigned int rate)
     const auto elapsed = std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start).count();
     return static_cast<std::uint64_t>(elapsed) * rate / 1'000'000;
 }
+// Takes the device `name` out of `devices`; its open streams report lost() from then on.
+template <typename Stream>
+void takeAway(std::vector<std::string>& devices, const std::vector<Stream*>& openStreams, const std::string& name)
+{
+    std::erase(devices, name);
+    for (Stream* stream : openStreams)
+        if (stream->name() == name)
+            stream->markLost();
+}
 } // namespace
 
 SilentOutput::SilentOutput(std::string name, const OutputFormat& format, std::size_t bufferFrames,
@@ -208,19 +217,13 @@ void NullAudioBackend::setCaptureDevices(std::vector<std::string> names)
 void NullAudioBackend::removeOutputDevice(const std::string& name)
 {
     const std::lock_guard lock(m_mutex);
-    std::erase(m_outputs, name);
-    for (NullOutput* output : m_openOutputs)
-        if (output->name() == name)
-            output->markLost();
+    takeAway(m_outputs, m_openOutputs, name);
 }
 
 void NullAudioBackend::removeCaptureDevice(const std::string& name)
 {
     const std::lock_guard lock(m_mutex);
-    std::erase(m_captures, name);
-    for (NullCapture* capture : m_openCaptures)
-        if (capture->name() == name)
-            capture->markLost();
+    takeAway(m_captures, m_openCaptures, name);
 }
 
 std::uint64_t NullAudioBackend::renderedFrames(const std::string& name)
