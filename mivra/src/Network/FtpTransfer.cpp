@@ -1,4 +1,5 @@
 #include <mivra/Network/Ftp.hpp>
+#include <mivra/System/Diagnostics.hpp>
 
 #include "Network/detail/FtpLocalReplies.hpp"
 #include "Network/detail/FtpReply.hpp"
@@ -128,6 +129,7 @@ Ftp::Response Ftp::download(const std::filesystem::path& remoteFile, const std::
     const std::filesystem::path target = localPath / filename;
     detail::ReplacingFile file(target);
     const auto cannotSave = [&] {
+        reportDiagnostic("cannot save the download", target.string(), file.failure());
         return Response(Response::InvalidFile, " Cannot save " + detail::quoted(target) + ": " + file.failure());
     };
     if (!file.isOpen())

@@ -6,6 +6,7 @@
 #include <mivra/Network/TcpListener.hpp>
 #include <mivra/Network/TcpSocket.hpp>
 
+#include "../Support/DiagnosticCapture.hpp"
 #include "FtpServerProcess.hpp"
 #include "ScriptedFtpServer.hpp"
 
@@ -298,28 +299,84 @@ TEST_F(FtpHostileServerTest, DataConnectionClosedMidTransferDespiteSuccessReply)
 }
 
 // A download is saved as every file the library saves: beside its target, then renamed over it. A
-// symbolic link keeps pointing where it did, and the file it names gets the download.
-TEST_F(FtpHostileServerTest, DownloadOntoALinkReplacesTheFileItNames)
+// symbolic link keeps pointing where it did, and the file it names gets the download; a link that
+// names no file is refused, with one line, and left as it was. The new file keeps the old one's
+// permission bits, never its setuid or setgid bits.
+TEST_F(FtpHostileServerTest, DownloadOntoLinksAndFilesWithSpecialBits)
 {
-    ScriptedServer server = greetingServer([](Session& s) {
-        if (!startDownload(s, "213 1000\r\n"))
-            return;
-        const std::string rest(500, 'd');
-        s.data.send(rest.data(), rest.size());
-        s.data.disconnect();
-        s.say("226 Transfer complete.\r\n");
-        s.drain();
-    });
-    const fs::path real = local.path() / "real.bin";
-    std::ofstream(real) << "old";
-    fs::create_symlink(real, local.path() / "file.bin");
-    Ftp ftp;
-    connectAndLogin(ftp, server.port(), clientTimeout);
-    const Ftp::Response response = ftp.download("file.bin", local.path());
-    EXPECT_TRUE(response.isOk()) << response.getMessage();
-    EXPECT_TRUE(fs::is_symlink(local.path() / "file.bin"));
-    EXPECT_EQ(fs::file_size(real), 1000u);
-    EXPECT_EQ(entriesIn(local.path()), 2u);
+    enum class Before
+    {
+        PlainFile,
+        SetuidFile,
+        Link,
+        DanglingLink
+    };
+    struct Case
+    {
+        const char* name;
+        Before before;
+        fs::perms mode;     // of the file there before
+        bool saved;         // the download succeeds
+        fs::perms modeThen; // of the file named file.bin, or the link's target, afterwards
+    };
+    const fs::perms rw = fs::perms::owner_read | fs::perms::owner_write;
+    const fs::perms rwx = rw | fs::perms::owner_exec | fs::perms::group_exec;
+    const Case cases[] = {
+        {"plain file", Before::PlainFile, rw, true, rw},
+        {"setuid and setgid file", Before::SetuidFile, rwx | fs::perms::set_uid | fs::perms::set_gid, true, rwx},
+        {"link to a file", Before::Link, rw, true, rw},
+        {"dangling link", Before::DanglingLink, rw, false, rw},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(local.path() / "real.bin");
+        fs::remove_all(local.path() / "file.bin");
+        const fs::path named = local.path() / "file.bin";
+        const fs::path real = c.before == Before::Link || c.before == Before::DanglingLink ? local.path() / "real.bin"
+                                                                                           : named;
+        if (c.before != Before::DanglingLink)
+        {
+            std::ofstream(real) << "old";
+            fs::permissions(real, c.mode);
+        }
+        if (real != named)
+            fs::create_symlink(real, named);
+
+        ScriptedServer server = greetingServer([](Session& s) {
+            if (!startDownload(s, "213 1000\r\n"))
+                return;
+            const std::string rest(500, 'd');
+            s.data.send(rest.data(), rest.size());
+            s.data.disconnect();
+            s.say("226 Transfer complete.\r\n");
+            if (s.nextCommand() == "QUIT") // answered, so that the client need not wait for its time-out
+                s.say("221 Bye.\r\n");
+        });
+        mivra::test::DiagnosticCapture diagnostics;
+        Ftp ftp;
+        connectAndLogin(ftp, server.port(), clientTimeout);
+        const Ftp::Response response = ftp.download("file.bin", local.path());
+        ftp.disconnect();
+        EXPECT_EQ(response.isOk(), c.saved) << response.getMessage();
+        EXPECT_EQ(fs::is_symlink(named), real != named);
+        if (c.saved)
+        {
+            EXPECT_EQ(fs::file_size(real), 1000u);
+            EXPECT_EQ(fs::status(real).permissions(), c.modeThen);
+            EXPECT_EQ(diagnostics.take(), std::vector<std::string>{});
+        }
+        else
+        {
+            EXPECT_FALSE(fs::exists(real));
+            const std::vector<std::string> lines = diagnostics.take();
+            ASSERT_EQ(lines.size(), 1u);
+            EXPECT_NE(lines[0].find("file.bin: a symbolic link to " + real.string() + ", which names no file"),
+                      std::string::npos)
+                << lines[0];
+        }
+        EXPECT_EQ(entriesIn(local.path()), real != named && c.saved ? 2u : 1u);
+    }
 }
 
 TEST_F(FtpHostileServerTest, SizeDependsOnTheTransferType)

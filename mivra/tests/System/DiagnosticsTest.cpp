@@ -95,19 +95,23 @@ TEST(DiagnosticsTest, EmptyHandlerSilencesAndPreviousHandlerComesBack)
 
 TEST(DiagnosticsTest, HandlerMayReportLinesThatFollowItsOwn)
 {
-    std::vector<std::string> lines;
+    // Each call is recorded as it starts and as it returns: a line reported from inside the
+    // handler must wait for the call that reported it to return, never re-enter the handler.
+    std::vector<std::string> calls;
     const HandlerScope scope([&](std::string_view line) {
-        lines.emplace_back(line);
+        calls.push_back("enter " + std::string(line));
         if (line == "mivra: outer")
         {
             mivra::reportDiagnostic("inner", "first");
             mivra::reportDiagnostic("inner", "second");
         }
+        calls.push_back("leave " + std::string(line));
     });
 
     finishesWithoutDeadlock([] { mivra::reportDiagnostic("outer"); });
-    // One line at a time: the inner lines come after the outer one returned, in their order.
-    EXPECT_EQ(lines, (std::vector<std::string>{"mivra: outer", "mivra: inner: first", "mivra: inner: second"}));
+    EXPECT_EQ(calls, (std::vector<std::string>{"enter mivra: outer", "leave mivra: outer", "enter mivra: inner: first",
+                                               "leave mivra: inner: first", "enter mivra: inner: second",
+                                               "leave mivra: inner: second"}));
 }
 
 TEST(DiagnosticsTest, HandlerMaySetAndPutBackHandlers)

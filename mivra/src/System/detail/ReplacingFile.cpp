@@ -14,10 +14,19 @@ namespace mivra::detail
 {
 ReplacingFile::ReplacingFile(const std::filesystem::path& target) : m_target(target)
 {
-    // A symbolic link keeps pointing where it did: the file it names is the one replaced.
+    // A symbolic link keeps pointing where it did: the file it names is the one replaced. A link
+    // that names no file is refused rather than followed: creating a file wherever a stray link
+    // points is how a planted link redirects a write, and replacing the link would lose where it
+    // pointed. `cp` refuses to write through a dangling link for the same reason.
     std::error_code ec;
     if (std::filesystem::is_symlink(target, ec))
     {
+        if (!std::filesystem::exists(target, ec))
+        {
+            const std::filesystem::path pointee = std::filesystem::read_symlink(target, ec);
+            m_failure = "a symbolic link to " + pointee.string() + ", which names no file";
+            return;
+        }
         const std::filesystem::path resolved = std::filesystem::weakly_canonical(target, ec);
         if (!ec)
             m_target = resolved;
@@ -47,9 +56,11 @@ ReplacingFile::ReplacingFile(const std::filesystem::path& target) : m_target(tar
         m_path.clear();
         return;
     }
-    // The new file keeps the permissions the old one had.
+    // The new file keeps the permission bits the old one had, and no more: new contents must not
+    // inherit setuid or setgid, which the kernel clears on any write to the old file too. The sticky
+    // bit means nothing on a regular file here, so it goes as well.
     if (exists)
-        (void)::fchmod(m_handle, existing.st_mode & 07777);
+        (void)::fchmod(m_handle, existing.st_mode & 0777);
 }
 
 ReplacingFile::~ReplacingFile()

@@ -16,6 +16,7 @@ class ReplacingFile
 public:
     // Creates the temporary file; check isOpen(), failure() says why not. A target that exists but
     // is not a regular file (a directory, /dev/null) is refused: renaming over it would replace it.
+    // So is a symbolic link that names no file; one that does has the file it names replaced.
     explicit ReplacingFile(const std::filesystem::path& target);
     ~ReplacingFile();
     ReplacingFile(const ReplacingFile&) = delete;
