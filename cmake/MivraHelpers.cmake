@@ -14,6 +14,9 @@ function(mivra_add_module name)
       $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>
     PRIVATE ${PROJECT_SOURCE_DIR}/mivra/src)
   target_link_libraries(mivra-${lower} PUBLIC ${ARG_DEPENDS} PRIVATE ${ARG_PRIVATE_DEPENDS})
+  # The headers need C++20 (defaulted comparisons and more): a program that sets no standard, or an
+  # older one, gets it from the target it links, installed or built alongside.
+  target_compile_features(mivra-${lower} PUBLIC cxx_std_20)
   target_compile_options(mivra-${lower} PRIVATE -Wall -Wextra -Wpedantic)
   # The ABI may change with every minor version while the major one is 0, as the CMake package's
   # version check (SameMinorVersion) says too. $ORIGIN lets a module find the modules it needs

@@ -25,6 +25,11 @@ foreach(module IN LISTS modules)
   install(FILES ${PROJECT_BINARY_DIR}/pkgconfig/mivra-${lower}.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 endforeach()
 
+# Inside another project, CPack's settings are that project's to make.
+if(NOT PROJECT_IS_TOP_LEVEL)
+  return()
+endif()
+
 # The Debian package (cpack -G DEB in the build directory): everything `cmake --install` installs,
 # at the same prefix, since the programs look for their resources at the path compiled into them.
 # Configure with -DCMAKE_INSTALL_PREFIX=/usr for a package that keeps to Debian's directories.

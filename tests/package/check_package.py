@@ -10,6 +10,9 @@ scratch root (DESTDIR), or from the Debian package unpacked with `dpkg -x`.
                                routes must fail to find the package
   programs ROOT                the thirteen programs and the resources are there, and each program
                                finds the libraries beside it without help
+  subproject WORK              build README.md's FetchContent snippet, which builds the library
+                               from the source tree inside another project, with the system
+                               consumer as its main.cpp; run it; the library alone was built
 
 The consumers (tests/package/consumer/consumers.txt) are built and run in a clean root: a private
 mount namespace (as root) where /usr/local, which may hold another installed copy, and the build
@@ -327,6 +330,48 @@ def check_programs(root):
     print(f"{len(programs)} programs find their libraries; resources in {resources}")
 
 
+def readme_snippet(marker):
+    """The one ```cmake block of README.md that holds MARKER."""
+    readme = Path(env("MIVRA_SOURCE_DIR")) / "README.md"
+    blocks = [block for block in re.findall(r"^```cmake\n(.*?)^```", readme.read_text(), re.MULTILINE | re.DOTALL)
+              if marker in block]
+    if len(blocks) != 1:
+        raise Failure(f"{readme} has {len(blocks)} cmake blocks with {marker}, not one")
+    return blocks[0]
+
+
+def route_subproject(work):
+    """The library built inside another project, which sets no C++ standard, from the snippet the
+    README gives: the program runs, and neither the library's tests, programs, reference nor
+    package settings came with it, nor a module the program does not link."""
+    snippet = readme_snippet("FetchContent_Declare")
+    if "/path/to/mivra" not in snippet:
+        raise Failure(f"the README's FetchContent snippet names no /path/to/mivra to fill in:\n{snippet}")
+    source = fresh(work / "source")
+    (source / "CMakeLists.txt").write_text(snippet.replace("/path/to/mivra", env("MIVRA_SOURCE_DIR")))
+    shutil.copy(CONSUMER_DIR / "system.cpp", source / "main.cpp")
+    build = fresh(work / "build")
+    launcher = os.environ.get("MIVRA_CXX_LAUNCHER")
+    run(["cmake", "-S", str(source), "-B", str(build), "-G", "Ninja", "-DCMAKE_BUILD_TYPE=Release",
+         f"-DCMAKE_CXX_COMPILER={env('MIVRA_CXX')}"]
+        + ([f"-DCMAKE_CXX_COMPILER_LAUNCHER={launcher}", f"-DCMAKE_C_COMPILER_LAUNCHER={launcher}"] if launcher else []))
+    run(["cmake", "--build", str(build), "--target", "app"])
+    targets = {line.split(":")[0] for line in run(["ninja", "-C", str(build), "-t", "targets", "all"]).stdout.splitlines()}
+    unwanted = sorted(targets & ({"docs", "package", "mivra-system-tests"} | set(env("MIVRA_PROGRAM_LIST").split())))
+    if unwanted or (build / "CPackConfig.cmake").exists():
+        raise Failure(f"the library built inside another project brought targets of its own: {unwanted}, "
+                      f"CPack settings: {(build / 'CPackConfig.cmake').exists()}")
+    built = sorted(path.name for path in build.rglob("libmivra-*.so"))
+    if built != ["libmivra-system.so"]:
+        raise Failure(f"building the program built the libraries {built}, not libmivra-system.so alone")
+    printed = consumers(CONSUMER_DIR)["system"][1]
+    result = run([str(build / "app")], timeout=60)
+    if result.stdout != printed or result.stderr:
+        raise Failure(f"the program printed {result.stdout!r} and {result.stderr!r}, not {printed!r} and nothing")
+    print(result.stdout, end="")
+    print("README's FetchContent snippet built the system module alone inside another project")
+
+
 def main(argv):
     try:
         if argv[1:2] == ["stage"] and len(argv) == 5 and argv[2] in ("install", "deb"):
@@ -335,6 +380,8 @@ def main(argv):
             return in_clean_root(argv[1], Path(argv[2]).resolve(), fresh(Path(argv[3])).resolve())
         elif argv[1:2] == ["inside"] and len(argv) == 6 and argv[2] in ROUTES:
             inside(argv[2], *map(Path, argv[3:]))
+        elif argv[1:2] == ["subproject"] and len(argv) == 3:
+            route_subproject(Path(argv[2]).resolve())
         elif argv[1:2] == ["programs"] and len(argv) == 3:
             check_programs(Path(argv[2]))
         else:
