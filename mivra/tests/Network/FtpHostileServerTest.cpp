@@ -304,43 +304,35 @@ TEST_F(FtpHostileServerTest, DataConnectionClosedMidTransferDespiteSuccessReply)
 // permission bits, never its setuid or setgid bits.
 TEST_F(FtpHostileServerTest, DownloadOntoLinksAndFilesWithSpecialBits)
 {
-    enum class Before
-    {
-        PlainFile,
-        SetuidFile,
-        Link,
-        DanglingLink
-    };
     struct Case
     {
         const char* name;
-        Before before;
+        bool link;          // file.bin is a link to real.bin
+        bool dangling;      // which does not exist: the download is refused
         fs::perms mode;     // of the file there before
-        bool saved;         // the download succeeds
-        fs::perms modeThen; // of the file named file.bin, or the link's target, afterwards
+        fs::perms modeThen; // of the file that got the download
     };
     const fs::perms rw = fs::perms::owner_read | fs::perms::owner_write;
     const fs::perms rwx = rw | fs::perms::owner_exec | fs::perms::group_exec;
     const Case cases[] = {
-        {"plain file", Before::PlainFile, rw, true, rw},
-        {"setuid and setgid file", Before::SetuidFile, rwx | fs::perms::set_uid | fs::perms::set_gid, true, rwx},
-        {"link to a file", Before::Link, rw, true, rw},
-        {"dangling link", Before::DanglingLink, rw, false, rw},
+        {"plain file", false, false, rw, rw},
+        {"setuid and setgid file", false, false, rwx | fs::perms::set_uid | fs::perms::set_gid, rwx},
+        {"link to a file", true, false, rw, rw},
+        {"dangling link", true, true, rw, rw},
     };
     for (const Case& c : cases)
     {
         SCOPED_TRACE(c.name);
-        fs::remove_all(local.path() / "real.bin");
-        fs::remove_all(local.path() / "file.bin");
         const fs::path named = local.path() / "file.bin";
-        const fs::path real = c.before == Before::Link || c.before == Before::DanglingLink ? local.path() / "real.bin"
-                                                                                           : named;
-        if (c.before != Before::DanglingLink)
+        const fs::path real = c.link ? local.path() / "real.bin" : named;
+        fs::remove(local.path() / "real.bin");
+        fs::remove(named);
+        if (!c.dangling)
         {
             std::ofstream(real) << "old";
             fs::permissions(real, c.mode);
         }
-        if (real != named)
+        if (c.link)
             fs::create_symlink(real, named);
 
         ScriptedServer server = greetingServer([](Session& s) {
@@ -358,9 +350,9 @@ TEST_F(FtpHostileServerTest, DownloadOntoLinksAndFilesWithSpecialBits)
         connectAndLogin(ftp, server.port(), clientTimeout);
         const Ftp::Response response = ftp.download("file.bin", local.path());
         ftp.disconnect();
-        EXPECT_EQ(response.isOk(), c.saved) << response.getMessage();
-        EXPECT_EQ(fs::is_symlink(named), real != named);
-        if (c.saved)
+        EXPECT_EQ(response.isOk(), !c.dangling) << response.getMessage();
+        EXPECT_EQ(fs::is_symlink(named), c.link);
+        if (!c.dangling)
         {
             EXPECT_EQ(fs::file_size(real), 1000u);
             EXPECT_EQ(fs::status(real).permissions(), c.modeThen);
@@ -375,7 +367,7 @@ TEST_F(FtpHostileServerTest, DownloadOntoLinksAndFilesWithSpecialBits)
                       std::string::npos)
                 << lines[0];
         }
-        EXPECT_EQ(entriesIn(local.path()), real != named && c.saved ? 2u : 1u);
+        EXPECT_EQ(entriesIn(local.path()), c.link && !c.dangling ? 2u : 1u);
     }
 }
 
