@@ -248,6 +248,7 @@ with mivra_e2e.Session(PROGRAM) as session:
 if mivra_e2e.DISPLAY_SERVER == "hidpi":
     with mivra_e2e.Session(PROGRAM, env={"MIVRA_WINDOW_BACKEND": "x11"}) as session:
         x11 = session.display.x11
+        x11.prepare(session.env)  # its tools on the program's DISPLAY
         deadline = time.monotonic() + 20
         while (window := x11.find_window("Mivra Shader", session.proc.pid)) is None:
             if session.proc.poll() is not None or time.monotonic() > deadline:
