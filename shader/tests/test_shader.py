@@ -6,6 +6,7 @@ Usage: test_shader.py <shader binary>
 """
 
 import sys
+import time
 
 from PIL import Image, ImageChops, ImageStat
 
@@ -241,4 +242,20 @@ with mivra_e2e.Session(PROGRAM) as session:
     expect_caption(session.screenshot(), "Geometry Shader Billboards", refs)
 
     session.end_with_key("Escape")
+
+# With a compositor and an X server both there, MIVRA_WINDOW_BACKEND=x11 puts the window on the
+# X server, although the program makes a GL context (Shader::isAvailable) before its window.
+if mivra_e2e.DISPLAY_SERVER == "hidpi":
+    with mivra_e2e.Session(PROGRAM, env={"MIVRA_WINDOW_BACKEND": "x11"}) as session:
+        x11 = session.display.x11
+        x11.prepare(session.env)  # its tools on the program's DISPLAY
+        deadline = time.monotonic() + 20
+        while (window := x11.find_window("Mivra Shader", session.proc.pid)) is None:
+            if session.proc.poll() is not None or time.monotonic() > deadline:
+                session.proc.kill()
+                session.wait()
+                fail(f"MIVRA_WINDOW_BACKEND=x11: no window on the X server within 20 s; stderr: {session.stderr}")
+            time.sleep(0.05)
+        x11.key_down(window, "Escape")
+        session.expect_exit("Escape on the X server")
 print("ok")

@@ -1,9 +1,13 @@
 """End-to-end tests of the tennis game on a private display server.
 
-Usage: test_tennis.py <case>, case one of: serve, close."""
+Usage: test_tennis.py <case>, case one of: serve, close, frozen_compositor."""
 
 import os
+import re
+import socket
 import sys
+import tempfile
+import threading
 
 import mivra_e2e as e2e
 
@@ -137,7 +141,34 @@ def close():
         s.close_and_expect_exit()
 
 
-CASES = {"serve": serve, "close": close}
+def frozen_compositor():
+    """A WAYLAND_DISPLAY that accepts connections and never answers costs the program its probe's
+    deadline and one line; then its window opens on the X server."""
+    with tempfile.TemporaryDirectory() as directory:
+        path = os.path.join(directory, "wayland-frozen")
+        listener = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+        listener.bind(path)
+        listener.listen()
+        held = []  # connections accepted and left unanswered
+
+        def hold():
+            while True:
+                held.append(listener.accept()[0])
+
+        threading.Thread(target=hold, daemon=True).start()
+        line = re.compile(r"mivra: no answer from the Wayland compositor, trying the next backend: "
+                          + re.escape(path) + r": it accepted the connection but did not answer within 2000 ms")
+        with e2e.Session(PROGRAM, env={"WAYLAND_DISPLAY": path}, stderr_lines=[line]) as s:
+            start(s)
+            s.close_and_expect_exit()
+            said = [text for text in s.stderr.splitlines() if line.fullmatch(text)]
+            if len(said) != 1:
+                e2e.fail(f"expected the frozen compositor said once, got {len(said)} lines: {s.stderr!r}")
+        if not held:
+            e2e.fail("the program never connected to the frozen compositor")
+
+
+CASES = {"serve": serve, "close": close, "frozen_compositor": frozen_compositor}
 
 if __name__ == "__main__":
     CASES[sys.argv[1]]()

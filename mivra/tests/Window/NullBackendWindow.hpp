@@ -4,42 +4,30 @@
 // what reached the backend.
 
 #include "detail/NullWindowImpl.hpp"
+#include "detail/WindowBackend.hpp"
 
-#include <cstdlib>
-#include <optional>
-#include <string>
 #include <utility>
 
 namespace mivra::test
 {
-// Selects the null backend for the windows created until restore(), or until it ends.
+// Puts the null backend in place of the process's choice for the windows created until
+// restore(), or until it ends.
 class NullBackendSelection
 {
 public:
-    NullBackendSelection()
-    {
-        if (const char* previous = std::getenv(variable))
-            m_previous = previous;
-        setenv(variable, "null", 1);
-    }
+    NullBackendSelection() { detail::forceBackend("null"); }
     ~NullBackendSelection() { restore(); }
     NullBackendSelection(const NullBackendSelection&) = delete;
     NullBackendSelection& operator=(const NullBackendSelection&) = delete;
 
     void restore()
     {
-        if (m_restored)
-            return;
+        if (!m_restored)
+            detail::forceBackend("");
         m_restored = true;
-        if (m_previous)
-            setenv(variable, m_previous->c_str(), 1);
-        else
-            unsetenv(variable);
     }
 
 private:
-    static constexpr const char* variable = "MIVRA_WINDOW_BACKEND";
-    std::optional<std::string> m_previous;
     bool m_restored{};
 };
 

@@ -1,5 +1,7 @@
 #include "SdlKeyboardMap.hpp"
 
+#include "SdlKeyboardColumn.hpp"
+
 #include <SDL.h>
 
 #include <array>
@@ -11,12 +13,29 @@ namespace
 using Scan = Keyboard::Scan;
 using Key = Keyboard::Key;
 
+// Whether a column has one entry per enumerator, each at its enumerator's place.
+template <typename Column, typename Entry = typename Column::value_type>
+constexpr bool inEnumeratorOrder(const Column& column, auto Entry::*enumerator, int count)
+{
+    if (static_cast<int>(column.size()) != count)
+        return false;
+    for (std::size_t i = 0; i < column.size(); ++i)
+        if (static_cast<std::size_t>(column[i].*enumerator) != i)
+            return false;
+    return true;
+}
+static_assert(inEnumeratorOrder(sdlScanColumn, &SdlScanEntry::scan, Keyboard::ScanCount),
+              "SdlKeyboardColumn.hpp: one scancode entry per Keyboard::Scan, in its order");
+static_assert(inEnumeratorOrder(sdlKeyColumn, &SdlKeyEntry::key, Keyboard::KeyCount),
+              "SdlKeyboardColumn.hpp: one key entry per Keyboard::Key, in its order");
+
 // SDL scancode of every Scan, in Scan order.
-constexpr std::array<SDL_Scancode, Keyboard::ScanCount> scanTable = {
-#define MIVRA_SDL_SCANCODE(name, sdl, description) SDL_SCANCODE_##sdl,
-    MIVRA_KEYBOARD_SCANS(MIVRA_SDL_SCANCODE)
-#undef MIVRA_SDL_SCANCODE
-};
+constexpr std::array<SDL_Scancode, Keyboard::ScanCount> scanTable = [] {
+    std::array<SDL_Scancode, Keyboard::ScanCount> t{};
+    for (std::size_t i = 0; i < t.size(); ++i)
+        t[i] = sdlScanColumn[i].sdl;
+    return t;
+}();
 
 constexpr std::array<Scan, SDL_NUM_SCANCODES> sdlScanTable = [] {
     std::array<Scan, SDL_NUM_SCANCODES> t{};
@@ -31,14 +50,15 @@ constexpr std::array<Scan, SDL_NUM_SCANCODES> sdlScanTable = [] {
 }();
 
 // SDL key code of every Key, in Key order.
-constexpr std::array<SDL_Keycode, Keyboard::KeyCount> keyTable = {
-#define MIVRA_SDL_KEYCODE(name, sdl) SDLK_##sdl,
-    MIVRA_KEYBOARD_KEYS(MIVRA_SDL_KEYCODE)
-#undef MIVRA_SDL_KEYCODE
-};
+constexpr std::array<SDL_Keycode, Keyboard::KeyCount> keyTable = [] {
+    std::array<SDL_Keycode, Keyboard::KeyCount> t{};
+    for (std::size_t i = 0; i < t.size(); ++i)
+        t[i] = sdlKeyColumn[i].sdl;
+    return t;
+}();
 
 constexpr std::array<const char*, Keyboard::ScanCount> nameTable = {
-#define MIVRA_SCAN_DESCRIPTION(name, sdl, description) description,
+#define MIVRA_SCAN_DESCRIPTION(name, description) description,
     MIVRA_KEYBOARD_SCANS(MIVRA_SCAN_DESCRIPTION)
 #undef MIVRA_SCAN_DESCRIPTION
 };

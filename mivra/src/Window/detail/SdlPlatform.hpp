@@ -4,9 +4,9 @@
 
 namespace mivra::detail
 {
-// The desktop through SDL, which picks the display server itself (X11 where an X server
-// answers, otherwise Wayland; SDL_VIDEODRIVER overrides it). SDL's video subsystem comes up on
-// first need. Display-server extras (raw mouse motion, the X server's own pointer state) are
+// The desktop through SDL, on the display server the backend chooser named for it
+// (WindowBackend.cpp; SDL's own choice where SDL_VIDEODRIVER names one). SDL's video subsystem
+// comes up on first need. Display-server extras (raw mouse motion, the X server's own pointer state) are
 // chosen by the server SDL runs on.
 class SdlPlatform : public Platform
 {

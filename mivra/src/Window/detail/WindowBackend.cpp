@@ -6,9 +6,15 @@
 #include <mivra/System/Diagnostics.hpp>
 
 #include <SDL.h>
-#include <wayland-client-core.h>
+#include <wayland-client.h>
+
+#include <poll.h>
 
 #include <array>
+#include <atomic>
+#include <cassert>
+#include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <mutex>
 #include <set>
@@ -18,14 +24,11 @@ namespace mivra::detail
 {
 namespace
 {
-// SDL serves one display server per process: the first SDL entry that connects names it.
+// An SDL entry: SDL's video, on `driver` (SDL's own choice when null). Whether SDL is still free
+// for this entry is the chooser's decision (Chooser::sdlOwner).
 std::unique_ptr<Platform> sdlOn(const char* driver)
 {
-    static bool sdlTaken = false;
-    if (sdlTaken)
-        return nullptr;
-    sdlTaken = true;
-    // SDL reads the hint when its video comes up.
+    // SDL reads the hint when its video comes up; an override outranks SDL_VIDEODRIVER.
     if (driver)
         SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, driver, SDL_HINT_OVERRIDE);
     return std::make_unique<SdlPlatform>();
@@ -54,9 +57,9 @@ std::unique_ptr<Platform> connectRequestedSdl()
         known += known.empty() ? "" : ", ";
         known += name;
     }
+    // The entry that serves instead names its driver with a hint that outranks the variable.
     reportDiagnostic("unknown video driver, choosing one", std::string("SDL_VIDEODRIVER=").append(requested),
                      "the known ones are " + known);
-    unsetenv("SDL_VIDEODRIVER");
     return nullptr;
 }
 
@@ -83,37 +86,65 @@ std::unique_ptr<Platform> connectNull()
 // The one table of backends, in the order they are tried. MIVRA_WINDOW_BACKEND names one
 // (null: windows with no display behind them, for tests); unset, the first that connects serves.
 constexpr std::array<BackendEntry, 4> backends{{
-    {"sdl", &connectRequestedSdl, false},
-    {"wayland", &connectWayland, false},
-    {"x11", &connectX11, false},
-    {"null", &connectNull, true},
+    {"sdl", &connectRequestedSdl, false, true},
+    {"wayland", &connectWayland, false, true},
+    {"x11", &connectX11, false, true},
+    {"null", &connectNull, true, false},
 }};
 
 // Each backend is connected at most once, and then serves until the process ends.
-struct Connections
+struct Chooser
 {
     std::mutex mutex;
     std::array<std::unique_ptr<Platform>, backends.size()> platforms;
     std::array<bool, backends.size()> tried{};
+    // SDL serves one display server per process: the first SDL entry that connects owns it, and
+    // no other SDL entry connects after it.
+    const BackendEntry* sdlOwner = nullptr;
+    // The backend a test put in place of the process's choice; null for none.
+    std::atomic<const BackendEntry*> forced{nullptr};
 };
 
-Connections& connections()
+Chooser& chooser()
 {
-    static Connections instance;
+    static Chooser instance;
     return instance;
 }
 
 Platform* connected(const BackendEntry& entry)
 {
-    Connections& c = connections();
+    Chooser& c = chooser();
     const auto index = static_cast<std::size_t>(&entry - backends.data());
     const std::lock_guard lock(c.mutex);
+    if (entry.usesSdl && c.sdlOwner && c.sdlOwner != &entry)
+        return nullptr;
     if (!c.tried[index])
     {
         c.platforms[index] = entry.connect();
         c.tried[index] = true;
+        if (entry.usesSdl && c.platforms[index])
+            c.sdlOwner = &entry;
     }
     return c.platforms[index].get();
+}
+
+// The process's backend: the one MIVRA_WINDOW_BACKEND names, or the automatic choice. Made once,
+// by whatever first needs a display (a window, a GL context, an input or video mode query).
+const BackendEntry* processChoice()
+{
+    static const BackendEntry* const chosen = [] {
+        const char* requested = std::getenv("MIVRA_WINDOW_BACKEND");
+        return chooseBackend(requested ? requested : "");
+    }();
+    return chosen;
+}
+
+const BackendEntry* entryNamed(std::string_view id)
+{
+    for (const BackendEntry& entry : backends)
+        if (entry.id == id)
+            return &entry;
+    return nullptr;
 }
 
 // Where no backend connects: nothing is pressed, and no window opens.
@@ -137,7 +168,7 @@ Platform& unconnected()
 }
 } // namespace
 
-bool waylandCompositorAnswers()
+bool waylandCompositorAnswers(std::chrono::milliseconds deadline)
 {
     // Connecting and a round trip tell a live compositor from a stale socket name. A relative
     // name lives in XDG_RUNTIME_DIR: without it there is nothing to connect to (and libwayland
@@ -148,9 +179,47 @@ bool waylandCompositorAnswers()
     wl_display* display = wl_display_connect(nullptr);
     if (!display)
         return false;
-    const bool answers = wl_display_roundtrip(display) >= 0;
+    // The round trip by hand, so that a compositor that accepts and never answers (frozen, or
+    // stopped in a debugger) costs the deadline, not the whole start-up.
+    bool answered = false;
+    static constexpr wl_callback_listener onDone{
+        [](void* data, wl_callback* /*callback*/, std::uint32_t /*serial*/) { *static_cast<bool*>(data) = true; }};
+    wl_callback* sync = wl_display_sync(display);
+    wl_callback_add_listener(sync, &onDone, &answered);
+    const auto end = std::chrono::steady_clock::now() + deadline;
+    while (!answered)
+    {
+        if (wl_display_prepare_read(display) != 0)
+        {
+            if (wl_display_dispatch_pending(display) < 0)
+                break;
+            continue;
+        }
+        if (wl_display_flush(display) < 0 && errno != EAGAIN)
+        {
+            wl_display_cancel_read(display);
+            break;
+        }
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+        pollfd fd{wl_display_get_fd(display), POLLIN, 0};
+        const int ready = left.count() > 0 ? poll(&fd, 1, static_cast<int>(left.count())) : 0;
+        if (ready <= 0)
+        {
+            wl_display_cancel_read(display);
+            if (ready < 0 && errno == EINTR)
+                continue;
+            if (ready == 0)
+                reportDiagnostic("no answer from the Wayland compositor, trying the next backend", name,
+                                 "it accepted the connection but did not answer within " +
+                                     std::to_string(deadline.count()) + " ms");
+            break;
+        }
+        if (wl_display_read_events(display) < 0 || wl_display_dispatch_pending(display) < 0)
+            break;
+    }
+    wl_callback_destroy(sync);
     wl_display_disconnect(display);
-    return answers;
+    return answered;
 }
 
 std::span<const BackendEntry> backendTable()
@@ -168,12 +237,11 @@ std::string knownBackends()
 
 const BackendEntry* chooseBackend(std::string_view requested)
 {
-    for (const BackendEntry& entry : backends)
-        if (entry.id == requested)
-            return connected(entry) ? &entry : nullptr;
+    if (const BackendEntry* entry = entryNamed(requested))
+        return connected(*entry) ? entry : nullptr;
     if (!requested.empty())
     {
-        // Said once per name asked for, not at every call that reads the variable.
+        // Said once per name asked for.
         static std::mutex mutex;
         static std::set<std::string, std::less<>> reported;
         const std::lock_guard lock(mutex);
@@ -190,14 +258,35 @@ const BackendEntry* chooseBackend(std::string_view requested)
 
 void chooseDisplayServer()
 {
+    // The process's choice first: a GL context made before any window must not take SDL for
+    // another display server than the one MIVRA_WINDOW_BACKEND names.
+    if (const BackendEntry* chosen = processChoice(); chosen && chosen->usesSdl)
+        return;
+    // On the null backend (or none) SDL's video still serves GL contexts: on the automatic choice.
     static std::once_flag once;
-    std::call_once(once, [] { chooseBackend(""); });
+    std::call_once(once, [] {
+        for (const BackendEntry& entry : backends)
+            if (entry.usesSdl && !entry.onRequestOnly && connected(entry))
+                return;
+    });
+}
+
+const BackendEntry* chosenBackend()
+{
+    const BackendEntry* forced = chooser().forced.load();
+    return forced ? forced : processChoice();
+}
+
+void forceBackend(std::string_view id)
+{
+    const BackendEntry* entry = entryNamed(id);
+    assert((id.empty() || entry) && "forceBackend: no backend of that name");
+    chooser().forced.store(entry);
 }
 
 Platform& platform()
 {
-    const char* requested = std::getenv("MIVRA_WINDOW_BACKEND");
-    const BackendEntry* entry = chooseBackend(requested ? requested : "");
+    const BackendEntry* entry = chosenBackend();
     Platform* chosen = entry ? connected(*entry) : nullptr;
     return chosen ? *chosen : unconnected();
 }

@@ -2,6 +2,7 @@
 
 #include "Platform.hpp"
 
+#include <chrono>
 #include <memory>
 #include <span>
 #include <string>
@@ -15,6 +16,7 @@ struct BackendEntry
     std::string_view id;                    // the name MIVRA_WINDOW_BACKEND gives it
     std::unique_ptr<Platform> (*connect)(); // nothing when the backend cannot serve this process
     bool onRequestOnly;                     // never picked unless named
+    bool usesSdl;                           // runs on SDL's video, which serves one entry per process
 };
 
 // Every backend, in the order they are tried.
@@ -25,19 +27,29 @@ std::span<const BackendEntry> backendTable();
 // connects among those not kept for requests. Nothing when none does.
 const BackendEntry* chooseBackend(std::string_view requested);
 
-// Makes the automatic choice once (as chooseBackend("") does), so that SDL's video driver is set
-// before SDL's video first comes up, whatever brings it up.
+// Makes the process's choice (see platform()), and where that is no SDL entry the automatic
+// choice among SDL's, so that SDL's video driver is set before SDL's video first comes up,
+// whatever brings it up.
 void chooseDisplayServer();
 
 // The backends' names, comma-separated in table order.
 std::string knownBackends();
 
-// Whether the compositor WAYLAND_DISPLAY names accepts a connection and answers a round trip.
-bool waylandCompositorAnswers();
+// Whether the compositor WAYLAND_DISPLAY names accepts a connection and answers a round trip
+// within `deadline`. One that accepts and stays silent is said through the diagnostics sink.
+bool waylandCompositorAnswers(std::chrono::milliseconds deadline = std::chrono::seconds(2));
 
-// The platform of the backend MIVRA_WINDOW_BACKEND names (the default when unset), connected on
-// first use and kept for the process. The variable is read at each call, so a test can put a
-// single window on the null backend.
+// The backend platform() serves: the one forced by forceBackend(), otherwise the process's
+// choice, made once from MIVRA_WINDOW_BACKEND (read then, and only then) as chooseBackend() makes
+// it. Nothing when no backend connects.
+const BackendEntry* chosenBackend();
+
+// Puts the backend of that id in place of the process's choice, for tests; an empty id gives the
+// process's choice back.
+void forceBackend(std::string_view id);
+
+// The platform of chosenBackend(), connected on first use and kept for the process; one whose
+// windows never open when no backend connects.
 Platform& platform();
 
 // Opens a window on platform(), with an OpenGL context when `settings` is given. Nothing when
