@@ -92,6 +92,21 @@ def check_stderr(name, text, allowed=()):
     check(not unexpected, f"{name}: unexpected lines on standard error: {unexpected!r}")
 
 
+def wait_until(predicate, timeout, what, poll=0.02):
+    """Polls predicate until it returns something true, and returns that. After timeout seconds
+    the test fails at once, saying what it waited for (and what failed before): what is a string,
+    or a function giving one then, to tell how far things got."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = predicate()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            failures.append(f"waited {timeout} s for {what() if callable(what) else what}")
+            report()
+        time.sleep(poll)
+
+
 def report():
     """Prints the failures and ends the script: status 1 if there were any."""
     for failure in failures:
@@ -146,7 +161,9 @@ class Run:
             self.output += chunk
 
     def _read_errors(self):
-        self.errors = self.process.stderr.read()
+        # As it comes, so that a test can wait for a line the program writes while it runs.
+        while chunk := self.process.stderr.read1(65536):
+            self.errors += chunk
 
     @property
     def text(self):
@@ -176,6 +193,16 @@ class Run:
                 return wanted in self.output
             time.sleep(0.02)
         return False
+
+    def wait_for_errors(self, text, timeout=30):
+        """Whether the text shows on standard error within the time (read as it comes)."""
+        wanted = text.encode()
+        deadline = time.monotonic() + timeout
+        while wanted not in self.errors:
+            if time.monotonic() > deadline or not self.error_reader.is_alive():
+                return wanted in self.errors
+            time.sleep(0.02)
+        return True
 
     def finish(self, timeout=40):
         """Waits for the program to end, without closing its input: (exit status or "hung", output)."""

@@ -1,6 +1,7 @@
 """A PulseAudio daemon of the test's own, as a desktop runs one: null sinks as speakers, and a
 microphone made of a sink's monitor (SDL lists no monitor sources), so that a test plays a known
 sound into the microphone and records what the speakers play."""
+import array
 import math
 import os
 import shutil
@@ -8,7 +9,10 @@ import signal
 import struct
 import subprocess
 import tempfile
+import threading
 import time
+
+from mivra_console import wait_until
 
 SPEAKERS = "Speakers"      # the default sink, what programs play to
 MICROPHONE = "Microphone"  # the only source SDL lists
@@ -85,23 +89,98 @@ class SoundServer:
         """Plays a sound file into the microphone; returns the paplay process."""
         return subprocess.Popen(["paplay", "--device=mic_feed", path], env=self.tool_env)
 
-    def record_speakers(self, path):
-        """Records what the speakers play, raw 16-bit stereo at RATE, until stop_recording()."""
-        return subprocess.Popen(["parec", "--device=speakers.monitor", "--format=s16le", "--rate=%d" % RATE,
-                                 "--channels=2", "--raw", "--latency-msec=20", path], env=self.tool_env)
+    def tap(self, device, channels=1, threshold=1000):
+        """A Tap on one of the daemon's sources: "microphone", or "speakers.monitor" (stereo) for
+        what the speakers play."""
+        return Tap(self, device, channels, threshold)
 
 
-def stop_recording(recorder):
-    recorder.terminate()
-    recorder.wait(10)
+class Tap:
+    """What a source carries, read as it comes by a parec at 20 ms latency: what a level meter on
+    a desktop shows. The remapped monitor that serves as microphone starts slowly (a tone played
+    into it is first heard there up to 1.5 s later), so a test acts on a sound once a tap on the
+    same source has heard it, never after a pause of its own. Keeps the first channel, and where it
+    was first and last louder than the threshold."""
 
+    def __init__(self, server, device, channels=1, threshold=1000):
+        self.device = device
+        self.channels = channels
+        self.threshold = threshold
+        self.samples = array.array("h")
+        self.first = None  # frame index of the first loud sample
+        self.last = None   # and of the last
+        self.lock = threading.Lock()
+        self.process = subprocess.Popen(
+            ["parec", "--device=" + device, "--format=s16le", "--rate=%d" % RATE, "--channels=%d" % channels,
+             "--raw", "--latency-msec=20"], stdout=subprocess.PIPE, env=server.tool_env)
+        self.reader = threading.Thread(target=self._read, daemon=True)
+        self.reader.start()
+        # A source with no sound still carries silence: the first bytes say the tap is connected.
+        wait_until(lambda: self.frames > 0 or not self.reader.is_alive(), 20, "the tap on %s to start" % device)
+        if not self.reader.is_alive():
+            raise RuntimeError("parec of %s ended at once" % device)
 
-def read_raw(path, channels=2):
-    """The left (first) channel of a raw 16-bit recording."""
-    with open(path, "rb") as f:
-        raw = f.read()
-    frames = len(raw) // (2 * channels)
-    return list(struct.unpack("<%dh" % (frames * channels), raw[:frames * 2 * channels])[0::channels])
+    def _read(self):
+        frame = 2 * self.channels
+        rest = b""
+        while chunk := self.process.stdout.read1(65536):
+            data = rest + chunk
+            usable = len(data) - len(data) % frame
+            rest = data[usable:]
+            block = array.array("h")
+            block.frombytes(data[:usable])
+            block = block[0::self.channels]
+            with self.lock:
+                base = len(self.samples)
+                self.samples.extend(block)
+                if block and (max(block) > self.threshold or min(block) < -self.threshold):
+                    loud = [i for i, s in enumerate(block) if abs(s) > self.threshold]
+                    if self.first is None:
+                        self.first = base + loud[0]
+                    self.last = base + loud[-1]
+
+    @property
+    def frames(self):
+        with self.lock:
+            return len(self.samples)
+
+    def heard(self):
+        """Seconds from the first loud sample to the last (0 before any)."""
+        with self.lock:
+            return 0 if self.first is None else (self.last - self.first + 1) / RATE
+
+    def quiet(self):
+        """Seconds since the last loud sample (0 before any)."""
+        with self.lock:
+            return 0 if self.last is None else (len(self.samples) - 1 - self.last) / RATE
+
+    def state(self):
+        return "%s heard %.3f s of sound, quiet since %.3f s, %.3f s read" % (
+            self.device, self.heard(), self.quiet(), self.frames / RATE)
+
+    def wait_heard(self, seconds=0.0, timeout=30, what="sound"):
+        """Waits until the tap has heard at least the seconds of sound (any at all by default)."""
+        wait_until(lambda: self.first is not None and self.heard() >= seconds, timeout,
+                   lambda: "%s to reach %s (%.2f s of it): %s" % (what, self.device, seconds, self.state()))
+
+    def wait_whole(self, seconds, timeout=30, what="the tone", quiet=0.1):
+        """Waits until the tap has heard a sound of about the seconds whole: as long less 60 ms,
+        then quiet for the given seconds."""
+        wait_until(lambda: self.heard() >= seconds - 0.06 and self.quiet() >= quiet, timeout,
+                   lambda: "%s (%.2f s) heard whole at %s: %s" % (what, seconds, self.device, self.state()))
+
+    def wait_frames(self, frames, timeout=30, what="sound"):
+        """Waits until the tap has read the frames in all (sound or silence)."""
+        wait_until(lambda: self.frames >= frames, timeout,
+                   lambda: "%s: %d frames read at %s: %s" % (what, frames, self.device, self.state()))
+
+    def stop(self):
+        """Ends the parec and returns the first channel of all it read."""
+        self.process.terminate()
+        self.process.wait(10)
+        self.reader.join(10)
+        with self.lock:
+            return list(self.samples)
 
 
 def tone_file(path, frequency, seconds, amplitude=0.5):

@@ -33,9 +33,6 @@ BIN = os.environ["MIVRA_BIN"]
 RESOURCES = os.environ["MIVRA_RESOURCE_DIR"]
 FILES = ["killdeer.wav", "doodle_pop.ogg", "ding.flac", "ding.mp3"]
 TONE_HZ = 1000
-# SDL's PulseAudio capture hands over what the microphone heard about two seconds late; what has
-# not come through when the recording stops is not part of it.
-CAPTURE_LAG = 3.0
 
 CAPTURE_HEADER = ("Available capture devices:\n\n0: " + pulse.MICROPHONE + "\n\n"
                   "Please choose the sample rate for sound capture (44100 is CD quality): "
@@ -116,35 +113,44 @@ def read_wav(path):
 
 def record_tone(server, tmp, seconds, during=None):
     """sound_capture records the microphone while a tone plays into it, then saves the recording.
-    `during` runs once the tone has played for a second. Returns (run, wav path)."""
+    Without `during`, the recording stops once the microphone has carried the whole tone and then
+    half a second of quiet (time for the program's own stream of the same source to catch up).
+    `during(tap, run)` runs once the microphone has carried a second of the tone, and must end the
+    recording. Returns (run, wav path)."""
     tone = os.path.join(tmp, "tone.wav")
     pulse.tone_file(tone, TONE_HZ, seconds)
+    tap = server.tap("microphone")
     run = console.Run([os.path.join(BIN, "sound_capture")], "44100\n\n", env=server.env, cwd=tmp)
     check(run.wait_for_output(RECORDING), "sound_capture did not record: %r" % run.text)
     player = server.play_into_microphone(tone)
     if during:
-        time.sleep(1.0)
-        during()
-    player.wait(30)
-    time.sleep(CAPTURE_LAG)
+        tap.wait_heard(1.0, what="the tone")
+        during(tap, run)
+    else:
+        tap.wait_whole(seconds, quiet=0.5)
+    tap.stop()
+    player.kill()
+    player.wait(10)
     path = os.path.join(tmp, "recording.wav")
     run.write("\ns\n%s\n\n" % path)
     return run, path
 
 
-def play_all(server, tmp, during=None, stderr_lines=()):
-    """sound_playback from start to end; `during` runs once the first sound plays. Its standard
-    error must be exactly the given lines. Returns the seconds it took."""
+def play_all(server, tmp, speakers=None, during=None, stderr_lines=()):
+    """sound_playback from start to end. speakers: a tap on the speakers' monitor; `during` runs
+    once it has heard the first sound. Its standard error must be exactly the given lines.
+    Returns the seconds it took."""
     started = time.monotonic()
     run = console.Run([os.path.join(BIN, "sound_playback")], env=server.playback_env, cwd=tmp,
                       stderr_lines=stderr_lines)
     if during:
-        check(run.wait_for_output("Playing..."), "sound_playback: %r" % run.text)
-        time.sleep(0.5)
+        speakers.wait_heard(what="sound_playback's first sound")
         during()
-    # Enter once the last sound has left the server's buffer too, as a listener would press it.
     check(run.wait_for_output(PLAYBACK_END, timeout=20), "sound_playback did not end: %r" % run.text[-300:])
-    time.sleep(0.5)
+    if speakers and not during:
+        # Enter once the last sound has left the server's buffer too, as a listener would press
+        # it: the speakers have played on for more than that buffer (300 ms) since the end line.
+        speakers.wait_frames(speakers.frames + pulse.RATE // 2, what="the speakers to play on after the end line")
     run.write("\n")
     status, out = run.finish(30)
     check(status == 0, "sound_playback: exit status %s" % status)
@@ -159,13 +165,9 @@ def play_all(server, tmp, during=None, stderr_lines=()):
 with tempfile.TemporaryDirectory() as tmp, pulse.SoundServer() as server:
     if case == "streams":
         # sound_playback, recorded at the speakers.
-        monitor = os.path.join(tmp, "speakers.raw")
-        recorder = server.record_speakers(monitor)
-        time.sleep(0.3)
-        play_all(server, tmp)
-        time.sleep(0.3)
-        pulse.stop_recording(recorder)
-        check_playback(pulse.read_raw(monitor))
+        speakers = server.tap("speakers.monitor", channels=2, threshold=300)
+        play_all(server, tmp, speakers)
+        check_playback(speakers.stop())
 
         # sound_capture: the listing names the server's microphone; a one-second tone is recorded.
         run, path = record_tone(server, tmp, 1.0)
@@ -178,8 +180,8 @@ with tempfile.TemporaryDirectory() as tmp, pulse.SoundServer() as server:
 
         # voice_chat: the client records the tone, the server plays it on the speakers as it comes.
         tone = os.path.join(tmp, "tone.wav")
-        monitor = os.path.join(tmp, "chat.raw")
-        recorder = server.record_speakers(monitor)
+        speakers = server.tap("speakers.monitor", channels=2)
+        microphone = server.tap("microphone")
         chat_server = console.Run([os.path.join(BIN, "voice_chat")], "s\n", env=server.playback_env, cwd=tmp)
         check(chat_server.wait_for_output("waiting for connections"), "server: %r" % chat_server.text)
         client = console.Run([os.path.join(BIN, "voice_chat")], "c127.0.0.1\n", env=server.env, cwd=tmp)
@@ -187,16 +189,16 @@ with tempfile.TemporaryDirectory() as tmp, pulse.SoundServer() as server:
         client.write("\n")
         check(client.wait_for_output("Recording... press enter to stop"), "client: %r" % client.text)
         server.play_into_microphone(tone).wait(30)
-        time.sleep(CAPTURE_LAG)
+        microphone.wait_whole(1.0, quiet=0.5)
+        microphone.stop()
         client.write("\n")
         check(client.wait_for_output("Press enter to exit"), "client: %r" % client.text)
         client.write("\n")
         check(client.finish(20)[0] == 0, "voice_chat client exit status")
         check(client.errors == b"", "voice_chat client: standard error %r" % client.errors)
         check(chat_server.wait_for_output("Press enter to replay the sound"), "server: %r" % chat_server.text)
-        time.sleep(0.5)
-        pulse.stop_recording(recorder)
-        check_tone(pulse.read_raw(monitor), 1.0, "voice_chat's server output")
+        speakers.wait_whole(1.0, what="the tone from the chat server")
+        check_tone(speakers.stop(), 1.0, "voice_chat's server output")
         chat_server.close_input()
         check(chat_server.finish(20)[0] == 0, "voice_chat server exit status")
         check(chat_server.errors == b"", "voice_chat server: standard error %r" % chat_server.errors)
@@ -204,12 +206,21 @@ with tempfile.TemporaryDirectory() as tmp, pulse.SoundServer() as server:
     elif case == "losses":
         # The microphone goes away a second into a four-second tone: the recording keeps what came
         # before, with no silence made up after it, says so once, and is saved.
-        def unload_microphone():
-            time.sleep(1.0)
+        lost_line = ("mivra: the capture device went away: %s: the recording ends with what was captured"
+                     % pulse.MICROPHONE)
+        carried = []
+
+        def unload_microphone(tap, run):
             server.unload(server.microphone)
+            # The server moves the tap's stream to a silent monitor (or ends it): once it is quiet,
+            # it has heard all the tone the microphone ever carried.
+            console.wait_until(lambda: tap.quiet() >= 0.1 or not tap.reader.is_alive(), 10,
+                               lambda: "the microphone's tap to go quiet after the loss: " + tap.state())
+            carried.append(tap.heard())
+            # The recording has ended on its own once the program says so; Enter comes after.
+            check(run.wait_for_errors(lost_line), "no line about the lost microphone: %r" % run.errors)
         run, path = record_tone(server, tmp, 4.0, during=unload_microphone)
-        run.stderr_lines = ["mivra: the capture device went away: %s: the recording ends with what was captured"
-                            % pulse.MICROPHONE]
+        run.stderr_lines = [lost_line]
         status, out = run.finish(30)
         check(status == 0, "sound_capture after the loss: exit status %s" % status)
         info = INFO.search(out)
@@ -217,7 +228,11 @@ with tempfile.TemporaryDirectory() as tmp, pulse.SoundServer() as server:
         if info:
             recorded = read_wav(path)
             check(abs(float(info["seconds"]) - len(recorded) / pulse.RATE) < 0.01, "the saved file is not the recording")
-            check(0.1 < len(recorded) / pulse.RATE < 2.2, "a recording of %.2f s" % (len(recorded) / pulse.RATE))
+            span = pulse.audible(pulse.without_gaps(recorded), threshold=1000)
+            tone = 0 if span is None else (span[1] - span[0] + 1) / pulse.RATE
+            # Most of the second heard before the loss, and no more than the microphone carried.
+            check(0.5 < tone < carried[0] + 0.03, "a recording of %.2f s of tone, the microphone carried %.2f s"
+                  % (tone, carried[0]))
             tail = recorded[-2205:]
             check(pulse.rms(tail) > 0.3, "the recording ends in silence (level %.3f)" % pulse.rms(tail))
         check(run.errors.decode(errors="replace") == run.stderr_lines[0] + "\n",
@@ -225,18 +240,22 @@ with tempfile.TemporaryDirectory() as tmp, pulse.SoundServer() as server:
 
         # The speakers go away, the last sink: the program plays on, silently, to its end.
         server.unload(server.feed)
-        seconds = play_all(server, tmp, during=lambda: server.unload(server.speakers), stderr_lines=[
+        speakers = server.tap("speakers.monitor", channels=2, threshold=300)
+        seconds = play_all(server, tmp, speakers, during=lambda: server.unload(server.speakers), stderr_lines=[
             "mivra: the audio output device went away: %s: sounds play on through a silent null output"
             % pulse.SPEAKERS])
+        speakers.stop()
         check(seconds < 11, "sound_playback took %.1f s after losing its output" % seconds)
 
         # The daemon dies.
         server.speakers = server.load("module-null-sink", "sink_name=speakers",
                                       "sink_properties=device.description=" + pulse.SPEAKERS)
         server.pactl("set-default-sink", "speakers")
-        seconds = play_all(server, tmp, during=server.kill, stderr_lines=[
+        speakers = server.tap("speakers.monitor", channels=2, threshold=300)
+        seconds = play_all(server, tmp, speakers, during=server.kill, stderr_lines=[
             "mivra: the audio output device went away: %s: sounds play on through a silent null output"
             % pulse.SPEAKERS])
+        speakers.stop()
         check(seconds < 11, "sound_playback took %.1f s after the sound server died" % seconds)
 
 console.report()
