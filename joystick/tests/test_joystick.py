@@ -95,7 +95,7 @@ def steady_shot(session, timeout=15):
     deadline = time.monotonic() + timeout
     last = session.screenshot()
     while True:
-        session.settle(0.2)
+        time.sleep(0.2)  # a few frames apart
         shot = session.screenshot()
         if threshold_band(shot).tobytes() == threshold_band(last).tobytes():
             return shot
@@ -110,8 +110,8 @@ def start():
         # Down at the lower bound changes nothing. The key is held for a while (the program polls
         # it every frame), and the screen watched for a moment after: nothing is expected to show.
         with s.hold_keys("Down"):
-            s.settle(0.5)
-        s.settle(0.3)
+            s.watch(0.5)
+        s.watch(0.3)
         if not s.eventually(lambda shot: matches(s, shot, "0.10"))[0]:
             e2e.fail("Down at 0.10 changed the screen")
         s.end_with_key("Escape")
@@ -131,7 +131,7 @@ def threshold():
         if not matches(s, shot, value):
             e2e.fail(f"the screen differs from the start screen with the threshold {value}")
         # It stays there once the key is up (the screen watched for a moment).
-        s.settle(0.5)
+        s.watch(0.5)
         if not matches(s, s.screenshot(), value):
             e2e.fail(f"the threshold moved on from {value} without a key")
         s.close_and_expect_exit()

@@ -35,7 +35,7 @@ def movement_lines(lines):
 
 with e2e.Session(PROGRAM) as session:
     session.wait_window("Mivra Raw Mouse Input")
-    session.settle(0.5)
+    session.watch(0.5)  # the window watched for a moment: it stays black before any mouse event
     if e2e.ink_box(session.screenshot()) is not None:
         e2e.fail("the window is not black before any mouse event")
 

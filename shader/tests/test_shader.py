@@ -238,7 +238,7 @@ with mivra_e2e.Session(PROGRAM) as session:
     wait_caption("Geometry Shader Billboards", refs)
     # Any other key leaves the effect as it is (the screen watched for a moment after it).
     session.key("space")
-    session.settle(0.4)
+    session.watch(0.4)
     expect_caption(session.screenshot(), "Geometry Shader Billboards", refs)
 
     session.end_with_key("Escape")

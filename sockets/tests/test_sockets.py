@@ -8,7 +8,6 @@ import re
 import socket
 import sys
 import threading
-import time
 
 import mivra_console as console
 
@@ -36,8 +35,7 @@ def finish(run):
 def waits_for_enter(name, run):
     """After the exit prompt the program must wait for Enter, and end with status 0 after it."""
     check(run.wait_for_output(EXIT), f"{name}: no exit prompt")
-    time.sleep(0.3)
-    check(run.process.poll() is None, f"{name}: did not wait for Enter")
+    check(console.waits_for_input(run.process), f"{name}: did not wait for Enter (no read of its input)")
     run.write("\n")
     status, output = finish(run)
     check(status == 0, f"{name}: exit status {status}")

@@ -95,7 +95,7 @@ with e2e.Session(PROGRAM) as session:
 
     # Escape is no way out here: the program is watched for a moment after it.
     session.key("Escape")
-    session.settle(0.3)
+    session.watch(0.3)
     if session.proc.poll() is not None:
         e2e.fail("Escape must not end the stencil demo")
     session.close_and_expect_exit()

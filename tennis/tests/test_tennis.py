@@ -76,7 +76,7 @@ def serve():
         # Up and Down do nothing before the serve. (Nothing to wait for: the screen is only
         # watched for a moment.)
         s.key("Up")
-        s.settle(0.3)
+        s.watch(0.3)
         check_welcome(s.screenshot(), "after Up")
 
         s.key("space")

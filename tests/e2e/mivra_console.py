@@ -107,6 +107,42 @@ def wait_until(predicate, timeout, what, poll=0.02):
         time.sleep(poll)
 
 
+def waits_for_input(process, timeout=10):
+    """Whether the process comes to wait on its standard input (blocked in read(2) on descriptor
+    0, as /proc shows) within the time: evidence that it waits for the user, where a pause could
+    only show that it had not ended yet. False at once when it ends."""
+    deadline = time.monotonic() + timeout
+    while process.poll() is None:
+        try:
+            with open(f"/proc/{process.pid}/syscall") as f:
+                fields = f.read().split()
+        except OSError:
+            fields = []
+        if len(fields) > 1 and fields[0] == "0" and int(fields[1], 16) == 0:
+            return True
+        if time.monotonic() > deadline:
+            return False
+        time.sleep(0.01)
+    return False
+
+
+def read_position(pid, path):
+    """How far the process has read into the file at path (the offset of its descriptor open on
+    it, from /proc), or None while it has none open."""
+    directory = f"/proc/{pid}/fd"
+    try:
+        for fd in os.listdir(directory):
+            try:
+                if os.readlink(os.path.join(directory, fd)) == path:
+                    with open(f"/proc/{pid}/fdinfo/{fd}") as f:
+                        return int(f.readline().split()[1])
+            except OSError:
+                continue
+    except OSError:
+        pass
+    return None
+
+
 def report():
     """Prints the failures and ends the script: status 1 if there were any."""
     for failure in failures:

@@ -17,7 +17,7 @@ Usage from a test script:
 
     with mivra_e2e.Session(program) as s:
         win = s.wait_window("Mivra Stencil")
-        s.settle()
+        s.wait_first_frame()
         shot = s.screenshot()              # PIL image of the window's content
         s.close_and_expect_exit()          # or s.end_with_key("Escape")
 
@@ -35,7 +35,7 @@ import tempfile
 import time
 from contextlib import contextmanager
 
-from PIL import Image, ImageChops
+from PIL import Image, ImageChops, ImageDraw, ImageFont
 
 TOOLS = os.environ.get("MIVRA_TOOLS", "")
 DISPLAY_SERVER = os.environ.get("MIVRA_E2E_DISPLAY", "x11")
@@ -185,8 +185,10 @@ class Session:
             fail(f"{what}: not shown within {timeout} s")
         return shot
 
-    def settle(self, seconds=0.5):
-        """Gives the program time to handle queued input and draw a few frames."""
+    def watch(self, seconds):
+        """A pause that is itself the scenario, never a wait for something to happen (wait for
+        evidence instead: wait_for, eventually, wait_window): a key held down for a while, or the
+        window watched for a moment to show that nothing happens, which no evidence can show."""
         time.sleep(seconds)
 
     @property
@@ -324,7 +326,69 @@ def render_texts(items, width, height, background=(0, 0, 0), env=None, scale=1):
         subprocess.run(cmd, check=True, timeout=60, env=env or os.environ.copy(), stdin=subprocess.DEVNULL)
         image = Image.open(cmd[2]).convert("RGB")
         image.load()
+    if scale != 1:
+        check_physical_text(image, items, background, scale)
     return image
+
+
+# Checked once per set of texts: the tests draw the same expected screens again and again.
+_physical_checked = set()
+
+
+def check_physical_text(image, items, background, scale):
+    """Fails unless the library's drawing of the texts at a scale (mivra-textshot's, which the
+    screenshots are compared with and which shares the programs' text code) has the size and the
+    sharpness of the same texts drawn by FreeType alone (Pillow) at the physical size: glyphs
+    rasterised at the logical size and stretched would pass any comparison with the programs
+    themselves, but their ink is blurred or blocky, the share of partly covered pixels far above
+    a drawing at the physical size."""
+    key = (image.size, tuple(background), scale,
+           tuple((i.text, i.x, i.y, i.size, i.bold, tuple(i.fill), i.font) for i in items))
+    if key in _physical_checked:
+        return
+    _physical_checked.add(key)
+    reference = Image.new("RGB", image.size, background)
+    draw = ImageDraw.Draw(reference)
+    for item in items:
+        font = ImageFont.truetype(item.font, item.size * scale)
+        draw.text((item.x * scale, item.y * scale), item.text, font=font, fill=tuple(item.fill[:3]),
+                  stroke_width=1 if item.bold else 0, stroke_fill=tuple(item.fill[:3]))
+    drawn, expected = ink_box(image, background), ink_box(reference, background)
+    if drawn is None or expected is None:
+        if drawn != expected:
+            fail(f"texts at scale {scale}: ink {drawn}, FreeType's {expected}")
+        return
+    name = f"texts {[i.text.strip().split(chr(10))[0][:30] for i in items][:3]!r} at scale {scale}"
+    dimensions = [(0, "width")]
+    if not any("\n" in item.text for item in items):
+        # Lines of one text are spaced as at scale 1 (Text's layout): only single lines compare.
+        dimensions.append((1, "height"))
+    for axis, what in dimensions:
+        size, wanted = drawn[axis + 2] - drawn[axis], expected[axis + 2] - expected[axis]
+        if abs(size - wanted) > max(4, 0.06 * wanted):
+            fail(f"{name}: ink {size} pixels in {what}, FreeType's at the physical size {wanted}")
+    blur, sharp = partial_share(image, background), partial_share(reference, background)
+    if blur > sharp * PARTIAL_SHARE_RATIO:
+        save_shot(image, "failed-physical-text.png")
+        save_shot(reference, "failed-physical-text-freetype.png")
+        fail(f"{name}: {blur:.2f} of the ink partly covered, FreeType's at the physical size {sharp:.2f}: "
+             "glyphs drawn at the logical size and stretched")
+
+
+# Measured: FreeType's text at twice its size has 0.20 to 0.42 of its ink partly covered; the
+# same drawn at the size and doubled 1.6 to 1.9 times that (blocky), smoothly stretched 2.3 to 3.
+PARTIAL_SHARE_RATIO = 1.3
+
+
+def partial_share(image, background):
+    """Among the pixels that differ from the background (by more than 15 % of the strongest), the
+    share of partly covered ones (less than 90 %): the edges of the glyphs against their whole."""
+    diff = ImageChops.difference(image.convert("RGB"), Image.new("RGB", image.size, background)).convert("L")
+    histogram = diff.histogram()
+    top = max(level for level, count in enumerate(histogram) if count)
+    full = sum(histogram[int(top * 0.9):])
+    partial = sum(histogram[int(top * 0.15) + 1:int(top * 0.9)])
+    return partial / max(partial + full, 1)
 
 
 def as_logical(image, scale):

@@ -13,7 +13,6 @@ import signal
 import subprocess
 import sys
 import tempfile
-import time
 
 import mivra_console as console
 import mivra_e2e as e2e
@@ -23,7 +22,7 @@ BINARY = os.path.join(os.environ["MIVRA_BIN"], PROGRAM)
 SIGNALS = (signal.SIGINT, signal.SIGTERM)
 # Generous for a loaded machine, yet far below the time a program that ignores the signal would
 # keep running (until its input ends or its window closes, that is: never, here).
-GONE_WITHIN = 2.0
+GONE_WITHIN = 10.0
 
 WINDOW_TITLES = {
     "keyboard": "Keyboard",
@@ -55,7 +54,11 @@ class Console(console.Run):
         environment = console.disk_audio(os.path.join(tmp, name + "-out.raw"), os.path.join(tmp, name + "-in.raw"))
         environment.update(env or {})
         # The disk driver's capture reads this file (zeros past its end) and cannot open without it.
-        open(environment["SDL_DISKAUDIOFILEIN"], "wb").close()
+        # Some silence in it shows, by how far the program has read, that it captures.
+        with open(environment["SDL_DISKAUDIOFILEIN"], "wb") as f:
+            f.write(bytes(65536))
+        self.input_file = environment["SDL_DISKAUDIOFILEIN"]
+        self.output_file = environment["SDL_DISKAUDIOFILE"]
         super().__init__([BINARY], answers, cwd=tmp, env=environment, preexec_fn=e2e.default_signals)
 
     send = console.Run.write
@@ -84,7 +87,9 @@ class Console(console.Run):
 def window_program(signum):
     with e2e.Session(BINARY) as s:
         s.wait_window(WINDOW_TITLES[PROGRAM])
-        s.settle(1.0)  # a few frames drawn, sounds loaded
+        if PROGRAM == "raw_mouse_input":
+            s.mousemove(100, 100)  # its window stays black until the pointer moves
+        s.wait_first_frame()
         if s.proc.poll() is not None:
             e2e.fail(f"{PROGRAM} ended by itself ({s.proc.returncode}): {s.stderr}")
         s.proc.send_signal(signum)
@@ -106,7 +111,8 @@ def console_program(tmp, signum):
     elif PROGRAM == "sound_capture":
         run = Console(tmp, "capture", "44100\n\n")  # one device: no choice asked
         run.wait_for("Recording... press enter to stop")
-        time.sleep(0.3)
+        console.wait_until(lambda: console.read_position(run.process.pid, run.input_file), 20,
+                           "sound_capture to read from its capture device's file")
     elif PROGRAM == "ftp_client":
         run = Console(tmp, "ftp")
         run.wait_for("Enter the FTP server address: ")
@@ -131,7 +137,14 @@ def voice_chat(tmp, first, second):
         client = Console(tmp, "client", "c\n127.0.0.1\n\n")
         client.wait_for("Recording... press enter to stop")
         server.wait_for("Client connected: ")
-        time.sleep(0.5)  # packets flow and the server's stream plays
+        # Packets flow and the server's stream plays: the client reads its microphone and the
+        # server's output file grows.
+        console.wait_until(lambda: console.read_position(client.process.pid, client.input_file), 20,
+                           "the client to read from its capture device's file")
+        played = os.path.getsize(server.output_file) if os.path.exists(server.output_file) else 0
+        console.wait_until(lambda: os.path.exists(server.output_file)
+                           and os.path.getsize(server.output_file) > played + 8192, 20,
+                           "the server's output file to grow")
         client.signal_and_expect_gone(first)
         server.signal_and_expect_gone(second)
     finally:
