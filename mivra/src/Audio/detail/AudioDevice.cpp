@@ -161,6 +161,5 @@ void AudioDevice::mix(std::int16_t* out, std::size_t frameCount)
         const float value = std::nearbyint(m_mixBuffer[i] * 32768.f);
         out[i] = static_cast<std::int16_t>(std::clamp(value, -32768.f, 32767.f));
     }
-    m_consumed.notify_all();
 }
 } // namespace mivra::detail

@@ -34,8 +34,6 @@ public:
     AudioDevice& operator=(const AudioDevice&) = delete;
 
     [[nodiscard]] std::mutex& mutex() { return m_mutex; }
-    // Notified after every mix, for streaming threads that wait for room in their queue.
-    [[nodiscard]] std::condition_variable& consumed() { return m_consumed; }
     [[nodiscard]] const OutputFormat& format() const { return m_format; }
     [[nodiscard]] std::size_t bufferFrames() const { return m_bufferFrames; }
     // The name of the device playing now ("silent null output" when none).
@@ -66,7 +64,6 @@ private:
 
     AudioBackend& m_backend;
     std::mutex m_mutex;
-    std::condition_variable m_consumed;
     OutputFormat m_format;
     std::size_t m_bufferFrames{1024};
     std::vector<std::shared_ptr<Voice>> m_voices;

@@ -387,6 +387,17 @@ std::size_t SoundFileReader::read(std::int16_t* samples, std::size_t frameCount,
     return done;
 }
 
+std::size_t SoundFileReader::readFloats(float* samples, std::size_t frameCount, std::string& error)
+{
+    if (!m_file)
+        return 0;
+    auto* file = reinterpret_cast<SNDFILE*>(m_file);
+    const sf_count_t got = sf_readf_float(file, samples, static_cast<sf_count_t>(frameCount));
+    if (got < static_cast<sf_count_t>(frameCount) && sf_error(file) != SF_ERR_NO_ERROR)
+        error = sf_strerror(file);
+    return got > 0 ? static_cast<std::size_t>(got) : 0;
+}
+
 void SoundFileReader::seek(std::uint64_t frame)
 {
     if (!m_file)
