@@ -1,6 +1,7 @@
 #include "AudioDevice.hpp"
 
 #include "NullAudioBackend.hpp"
+#include "SampleConversion.hpp"
 
 #include <mivra/System/Diagnostics.hpp>
 
@@ -132,6 +133,12 @@ void AudioDevice::mix(std::int16_t* out, std::size_t frameCount)
     const std::size_t sampleCount = frameCount * m_format.channelCount;
     {
         std::lock_guard lock(m_mutex);
+        if (m_voices.empty())
+        {
+            // Nothing playing: silence, without a pass over the mix.
+            std::fill_n(out, sampleCount, std::int16_t{0});
+            return;
+        }
         if (m_mixBuffer.size() < sampleCount)
             m_mixBuffer.resize(sampleCount);
         std::fill_n(m_mixBuffer.begin(), sampleCount, 0.f);
@@ -157,9 +164,6 @@ void AudioDevice::mix(std::int16_t* out, std::size_t frameCount)
         }
     }
     for (std::size_t i = 0; i < sampleCount; ++i)
-    {
-        const float value = std::nearbyint(m_mixBuffer[i] * 32768.f);
-        out[i] = static_cast<std::int16_t>(std::clamp(value, -32768.f, 32767.f));
-    }
+        out[i] = toSample(m_mixBuffer[i]);
 }
 } // namespace mivra::detail
