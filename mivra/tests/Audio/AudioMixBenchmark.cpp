@@ -230,7 +230,6 @@ int main(int argc, char** argv)
             seconds = std::max(0.2, std::atof(argv[i + 1]));
     }
     setenv("SDL_AUDIODRIVER", "dummy", 1);
-    unsetenv("MIVRA_AUDIO_BACKEND");
     const mivra::test::TempDir dir;
     writeFiles(dir.path());
 
