@@ -38,8 +38,8 @@ namespace
 struct Case
 {
     const char* name;
-    const char* file;   // empty: nothing plays
-    int sounds;         // copies played at once; 0: the file is streamed as music
+    const char* file; // empty: nothing plays
+    int sounds;       // copies played at once; 0: the file is streamed as music
 };
 
 constexpr std::array cases{
@@ -86,7 +86,9 @@ std::vector<std::int16_t> musicLike(double seconds, unsigned int rate, double am
         {
             double v = 0.0;
             for (int k = 1; k <= 4; ++k)
-                v += std::sin(6.283185307179586 * (220.0 * k * (1 + static_cast<double>(c) * 0.5) + 3.0 * std::sin(t * k)) * t) / k;
+                v += std::sin(6.283185307179586 *
+                              (220.0 * k * (1 + static_cast<double>(c) * 0.5) + 3.0 * std::sin(t * k)) * t) /
+                     k;
             noise = noise * 1664525u + 1013904223u;
             v += (static_cast<double>(noise >> 8) / 16777216.0 - 0.5) * 0.05;
             samples[2 * f + c] = static_cast<std::int16_t>(std::lround(v * amplitude));
@@ -192,8 +194,8 @@ int runMixer(const Case& c, const std::filesystem::path& dir, double seconds)
 double runSide(const char* self, const char* side, std::size_t caseIndex, const std::filesystem::path& dir,
                double seconds)
 {
-    const std::string command = std::string("'") + self + "' --side " + side + " " + std::to_string(caseIndex) +
-                                " '" + dir.string() + "' " + std::to_string(seconds);
+    const std::string command = std::string("'") + self + "' --side " + side + " " + std::to_string(caseIndex) + " '" +
+                                dir.string() + "' " + std::to_string(seconds);
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe)
         return -1.0;

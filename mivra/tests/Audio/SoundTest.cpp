@@ -120,8 +120,8 @@ TEST(Sound, ToneAtAnyRateKeepsLengthPitchAndSmoothness)
         bool stream;
         unsigned int rate;
     };
-    for (const Case c : {Case{false, 22050}, Case{true, 22050}, Case{false, 48000}, Case{true, 32000},
-                         Case{false, 44100}})
+    for (const Case c :
+         {Case{false, 22050}, Case{true, 22050}, Case{false, 48000}, Case{true, 32000}, Case{false, 44100}})
     {
         SCOPED_TRACE((c.stream ? "stream at " : "sound at ") + std::to_string(c.rate));
         const auto tone = sineFrames(c.rate * 3 / 10, c.rate, {500.0}, 8000.0);
