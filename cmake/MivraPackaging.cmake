@@ -46,7 +46,7 @@ set(CPACK_DEBIAN_PACKAGE_SECTION libs)
 # files name no other package, so no -dev package is needed to build against this one. SDL and
 # libepoxy open the GL library at run time: libgl1, with Mesa's drivers recommended.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libc6, libstdc++6, libgcc-s1, libsdl2-2.0-0, libx11-6, libxi6, libwayland-client0, libepoxy0, libgl1, libfreetype6, libpng16-16, libjpeg62-turbo, libstb0, libsndfile1")
+    "libc6, libstdc++6, libgcc-s1, libsdl2-2.0-0, libx11-6, libxi6, libwayland-client0, libepoxy0, libgl1, libfreetype6, libpng16-16, libjpeg62-turbo, libstb0, libsndfile1, libsamplerate0")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libgl1-mesa-dri")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "g++, cmake, pkg-config")
 # The shlibs file, and the ldconfig trigger so that the loader finds the libraries once installed.

@@ -8,6 +8,7 @@ BUILD_PACKAGES=(
   cmake ninja-build g++ pkg-config
   libsdl2-dev libepoxy-dev libfreetype-dev libstb-dev libsndfile1-dev libx11-dev libxi-dev
   libgl1-mesa-dri
+  libsamplerate0-dev  # sample-rate conversion of sounds and streams whose rate differs from the output's: a well-kept sinc resampler
   libwayland-dev  # wayland-client: raw mouse motion on Wayland, on the connection SDL holds
   wayland-protocols libwayland-bin  # the relative-pointer protocol's description and wayland-scanner, which generates its client code
   libpng-dev libjpeg62-turbo-dev  # image decoding: fuzzed upstream, unlike the stb decoders for these formats
@@ -22,6 +23,7 @@ TEST_PACKAGES=(
   libxkbcommon0  # X keysym names for those runs' key events, looked up through ctypes
   python3-pyftpdlib iproute2 procps
   vsftpd  # ftp_client's session also runs against the FTP server most Linux hosts run (in the test's own network namespace, so a system daemon on port 21 cannot meet it)
+  libsdl2-mixer-dev  # the audio mix benchmark (benchmark.audio.mix) measures the mixer's CPU cost against SDL_mixer's
   sox libsox-fmt-mp3  # the audio load benchmark compares SoundBuffer with sox decoding the same files
   pulseaudio pulseaudio-utils  # the sound server the audio programs are tested on (null sinks, pactl, paplay, parec)
   clang-14 libclang-rt-14-dev  # the sanitizer build and its libFuzzer targets

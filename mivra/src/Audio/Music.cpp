@@ -5,6 +5,8 @@
 #include "detail/FrameTime.hpp"
 #include "detail/SoundFile.hpp"
 
+#include <algorithm>
+
 namespace mivra
 {
 Music::Music() = default;
@@ -56,6 +58,23 @@ bool Music::onRequestData(Chunk& data)
         reportDiagnostic("cannot decode the music", m_file->name(), error + "; the stream ends here");
     data.samples = m_samples.data();
     data.sampleCount = got * m_file->channelCount();
+    return got == frames && error.empty();
+}
+
+// The library's own path: decoded straight to floats, which the mixer adds up, with no 16-bit
+// step between (onRequestData stays for code that calls it as a SoundStream's).
+bool Music::onRequestFloats(std::vector<float>& samples)
+{
+    if (!m_file)
+        return false;
+    const std::size_t frames = std::max(1u, m_file->sampleRate() / 10);
+    const std::size_t before = samples.size();
+    samples.resize(before + frames * m_file->channelCount());
+    std::string error;
+    const std::size_t got = m_file->readFloats(samples.data() + before, frames, error);
+    samples.resize(before + got * m_file->channelCount());
+    if (!error.empty())
+        reportDiagnostic("cannot decode the music", m_file->name(), error + "; the stream ends here");
     return got == frames && error.empty();
 }
 

@@ -62,10 +62,13 @@ void Sound::setBuffer(const SoundBuffer& buffer)
         m_buffer->detach(this);
     m_buffer = &buffer;
     buffer.attach(this);
+    // Converted here, ahead of play(), so that playing starts at once.
+    auto converted = buffer.samplesAt(m_device->format().sampleRate);
     std::lock_guard lock(m_device->mutex());
     m_voice->setFormat(buffer.getChannelCount(), buffer.getSampleRate(), buffer.getChannelMap(), m_device->format());
     m_voice->samples = buffer.getSamples();
     m_voice->frameCount = buffer.getSampleCount() / std::max(1u, buffer.getChannelCount());
+    m_voice->converted = std::move(converted);
 }
 
 void Sound::detachBuffer()
@@ -75,12 +78,15 @@ void Sound::detachBuffer()
     m_buffer = nullptr;
     m_voice->samples = nullptr;
     m_voice->frameCount = 0;
+    m_voice->converted.reset();
 }
 
 void Sound::play()
 {
     if (!m_buffer)
         return;
+    // The buffer may have been reloaded since: its conversion is made again then, kept otherwise.
+    auto converted = m_buffer->samplesAt(m_device->format().sampleRate);
     std::lock_guard lock(m_device->mutex());
     detail::BufferVoice& voice = *m_voice;
     // The buffer may have been reloaded since the last play.
@@ -89,6 +95,7 @@ void Sound::play()
                         m_device->format());
     voice.samples = m_buffer->getSamples();
     voice.frameCount = m_buffer->getSampleCount() / std::max(1u, m_buffer->getChannelCount());
+    voice.converted = std::move(converted);
     if (voice.status == Status::Playing)
         voice.restartAt(0); // playing again restarts from the beginning
     else if (voice.status == Status::Stopped)

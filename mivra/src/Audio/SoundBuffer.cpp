@@ -5,6 +5,7 @@
 #include <mivra/System/Exception.hpp>
 
 #include "detail/FrameTime.hpp"
+#include "detail/Resampler.hpp"
 #include "detail/SoundFile.hpp"
 
 #include <algorithm>
@@ -125,6 +126,10 @@ SoundBuffer& SoundBuffer::operator=(const SoundBuffer& other)
     if (this != &other)
     {
         stopAttachedSounds();
+        {
+            const std::lock_guard lock(m_soundsMutex);
+            m_converted.reset();
+        }
         m_samples = other.m_samples;
         m_sampleRate = other.m_sampleRate;
         m_channelCount = other.m_channelCount;
@@ -201,6 +206,10 @@ void SoundBuffer::replaceContents(std::vector<std::int16_t> samples, unsigned in
 {
     // The sounds playing this buffer read its samples: they stop before the samples change.
     stopAttachedSounds();
+    {
+        const std::lock_guard lock(m_soundsMutex);
+        m_converted.reset();
+    }
     m_samples = std::move(samples);
     m_channelCount = channelCount;
     m_sampleRate = sampleRate;
@@ -246,5 +255,18 @@ void SoundBuffer::stopAttachedSounds() const
     }
     for (Sound* sound : sounds)
         sound->stop();
+}
+std::shared_ptr<const std::vector<std::int16_t>> SoundBuffer::samplesAt(unsigned int sampleRate) const
+{
+    if (sampleRate == m_sampleRate)
+        return nullptr;
+    const std::lock_guard lock(m_soundsMutex);
+    if (!m_converted || m_convertedRate != sampleRate)
+    {
+        m_converted = std::make_shared<const std::vector<std::int16_t>>(detail::resampleBuffer(
+            m_samples.data(), m_samples.size() / m_channelCount, m_channelCount, m_sampleRate, sampleRate));
+        m_convertedRate = sampleRate;
+    }
+    return m_converted;
 }
 } // namespace mivra

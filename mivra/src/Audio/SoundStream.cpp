@@ -4,6 +4,7 @@
 
 #include "detail/AudioDevice.hpp"
 #include "detail/FrameTime.hpp"
+#include "detail/Resampler.hpp"
 #include "detail/VoiceSettings.hpp"
 
 #include <algorithm>
@@ -86,7 +87,7 @@ void SoundStream::stop()
         m_voice->status = Status::Stopped;
         m_device->removeVoice(*m_voice);
     }
-    m_device->consumed().notify_all();
+    m_voice->wake.notify_all();
     joinStreamingThread();
     std::lock_guard lock(m_device->mutex());
     m_voice->pendingSeek.reset();
@@ -117,7 +118,7 @@ void SoundStream::setPlayingOffset(Time offset)
         m_thread = std::thread(&SoundStream::streamingLoop, this);
     }
     lock.unlock();
-    m_device->consumed().notify_all();
+    voice.wake.notify_all();
 }
 
 Time SoundStream::getPlayingOffset() const
@@ -155,16 +156,45 @@ void SoundStream::joinStreamingThread()
         m_thread.join();
 }
 
+bool SoundStream::onRequestFloats(std::vector<float>& samples)
+{
+    Chunk chunk;
+    const bool more = onRequestData(chunk);
+    if (chunk.samples && chunk.sampleCount > 0)
+    {
+        const std::size_t before = samples.size();
+        samples.resize(before + chunk.sampleCount);
+        for (std::size_t i = 0; i < chunk.sampleCount; ++i)
+            samples[before + i] = static_cast<float>(chunk.samples[i]) * (1.f / 32768.f);
+    }
+    return more;
+}
+
 void SoundStream::streamingLoop()
 {
     detail::StreamVoice& voice = *m_voice;
     detail::AudioDevice& device = *m_device;
-    const auto& output = device.format();
-    // Keep about a tenth of a second queued, and never less than two output buffers.
-    const std::uint64_t target = std::max<std::uint64_t>(
-        m_sampleRate / 10, 2 * static_cast<std::uint64_t>(device.bufferFrames()) * m_sampleRate / output.sampleRate);
-
+    const unsigned int outputRate = device.format().sampleRate;
+    // Asleep while the queue holds enough; woken by the mixer when it falls to a tenth of a second
+    // (never less than two output buffers), then filled to four tenths in one go: a few wake-ups a
+    // second, with room for a slow decode.
+    const std::uint64_t low = std::max<std::uint64_t>(outputRate / 10, 2 * std::uint64_t{device.bufferFrames()});
+    const std::uint64_t high = std::max<std::uint64_t>(outputRate * 4 / 10, 2 * low);
+    const std::size_t channels = m_channelCount;
+    detail::StreamResampler resampler;
+    resampler.reset(m_channelCount, m_sampleRate, outputRate);
+    std::vector<float> samples; // decoded, not yet converted; a broken frame waits here for the rest
     std::unique_lock lock(device.mutex());
+    voice.lowMark = low;
+    voice.startMark = device.bufferFrames();
+    // Converts the whole frames in `samples` (draining the converter at the end) and queues them.
+    const auto queue = [&](bool end) {
+        const std::size_t whole = samples.size() - samples.size() % channels;
+        std::vector<float> converted;
+        resampler.process(samples.data(), whole / channels, end, converted);
+        samples.erase(samples.begin(), samples.begin() + static_cast<std::ptrdiff_t>(whole));
+        return converted;
+    };
     while (!voice.stopRequested)
     {
         if (voice.pendingSeek)
@@ -173,33 +203,35 @@ void SoundStream::streamingLoop()
             voice.pendingSeek.reset();
             lock.unlock();
             onSeekTo(microseconds(offset));
+            resampler.reset(m_channelCount, m_sampleRate, outputRate);
+            samples.clear();
             lock.lock();
             continue;
         }
-        if (voice.queuedFrames >= target || voice.status == Status::Stopped)
+        if (voice.queuedFrames >= high)
         {
-            device.consumed().wait_for(lock, std::chrono::milliseconds(10));
+            voice.wanted = false;
+            voice.wake.wait(lock, [&] { return voice.stopRequested || voice.pendingSeek || voice.wanted; });
             continue;
         }
         lock.unlock();
-        Chunk chunk;
-        const bool more = onRequestData(chunk);
-        // Copied before the lock is taken: the mixer holds it on the output's thread.
-        std::vector<std::int16_t> queued;
-        if (chunk.samples && chunk.sampleCount > 0)
-            queued.assign(chunk.samples, chunk.samples + chunk.sampleCount);
+        const bool more = onRequestFloats(samples);
+        // Converted before the lock is taken: the mixer holds it on the output's thread.
+        std::vector<float> converted = queue(false);
         lock.lock();
         if (voice.stopRequested)
             break;
         if (voice.pendingSeek)
             continue; // the chunk belongs to the old position
-        if (!queued.empty())
-            voice.push(std::move(queued));
+        voice.push(std::move(converted));
         if (more)
             continue;
-
         lock.unlock();
+        // A loop goes on through the same converter, so that its join is as smooth as the rest.
         const std::optional<std::uint64_t> next = onLoop();
+        std::vector<float> tail;
+        if (!next)
+            tail = queue(true);
         lock.lock();
         if (voice.stopRequested)
             break;
@@ -207,6 +239,7 @@ void SoundStream::streamingLoop()
             continue;
         if (!next)
         {
+            voice.push(std::move(tail));
             voice.ended = true;
             break;
         }

@@ -1,4 +1,4 @@
-// Devices that go away, on the null backend (MIVRA_AUDIO_BACKEND=null): one diagnostic line naming
+// Devices that go away, on the null backend (NullBackendChoice.cpp): one diagnostic line naming
 // the device, output carried on by the next default device or the silent one, a recording that
 // keeps what was captured before the loss and nothing after it. Each case runs in its own process,
 // so each sets the devices up before the output first opens.
@@ -100,6 +100,29 @@ TEST(AudioDeviceLoss, OutputReturnsToADeviceThatComesBackWithoutALine)
     const auto before = nullAudioBackend().renderedFrames("docking station");
     EXPECT_TRUE(waitFor([&] { return nullAudioBackend().renderedFrames("docking station") > before + 4410; }));
     EXPECT_TRUE(diagnostics.take().empty());
+}
+
+// A device that came back is followed like the first: its own loss is noticed, said and played
+// through, within a tenth of a second.
+TEST(AudioDeviceLoss, ADeviceThatCameBackIsFollowedWhenItGoesAgain)
+{
+    nullAudioBackend().setOutputDevices({"speakers"});
+    mivra::test::DiagnosticCapture diagnostics;
+    const auto device = mivra::detail::AudioDevice::get();
+    nullAudioBackend().removeOutputDevice("speakers");
+    ASSERT_TRUE(waitFor([&] { return device->outputName() == "silent null output"; }));
+    nullAudioBackend().setOutputDevices({"docking station"});
+    ASSERT_TRUE(waitFor([&] { return device->outputName() == "docking station"; }, 3000ms));
+    EXPECT_EQ(diagnostics.take().size(), 1u);
+
+    nullAudioBackend().setOutputDevices({"docking station", "speakers"});
+    const auto lost = Clock::now();
+    nullAudioBackend().removeOutputDevice("docking station");
+    ASSERT_TRUE(waitFor([&] { return device->outputName() == "speakers"; }, 3000ms))
+        << "the second loss must be followed to the next device";
+    EXPECT_LT(Clock::now() - lost, 100ms);
+    EXPECT_EQ(diagnostics.take(), std::vector<std::string>{"mivra: the audio output device went away: docking station: "
+                                                           "sounds play on through speakers"});
 }
 
 TEST(AudioDeviceLoss, RecordingKeepsWhatWasCapturedBeforeTheLossAndStops)

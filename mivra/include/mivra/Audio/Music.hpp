@@ -38,6 +38,8 @@ protected:
     void onSeekTo(Time timeOffset) override;
 
 private:
+    bool onRequestFloats(std::vector<float>& samples) override;
+
     std::unique_ptr<detail::SoundFileReader> m_file;
     std::vector<std::int16_t> m_samples;
     Time m_duration;

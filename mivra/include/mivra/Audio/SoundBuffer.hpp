@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <vector>
@@ -68,6 +69,9 @@ private:
     void attach(Sound* sound) const;
     void detach(Sound* sound) const;
     void stopAttachedSounds() const;
+    // The samples converted to another rate, made on first use and kept until the contents change;
+    // shared by every sound of the buffer that plays at that rate.
+    std::shared_ptr<const std::vector<std::int16_t>> samplesAt(unsigned int sampleRate) const;
     void replaceContents(std::vector<std::int16_t> samples, unsigned int channelCount, unsigned int sampleRate,
                          std::vector<SoundChannel> channelMap);
 
@@ -77,5 +81,7 @@ private:
     std::vector<SoundChannel> m_channelMap{SoundChannel::Mono};
     mutable std::mutex m_soundsMutex;
     mutable std::set<Sound*> m_sounds;
+    mutable std::shared_ptr<const std::vector<std::int16_t>> m_converted; // guarded by m_soundsMutex
+    mutable unsigned int m_convertedRate{};
 };
 } // namespace mivra

@@ -87,6 +87,9 @@ protected:
 private:
     [[nodiscard]] detail::AudioDevice& outputDevice() const override;
     [[nodiscard]] detail::Voice& mixerVoice() const override;
+    // The next samples as floats in -1..1, appended to `samples`; false once the stream has ended.
+    // By default through onRequestData; the library's own streams decode straight to floats.
+    virtual bool onRequestFloats(std::vector<float>& samples);
     void streamingLoop();
     void joinStreamingThread();
 

@@ -2,6 +2,7 @@
 
 #include "Voice.hpp"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -34,9 +35,40 @@ public:
     [[nodiscard]] virtual bool lost() const = 0;
     // How diagnostics name the device.
     [[nodiscard]] const std::string& name() const { return m_name; }
+    // Called once when the device goes away, on whatever thread notices (the device's callback
+    // included): so that nobody has to keep asking lost(). Set before start().
+    void setLossHandler(std::function<void()> handler) { m_lossHandler = std::move(handler); }
 
 protected:
+    // For the backend that notices the loss; only the first call reaches the handler.
+    void reportLoss()
+    {
+        if (!m_lossReported.exchange(true) && m_lossHandler)
+            m_lossHandler();
+    }
+
     std::string m_name;
+
+private:
+    std::function<void()> m_lossHandler;
+    std::atomic<bool> m_lossReported{false};
+};
+
+// What openOutput gives: the stream, or nothing and why.
+struct OpenedStream
+{
+    std::unique_ptr<BackendStream> stream;
+    std::string failure;
+};
+
+// Where openOutput may look for an output.
+enum class OutputSearch
+{
+    // The current driver, then every other one: only before anything is open, since starting
+    // another driver closes every device of the current one.
+    EveryDriver,
+    // The current driver alone: a reopen after a loss leaves open capture devices alone.
+    CurrentDriver,
 };
 
 // Everything the audio module asks of the system it runs on: the default output, capture devices
@@ -49,11 +81,10 @@ public:
 
     // Whether capture devices can be listed and opened at all.
     [[nodiscard]] virtual bool captureReady() = 0;
-    // Opens the system's default output in `format` with buffers of bufferFrames, paused. Nothing,
-    // with the reason in `error`, when no output can be opened. `firstOpen` allows a backend to look
-    // further than its current driver; a reopen after a loss must leave open capture devices alone.
-    virtual std::unique_ptr<BackendStream> openOutput(const OutputFormat& format, std::size_t bufferFrames,
-                                                      RenderFunction render, bool firstOpen, std::string& error) = 0;
+    // Opens the system's default output in `format` with buffers of bufferFrames, paused; when no
+    // output can be opened, no stream and the reason.
+    virtual OpenedStream openOutput(const OutputFormat& format, std::size_t bufferFrames, RenderFunction render,
+                                    OutputSearch search) = 0;
     // Opens a capture device (empty name: the default) delivering batches of about bufferFrames,
     // paused. Nothing, with the reason in `error`, when it cannot.
     virtual std::unique_ptr<BackendStream> openCapture(const std::string& deviceName, unsigned int sampleRate,
@@ -64,7 +95,10 @@ public:
     [[nodiscard]] virtual std::string defaultCaptureDevice() = 0;
 };
 
-// The backend MIVRA_AUDIO_BACKEND names ("null"), SDL's by default; chosen on first use and kept for
-// the process.
+// The backend of the process: SDL's, unless chooseAudioBackend() named another before the first
+// use; kept for the life of the process.
 AudioBackend& audioBackend();
+// For tests: the backend audioBackend() gives, named before anything of the audio module is used
+// (asserted).
+void chooseAudioBackend(AudioBackend& backend);
 } // namespace mivra::detail

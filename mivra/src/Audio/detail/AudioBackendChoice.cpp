@@ -1,24 +1,41 @@
 #include "AudioBackend.hpp"
-#include "NullAudioBackend.hpp"
 #include "SdlAudioBackend.hpp"
 
-#include <cstdlib>
-#include <string_view>
+#include <atomic>
+#include <cassert>
 
 namespace mivra::detail
 {
-// The one place that picks the audio backend. MIVRA_AUDIO_BACKEND=null gives devices with no system
-// behind them, which tests can take away; any other value, or none, gives SDL's (which honours
-// SDL_AUDIODRIVER).
+namespace
+{
+std::atomic<AudioBackend*>& chosenBackend()
+{
+    static std::atomic<AudioBackend*> chosen{nullptr};
+    return chosen;
+}
+std::atomic<bool>& backendInUse()
+{
+    static std::atomic<bool> inUse{false};
+    return inUse;
+}
+} // namespace
+
+// The one place that settles the audio backend, once per process.
 AudioBackend& audioBackend()
 {
-    static AudioBackend& chosen = []() -> AudioBackend& {
-        const char* requested = std::getenv("MIVRA_AUDIO_BACKEND");
-        if (requested && std::string_view(requested) == "null")
-            return nullAudioBackend();
+    static AudioBackend& backend = []() -> AudioBackend& {
+        backendInUse() = true;
+        if (AudioBackend* chosen = chosenBackend().load())
+            return *chosen;
         static SdlAudioBackend sdl;
         return sdl;
     }();
-    return chosen;
+    return backend;
+}
+
+void chooseAudioBackend(AudioBackend& backend)
+{
+    assert(!backendInUse() && "chooseAudioBackend: the audio backend is already in use");
+    chosenBackend() = &backend;
 }
 } // namespace mivra::detail

@@ -1,20 +1,11 @@
 #include "NullAudioBackend.hpp"
 
 #include <algorithm>
-#include <chrono>
 
 namespace mivra::detail
 {
 namespace
 {
-using Clock = std::chrono::steady_clock;
-
-// Frames due since `start` at `rate`.
-std::uint64_t framesDue(Clock::time_point start, unsigned int rate)
-{
-    const auto elapsed = std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start).count();
-    return static_cast<std::uint64_t>(elapsed) * rate / 1'000'000;
-}
 // Takes the device `name` out of `devices`; its open streams report lost() from then on.
 template <typename Stream>
 void takeAway(std::vector<std::string>& devices, const std::vector<Stream*>& openStreams, const std::string& name)
@@ -25,50 +16,6 @@ void takeAway(std::vector<std::string>& devices, const std::vector<Stream*>& ope
             stream->markLost();
 }
 } // namespace
-
-SilentOutput::SilentOutput(std::string name, const OutputFormat& format, std::size_t bufferFrames,
-                           RenderFunction render)
-    : m_format(format), m_bufferFrames(bufferFrames), m_render(std::move(render))
-{
-    m_name = std::move(name);
-}
-
-SilentOutput::~SilentOutput()
-{
-    stopThread();
-}
-
-void SilentOutput::stopThread()
-{
-    m_quit = true;
-    if (m_thread.joinable())
-        m_thread.join();
-}
-
-void SilentOutput::start()
-{
-    if (!m_thread.joinable())
-        m_thread = std::thread([this] { run(); });
-}
-
-void SilentOutput::run()
-{
-    std::vector<std::int16_t> scratch(m_bufferFrames * m_format.channelCount);
-    const auto start = Clock::now();
-    std::uint64_t done = 0;
-    while (!m_quit)
-    {
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        const std::uint64_t due = framesDue(start, m_format.sampleRate);
-        while (done < due && !m_quit)
-        {
-            const auto frames = static_cast<std::size_t>(std::min<std::uint64_t>(due - done, m_bufferFrames));
-            m_render(scratch.data(), frames);
-            done += frames;
-            m_rendered += frames;
-        }
-    }
-}
 
 class NullAudioBackend::NullOutput : public SilentOutput
 {
@@ -97,8 +44,8 @@ class NullAudioBackend::NullCapture : public BackendStream
 public:
     NullCapture(NullAudioBackend& backend, std::string name, unsigned int sampleRate, unsigned int channelCount,
                 std::size_t bufferFrames, CaptureFunction capture)
-        : m_backend(backend), m_sampleRate(sampleRate), m_channelCount(channelCount), m_bufferFrames(bufferFrames),
-          m_capture(std::move(capture))
+        : m_backend(backend), m_sampleRate(sampleRate), m_bufferFrames(bufferFrames),
+          m_batch(bufferFrames * channelCount), m_capture(std::move(capture))
     {
         m_name = std::move(name);
         const std::lock_guard lock(m_backend.m_mutex);
@@ -110,66 +57,48 @@ public:
             const std::lock_guard lock(m_backend.m_mutex);
             std::erase(m_backend.m_openCaptures, this);
         }
-        m_quit = true;
-        if (m_thread.joinable())
-            m_thread.join();
+        m_thread.stop();
     }
 
     void start() override
     {
-        if (!m_thread.joinable())
-            m_thread = std::thread([this] { run(); });
+        m_thread.start(m_sampleRate, m_bufferFrames, [this] {
+            // Like SDL's, a device gone away goes on calling back, with silence.
+            std::fill(m_batch.begin(), m_batch.end(), m_lost ? std::int16_t{0} : CapturedValue);
+            m_capture(m_batch.data(), m_batch.size());
+        });
     }
     [[nodiscard]] bool lost() const override { return m_lost; }
-    void markLost() { m_lost = true; }
-
-private:
-    void run()
+    void markLost()
     {
-        std::vector<std::int16_t> batch;
-        const auto start = Clock::now();
-        std::uint64_t done = 0;
-        while (!m_quit)
-        {
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-            while (done + m_bufferFrames <= framesDue(start, m_sampleRate) && !m_quit)
-            {
-                // Like SDL's, a device gone away goes on calling back, with silence.
-                batch.assign(m_bufferFrames * m_channelCount, m_lost ? std::int16_t{0} : CapturedValue);
-                m_capture(batch.data(), batch.size());
-                done += m_bufferFrames;
-            }
-        }
+        m_lost = true;
+        reportLoss();
     }
 
+private:
     NullAudioBackend& m_backend;
     unsigned int m_sampleRate;
-    unsigned int m_channelCount;
     std::size_t m_bufferFrames;
+    std::vector<std::int16_t> m_batch;
     CaptureFunction m_capture;
     std::atomic<bool> m_lost{false};
-    std::atomic<bool> m_quit{false};
-    std::thread m_thread;
+    PacedThread m_thread;
 };
 
 NullAudioBackend::NullAudioBackend() = default;
 NullAudioBackend::~NullAudioBackend() = default;
 
-std::unique_ptr<BackendStream> NullAudioBackend::openOutput(const OutputFormat& format, std::size_t bufferFrames,
-                                                            RenderFunction render, bool /*firstOpen*/,
-                                                            std::string& error)
+OpenedStream NullAudioBackend::openOutput(const OutputFormat& format, std::size_t bufferFrames, RenderFunction render,
+                                          OutputSearch /*search*/)
 {
     std::string name;
     {
         const std::lock_guard lock(m_mutex);
         if (m_outputs.empty())
-        {
-            error = "no output device is present";
-            return nullptr;
-        }
+            return {nullptr, "no output device is present"};
         name = m_outputs.front();
     }
-    return std::make_unique<NullOutput>(*this, name, format, bufferFrames, std::move(render));
+    return {std::make_unique<NullOutput>(*this, name, format, bufferFrames, std::move(render)), {}};
 }
 
 std::unique_ptr<BackendStream> NullAudioBackend::openCapture(const std::string& deviceName, unsigned int sampleRate,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AudioBackend.hpp"
+#include "SilentOutput.hpp"
 
 #include <atomic>
 #include <map>
@@ -9,41 +10,9 @@
 
 namespace mivra::detail
 {
-// An output that plays into nothing in real time: the mix is consumed at the output's rate, so
-// sounds start, play and end as they would on a device. The library's last resort when no device
-// can be opened, and the null backend's outputs.
-class SilentOutput : public BackendStream
-{
-public:
-    SilentOutput(std::string name, const OutputFormat& format, std::size_t bufferFrames, RenderFunction render);
-    ~SilentOutput() override;
-
-    void start() override;
-    [[nodiscard]] bool lost() const override { return m_lost; }
-
-    // Gives the device up: the output goes on consuming, into nothing, as SDL's lost devices do.
-    void markLost() { m_lost = true; }
-    [[nodiscard]] std::uint64_t renderedFrames() const { return m_rendered; }
-
-protected:
-    // Ends the consuming thread; the destructor does too.
-    void stopThread();
-
-private:
-    void run();
-
-    OutputFormat m_format;
-    std::size_t m_bufferFrames;
-    RenderFunction m_render;
-    std::atomic<bool> m_lost{false};
-    std::atomic<bool> m_quit{false};
-    std::atomic<std::uint64_t> m_rendered{0};
-    std::thread m_thread;
-};
-
 // A backend with no system behind it: outputs that consume in real time and capture devices that
-// deliver a steady non-zero signal in real time. Tests choose its devices and take them away
-// (MIVRA_AUDIO_BACKEND=null, then nullAudioBackend()). A device taken away behaves as SDL's do: it
+// deliver a steady non-zero signal in real time. Tests choose it (chooseAudioBackend), then its
+// devices, and take them away. A device taken away behaves as SDL's do: it
 // reports lost(), an output goes on consuming, a capture device goes on delivering silence.
 class NullAudioBackend : public AudioBackend
 {
@@ -55,8 +24,8 @@ public:
     ~NullAudioBackend() override;
 
     bool captureReady() override { return true; }
-    std::unique_ptr<BackendStream> openOutput(const OutputFormat& format, std::size_t bufferFrames,
-                                              RenderFunction render, bool firstOpen, std::string& error) override;
+    OpenedStream openOutput(const OutputFormat& format, std::size_t bufferFrames, RenderFunction render,
+                            OutputSearch search) override;
     std::unique_ptr<BackendStream> openCapture(const std::string& deviceName, unsigned int sampleRate,
                                                unsigned int channelCount, std::size_t bufferFrames,
                                                CaptureFunction capture, std::string& error) override;
@@ -88,6 +57,6 @@ private:
     std::map<std::string, std::uint64_t> m_renderedByClosed;
 };
 
-// The null backend, for tests that choose it with MIVRA_AUDIO_BACKEND=null.
+// The null backend, for tests that choose it.
 NullAudioBackend& nullAudioBackend();
 } // namespace mivra::detail

@@ -65,6 +65,8 @@ private:
         auto* self = static_cast<SdlStream*>(userdata);
         const std::size_t frameBytes = self->m_frameSamples * sizeof(std::int16_t);
         self->m_render(reinterpret_cast<std::int16_t*>(stream), static_cast<std::size_t>(length) / frameBytes);
+        if (self->lost())
+            self->reportLoss();
     }
     static void SDLCALL captureCallback(void* userdata, Uint8* stream, int length)
     {
@@ -97,14 +99,11 @@ SdlAudioBackend::~SdlAudioBackend()
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
-std::unique_ptr<BackendStream> SdlAudioBackend::openOutput(const OutputFormat& format, std::size_t bufferFrames,
-                                                           RenderFunction render, bool firstOpen, std::string& error)
+OpenedStream SdlAudioBackend::openOutput(const OutputFormat& format, std::size_t bufferFrames, RenderFunction render,
+                                         OutputSearch search)
 {
     if (!m_ready)
-    {
-        error = m_initError;
-        return nullptr;
-    }
+        return {nullptr, m_initError};
     SDL_AudioSpec wanted{};
     wanted.freq = static_cast<int>(format.sampleRate);
     wanted.format = AUDIO_S16SYS;
@@ -119,14 +118,14 @@ std::unique_ptr<BackendStream> SdlAudioBackend::openOutput(const OutputFormat& f
         return stream;
     };
     if (auto stream = open())
-        return stream;
-    error = SDL_GetError();
+        return {std::move(stream), {}};
+    OpenedStream failed{nullptr, SDL_GetError()};
 
     // A driver named by the user is the user's choice; otherwise try every other driver compiled in,
     // leaving out the ones that write files or only pretend. Only before anything is open: starting
     // another driver closes every device of the current one.
-    if (!firstOpen || SDL_getenv("SDL_AUDIODRIVER") != nullptr)
-        return nullptr;
+    if (search == OutputSearch::CurrentDriver || SDL_getenv("SDL_AUDIODRIVER") != nullptr)
+        return failed;
     const char* current = SDL_GetCurrentAudioDriver();
     const std::string original = current ? current : "";
     for (int i = 0; i < SDL_GetNumAudioDrivers(); ++i)
@@ -136,12 +135,12 @@ std::unique_ptr<BackendStream> SdlAudioBackend::openOutput(const OutputFormat& f
             continue;
         if (SDL_AudioInit(name.c_str()) == 0)
             if (auto stream = open())
-                return stream;
+                return {std::move(stream), {}};
     }
     // Capture keeps working through SDL's own choice of driver.
     if (!original.empty())
         SDL_AudioInit(original.c_str());
-    return nullptr;
+    return failed;
 }
 
 std::unique_ptr<BackendStream> SdlAudioBackend::openCapture(const std::string& deviceName, unsigned int sampleRate,

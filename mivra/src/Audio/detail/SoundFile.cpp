@@ -1,4 +1,5 @@
 #include "SoundFile.hpp"
+#include "SampleConversion.hpp"
 
 #include <mivra/Audio/AudioLimits.hpp>
 
@@ -57,16 +58,6 @@ std::string lowerExtension(const std::filesystem::path& filename)
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return extension;
-}
-
-// A float sample in [-1, 1] to 16 bits, clipped and rounded to nearest. Adding 1.5 * 2^23 leaves
-// the rounded integer in the low mantissa bits: no library call, so the loop vectorises.
-inline std::int16_t toSample(float value)
-{
-    const float clipped = std::min(std::max(value * 32768.f, -32768.f), 32767.f) + 12582912.f;
-    std::int32_t bits = 0;
-    std::memcpy(&bits, &clipped, sizeof bits);
-    return static_cast<std::int16_t>(bits - 0x4B400000);
 }
 
 // How far into an MP3 file its Xing or Info header is looked for.
@@ -385,6 +376,17 @@ std::size_t SoundFileReader::read(std::int16_t* samples, std::size_t frameCount,
     if (done < frameCount && sf_error(file) != SF_ERR_NO_ERROR)
         error = sf_strerror(file);
     return done;
+}
+
+std::size_t SoundFileReader::readFloats(float* samples, std::size_t frameCount, std::string& error)
+{
+    if (!m_file)
+        return 0;
+    auto* file = reinterpret_cast<SNDFILE*>(m_file);
+    const sf_count_t got = sf_readf_float(file, samples, static_cast<sf_count_t>(frameCount));
+    if (got < static_cast<sf_count_t>(frameCount) && sf_error(file) != SF_ERR_NO_ERROR)
+        error = sf_strerror(file);
+    return got > 0 ? static_cast<std::size_t>(got) : 0;
 }
 
 void SoundFileReader::seek(std::uint64_t frame)

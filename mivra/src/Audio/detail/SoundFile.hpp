@@ -39,6 +39,8 @@ public:
     // Reads up to frameCount frames; returns how many were read (0 at the end). On a decoding error
     // returns what was read before it and sets error.
     std::size_t read(std::int16_t* samples, std::size_t frameCount, std::string& error);
+    // The same as floats in -1..1 (those of lossy decoders may overshoot a little).
+    std::size_t readFloats(float* samples, std::size_t frameCount, std::string& error);
     void seek(std::uint64_t frame);
     // After reading the whole file: the reason it looks cut short, or an empty string. Covers
     // RIFF/AIFF headers that promise more data than there is and MP3 streams whose Xing/Info header

@@ -4,8 +4,6 @@
 
 #include <mivra/Audio/AudioLimits.hpp>
 
-#include <SDL.h>
-
 #include <algorithm>
 #include <cassert>
 #include <cmath>
@@ -36,17 +34,11 @@ std::pair<float, float> stereoGains(SoundChannel channel)
 }
 } // namespace
 
-Voice::~Voice()
-{
-    if (m_resampler)
-        SDL_FreeAudioStream(m_resampler);
-}
-
 void Voice::setFormat(unsigned int channelCount, unsigned int sampleRate, const std::vector<SoundChannel>& channelMap,
                       const OutputFormat& output)
 {
-    // Sounds and streams refuse other formats before they get here; the clamps keep the
-    // conversions to SDL's int and Uint8 below in range whatever happens.
+    // Sounds and streams refuse other formats before they get here; the clamps keep the mapping
+    // below in range whatever happens.
     assert(isSupportedSampleRate(sampleRate) && channelCount >= 1 && channelCount <= MaxChannelCount &&
            "Voice::setFormat: unsupported format");
     m_channelCount = std::clamp(channelCount, 1u, MaxChannelCount);
@@ -86,36 +78,17 @@ void Voice::setFormat(unsigned int channelCount, unsigned int sampleRate, const 
                 m_gains[c * outChannels + 1] /= rightSum;
         }
     }
-
-    if (m_resampler)
-    {
-        SDL_FreeAudioStream(m_resampler);
-        m_resampler = nullptr;
-    }
-    if (m_sampleRate != output.sampleRate)
-    {
-        m_resampler = SDL_NewAudioStream(AUDIO_F32SYS, static_cast<Uint8>(outChannels), static_cast<int>(m_sampleRate),
-                                         AUDIO_F32SYS, static_cast<Uint8>(outChannels),
-                                         static_cast<int>(output.sampleRate));
-    }
-    resetConversion();
-}
-
-void Voice::resetConversion()
-{
-    if (m_resampler)
-        SDL_AudioStreamClear(m_resampler);
-    m_draining = false;
-    m_pushedFrames = 0;
-    m_resampledFrames = 0;
-    m_drainTarget = 0;
+    m_straight = m_channelCount == outChannels;
+    for (unsigned int c = 0; c < m_channelCount && m_straight; ++c)
+        for (unsigned int o = 0; o < outChannels; ++o)
+            m_straight = m_straight && m_gains[c * outChannels + o] == (c == o ? 1.f : 0.f);
     m_finished = false;
 }
 
 void Voice::restartAt(std::uint64_t /*sourceFrame*/)
 {
     outputFrames = 0;
-    resetConversion();
+    m_finished = false;
 }
 
 std::uint64_t Voice::playedSourceFrames() const
@@ -123,17 +96,30 @@ std::uint64_t Voice::playedSourceFrames() const
     return outputFrames * m_sampleRate / m_output.sampleRate;
 }
 
-void Voice::convert(const std::int16_t* in, std::size_t frames, float* out) const
+std::uint64_t Voice::outputFrameOf(std::uint64_t sourceFrame) const
+{
+    return sourceFrame * m_output.sampleRate / m_sampleRate;
+}
+
+template <typename Sample>
+void Voice::mixIn(const Sample* in, std::size_t frames, float scale, float* out) const
 {
     const unsigned int outChannels = m_output.channelCount;
-    constexpr float scale = 1.f / 32768.f;
+    // The common layouts get loops of their own, which the compiler vectorises.
+    if (m_straight)
+    {
+        const std::size_t count = frames * outChannels;
+        for (std::size_t i = 0; i < count; ++i)
+            out[i] += static_cast<float>(in[i]) * scale;
+        return;
+    }
     if (m_channelCount == 1 && outChannels == 2)
     {
         for (std::size_t f = 0; f < frames; ++f)
         {
             const float value = static_cast<float>(in[f]) * scale;
-            out[2 * f] = value;
-            out[2 * f + 1] = value;
+            out[2 * f] += value;
+            out[2 * f + 1] += value;
         }
         return;
     }
@@ -144,7 +130,7 @@ void Voice::convert(const std::int16_t* in, std::size_t frames, float* out) cons
             float sum = 0.f;
             for (unsigned int c = 0; c < m_channelCount; ++c)
                 sum += static_cast<float>(in[f * m_channelCount + c]) * m_gains[c * outChannels + o];
-            out[f * outChannels + o] = sum * scale;
+            out[f * outChannels + o] += sum * scale;
         }
     }
 }
@@ -152,132 +138,63 @@ void Voice::convert(const std::int16_t* in, std::size_t frames, float* out) cons
 std::size_t Voice::render(float* out, std::size_t frameCount)
 {
     const std::size_t outChannels = m_output.channelCount;
-    if (m_rendered.size() < frameCount * outChannels)
-        m_rendered.resize(frameCount * outChannels);
-
-    const std::size_t produced = m_resampler ? renderResampled(frameCount) : renderDirect(frameCount);
-
-    for (std::size_t i = 0; i < produced * outChannels; ++i)
-        out[i] += m_rendered[i] * volume;
+    std::size_t produced = 0;
+    while (produced < frameCount)
+    {
+        const SourceFrames frames = fetch(frameCount - produced);
+        if (frames.count == 0)
+            break;
+        float* target = out + produced * outChannels;
+        if (frames.integers)
+            mixIn(frames.integers, frames.count, volume / 32768.f, target);
+        else
+            mixIn(frames.floats, frames.count, volume, target);
+        produced += frames.count;
+    }
     outputFrames += produced;
     if (produced < frameCount && exhausted())
-        m_finished = !m_resampler || (m_draining && m_resampledFrames >= m_drainTarget);
+        m_finished = true;
     return produced;
 }
 
-std::size_t Voice::renderDirect(std::size_t frameCount)
+std::size_t BufferVoice::playedFrames() const
 {
-    const std::size_t outChannels = m_output.channelCount;
-    std::size_t produced = 0;
-    while (produced < frameCount)
-    {
-        const std::int16_t* data = nullptr;
-        const std::size_t n = fetch(data, frameCount - produced);
-        if (n == 0)
-            break;
-        convert(data, n, m_rendered.data() + produced * outChannels);
-        produced += n;
-    }
-    return produced;
+    return converted ? converted->size() / channelCount() : frameCount;
 }
 
-std::size_t Voice::renderResampled(std::size_t frameCount)
+SourceFrames BufferVoice::fetch(std::size_t maxFrames)
 {
-    const std::size_t outChannels = m_output.channelCount;
-    const std::size_t frameBytes = outChannels * sizeof(float);
-    std::size_t produced = 0;
-    while (produced < frameCount)
-    {
-        auto available = static_cast<std::size_t>(std::max(0, SDL_AudioStreamAvailable(m_resampler))) / frameBytes;
-        if (m_draining)
-        {
-            // Keep exactly the frames the source's length calls for, not the padding's.
-            const std::uint64_t left = m_drainTarget - std::min(m_drainTarget, m_resampledFrames);
-            if (left == 0)
-                break;
-            if (available == 0)
-            {
-                padResamplerWithSilence();
-                continue;
-            }
-            available = static_cast<std::size_t>(std::min<std::uint64_t>(available, left));
-        }
-        if (available > 0)
-        {
-            const std::size_t take = std::min(available, frameCount - produced);
-            const int got = SDL_AudioStreamGet(m_resampler, m_rendered.data() + produced * outChannels,
-                                               static_cast<int>(take * frameBytes));
-            if (got <= 0)
-                break;
-            produced += static_cast<std::size_t>(got) / frameBytes;
-            m_resampledFrames += static_cast<std::size_t>(got) / frameBytes;
-            continue;
-        }
-        if (m_draining)
-            break;
-        const std::int16_t* data = nullptr;
-        const std::size_t n = fetch(data, 1024);
-        if (n == 0)
-        {
-            if (!exhausted())
-                break;
-            m_draining = true;
-            m_drainTarget = m_pushedFrames * m_output.sampleRate / m_sampleRate;
-            continue;
-        }
-        if (m_converted.size() < n * outChannels)
-            m_converted.resize(n * outChannels);
-        convert(data, n, m_converted.data());
-        SDL_AudioStreamPut(m_resampler, m_converted.data(), static_cast<int>(n * frameBytes));
-        m_pushedFrames += n;
-    }
-    return produced;
-}
-
-void Voice::padResamplerWithSilence()
-{
-    constexpr std::size_t frames = 256;
-    const std::size_t samples = frames * m_output.channelCount;
-    if (m_converted.size() < samples)
-        m_converted.resize(samples);
-    std::fill_n(m_converted.begin(), samples, 0.f);
-    SDL_AudioStreamPut(m_resampler, m_converted.data(), static_cast<int>(samples * sizeof(float)));
-}
-
-std::size_t BufferVoice::fetch(const std::int16_t*& data, std::size_t maxFrames)
-{
-    if (position >= frameCount && loop && frameCount > 0)
+    const std::size_t total = playedFrames();
+    if (position >= total && loop && total > 0)
         position = 0;
-    const std::size_t n = std::min(maxFrames, frameCount - std::min(position, frameCount));
-    data = samples + position * channelCount();
+    const std::size_t n = std::min(maxFrames, total - std::min(position, total));
+    const std::int16_t* data = converted ? converted->data() : samples;
+    SourceFrames frames{data + position * channelCount(), nullptr, n};
     position += n;
-    return n;
+    return frames;
 }
 
 void BufferVoice::restartAt(std::uint64_t sourceFrame)
 {
     startFrame = sourceFrame;
-    position = static_cast<std::size_t>(std::min<std::uint64_t>(sourceFrame, frameCount));
+    const std::uint64_t played = converted ? outputFrameOf(sourceFrame) : sourceFrame;
+    position = static_cast<std::size_t>(std::min<std::uint64_t>(played, playedFrames()));
     Voice::restartAt(sourceFrame);
 }
 
 bool BufferVoice::exhausted() const
 {
-    return position >= frameCount && !(loop && frameCount > 0);
+    const std::size_t total = playedFrames();
+    return position >= total && !(loop && total > 0);
 }
 
-void StreamVoice::push(std::vector<std::int16_t>&& samples)
+void StreamVoice::push(std::vector<float>&& samples)
 {
     const std::size_t channels = channelCount();
-    // Only a stream that broke a frame across chunks leaves a partial frame to put in front.
-    if (!m_partial.empty())
-        samples.insert(samples.begin(), m_partial.begin(), m_partial.end());
-    const std::size_t whole = samples.size() - samples.size() % channels;
-    m_partial.assign(samples.begin() + static_cast<std::ptrdiff_t>(whole), samples.end());
-    samples.resize(whole);
+    samples.resize(samples.size() - samples.size() % channels);
     if (samples.empty())
         return;
-    queuedFrames += whole / channels;
+    queuedFrames += samples.size() / channels;
     m_chunks.push_back(std::move(samples));
 }
 
@@ -285,8 +202,8 @@ void StreamVoice::clearQueue()
 {
     m_chunks.clear();
     m_frontOffset = 0;
-    m_partial.clear();
     queuedFrames = 0;
+    m_started = false;
 }
 
 void StreamVoice::restartAt(std::uint64_t sourceFrame)
@@ -297,7 +214,7 @@ void StreamVoice::restartAt(std::uint64_t sourceFrame)
     Voice::restartAt(sourceFrame);
 }
 
-std::size_t StreamVoice::fetch(const std::int16_t*& data, std::size_t maxFrames)
+SourceFrames StreamVoice::fetch(std::size_t maxFrames)
 {
     const std::size_t channels = channelCount();
     // The front chunk is released only here, once the caller is done with the previous pointer.
@@ -306,14 +223,22 @@ std::size_t StreamVoice::fetch(const std::int16_t*& data, std::size_t maxFrames)
         m_chunks.pop_front();
         m_frontOffset = 0;
     }
+    if (!m_started && queuedFrames < startMark && !ended)
+        return {};
+    m_started = !m_chunks.empty();
     if (m_chunks.empty())
-        return 0;
+        return {};
     const auto& front = m_chunks.front();
     const std::size_t n = std::min(maxFrames, (front.size() - m_frontOffset) / channels);
-    data = front.data() + m_frontOffset;
+    SourceFrames frames{nullptr, front.data() + m_frontOffset, n};
     m_frontOffset += n * channels;
     queuedFrames -= n;
-    return n;
+    if (queuedFrames <= lowMark && !wanted && !ended)
+    {
+        wanted = true;
+        wake.notify_one();
+    }
+    return frames;
 }
 
 bool StreamVoice::exhausted() const
