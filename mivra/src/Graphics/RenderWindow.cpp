@@ -21,15 +21,14 @@ bool RenderWindow::isSrgb() const
 
 bool RenderWindow::setActive(bool active)
 {
-    // Whoever activates a context next may use OpenGL directly: what is gathered goes first.
-    detail::BatchControl::flush();
     return Window::setActive(active);
 }
 
-void RenderWindow::display()
+void RenderWindow::sendPendingDrawing() const
 {
+    // Whoever activates a context next may use OpenGL directly, and a frame shown must hold
+    // what was drawn: what is gathered goes first.
     detail::BatchControl::flush();
-    Window::display();
 }
 
 void RenderWindow::onCreate()
