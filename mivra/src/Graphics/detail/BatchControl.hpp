@@ -2,7 +2,6 @@
 
 namespace mivra
 {
-class RenderTarget;
 class Shader;
 class Texture;
 } // namespace mivra
@@ -13,8 +12,6 @@ namespace mivra::detail
 // entry points send it before whatever could make it draw something else than was asked.
 struct BatchControl
 {
-    // The target whose batch is open on this thread, or nullptr.
-    static RenderTarget* openBatch();
     // Sends the open batch, whichever target holds it.
     static void flush();
     // Sends the open batch if it samples the texture, or uses a shader (whose texture uniforms may
@@ -22,7 +19,5 @@ struct BatchControl
     static void flushIfUsing(const Texture& texture);
     // Sends the open batch if it draws with the shader: before a uniform changes or it goes away.
     static void flushIfUsing(const Shader& shader);
-    // Drops the target's batch unsent (the target goes away).
-    static void discard(RenderTarget& target);
 };
 } // namespace mivra::detail
