@@ -3,7 +3,6 @@
 #include <mivra/Graphics/Shader.hpp>
 #include <mivra/Graphics/VertexBuffer.hpp>
 
-#include "Graphics/detail/BatchControl.hpp"
 #include "Graphics/detail/GlStateCache.hpp"
 #include "Graphics/detail/GlStateTables.hpp"
 #include "Graphics/detail/RenderBatch.hpp"
@@ -16,21 +15,17 @@
 
 namespace mivra
 {
-void detail::BatchControl::flush()
+template <typename Touch>
+void RenderTarget::useGl(Touch&& touch)
 {
-    RenderBatch::send();
+    // Whatever comes next must find the batches drawn, this target's and any other.
+    const detail::GlUse use;
+    if (!setActive(true))
+        return;
+    if (!m_cache.valid)
+        detail::GlStateCache::reset(*this);
+    touch();
 }
-
-void detail::BatchControl::flushIfUsing(const Texture& texture)
-{
-    RenderBatch::sendIfUsing(texture);
-}
-
-void detail::BatchControl::flushIfUsing(const Shader& shader)
-{
-    RenderBatch::sendIfUsing(shader);
-}
-
 RenderTarget::~RenderTarget()
 {
     // The derived target is gone already: what was not sent cannot be drawn any more.
@@ -39,13 +34,16 @@ RenderTarget::~RenderTarget()
 
 RenderTarget::RenderTarget(RenderTarget&& other) noexcept : m_defaultView(other.m_defaultView), m_view(other.m_view)
 {
-    detail::RenderBatch::sendIfHeldBy(other);
+    // The draws go along with the views and the context they were gathered for.
+    detail::RenderBatch::retarget(other, *this);
 }
 
 RenderTarget& RenderTarget::operator=(RenderTarget&& other) noexcept
 {
-    detail::RenderBatch::sendIfHeldBy(*this);
-    detail::RenderBatch::sendIfHeldBy(other);
+    {
+        const detail::GlUse sendOurs(*this);
+    }
+    detail::RenderBatch::retarget(other, *this);
     m_defaultView = other.m_defaultView;
     m_view = other.m_view;
     m_cache = StatesCache();
@@ -64,25 +62,31 @@ void RenderTarget::initialize()
 
 void RenderTarget::updateDefaultView()
 {
-    detail::RenderBatch::sendIfHeldBy(*this);
+    viewChanges();
     m_defaultView.reset(FloatRect({0.f, 0.f}, Vector2f(getSize())));
+}
+
+void RenderTarget::viewChanges()
+{
+    // The open batch is drawn through the view and size it was gathered under.
+    const detail::GlUse use(*this);
     m_cache.viewChanged = true;
 }
 
 void RenderTarget::clear(Color color)
 {
-    if (!prepare())
-        return;
-    // A frame starts with a clear: a new output scale takes effect from here.
-    if (getPhysicalSize() != m_cache.physicalSize)
-        m_cache.viewChanged = true;
-    // A stencil-only draw leaves colour writes off; clearing must still reach every channel.
-    if (m_cache.lastStencilMode.stencilOnly)
-        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    glClearColor(color.r / 255.f, color.g / 255.f, color.b / 255.f, color.a / 255.f);
-    glClear(GL_COLOR_BUFFER_BIT);
-    if (m_cache.lastStencilMode.stencilOnly)
-        glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+    useGl([&] {
+        // A frame starts with a clear: a new output scale takes effect from here.
+        if (getPhysicalSize() != m_cache.physicalSize)
+            m_cache.viewChanged = true;
+        // A stencil-only draw leaves colour writes off; clearing must still reach every channel.
+        if (m_cache.lastStencilMode.stencilOnly)
+            glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+        glClearColor(color.r / 255.f, color.g / 255.f, color.b / 255.f, color.a / 255.f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        if (m_cache.lastStencilMode.stencilOnly)
+            glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+    });
 }
 
 void RenderTarget::clear(Color color, StencilValue stencilValue)
@@ -93,20 +97,19 @@ void RenderTarget::clear(Color color, StencilValue stencilValue)
 
 void RenderTarget::clearStencil(StencilValue stencilValue)
 {
-    if (!prepare())
-        return;
-    // The stencil write mask of the last draw also masks clearing: open it for the whole buffer.
-    glStencilMask(~0u);
-    glClearStencil(static_cast<GLint>(stencilValue.value));
-    glClear(GL_STENCIL_BUFFER_BIT);
-    glStencilMask(m_cache.lastStencilMode.stencilMask.value);
+    useGl([&] {
+        // The stencil write mask of the last draw also masks clearing: open it for the whole buffer.
+        glStencilMask(~0u);
+        glClearStencil(static_cast<GLint>(stencilValue.value));
+        glClear(GL_STENCIL_BUFFER_BIT);
+        glStencilMask(m_cache.lastStencilMode.stencilMask.value);
+    });
 }
 
 void RenderTarget::setView(const View& view)
 {
-    detail::RenderBatch::sendIfHeldBy(*this);
+    viewChanges();
     m_view = view;
-    m_cache.viewChanged = true;
 }
 
 IntRect RenderTarget::getViewport(const View& view) const
@@ -151,14 +154,15 @@ void RenderTarget::draw(const Vertex* vertices, std::size_t vertexCount, Primiti
 void RenderTarget::drawBatch(const Vertex* vertices, std::size_t count, PrimitiveType type, const RenderStates& states,
                              std::size_t perCall)
 {
-    if (!setupDraw(states))
-        return;
-    detail::GlStateCache::pointAt(vertices);
-    for (std::size_t first = 0; first < count; first += perCall)
-        glDrawArrays(detail::primitiveToGl(type), static_cast<GLint>(first),
-                     static_cast<GLsizei>(std::min(perCall, count - first)));
-    if (states.shader)
-        Shader::bind(nullptr);
+    useGl([&] {
+        detail::GlStateCache::apply(*this, states);
+        detail::GlStateCache::pointAt(vertices);
+        for (std::size_t first = 0; first < count; first += perCall)
+            glDrawArrays(detail::primitiveToGl(type), static_cast<GLint>(first),
+                         static_cast<GLsizei>(std::min(perCall, count - first)));
+        if (states.shader)
+            Shader::bind(nullptr);
+    });
 }
 
 void RenderTarget::drawDirect(const Vertex* vertices, std::size_t vertexCount, PrimitiveType type,
@@ -178,42 +182,25 @@ void RenderTarget::draw(const VertexBuffer& vertexBuffer, std::size_t firstVerte
     if (!vertexBuffer.getNativeHandle() || firstVertex >= vertexBuffer.getVertexCount())
         return;
     vertexCount = std::min(vertexCount, vertexBuffer.getVertexCount() - firstVertex);
-    if (vertexCount == 0 || !setupDraw(states))
+    if (vertexCount == 0)
         return;
-    VertexBuffer::bind(&vertexBuffer);
-    // With a buffer bound, the pointers are offsets into it.
-    detail::GlStateCache::pointAt(nullptr);
-    glDrawArrays(detail::primitiveToGl(vertexBuffer.getPrimitiveType()), static_cast<GLint>(firstVertex),
-                 static_cast<GLsizei>(vertexCount));
-    VertexBuffer::bind(nullptr);
-    if (states.shader)
-        Shader::bind(nullptr);
-}
-
-bool RenderTarget::setupDraw(const RenderStates& states)
-{
-    if (!prepare())
-        return false;
-    detail::GlStateCache::apply(*this, states);
-    return true;
-}
-
-bool RenderTarget::prepare()
-{
-    // Whatever comes next must find the batches drawn, this target's and any other.
-    detail::BatchControl::flush();
-    if (!setActive(true))
-        return false;
-    if (!m_cache.valid)
-        resetGLStates();
-    return m_cache.valid;
+    useGl([&] {
+        detail::GlStateCache::apply(*this, states);
+        VertexBuffer::bind(&vertexBuffer);
+        // With a buffer bound, the pointers are offsets into it.
+        detail::GlStateCache::pointAt(nullptr);
+        glDrawArrays(detail::primitiveToGl(vertexBuffer.getPrimitiveType()), static_cast<GLint>(firstVertex),
+                     static_cast<GLsizei>(vertexCount));
+        VertexBuffer::bind(nullptr);
+        if (states.shader)
+            Shader::bind(nullptr);
+    });
 }
 
 void RenderTarget::resetGLStates()
 {
-    detail::BatchControl::flush();
-    if (!setActive(true))
-        return;
-    detail::GlStateCache::reset(*this);
+    m_cache.valid = false;
+    useGl([] {});
 }
+
 } // namespace mivra

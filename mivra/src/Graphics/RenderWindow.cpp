@@ -1,6 +1,6 @@
 #include <mivra/Graphics/RenderWindow.hpp>
 
-#include "Graphics/detail/BatchControl.hpp"
+#include "Graphics/detail/GlUse.hpp"
 
 namespace mivra
 {
@@ -28,7 +28,7 @@ void RenderWindow::sendPendingDrawing() const
 {
     // Whoever activates a context next may use OpenGL directly, and a frame shown must hold
     // what was drawn: what is gathered goes first.
-    detail::BatchControl::flush();
+    const detail::GlUse use;
 }
 
 void RenderWindow::onCreate()

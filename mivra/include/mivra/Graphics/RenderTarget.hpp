@@ -121,9 +121,12 @@ private:
     /// Draws the gathered vertices of a batch, in draw calls of at most `perCall` vertices.
     void drawBatch(const Vertex* vertices, std::size_t count, PrimitiveType type, const RenderStates& states,
                    std::size_t perCall);
-    bool prepare();
-    /// Sends what differs from the cached state; false when the target cannot be drawn to.
-    bool setupDraw(const RenderStates& states);
+    /// The one way to OpenGL for the target: sends the open batch, makes the target active with
+    /// its cached state valid, then runs `touch` (not at all when the target cannot be made active).
+    template <typename Touch>
+    void useGl(Touch&& touch);
+    /// Before the view or the size changes: the open batch is sent through the old one.
+    void viewChanges();
 
     View m_defaultView;
     View m_view;

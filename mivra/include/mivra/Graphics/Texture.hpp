@@ -101,7 +101,6 @@ public:
 
 private:
     friend class RenderTexture;
-    friend class RenderTarget;
     friend struct detail::GlStateCache;
 
     /// create() without the report: why the texture cannot be made, if it cannot.

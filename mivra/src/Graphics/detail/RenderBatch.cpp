@@ -3,6 +3,7 @@
 #include "Graphics/detail/RenderBatch.hpp"
 
 #include <algorithm>
+#include <cassert>
 #include <vector>
 
 namespace mivra::detail
@@ -136,14 +137,14 @@ void appendVertices(Vertex* out, const Vertex* in, std::size_t count, PrimitiveT
 void RenderBatch::sendOpen()
 {
     OpenBatch& batch = *current;
-    RenderTarget* target = batch.target;
-    const std::size_t count = batch.count;
-    // Closed before drawing: drawing binds textures and shaders, which send the open batch.
+    // Drawing binds the batch's texture and shader through uses of their own; they find the batch
+    // on its way and leave it.
+    if (batch.count > 0)
+        batch.target->drawBatch(batch.vertices.data(), batch.count, batch.type, batch.states, DrawCallVertices);
     batch.target = nullptr;
     batch.count = 0;
-    if (count > 0)
-        target->drawBatch(batch.vertices.data(), count, batch.type, batch.states, DrawCallVertices);
 }
+
 bool RenderBatch::add(RenderTarget& target, const Vertex* vertices, std::size_t vertexCount, PrimitiveType type,
                       const RenderStates& states)
 {
@@ -152,6 +153,7 @@ bool RenderBatch::add(RenderTarget& target, const Vertex* vertices, std::size_t 
         return false;
     if (count == 0)
         return true;
+    assert(!GlUse::active() && "RenderTarget::draw: drawing while OpenGL state is being changed");
     OpenBatch& batch = storage();
     const PrimitiveType batchType = batchedType(type);
     const RenderStates gathered = batchedStates(states);
@@ -160,7 +162,9 @@ bool RenderBatch::add(RenderTarget& target, const Vertex* vertices, std::size_t 
                          batch.states.blendMode != gathered.blendMode ||
                          batch.states.stencilMode != gathered.stencilMode ||
                          batch.states.transform != gathered.transform))
-        sendOpen();
+    {
+        const GlUse sendOpenBatch;
+    }
     if (!batch.target)
     {
         batch.target = &target;
@@ -179,28 +183,24 @@ bool RenderBatch::add(RenderTarget& target, const Vertex* vertices, std::size_t 
     return true;
 }
 
-void RenderBatch::send()
+bool RenderBatch::open()
 {
-    if (current && current->target)
-        sendOpen();
+    return current && current->target;
 }
 
-void RenderBatch::sendIfHeldBy(const RenderTarget& target)
+bool RenderBatch::heldBy(const RenderTarget& target)
 {
-    if (current && current->target == &target)
-        sendOpen();
+    return current && current->target == &target;
 }
 
-void RenderBatch::sendIfUsing(const Texture& texture)
+bool RenderBatch::uses(const Texture& texture)
 {
-    if (current && current->target && (current->states.texture == &texture || current->states.shader))
-        sendOpen();
+    return open() && (current->states.texture == &texture || current->states.shader);
 }
 
-void RenderBatch::sendIfUsing(const Shader& shader)
+bool RenderBatch::uses(const Shader& shader)
 {
-    if (current && current->target && current->states.shader == &shader)
-        sendOpen();
+    return open() && current->states.shader == &shader;
 }
 
 void RenderBatch::discard(const RenderTarget& target)
@@ -210,5 +210,70 @@ void RenderBatch::discard(const RenderTarget& target)
         current->target = nullptr;
         current->count = 0;
     }
+}
+void RenderBatch::retarget(const RenderTarget& from, RenderTarget& to)
+{
+    if (current && current->target == &from)
+        current->target = &to;
+}
+
+namespace
+{
+thread_local int usesAlive = 0;
+// Set while a use sends the batch: the uses drawing it makes find it on its way.
+thread_local bool sending = false;
+} // namespace
+
+template <typename Send>
+void GlUse::enter(Send&& send)
+{
+    ++usesAlive;
+    if (sending)
+        return;
+    sending = true;
+    send();
+    sending = false;
+}
+
+GlUse::GlUse()
+{
+    enter([] {
+        if (RenderBatch::open())
+            RenderBatch::sendOpen();
+    });
+}
+
+GlUse::GlUse(const Texture& texture)
+{
+    enter([&texture] {
+        if (RenderBatch::uses(texture))
+            RenderBatch::sendOpen();
+    });
+}
+
+GlUse::GlUse(const Shader& shader)
+{
+    enter([&shader] {
+        if (RenderBatch::uses(shader))
+            RenderBatch::sendOpen();
+    });
+}
+
+GlUse::GlUse(const RenderTarget& target)
+{
+    enter([&target] {
+        if (RenderBatch::heldBy(target))
+            RenderBatch::sendOpen();
+    });
+}
+
+GlUse::~GlUse()
+{
+    --usesAlive;
+}
+
+bool GlUse::active()
+{
+    return usesAlive > 0;
 }
 } // namespace mivra::detail
