@@ -3,7 +3,7 @@
 #include <mivra/System/Exception.hpp>
 #include <mivra/Window/Context.hpp>
 
-#include "Graphics/detail/BatchControl.hpp"
+#include "Graphics/detail/GlUse.hpp"
 
 #include <epoxy/gl.h>
 
@@ -88,8 +88,7 @@ RenderTexture& RenderTexture::operator=(RenderTexture&& other) noexcept
 
 void RenderTexture::destroyFramebuffers()
 {
-    detail::BatchControl::flush();
-    if (!m_context || !m_context->setActive(true))
+    if (!m_context || !useContext())
         return;
     const GLuint framebuffers[] = {m_framebuffer, m_multisampleFramebuffer};
     const GLuint renderbuffers[] = {m_depthStencil, m_multisampleColor, m_multisampleDepthStencil};
@@ -114,19 +113,9 @@ std::optional<std::string> RenderTexture::tryResize(Vector2u size, const Context
 {
     if (size.x == 0 || size.y == 0)
         return "invalid size " + std::to_string(size.x) + "x" + std::to_string(size.y);
-    // A new context may become current: the open batch belongs to the one current now.
-    detail::BatchControl::flush();
-    if (!m_context)
-    {
-        m_context = std::make_unique<Context>();
-        if (!m_context->setActive(true))
-        {
-            m_context.reset();
-            return "no graphics context";
-        }
-    }
-    if (!m_context->setActive(true))
-        return "cannot activate its graphics context";
+    const bool hadContext = m_context != nullptr;
+    if (!useContext())
+        return hadContext ? "cannot activate its graphics context" : "no graphics context";
     if (!framebuffersAvailable())
         return "framebuffer objects are not supported";
     destroyFramebuffers();
@@ -167,13 +156,24 @@ std::optional<std::string> RenderTexture::tryResize(Vector2u size, const Context
 
 bool RenderTexture::setActive(bool active)
 {
-    detail::BatchControl::flush();
-    if (!m_context || !m_framebuffer)
-        return false;
-    if (!active)
-        return m_context->setActive(false);
     // The framebuffer stays bound in this context, which nothing else draws with.
-    return m_context->setActive(true);
+    return m_framebuffer && useContext(active);
+}
+
+bool RenderTexture::useContext(bool active)
+{
+    const detail::GlUse use;
+    if (!m_context && active)
+    {
+        m_context = std::make_unique<Context>();
+        if (!m_context->setActive(true))
+        {
+            m_context.reset();
+            return false;
+        }
+        return true;
+    }
+    return m_context && m_context->setActive(active);
 }
 
 void RenderTexture::display()

@@ -1,6 +1,6 @@
 #include <mivra/Graphics/RenderWindow.hpp>
 
-#include "Graphics/detail/BatchControl.hpp"
+#include "Graphics/detail/GlUse.hpp"
 
 namespace mivra
 {
@@ -21,15 +21,14 @@ bool RenderWindow::isSrgb() const
 
 bool RenderWindow::setActive(bool active)
 {
-    // Whoever activates a context next may use OpenGL directly: what is gathered goes first.
-    detail::BatchControl::flush();
     return Window::setActive(active);
 }
 
-void RenderWindow::display()
+void RenderWindow::sendPendingDrawing() const
 {
-    detail::BatchControl::flush();
-    Window::display();
+    // Whoever activates a context next may use OpenGL directly, and a frame shown must hold
+    // what was drawn: what is gathered goes first.
+    const detail::GlUse use;
 }
 
 void RenderWindow::onCreate()

@@ -4,8 +4,8 @@
 #include <mivra/System/Exception.hpp>
 #include <mivra/Window/Context.hpp>
 
-#include "Graphics/detail/BatchControl.hpp"
 #include "Graphics/detail/GlSavers.hpp"
+#include "Graphics/detail/GlUse.hpp"
 #include "System/detail/FileReading.hpp"
 
 #include <epoxy/gl.h>
@@ -196,7 +196,7 @@ Shader::Shader(const std::filesystem::path& vertexFile, const std::filesystem::p
 
 Shader::~Shader()
 {
-    detail::BatchControl::flushIfUsing(*this);
+    const detail::GlUse use(*this);
     if (m_program && Context::ensureActive())
         glDeleteProgram(m_program);
 }
@@ -211,8 +211,7 @@ Shader& Shader::operator=(Shader&& other) noexcept
 {
     if (this != &other)
     {
-        detail::BatchControl::flushIfUsing(*this);
-        detail::BatchControl::flushIfUsing(other);
+        const detail::GlUse usesThis(*this), usesOther(other);
         std::swap(m_program, other.m_program);
         std::swap(m_currentTexture, other.m_currentTexture);
         std::swap(m_textures, other.m_textures);
@@ -310,7 +309,7 @@ int Shader::getUniformLocation(std::string_view name)
 
 bool Shader::readyForUniforms()
 {
-    detail::BatchControl::flushIfUsing(*this);
+    const detail::GlUse use(*this);
     return m_program && Context::ensureActive();
 }
 
@@ -417,7 +416,7 @@ void Shader::bindTextures() const
 
 void Shader::bind(const Shader* shader)
 {
-    detail::BatchControl::flush();
+    const detail::GlUse use;
     if (shader && shader->m_program)
     {
         glUseProgram(shader->m_program);

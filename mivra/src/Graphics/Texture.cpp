@@ -3,8 +3,8 @@
 #include <mivra/System/Exception.hpp>
 #include <mivra/Window/Context.hpp>
 
-#include "Graphics/detail/BatchControl.hpp"
 #include "Graphics/detail/GlSavers.hpp"
+#include "Graphics/detail/GlUse.hpp"
 #include "Graphics/detail/TextureCacheId.hpp"
 
 #include <epoxy/gl.h>
@@ -28,11 +28,19 @@ GLint wrapFor(bool repeated)
     return repeated ? GL_REPEAT : GL_CLAMP_TO_EDGE;
 }
 
+// Before the texture's pixels, size or parameters change, or it goes away: a batch drawing with it
+// is sent first, then, where there is something to do in OpenGL, a context is made sure of.
+bool useGl(const Texture& texture, bool withContext = true)
+{
+    const detail::GlUse use(texture);
+    return withContext && Context::ensureActive();
+}
+
 // Changes two parameters of an existing texture at once. Without storage or a context there is
 // nothing to change yet: the texture's creation applies the remembered settings.
-void setParameterPair(GLuint texture, GLenum first, GLenum second, GLint value)
+void setParameterPair(const Texture& owner, GLuint texture, GLenum first, GLenum second, GLint value)
 {
-    if (!texture || !Context::ensureActive())
+    if (!useGl(owner, texture != 0))
         return;
     const detail::TextureBindingSaver saver;
     glBindTexture(GL_TEXTURE_2D, texture);
@@ -65,8 +73,7 @@ Texture::Texture(const std::filesystem::path& filename, bool sRgb) : Texture()
 
 Texture::~Texture()
 {
-    detail::BatchControl::flushIfUsing(*this);
-    if (m_texture && Context::ensureActive())
+    if (useGl(*this, m_texture != 0))
     {
         const GLuint name = m_texture;
         glDeleteTextures(1, &name);
@@ -108,8 +115,7 @@ Texture& Texture::operator=(Texture&& other) noexcept
 
 void Texture::swap(Texture& other) noexcept
 {
-    detail::BatchControl::flushIfUsing(*this);
-    detail::BatchControl::flushIfUsing(other);
+    const detail::GlUse usesThis(*this), usesOther(other);
     std::swap(m_size, other.m_size);
     std::swap(m_texture, other.m_texture);
     std::swap(m_isSmooth, other.m_isSmooth);
@@ -140,8 +146,7 @@ std::optional<std::string> Texture::tryCreate(Vector2u size, bool sRgb)
     if (size.x == 0 || size.y == 0)
         return "invalid size " + std::to_string(size.x) + "x" + std::to_string(size.y);
     // The batch's texture coordinates were given for the old size.
-    detail::BatchControl::flushIfUsing(*this);
-    if (!Context::ensureActive())
+    if (!useGl(*this))
         return "no graphics context";
     const unsigned int maxSize = getMaximumSize();
     if (size.x > maxSize || size.y > maxSize)
@@ -213,7 +218,7 @@ bool Texture::loadFromImage(const Image& image, bool sRgb, const IntRect& area)
 Image Texture::copyToImage() const
 {
     // Any batch: one may be drawing into this texture (a render texture's).
-    detail::BatchControl::flush();
+    const detail::GlUse use;
     if (!m_texture || !Context::ensureActive())
         return {};
     std::vector<std::uint8_t> pixels(static_cast<std::size_t>(m_size.x) * m_size.y * 4);
@@ -239,8 +244,7 @@ void Texture::update(const std::uint8_t* pixels, Vector2u size, Vector2u dest)
     assert(dest.x + size.x <= m_size.x && dest.y + size.y <= m_size.y && "Texture::update: region outside the texture");
     if (!pixels || !m_texture || size.x == 0 || size.y == 0)
         return;
-    detail::BatchControl::flushIfUsing(*this);
-    if (!Context::ensureActive())
+    if (!useGl(*this))
         return;
     const detail::TextureBindingSaver saver;
     glBindTexture(GL_TEXTURE_2D, m_texture);
@@ -269,24 +273,22 @@ void Texture::setSmooth(bool smooth)
 {
     if (smooth == m_isSmooth)
         return;
-    detail::BatchControl::flushIfUsing(*this);
     m_isSmooth = smooth;
-    setParameterPair(m_texture, GL_TEXTURE_MAG_FILTER, GL_TEXTURE_MIN_FILTER, filterFor(smooth));
+    setParameterPair(*this, m_texture, GL_TEXTURE_MAG_FILTER, GL_TEXTURE_MIN_FILTER, filterFor(smooth));
 }
 
 void Texture::setRepeated(bool repeated)
 {
     if (repeated == m_isRepeated)
         return;
-    detail::BatchControl::flushIfUsing(*this);
     m_isRepeated = repeated;
-    setParameterPair(m_texture, GL_TEXTURE_WRAP_S, GL_TEXTURE_WRAP_T, wrapFor(repeated));
+    setParameterPair(*this, m_texture, GL_TEXTURE_WRAP_S, GL_TEXTURE_WRAP_T, wrapFor(repeated));
 }
 
 void Texture::bind(const Texture* texture)
 {
     // Called from outside, OpenGL is about to be used directly.
-    detail::BatchControl::flush();
+    const detail::GlUse use;
     GLfloat matrix[16] = {1.f, 0.f, 0.f, 0.f, 0.f, 1.f, 0.f, 0.f, 0.f, 0.f, 1.f, 0.f, 0.f, 0.f, 0.f, 1.f};
     if (texture && texture->m_texture)
     {

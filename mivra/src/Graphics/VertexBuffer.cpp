@@ -4,7 +4,7 @@
 #include <mivra/System/Diagnostics.hpp>
 #include <mivra/Window/Context.hpp>
 
-#include "Graphics/detail/BatchControl.hpp"
+#include "Graphics/detail/GlUse.hpp"
 
 #include <epoxy/gl.h>
 
@@ -39,6 +39,14 @@ void clearGlErrors()
     for (int i = 0; i < 16 && glGetError() != GL_NO_ERROR; ++i)
     {
     }
+}
+
+// Before the buffers' bindings or contents change: the open batch is sent, then a context is made
+// sure of.
+bool useGl()
+{
+    const detail::GlUse use;
+    return Context::ensureActive();
 }
 } // namespace
 
@@ -89,7 +97,7 @@ VertexBuffer& VertexBuffer::operator=(VertexBuffer&& other) noexcept
 
 VertexBuffer::~VertexBuffer()
 {
-    if (m_buffer != 0 && Context::ensureActive())
+    if (m_buffer != 0 && useGl())
     {
         const GLuint buffer = m_buffer;
         glDeleteBuffers(1, &buffer);
@@ -161,7 +169,7 @@ bool VertexBuffer::update(const Vertex* vertices, std::size_t vertexCount, unsig
                              " do not fit in a buffer of " + std::to_string(m_size));
         return false;
     }
-    if (!Context::ensureActive())
+    if (!useGl())
         return false;
     clearGlErrors();
     glBindBuffer(GL_ARRAY_BUFFER, m_buffer);
@@ -188,8 +196,7 @@ void VertexBuffer::swap(VertexBuffer& other) noexcept
 
 void VertexBuffer::bind(const VertexBuffer* vertexBuffer)
 {
-    detail::BatchControl::flush();
-    if (!Context::ensureActive())
+    if (!useGl())
         return;
     glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer ? vertexBuffer->m_buffer : 0);
 }

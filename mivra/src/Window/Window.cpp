@@ -63,12 +63,14 @@ void Window::setFramerateLimit(unsigned int limit)
 
 bool Window::setActive(bool active) const
 {
+    sendPendingDrawing();
     auto* impl = getImpl();
     return impl && impl->setActive(active);
 }
 
 void Window::display()
 {
+    sendPendingDrawing();
     auto* impl = getImpl();
     if (!impl)
         return;

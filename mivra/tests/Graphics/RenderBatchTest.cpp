@@ -10,9 +10,11 @@
 #include <mivra/Graphics/RenderWindow.hpp>
 #include <mivra/Graphics/Shader.hpp>
 #include <mivra/Graphics/Sprite.hpp>
+#include <mivra/Graphics/VertexBuffer.hpp>
 
 #include <epoxy/gl.h>
 
+#include <functional>
 #include <vector>
 
 using namespace mivra;
@@ -139,6 +141,73 @@ TEST_F(RenderTest, AUniformChangedBetweenTwoDrawsAppliesFromTheNextDrawOn)
     const Image image = snapshot(target);
     expectPixels(image,
                  {{{5, 5}, Color::Red}, {{15, 5}, Color::Green}, {{25, 5}, Color::Cyan}, {{35, 5}, Color::Cyan}});
+}
+
+TEST_F(RenderTest, EveryChangeOfWhatABatchDependsOnSendsItFirst)
+{
+    // A square gathered into a batch, then an operation that changes what the batch would draw
+    // if it were sent only afterwards: the picture must show the square as drawn, red.
+    ASSERT_TRUE(Shader::isAvailable() && VertexBuffer::isAvailable());
+    Texture texture = filledTexture(Color::Red);
+    Shader shader;
+    ASSERT_NO_FATAL_FAILURE(loadFragmentShader(shader, "uniform vec4 paint;\n"
+                                                       "void main() { gl_FragColor = paint; }\n"));
+    const std::vector<Vertex> greenQuad = {{{0.f, 0.f}, Color::Green},  {{10.f, 0.f}, Color::Green},
+                                           {{0.f, 10.f}, Color::Green}, {{10.f, 0.f}, Color::Green},
+                                           {{10.f, 10.f}, Color::Green}, {{0.f, 10.f}, Color::Green}};
+    VertexBuffer buffer(PrimitiveType::Triangles);
+    ASSERT_TRUE(buffer.create(greenQuad.size()));
+
+    struct Case
+    {
+        const char* operation;
+        std::function<void(RenderTexture&)> draw;
+        std::function<void(RenderTexture&)> change;
+        Color expected;
+    };
+    const auto plainSquare = [](RenderTexture& t) { t.draw(square({0.f, 0.f}, 10.f, Color::Red)); };
+    const auto texturedSquare = [&](RenderTexture& t) {
+        Sprite sprite(texture);
+        sprite.setScale({2.5f, 2.5f});
+        t.draw(sprite);
+    };
+    const auto shadedSquare = [&](RenderTexture& t) {
+        shader.setUniform("paint", Color::Red);
+        t.draw(square({0.f, 0.f}, 10.f, Color::White), RenderStates(&shader));
+    };
+    const Case cases[] = {
+        {"texture update", texturedSquare, [&](RenderTexture&) { texture.update(Image({4, 4}, Color::Green)); },
+         Color::Red},
+        {"texture reload", texturedSquare,
+         [&](RenderTexture&) { ASSERT_TRUE(texture.loadFromImage(Image({8, 8}, Color::Blue))); }, Color::Red},
+        {"shader uniform", shadedSquare, [&](RenderTexture&) { shader.setUniform("paint", Color::Green); }, Color::Red},
+        {"shader reload", shadedSquare,
+         [&](RenderTexture&) {
+             ASSERT_NO_FATAL_FAILURE(loadFragmentShader(shader, "void main() { gl_FragColor = vec4(0, 1, 0, 1); }\n"));
+         },
+         Color::Red},
+        {"view change", plainSquare, [](RenderTexture& t) { t.setView(View({-10.f, 5.f}, {20.f, 10.f})); }, Color::Red},
+        // The square first, the clear over it.
+        {"clear", plainSquare, [](RenderTexture& t) { t.clear(Color::Black); }, Color::Black},
+        // The square first, the buffer's green quad over it.
+        {"vertex buffer", plainSquare,
+         [&](RenderTexture& t) {
+             ASSERT_TRUE(buffer.update(greenQuad.data()));
+             t.draw(buffer);
+         },
+         Color::Green},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.operation);
+        texture = filledTexture(Color::Red);
+        RenderTexture target({20, 10});
+        target.clear(Color::Black);
+        c.draw(target);
+        c.change(target);
+        const Image image = snapshot(target);
+        EXPECT_EQ(image.getPixel({5, 5}), c.expected);
+    }
 }
 
 TEST_F(RenderTest, DrawingToARenderTextureWhileTheWindowHasDrawsPending)

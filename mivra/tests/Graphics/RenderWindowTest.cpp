@@ -94,3 +94,43 @@ TEST_F(RenderTest, RenderTexturePostEffectIntoTheWindow)
         window.display();
     }
 }
+
+namespace
+{
+// What code written against the window module alone does with the window it is handed.
+void present(Window& window)
+{
+    window.display();
+}
+
+void activate(Window& window)
+{
+    window.setActive(true);
+}
+} // namespace
+
+TEST_F(RenderTest, RenderWindowReachedThroughAWindowSendsItsDraws)
+{
+    // Read straight from OpenGL, with nothing of the render target's own in between that could
+    // send the batch: what the Window call left is what is read.
+    struct Case
+    {
+        const char* name;
+        void (*reach)(Window&);
+        GLenum buffer;
+    };
+    for (const Case& c : {Case{"display", present, GL_FRONT}, Case{"setActive", activate, GL_BACK}})
+    {
+        RenderWindow window(VideoMode({40, 40}), "Mivra Window Reference Test", Style::Titlebar | Style::Close);
+        ASSERT_TRUE(window.isOpen());
+        window.clear(Color::Black);
+        RectangleShape square({20.f, 20.f});
+        square.setFillColor(Color::Red);
+        window.draw(square);
+        c.reach(window);
+        glReadBuffer(c.buffer);
+        unsigned char rgba[4] = {};
+        glReadPixels(10, 40 - 1 - 10, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+        EXPECT_EQ(Color(rgba[0], rgba[1], rgba[2]), Color::Red) << c.name << " through a Window&";
+    }
+}

@@ -11,7 +11,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 
 namespace mivra
 {
@@ -22,8 +21,9 @@ class VertexBuffer;
 
 namespace detail
 {
-struct BatchControl;
-}
+class RenderBatch;
+struct GlStateCache;
+} // namespace detail
 
 /// Something that can be drawn into: a window or a texture.
 ///
@@ -113,26 +113,25 @@ protected:
     void updateDefaultView();
 
 private:
-    friend struct detail::BatchControl;
+    friend class detail::RenderBatch;
+    friend struct detail::GlStateCache;
 
     /// Draws straight away with the state in OpenGL, for what a batch does not take.
     void drawDirect(const Vertex* vertices, std::size_t vertexCount, PrimitiveType type, const RenderStates& states);
-    /// Whether a draw with these states and primitive may join the open batch.
-    [[nodiscard]] bool joinsBatch(const RenderStates& states, PrimitiveType batchType) const;
-    /// Sends the batch of this target (which must be the open one) and closes it.
-    void flushBatch();
-    void applyCurrentView();
-    void applyBlendMode(const BlendMode& mode);
-    void applyStencilMode(const StencilMode& mode);
-    void applyTransform(const Transform& transform);
-    void applyTexture(const Texture* texture);
-    bool prepare();
-    /// Sends what differs from the cached state; false when the target cannot be drawn to.
-    bool setupDraw(const RenderStates& states);
+    /// Draws the gathered vertices of a batch, in draw calls of at most `perCall` vertices.
+    void drawBatch(const Vertex* vertices, std::size_t count, PrimitiveType type, const RenderStates& states,
+                   std::size_t perCall);
+    /// The one way to OpenGL for the target: sends the open batch, makes the target active with
+    /// its cached state valid, then runs `touch` (not at all when the target cannot be made active).
+    template <typename Touch>
+    void useGl(Touch&& touch);
+    /// Before the view or the size changes: the open batch is sent through the old one.
+    void viewChanges();
 
     View m_defaultView;
     View m_view;
 
+    // The OpenGL state this target set last, so that a draw sends only what changed.
     struct StatesCache
     {
         bool valid{false};
@@ -141,26 +140,8 @@ private:
         StencilMode lastStencilMode{};
         bool lastTransformIdentity{false};
         std::uint64_t lastTextureId{0};
-        bool texCoordsEnabled{true};
         Vector2u physicalSize;
     };
     StatesCache m_cache;
-
-    // The draws gathered since the last flush; they are all drawn with these states. Without a
-    // shader the vertices are already transformed and `transform` is the identity; a shader sees
-    // the untransformed vertices and its own transform, as when drawn alone.
-    struct Batch
-    {
-        std::vector<Vertex> vertices; // grows to the largest batch and stays: no allocation once warm
-        std::size_t count{};
-        PrimitiveType type{PrimitiveType::Triangles};
-        const Texture* texture{};
-        std::uint64_t textureId{};
-        const Shader* shader{};
-        BlendMode blendMode{BlendAlpha};
-        StencilMode stencilMode{};
-        Transform transform;
-    };
-    Batch m_batch;
 };
 } // namespace mivra

@@ -61,6 +61,9 @@ private:
     /// resize() without the report: why the render texture cannot be made, if it cannot.
     std::optional<std::string> tryResize(Vector2u size, const ContextSettings& settings);
     void destroyFramebuffers();
+    /// Sends the open batch (drawn in the context current now), then makes the texture's context
+    /// current (or releases it), making one first when there is none and `active` asks for it.
+    bool useContext(bool active = true);
 
     std::unique_ptr<Context> m_context;
     Texture m_texture;

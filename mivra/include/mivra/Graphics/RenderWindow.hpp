@@ -29,13 +29,13 @@ public:
     [[nodiscard]] Vector2u getPhysicalSize() const override { return Window::getPhysicalSize(); }
     /// Whether the window's framebuffer converts linear colours to sRGB.
     [[nodiscard]] bool isSrgb() const override;
-    /// Sends any pending batch of draws, then makes the window's context current (or releases it)
-    /// as Window::setActive does.
+    /// Window::setActive, for the render target: it sends the pending batch of draws first.
     bool setActive(bool active = true) override;
-    /// Sends the pending batch of draws and shows the frame, as Window::display does.
-    void display();
 
 protected:
+    /// Sends the pending batch of draws: Window's display() and setActive() call this first,
+    /// whether reached through the RenderWindow or through a Window.
+    void sendPendingDrawing() const override;
     void onCreate() override;
     void onResize() override;
 };

@@ -15,6 +15,11 @@ class RenderTexture;
 class RenderTarget;
 class Font;
 
+namespace detail
+{
+struct GlStateCache;
+} // namespace detail
+
 /// An image in graphics memory, drawn by sprites, shapes and texts.
 ///
 /// Creating or loading one makes sure a graphics context is active on the calling thread, so a
@@ -96,7 +101,7 @@ public:
 
 private:
     friend class RenderTexture;
-    friend class RenderTarget;
+    friend struct detail::GlStateCache;
 
     /// create() without the report: why the texture cannot be made, if it cannot.
     std::optional<std::string> tryCreate(Vector2u size, bool sRgb);

@@ -39,9 +39,17 @@ public:
     void setFramerateLimit(unsigned int limit);
     /// Makes the window's context current on this thread (or releases it). False when the window
     /// is not open, and false with one line through the diagnostics sink when the system refuses.
+    /// Drawing the window still holds back (see sendPendingDrawing) is sent first.
     bool setActive(bool active = true) const;
-    /// Shows the frame drawn since the last display and paces the loop.
+    /// Shows the frame drawn since the last display and paces the loop. Drawing the window still
+    /// holds back (see sendPendingDrawing) is sent first.
     void display();
+
+protected:
+    /// A window that gathers drawing before it reaches OpenGL sends it here. display() and
+    /// setActive() call it first, so that whatever names the window, the frame shown or the
+    /// context handed over holds all that was drawn. Does nothing here.
+    virtual void sendPendingDrawing() const {}
 
 private:
     void pace();
