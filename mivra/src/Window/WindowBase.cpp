@@ -81,7 +81,7 @@ Vector2u WindowBase::getSize() const
 
 Vector2u WindowBase::getPhysicalSize() const
 {
-    return m_impl ? m_impl->getFramebufferSize() : Vector2u();
+    return m_impl ? m_impl->getPhysicalSize() : Vector2u();
 }
 
 float WindowBase::getScale() const
