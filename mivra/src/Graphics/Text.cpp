@@ -193,18 +193,15 @@ FloatRect Text::getGlobalBounds() const
 
 unsigned int Text::glyphSize() const
 {
-    return static_cast<unsigned int>(std::lround(static_cast<float>(m_characterSize) * m_geometryScale));
+    return static_cast<unsigned int>(std::lround(static_cast<float>(m_characterSize) * m_pixelRatio));
 }
 
 void Text::draw(RenderTarget& target, RenderStates states) const
 {
-    const Vector2u logical = target.getSize();
-    const Vector2u physical = target.getPhysicalSize();
-    const float scale = logical.y > 0 && physical.y > 0 ? static_cast<float>(physical.y) / static_cast<float>(logical.y)
-                                                        : 1.f;
-    if (scale != m_geometryScale)
+    const float pixelRatio = target.getPixelRatio();
+    if (pixelRatio != m_pixelRatio)
     {
-        m_geometryScale = scale;
+        m_pixelRatio = pixelRatio;
         m_geometryNeedUpdate = true;
     }
     ensureGeometryUpdate();

@@ -1,4 +1,5 @@
 #include <mivra/Window/WindowBase.hpp>
+#include <mivra/Window/detail/PixelRatio.hpp>
 
 #include "detail/WindowBackend.hpp"
 #include "detail/WindowImpl.hpp"
@@ -81,14 +82,12 @@ Vector2u WindowBase::getSize() const
 
 Vector2u WindowBase::getPhysicalSize() const
 {
-    return m_impl ? m_impl->getFramebufferSize() : Vector2u();
+    return m_impl ? m_impl->getPhysicalSize() : Vector2u();
 }
 
-float WindowBase::getScale() const
+float WindowBase::getPixelRatio() const
 {
-    const Vector2u size = getSize();
-    const Vector2u physical = getPhysicalSize();
-    return size.y > 0 && physical.y > 0 ? static_cast<float>(physical.y) / static_cast<float>(size.y) : 1.f;
+    return detail::pixelRatio(getSize(), getPhysicalSize());
 }
 
 void WindowBase::setSize(Vector2u size)

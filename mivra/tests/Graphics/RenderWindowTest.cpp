@@ -61,6 +61,8 @@ TEST_F(RenderTest, RenderWindowDefaultViewFollowsItsSize)
     EXPECT_EQ(window.getDefaultView().getSize(), Vector2f(200.f, 100.f));
     EXPECT_EQ(window.getView().getSize(), Vector2f(100.f, 100.f));                // the view set is kept...
     EXPECT_EQ(window.getViewport(window.getView()), IntRect({0, 0}, {200, 100})); // ...and stretched
+    // The window and the render target it also is agree on its pixels.
+    EXPECT_EQ(window.getPixelRatio(), static_cast<const RenderTarget&>(window).getPixelRatio());
 
     // Drawing uses the new viewport: the left half of the view fills the left half of the window.
     window.clear(Color::Black);

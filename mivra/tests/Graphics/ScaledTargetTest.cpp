@@ -16,14 +16,17 @@ namespace
 class ScaledTexture : public RenderTexture
 {
 public:
-    explicit ScaledTexture(Vector2u logicalSize, unsigned int scale) : m_logical(logicalSize)
+    ScaledTexture(Vector2u logicalSize, Vector2u physicalSize) : m_logical(logicalSize)
     {
         // Made here, not in RenderTexture's constructor, so that its views see the logical size.
-        EXPECT_TRUE(resize(logicalSize * scale));
+        EXPECT_TRUE(resize(physicalSize));
+    }
+    ScaledTexture(Vector2u logicalSize, unsigned int outputScale) : ScaledTexture(logicalSize, logicalSize * outputScale)
+    {
     }
     [[nodiscard]] Vector2u getSize() const override { return m_logical; }
     [[nodiscard]] Vector2u getPhysicalSize() const override { return RenderTexture::getSize(); }
-    void setScale(unsigned int scale) { ASSERT_TRUE(resize(m_logical * scale)); }
+    void setOutputScale(unsigned int scale) { ASSERT_TRUE(resize(m_logical * scale)); }
 
 private:
     Vector2u m_logical;
@@ -113,6 +116,7 @@ TEST_F(ScaledTargetTest, TextIsRenderedAtThePhysicalSizeAndLaidOutInLogicalUnits
     const FloatRect atOne = text.getLocalBounds();
 
     ScaledTexture target({200, 50}, 2);
+    EXPECT_EQ(target.getPixelRatio(), 2.f);
     target.clear(Color::Black);
     target.draw(text);
     const Image image = snapshot(target);
@@ -143,11 +147,44 @@ TEST_F(ScaledTargetTest, TextIsRenderedAtThePhysicalSizeAndLaidOutInLogicalUnits
     EXPECT_EQ(differing, 0u);
 
     // Back at scale 1 (an output that changed scale), the next draw follows with no other call.
-    target.setScale(1);
+    target.setOutputScale(1);
+    EXPECT_EQ(target.getPixelRatio(), 1.f);
     target.clear(Color::Black);
     target.draw(text);
     const Image atScaleOne = snapshot(target);
     ASSERT_EQ(atScaleOne.getSize(), Vector2u(200, 50));
     EXPECT_NEAR(inkColumns(atScaleOne).second, 5.f + atOne.position.x + atOne.size.x, 2.f);
     EXPECT_NEAR(text.getLocalBounds().size.x, atOne.size.x, 0.01f);
+}
+
+TEST_F(ScaledTargetTest, TextIsRenderedAtTheTargetsPixelRatio)
+{
+    // The ratio is physical over logical pixels, fractional ones included, and text drawn on the
+    // target is the text of character size times that ratio drawn on a plain target.
+    struct Case
+    {
+        Vector2u physical;
+        float ratio;
+    };
+    const Vector2u logical(120, 40);
+    for (const Case c : {Case{{120, 40}, 1.f}, Case{{180, 60}, 1.5f}, Case{{240, 80}, 2.f}})
+    {
+        ScaledTexture target(logical, c.physical);
+        EXPECT_EQ(target.getPixelRatio(), c.ratio);
+        Text text(font, "Hamburg", 20);
+        target.clear(Color::Black);
+        target.draw(text);
+
+        RenderTexture plain(c.physical);
+        const Text reference(font, "Hamburg", static_cast<unsigned int>(20.f * c.ratio));
+        plain.clear(Color::Black);
+        plain.draw(reference);
+        const Image drawn = snapshot(target);
+        const Image expected = snapshot(plain);
+        unsigned differing = 0;
+        for (unsigned y = 0; y < c.physical.y; ++y)
+            for (unsigned x = 0; x < c.physical.x; ++x)
+                differing += near(drawn.getPixel({x, y}), expected.getPixel({x, y}), 8) ? 0u : 1u;
+        EXPECT_EQ(differing, 0u) << "at ratio " << c.ratio;
+    }
 }

@@ -126,6 +126,29 @@ TEST(WindowBaseSize, ResizedEventUpdatesSizeBeforeTheUserSeesIt)
     EXPECT_EQ(w.window.resizes, 2);
 }
 
+TEST(WindowBaseSize, ThePixelRatioIsPhysicalOverLogicalPixels)
+{
+    struct Case
+    {
+        Vector2u size;
+        unsigned int outputScale;
+        float ratio;
+    };
+    for (const Case c : {Case{{640, 480}, 1, 1.f}, Case{{640, 480}, 2, 2.f}, Case{{300, 7}, 3, 3.f}})
+    {
+        NullWindow w;
+        w.window.setSize(c.size);
+        w.impl->setOutputScale(c.outputScale);
+        EXPECT_EQ(w.window.getSize(), c.size) << "at scale " << c.outputScale;
+        EXPECT_EQ(w.window.getPhysicalSize(), c.size * c.outputScale) << "at scale " << c.outputScale;
+        EXPECT_EQ(w.window.getPixelRatio(), c.ratio) << "at scale " << c.outputScale;
+        // Closed, there are no pixels of either kind: the ratio stays 1, never a division by zero.
+        w.window.close();
+        EXPECT_EQ(w.window.getPhysicalSize(), Vector2u()) << "at scale " << c.outputScale;
+        EXPECT_EQ(w.window.getPixelRatio(), 1.f) << "at scale " << c.outputScale;
+    }
+}
+
 TEST(WindowBaseProperties, ReachTheBackend)
 {
     NullWindow w;
@@ -300,7 +323,7 @@ TEST(SdlWindow, ASizeEventWithTheSizeUnchangedIsNoResize)
     {
     }
     EXPECT_EQ(window.getPhysicalSize(), Vector2u(200, 150));
-    EXPECT_EQ(window.getScale(), 1.f);
+    EXPECT_EQ(window.getPixelRatio(), 1.f);
     auto sizeEvent = [&](int width, int height) {
         SDL_Event e{};
         e.type = SDL_WINDOWEVENT;

@@ -8,6 +8,7 @@
 #include <mivra/Graphics/StencilMode.hpp>
 #include <mivra/Graphics/Vertex.hpp>
 #include <mivra/Graphics/View.hpp>
+#include <mivra/Window/detail/PixelRatio.hpp>
 
 #include <cstddef>
 #include <cstdint>
@@ -81,13 +82,16 @@ public:
               const RenderStates& states = RenderStates::Default);
     ///@}
 
-    /// The size of the target, in pixels. For a window on a scaled output these are logical
-    /// pixels, the units of views, events and mapPixelToCoords.
+    /// The size of the target in logical pixels, the units of views, events and mapPixelToCoords:
+    /// a render texture's own pixels, several physical ones each for a window on a scaled output.
     [[nodiscard]] virtual Vector2u getSize() const = 0;
-    /// The pixels the target holds: getSize() times the output's scale for a window on a scaled
-    /// output (Wayland), getSize() otherwise. Shapes are rasterised, text glyphs rendered and
-    /// pixels read back at this resolution.
+    /// The size of the target in physical pixels, the ones it holds: getSize() times the output's
+    /// scale for a window on a scaled output (Wayland), getSize() otherwise. Shapes are
+    /// rasterised, text glyphs rendered and pixels read back at this resolution.
     [[nodiscard]] virtual Vector2u getPhysicalSize() const { return getSize(); }
+    /// Physical pixels per logical pixel: getPhysicalSize() over getSize(), 1 but for a window on
+    /// a scaled output. mivra::Text renders its glyphs at its character size times this ratio.
+    [[nodiscard]] float getPixelRatio() const { return detail::pixelRatio(getSize(), getPhysicalSize()); }
     /// Whether the target converts linear colours to sRGB when drawn to.
     [[nodiscard]] virtual bool isSrgb() const { return false; }
     /// Makes this target the one the graphics calls go to on this thread (or releases it); false,

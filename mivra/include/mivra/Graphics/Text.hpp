@@ -18,9 +18,9 @@ class Font;
 /// position; lines are getLineSpacing(size) * lineSpacing apart.
 ///
 /// On a target whose physical pixels outnumber its logical ones (a window on a scaled output),
-/// glyphs are rendered by the font at characterSize times the scale and laid out back in logical
-/// units, so text stays as sharp as the output; the bounds are those of the last scale drawn at
-/// (1 until drawn).
+/// glyphs are rendered by the font at characterSize times the target's pixel ratio
+/// (RenderTarget::getPixelRatio) and laid out back in logical units, so text stays as sharp as the
+/// output; the bounds are those of the last ratio drawn at (1 until drawn).
 ///
 /// The geometry is rebuilt lazily, into buffers that keep their capacity, from glyphs the font
 /// caches: changing the string to one of the same length and redrawing allocates nothing.
@@ -95,7 +95,7 @@ protected:
 
 private:
     void ensureGeometryUpdate() const;
-    // The size glyphs are rendered at: the character size at the geometry's scale.
+    // The size glyphs are rendered at: the character size at the geometry's pixel ratio.
     [[nodiscard]] unsigned int glyphSize() const;
 
     String m_string;
@@ -111,6 +111,6 @@ private:
     mutable std::vector<Vertex> m_outlineVertices;
     mutable FloatRect m_bounds;
     mutable bool m_geometryNeedUpdate{true};
-    mutable float m_geometryScale{1.f}; // physical pixels per logical one of the geometry
+    mutable float m_pixelRatio{1.f}; // of the target the geometry was laid out for
 };
 } // namespace mivra

@@ -55,15 +55,18 @@ public:
     [[nodiscard]] Vector2i getPosition() const;
     /// Moves the window's top-left corner to the position on the desktop.
     void setPosition(Vector2i position);
-    /// The client area's size as the last Resized event (or setSize) left it.
+    /// The client area's size in logical pixels, as the last Resized event (or setSize) left it:
+    /// the units of events, views and every other size and position a program works in.
     [[nodiscard]] Vector2u getSize() const;
-    /// The pixels the client area is drawn with: getSize() times the output's scale on a Wayland
-    /// output at scale 2 or 3, getSize() on X11 (which has no per-window scale) and for windows
-    /// without OpenGL. It follows the output's scale from one frame to the next, with no Resized
-    /// event, since the size a program works in did not change. Empty when no window is open.
+    /// The client area's size in physical pixels, the ones it is drawn with: getSize() times the
+    /// output's scale on a Wayland output at scale 2 or 3, getSize() on X11 (which has no
+    /// per-window scale) and for windows without OpenGL. It follows the output's scale from one
+    /// frame to the next, with no Resized event, since the size a program works in did not change.
+    /// Empty when no window is open.
     [[nodiscard]] Vector2u getPhysicalSize() const;
-    /// The output's scale for this window: getPhysicalSize() over getSize(), 1 where they agree.
-    [[nodiscard]] float getScale() const;
+    /// Physical pixels per logical pixel: getPhysicalSize() over getSize(), 2 on an output at
+    /// scale 2, 1 on X11 and when no window is open.
+    [[nodiscard]] float getPixelRatio() const;
     /// Resizes the client area; the size must not be zero (asserted). onResize() follows.
     void setSize(Vector2u size);
     /// Changes the title bar's text.

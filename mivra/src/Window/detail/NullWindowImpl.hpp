@@ -23,6 +23,7 @@ public:
     Vector2i getPosition() const override { return m_position; }
     void setPosition(Vector2i position) override { m_position = position; }
     Vector2u getSize() const override { return m_size; }
+    Vector2u getPhysicalSize() const override { return m_size * m_outputScale; }
     void setSize(Vector2u size) override { m_size = size; }
     void setTitle(const String& title) override { m_title = title; }
     void setVisible(bool visible) override { m_visible = visible; }
@@ -45,6 +46,9 @@ public:
         return false;
     }
 
+    // Puts the window on an output at `scale`, as a compositor does: the physical size follows.
+    void setOutputScale(unsigned int scale) { m_outputScale = scale; }
+
     // Inspection, for tests.
     const String& getTitle() const { return m_title; }
     bool isVisible() const { return m_visible; }
@@ -58,6 +62,7 @@ protected:
 private:
     Vector2i m_position;
     Vector2u m_size;
+    unsigned int m_outputScale{1};
     String m_title;
     bool m_visible{true};
     bool m_cursorVisible{true};

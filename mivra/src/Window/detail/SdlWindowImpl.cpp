@@ -150,7 +150,7 @@ Vector2u SdlWindowImpl::getSize() const
     return {static_cast<unsigned int>(width), static_cast<unsigned int>(height)};
 }
 
-Vector2u SdlWindowImpl::getFramebufferSize() const
+Vector2u SdlWindowImpl::getPhysicalSize() const
 {
     if (!m_context)
         return getSize();

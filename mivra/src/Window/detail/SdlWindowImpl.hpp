@@ -32,7 +32,7 @@ public:
     Vector2i getPosition() const override;
     void setPosition(Vector2i position) override;
     Vector2u getSize() const override;
-    Vector2u getFramebufferSize() const override;
+    Vector2u getPhysicalSize() const override;
     void setSize(Vector2u size) override;
     void setTitle(const String& title) override;
     void setVisible(bool visible) override;

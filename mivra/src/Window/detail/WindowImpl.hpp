@@ -40,9 +40,9 @@ public:
     virtual Vector2i getPosition() const = 0;
     virtual void setPosition(Vector2i position) = 0;
     virtual Vector2u getSize() const = 0;
-    // The pixels behind the client area: getSize() times the output's scale where the display
-    // server draws at one (Wayland), getSize() elsewhere.
-    virtual Vector2u getFramebufferSize() const { return getSize(); }
+    // The client area's size in physical pixels, the ones its framebuffer holds: getSize() times
+    // the output's scale where the display server draws at one (Wayland), getSize() elsewhere.
+    virtual Vector2u getPhysicalSize() const { return getSize(); }
     virtual void setSize(Vector2u size) = 0;
     virtual void setTitle(const String& title) = 0;
     virtual void setVisible(bool visible) = 0;
