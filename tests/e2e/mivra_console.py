@@ -166,6 +166,17 @@ def nonzero_samples(count, seed):
     return [rng.choice((-1, 1)) * rng.randint(1, 20000) for _ in range(count)]
 
 
+
+def wait_or_kill(process, timeout):
+    """Waits up to timeout seconds for the process to end and returns its exit status; kills one
+    that is still running then and returns None."""
+    try:
+        return process.wait(timeout)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        process.wait()
+        return None
+
 class Run:
     """One run of a program with standard input from the test; its standard output (and its
     standard error, unless sent elsewhere) read in the background. stderr_lines: the whole of what
@@ -242,11 +253,8 @@ class Run:
 
     def finish(self, timeout=40):
         """Waits for the program to end, without closing its input: (exit status or "hung", output)."""
-        try:
-            status = self.process.wait(timeout)
-        except subprocess.TimeoutExpired:
-            self.process.kill()
-            self.process.wait()
+        status = wait_or_kill(self.process, timeout)
+        if status is None:
             status = "hung"
         self.reader.join(5)
         self.check_stderr()

@@ -37,6 +37,8 @@ from contextlib import contextmanager
 
 from PIL import Image, ImageChops, ImageDraw, ImageFont
 
+from mivra_console import wait_or_kill
+
 TOOLS = os.environ.get("MIVRA_TOOLS", "")
 DISPLAY_SERVER = os.environ.get("MIVRA_E2E_DISPLAY", "x11")
 
@@ -126,14 +128,10 @@ class Session:
 
     def wait(self, timeout=20):
         """Waits for the program to end and returns its exit status."""
-        try:
-            status = self.proc.wait(timeout)
-        except subprocess.TimeoutExpired:
-            self.proc.kill()
-            self.proc.wait()
-            self._collect()
-            raise AssertionError(f"{self.program} did not end within {timeout} s; stderr: {self.stderr}")
+        status = wait_or_kill(self.proc, timeout)
         self._collect()
+        if status is None:
+            raise AssertionError(f"{self.program} did not end within {timeout} s; stderr: {self.stderr}")
         return status
 
     # -- windows --------------------------------------------------------------------------------

@@ -73,6 +73,11 @@ void Socket::create(int handle)
     }
 }
 
+unsigned short Socket::getLocalPort() const
+{
+    return detail::localPort(m_handle);
+}
+
 Socket::Status Socket::openBound(IpAddress address, unsigned short port)
 {
     close();

@@ -13,11 +13,6 @@ TcpListener::TcpListener() : Socket(Type::Tcp)
 {
 }
 
-unsigned short TcpListener::getLocalPort() const
-{
-    return detail::localPort(getNativeHandle());
-}
-
 Socket::Status TcpListener::listen(unsigned short port, IpAddress address)
 {
     return openBound(address, port);

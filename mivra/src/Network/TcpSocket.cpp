@@ -53,11 +53,6 @@ TcpSocket::TcpSocket() : Socket(Type::Tcp)
 {
 }
 
-unsigned short TcpSocket::getLocalPort() const
-{
-    return detail::localPort(getNativeHandle());
-}
-
 std::optional<IpAddress> TcpSocket::getRemoteAddress() const
 {
     if (getNativeHandle() == -1)

@@ -27,11 +27,6 @@ UdpSocket::UdpSocket() : Socket(Type::Udp)
 {
 }
 
-unsigned short UdpSocket::getLocalPort() const
-{
-    return detail::localPort(getNativeHandle());
-}
-
 Socket::Status UdpSocket::bind(unsigned short port, IpAddress address)
 {
     return openBound(address, port);

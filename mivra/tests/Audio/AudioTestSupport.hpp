@@ -1,6 +1,10 @@
 #pragma once
 
+#include <mivra/Audio/SoundSource.hpp>
+#include <mivra/System/Sleep.hpp>
 #include <mivra/System/Time.hpp>
+
+#include <gtest/gtest.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -38,4 +42,17 @@ std::vector<std::int16_t> sineFrames(std::size_t frames, unsigned int sampleRate
 // Power of one frequency in one channel of interleaved samples (Goertzel), relative to the total.
 double toneShare(const std::vector<std::int16_t>& samples, unsigned int channels, unsigned int channel,
                  unsigned int sampleRate, double frequency);
+
+// Pauses a playing sound or stream and checks that its offset holds through a listener's short
+// pause; returns that offset, the one playing resumes from.
+template <typename Source>
+mivra::Time pauseAndCheckTheOffsetHolds(Source& source)
+{
+    source.pause();
+    EXPECT_EQ(source.getStatus(), mivra::SoundSource::Status::Paused);
+    const mivra::Time pausedAt = source.getPlayingOffset();
+    mivra::sleep(mivra::milliseconds(50));
+    EXPECT_EQ(source.getPlayingOffset(), pausedAt);
+    return pausedAt;
+}
 } // namespace mivra::test

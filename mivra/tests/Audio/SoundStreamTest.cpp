@@ -175,11 +175,7 @@ TEST(SoundStream, SeekingAndStopping)
     stream.setPlayingOffset(mivra::milliseconds(1500));
     ASSERT_TRUE(waitUntil([&] { return count(stream.events(), "seek 1500") == 1; }));
     EXPECT_GE(stream.getPlayingOffset(), mivra::milliseconds(1500));
-    stream.pause();
-    EXPECT_EQ(stream.getStatus(), Status::Paused);
-    const mivra::Time pausedAt = stream.getPlayingOffset();
-    mivra::sleep(mivra::milliseconds(50));
-    EXPECT_EQ(stream.getPlayingOffset(), pausedAt);
+    mivra::test::pauseAndCheckTheOffsetHolds(stream);
     stream.play();
     EXPECT_EQ(stream.getStatus(), Status::Playing);
     stream.stop();

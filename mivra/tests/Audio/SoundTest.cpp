@@ -181,11 +181,7 @@ TEST(Sound, StatusAndOffsetFollowPlayback)
     sound.play();
     EXPECT_EQ(sound.getStatus(), Status::Playing);
     ASSERT_TRUE(waitUntil([&] { return sound.getPlayingOffset() > mivra::milliseconds(200); }));
-    sound.pause();
-    EXPECT_EQ(sound.getStatus(), Status::Paused);
-    const mivra::Time pausedAt = sound.getPlayingOffset();
-    mivra::sleep(mivra::milliseconds(50));
-    EXPECT_EQ(sound.getPlayingOffset(), pausedAt);
+    const mivra::Time pausedAt = mivra::test::pauseAndCheckTheOffsetHolds(sound);
     sound.play();
     ASSERT_TRUE(waitUntil([&] { return sound.getPlayingOffset() > pausedAt; }));
     mivra::Time last = sound.getPlayingOffset();

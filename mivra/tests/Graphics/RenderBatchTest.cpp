@@ -152,8 +152,8 @@ TEST_F(RenderTest, EveryChangeOfWhatABatchDependsOnSendsItFirst)
     Shader shader;
     ASSERT_NO_FATAL_FAILURE(loadFragmentShader(shader, "uniform vec4 paint;\n"
                                                        "void main() { gl_FragColor = paint; }\n"));
-    const std::vector<Vertex> greenQuad = {{{0.f, 0.f}, Color::Green},  {{10.f, 0.f}, Color::Green},
-                                           {{0.f, 10.f}, Color::Green}, {{10.f, 0.f}, Color::Green},
+    const std::vector<Vertex> greenQuad = {{{0.f, 0.f}, Color::Green},   {{10.f, 0.f}, Color::Green},
+                                           {{0.f, 10.f}, Color::Green},  {{10.f, 0.f}, Color::Green},
                                            {{10.f, 10.f}, Color::Green}, {{0.f, 10.f}, Color::Green}};
     VertexBuffer buffer(PrimitiveType::Triangles);
     ASSERT_TRUE(buffer.create(greenQuad.size()));
@@ -176,17 +176,27 @@ TEST_F(RenderTest, EveryChangeOfWhatABatchDependsOnSendsItFirst)
         t.draw(square({0.f, 0.f}, 10.f, Color::White), RenderStates(&shader));
     };
     const Case cases[] = {
-        {"texture update", texturedSquare, [&](RenderTexture&) { texture.update(Image({4, 4}, Color::Green)); },
+        {"texture update", texturedSquare,
+         [&](RenderTexture&) {
+             texture.update(Image({4, 4}, Color::Green));
+         },
          Color::Red},
         {"texture reload", texturedSquare,
-         [&](RenderTexture&) { ASSERT_TRUE(texture.loadFromImage(Image({8, 8}, Color::Blue))); }, Color::Red},
+         [&](RenderTexture&) {
+             ASSERT_TRUE(texture.loadFromImage(Image({8, 8}, Color::Blue)));
+         },
+         Color::Red},
         {"shader uniform", shadedSquare, [&](RenderTexture&) { shader.setUniform("paint", Color::Green); }, Color::Red},
         {"shader reload", shadedSquare,
          [&](RenderTexture&) {
              ASSERT_NO_FATAL_FAILURE(loadFragmentShader(shader, "void main() { gl_FragColor = vec4(0, 1, 0, 1); }\n"));
          },
          Color::Red},
-        {"view change", plainSquare, [](RenderTexture& t) { t.setView(View({-10.f, 5.f}, {20.f, 10.f})); }, Color::Red},
+        {"view change", plainSquare,
+         [](RenderTexture& t) {
+             t.setView(View({-10.f, 5.f}, {20.f, 10.f}));
+         },
+         Color::Red},
         // The square first, the clear over it.
         {"clear", plainSquare, [](RenderTexture& t) { t.clear(Color::Black); }, Color::Black},
         // The square first, the buffer's green quad over it.

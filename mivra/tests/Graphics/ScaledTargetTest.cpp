@@ -21,7 +21,8 @@ public:
         // Made here, not in RenderTexture's constructor, so that its views see the logical size.
         EXPECT_TRUE(resize(physicalSize));
     }
-    ScaledTexture(Vector2u logicalSize, unsigned int outputScale) : ScaledTexture(logicalSize, logicalSize * outputScale)
+    ScaledTexture(Vector2u logicalSize, unsigned int outputScale)
+        : ScaledTexture(logicalSize, logicalSize * outputScale)
     {
     }
     [[nodiscard]] Vector2u getSize() const override { return m_logical; }

@@ -38,6 +38,9 @@ public:
     /// Whether operations wait.
     [[nodiscard]] bool isBlocking() const { return m_blocking; }
 
+    /// The local port the socket is bound to, listens on or connected from; 0 when it has none.
+    [[nodiscard]] unsigned short getLocalPort() const;
+
     /// The system's descriptor (-1 when closed), for waiting on it with poll and the like.
     [[nodiscard]] int getNativeHandle() const { return m_handle; }
 

@@ -14,8 +14,6 @@ public:
     /// A listener not listening yet, blocking.
     TcpListener();
 
-    /// The port listened to; 0 when not listening.
-    [[nodiscard]] unsigned short getLocalPort() const;
 
     /// Starts listening on a port (AnyPort lets the system choose one; getLocalPort tells which)
     /// of one local address, or of all of them with IpAddress::Any. The address is reusable at once

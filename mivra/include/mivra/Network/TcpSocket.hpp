@@ -30,8 +30,6 @@ public:
     /// A socket not connected to anything, blocking.
     TcpSocket();
 
-    /// Local port of the connection; 0 when not connected.
-    [[nodiscard]] unsigned short getLocalPort() const;
     /// Address and port of the peer; empty / 0 when not connected.
     [[nodiscard]] std::optional<IpAddress> getRemoteAddress() const;
     /// The peer's port; 0 when not connected.

@@ -21,8 +21,6 @@ public:
     /// An unbound socket, blocking.
     UdpSocket();
 
-    /// The local port; 0 when not bound.
-    [[nodiscard]] unsigned short getLocalPort() const;
 
     /// Binds to a port (AnyPort: a free one) of one local address or of all (IpAddress::Any).
     /// A port another socket holds is refused (Error). Unbinds first.

@@ -157,11 +157,11 @@ bool RenderBatch::add(RenderTarget& target, const Vertex* vertices, std::size_t 
     OpenBatch& batch = storage();
     const PrimitiveType batchType = batchedType(type);
     const RenderStates gathered = batchedStates(states);
-    if (batch.target && (batch.target != &target || batch.type != batchType || batch.count + count > MaxBatchVertices ||
-                         batch.states.texture != gathered.texture || batch.states.shader != gathered.shader ||
-                         batch.states.blendMode != gathered.blendMode ||
-                         batch.states.stencilMode != gathered.stencilMode ||
-                         batch.states.transform != gathered.transform))
+    if (batch.target &&
+        (batch.target != &target || batch.type != batchType || batch.count + count > MaxBatchVertices ||
+         batch.states.texture != gathered.texture || batch.states.shader != gathered.shader ||
+         batch.states.blendMode != gathered.blendMode || batch.states.stencilMode != gathered.stencilMode ||
+         batch.states.transform != gathered.transform))
     {
         const GlUse sendOpenBatch;
     }
