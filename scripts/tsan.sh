@@ -5,18 +5,33 @@
 # the capture thread, its stream read by the streaming thread while the main thread receives).
 # Exits non-zero on a failure or a report.
 #
-# scripts/tsan.sh [--build-dir DIR]   (default: build-tsan/ in the repository)
+# scripts/tsan.sh [--build-dir DIR] [--build-only | --no-build]   (default: build-tsan/ in the
+# repository; ./test builds ahead with --build-only and runs the tests later with --no-build)
 source "$(dirname "$0")/common.sh"
 exec </dev/null
 
 dir="$MIVRA_ROOT/build-tsan"
-if [[ "${1:-}" == "--build-dir" ]]; then
-  dir="$2"
+build=1
+run=1
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --build-dir) dir="$2"; shift 2 ;;
+    --build-only) run=0; shift ;;
+    --no-build) build=0; shift ;;
+    *) echo "scripts/tsan.sh: unknown argument $1" >&2; exit 2 ;;
+  esac
+done
+if [ "$build" -eq 1 ]; then
+  # -g1: line tables, all a report needs for its frames, and faster to build than full debug information.
+  cmake -S "$MIVRA_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG" \
+    -DMIVRA_SANITIZE=thread \
+    -DMIVRA_WARNINGS_AS_ERRORS=ON -DMIVRA_BUILD_BENCHMARKS=OFF -DMIVRA_RESOURCE_DIR="$dir/resources" >/dev/null
+  cmake --build "$dir" --target mivra-audio-tests mivra-audio-device-loss-tests mivra-resources island-terrain-tests \
+    mivra-network-tests mivra-ftp-tests voice_chat-tests voice_chat-recorder-tests
 fi
-cmake -S "$MIVRA_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMIVRA_SANITIZE=thread \
-  -DMIVRA_WARNINGS_AS_ERRORS=ON -DMIVRA_BUILD_BENCHMARKS=OFF -DMIVRA_RESOURCE_DIR="$dir/resources" >/dev/null
-cmake --build "$dir" --target mivra-audio-tests mivra-audio-device-loss-tests mivra-resources island-terrain-tests \
-  mivra-network-tests mivra-ftp-tests voice_chat-tests voice_chat-recorder-tests
+if [ "$run" -eq 0 ]; then
+  exit 0
+fi
 
 # setarch -R: ThreadSanitizer cannot map its shadow memory under the kernel's widest address
 # randomisation. The personality is inherited by every test process ctest starts.

@@ -1,5 +1,5 @@
 """Peak memory of voice_chat's server over a whole recording and its replay, against the size of
-the recording: a client sends 5 and 20 minutes of audio as fast as TCP allows, the server plays it
+the recording: a client sends 3 and 12 minutes of audio as fast as TCP allows, the server plays it
 (SDL's disk driver into /dev/null, as fast as it goes), replays it, and its peak resident size
 (VmHWM) is read at the exit prompt. The cost of the recording is the difference from a run of a
 few seconds. Goal: at most 1.2 x the recording.
@@ -74,7 +74,7 @@ def run(minutes):
 
 
 base, _ = run(0.05)
-for minutes in (5, 20):
+for minutes in (3, 12):
     peak, recording = run(minutes)
     extra = peak - base
     print("%2d min recording %7.1f MiB: peak resident %7.1f MiB, %7.1f MiB above a short run = %.2f x the recording"

@@ -8,7 +8,7 @@
 // and the floor: the sprites' 60,000 vertices as one VertexArray, measured in turns with the
 // sprites again (the row sprites').
 //
-// Each figure is the median of 40 frames after 3 warm-up frames, the contenders of a scene taking
+// Each figure is the median of 15 frames after 3 warm-up frames, the contenders of a scene taking
 // turns frame by frame: "frame" from the clear to the end of display() followed by glFinish (so
 // that software rendering is counted), "submit" from the clear to just before display(), the draws
 // sent (the library: setActive(), which sends the gathered draws; SDL: SDL_RenderFlush). The heap
@@ -39,7 +39,7 @@ constexpr int Height = 600;
 constexpr int Count = 10'000;
 constexpr int TextCount = 500;
 constexpr int WarmUpFrames = 3;
-constexpr int MeasuredFrames = 40;
+constexpr int MeasuredFrames = 15;
 constexpr unsigned TextSize = 14;
 
 struct Figures
