@@ -223,7 +223,7 @@ int main(int argc, char** argv)
     }
     // --rounds N --seconds S
     int rounds = 3;
-    double seconds = 2.0;
+    double seconds = 1.0;
     for (int i = 1; i + 1 < argc; i += 2)
     {
         if (std::string(argv[i]) == "--rounds")
