@@ -10,7 +10,6 @@ network namespace, for their fixed ports)
 """
 import os
 import signal
-import subprocess
 import sys
 import tempfile
 
@@ -36,16 +35,6 @@ WINDOW_TITLES = {
 }
 
 
-def ended_within(process, seconds):
-    """The exit status if the process ends within the time, else None (and it is killed)."""
-    try:
-        return process.wait(seconds)
-    except subprocess.TimeoutExpired:
-        process.kill()
-        process.wait()
-        return None
-
-
 class Console(console.Run):
     """A console program on SDL's disk audio driver, its standard output collected in the background."""
 
@@ -69,7 +58,7 @@ class Console(console.Run):
 
     def signal_and_expect_gone(self, signum):
         self.process.send_signal(signum)
-        status = ended_within(self.process, GONE_WITHIN)
+        status = console.wait_or_kill(self.process, GONE_WITHIN)
         name = signal.Signals(signum).name
         if status is None:
             e2e.fail(f"{self.name} still ran {GONE_WITHIN} s after {name}")
@@ -93,7 +82,7 @@ def window_program(signum):
         if s.proc.poll() is not None:
             e2e.fail(f"{PROGRAM} ended by itself ({s.proc.returncode}): {s.stderr}")
         s.proc.send_signal(signum)
-        status = ended_within(s.proc, GONE_WITHIN)
+        status = console.wait_or_kill(s.proc, GONE_WITHIN)
         name = signal.Signals(signum).name
         if status is None:
             e2e.fail(f"{PROGRAM} still ran {GONE_WITHIN} s after {name}")
