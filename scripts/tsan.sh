@@ -34,14 +34,26 @@ if [ "$run" -eq 0 ]; then
 fi
 
 # setarch -R: ThreadSanitizer cannot map its shadow memory under the kernel's widest address
-# randomisation. The personality is inherited by every test process ctest starts. Four tests at a
-# time: most of them wait on real-time audio or on stalled peers' deadlines.
+# randomisation. The personality is inherited by every test process ctest starts.
 cd "$dir"
 export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1"
-status=0
-setarch "$(uname -m)" -R ctest --output-on-failure --timeout 300 -j4 -L unit -R '^(Sound|Music|AudioDeviceLoss|TerrainWorkers)' || status=1
+tsan_ctest() {
+  setarch "$(uname -m)" -R ctest --output-on-failure --timeout 300 "$@"
+}
+# The two sets run side by side, two and four tests at a time: most of these tests wait on
+# real-time audio or on stalled peers' deadlines. Each set's output is shown whole once both are done.
+logs=$(mktemp -d)
+trap 'rm -rf "$logs"' EXIT
+tsan_ctest -j2 -L unit -R '^(Sound|Music|AudioDeviceLoss|TerrainWorkers)' >"$logs/threads.log" 2>&1 &
+threads=$!
 # The network and voice_chat unit tests, but not the one that needs a binary of its own built
 # (the FTP client between two addresses of a private network namespace).
-setarch "$(uname -m)" -R ctest --output-on-failure --timeout 300 -j4 -L '^(network|voice_chat)$' -LE '^(e2e|benchmark)$' \
-  -E '^network\.ftp_passive_address$' || status=1
+tsan_ctest -j4 -L '^(network|voice_chat)$' -LE '^(e2e|benchmark)$' -E '^network\.ftp_passive_address$' \
+  >"$logs/network.log" 2>&1 &
+network=$!
+status=0
+wait "$threads" || status=1
+cat "$logs/threads.log"
+wait "$network" || status=1
+cat "$logs/network.log"
 exit $status
